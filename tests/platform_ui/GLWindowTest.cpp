@@ -1,0 +1,200 @@
+// The first window: a frame holding a GL canvas drawn with legacy OpenGL, driven by menu
+// commands and closed by the test, beside offscreen contexts in the same process.
+#include "platform/wgl/EglPbufferContext.h"
+#include "platform/wgl/GLCanvas.h"
+#include "platform/wgl/GLCurrentBinding.h"
+#include "tests/support/GLPixelCheck.h"
+#include "tests/support/WindowTest.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+#include <wx/dcclient.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+
+#include <memory>
+#include <string>
+
+namespace
+{
+const GLPixel kRed{255, 0, 0, 255};
+const GLPixel kBlue{0, 0, 255, 255};
+const GLPixel kGreen{0, 255, 0, 255};
+
+// What one paint saw in the back buffer just before the swap.
+struct PaintRecord
+{
+    bool madeCurrent = false;
+    GLPixel inside;   // the middle of the triangle
+    GLPixel outside;  // a corner
+    GLPixelFormat format;
+    bool doubleBuffered = false;
+    bool stateClean = false;
+};
+
+// A frame whose canvas clears to a background colour and draws a red triangle in the
+// middle; the menu command "Green Background" changes the background.
+class CTriangleFrame : public wxFrame
+{
+public:
+    static constexpr int kGreenBackgroundCommand = wxID_HIGHEST + 1;
+
+    explicit CTriangleFrame(bool& destroyed)
+        : wxFrame(nullptr, wxID_ANY, "Zephyron", wxDefaultPosition, wxSize(320, 240)), destroyed_(destroyed)
+    {
+        auto* view = new wxMenu;
+        view->Append(kGreenBackgroundCommand, "&Green Background");
+        auto* menuBar = new wxMenuBar;
+        menuBar->Append(view, "&View");
+        SetMenuBar(menuBar);
+        Bind(wxEVT_MENU, &CTriangleFrame::OnGreenBackground, this, kGreenBackgroundCommand);
+
+        canvas_ = CGLCanvas::Create(this);
+        if (canvas_)
+            canvas_->Bind(wxEVT_PAINT, &CTriangleFrame::OnPaint, this);
+    }
+    ~CTriangleFrame() override { destroyed_ = true; }
+
+    CGLCanvas* Canvas() const { return canvas_; }
+    int Paints() const { return paints_; }
+    const PaintRecord& LastPaint() const { return last_; }
+
+    bool WaitForPaintAfter(int paints)
+    {
+        return PumpEventsUntil([this, paints] { return paints_ > paints; });
+    }
+
+private:
+    void OnGreenBackground(wxCommandEvent&)
+    {
+        background_ = kGreen;
+        canvas_->Refresh();
+    }
+
+    void OnPaint(wxPaintEvent&)
+    {
+        wxPaintDC dc(canvas_);
+        last_ = PaintRecord{};
+        last_.madeCurrent = canvas_->MakeCurrent();
+        if (last_.madeCurrent)
+            Draw();
+        ++paints_;
+    }
+
+    void Draw()
+    {
+        const wxSize size = canvas_->GetClientSize();
+        glViewport(0, 0, size.x, size.y);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        ClearGLBuffers(background_);
+        glColor3ub(255, 0, 0);
+        glBegin(GL_TRIANGLES);
+        glVertex2d(0.2, 0.2);
+        glVertex2d(0.8, 0.2);
+        glVertex2d(0.5, 0.8);
+        glEnd();
+
+        glReadBuffer(GL_BACK);
+        last_.inside = ReadGLPixel(size.x / 2, size.y / 3);
+        last_.outside = ReadGLPixel(2, size.y - 3);
+        last_.format = GLPixelFormat::OfCurrentContext();
+        GLboolean doubleBuffered = GL_FALSE;
+        glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+        last_.doubleBuffered = doubleBuffered == GL_TRUE;
+        last_.stateClean = GLStateIsClean();
+        canvas_->SwapBuffers();
+    }
+
+    bool& destroyed_;
+    CGLCanvas* canvas_ = nullptr;
+    GLPixel background_ = kBlue;
+    int paints_ = 0;
+    PaintRecord last_;
+};
+
+class GLWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame_ = new CTriangleFrame(destroyed_);
+        ASSERT_TRUE(frame_->Canvas()) << "the display offers no RGBA, double-buffered, depth 24, stencil 8 format";
+        frame_->Show();
+        ASSERT_TRUE(frame_->WaitForPaintAfter(0)) << "the canvas was never painted";
+    }
+
+    void TearDown() override
+    {
+        frame_->Close(true);
+        EXPECT_TRUE(PumpEventsUntil([this] { return destroyed_; })) << "the closed frame was never destroyed";
+    }
+
+    CTriangleFrame& Window() { return *frame_; }
+
+private:
+    bool destroyed_ = false;
+    CTriangleFrame* frame_ = nullptr;
+};
+
+TEST_F(GLWindow, CanvasDrawsLegacyGLIntoADoubleBufferedStencilFormat)
+{
+    const PaintRecord& paint = Window().LastPaint();
+    ASSERT_TRUE(paint.madeCurrent);
+    EXPECT_TRUE(PixelNear(paint.inside, kRed));
+    EXPECT_TRUE(PixelNear(paint.outside, kBlue));
+    EXPECT_TRUE(paint.doubleBuffered);
+    EXPECT_EQ(paint.format.depthBits, 24);
+    EXPECT_EQ(paint.format.stencilBits, 8);
+    EXPECT_EQ(paint.format.samples, 0);
+    EXPECT_TRUE(paint.stateClean);
+}
+
+TEST_F(GLWindow, MenuCommandChangesTheBackgroundOfTheNextFrame)
+{
+    const int paints = Window().Paints();
+    wxCommandEvent command(wxEVT_MENU, CTriangleFrame::kGreenBackgroundCommand);
+    wxPostEvent(&Window(), command);
+    ASSERT_TRUE(Window().WaitForPaintAfter(paints));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().outside, kGreen));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().inside, kRed));
+}
+
+TEST_F(GLWindow, OffscreenDrawingBetweenFramesGivesTheWindowContextBack)
+{
+    ASSERT_TRUE(Window().Canvas()->MakeCurrent());
+    const CGLCurrentBinding windowBinding = CGLCurrentBinding::Capture();
+    ASSERT_FALSE(windowBinding.IsNone());
+
+    std::string failure;
+    auto offscreen = CEglPbufferContext::Create(16, 16, {}, &failure);
+    ASSERT_TRUE(offscreen) << failure;
+    ASSERT_TRUE(offscreen->MakeCurrent()) << "the window's GLX context must be released first";
+    ClearGLBuffers(kGreen);
+    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kGreen));
+
+    ASSERT_TRUE(windowBinding.Restore());
+    EXPECT_FALSE(offscreen->IsCurrent());
+    GLboolean doubleBuffered = GL_FALSE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    EXPECT_EQ(doubleBuffered, GL_TRUE) << "the window's context, not the single-buffered pbuffer, is current";
+
+    // The canvas takes its context back even while the offscreen one is current.
+    ASSERT_TRUE(offscreen->MakeCurrent());
+    const int paints = Window().Paints();
+    Window().Canvas()->Refresh();
+    ASSERT_TRUE(Window().WaitForPaintAfter(paints));
+    ASSERT_TRUE(Window().LastPaint().madeCurrent);
+    EXPECT_TRUE(PixelNear(Window().LastPaint().inside, kRed));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().outside, kBlue));
+}
+
+TEST(WindowTestMain, WxAssertsBecomeTestFailuresInsteadOfDialogs)
+{
+    EXPECT_NONFATAL_FAILURE(wxFAIL_MSG("a probe of the assert handler"), "a probe of the assert handler");
+}
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/wgl/GLPixelReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iosfwd>
+
+// One RGBA pixel as 8-bit channels.
+struct GLPixel
+{
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    std::uint8_t a = 0;
+
+    // From channels in 0..1, as glColor and glClearColor take them.
+    static GLPixel FromFloats(float r, float g, float b, float a = 1.0f);
+
+    friend bool operator==(const GLPixel&, const GLPixel&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const GLPixel& pixel);
+
+// Clears colour (to that colour), depth (to the far plane) and stencil (to 0) of the
+// current context.
+void ClearGLBuffers(const GLPixel& color);
+
+// The pixel at (x, y) in GL window coordinates ((0, 0) is bottom-left) of the current
+// context's read buffer.
+GLPixel ReadGLPixel(int x, int y);
+
+// Every channel within the tolerance: the rasteriser may round a channel by one or two.
+::testing::AssertionResult PixelNear(const GLPixel& actual, const GLPixel& expected, int tolerance = 2);
+
+// No GL error pending, and the attribute, client-attribute, matrix and name stacks back at
+// their initial depths: what every drawing routine must leave behind.
+::testing::AssertionResult GLStateIsClean();
