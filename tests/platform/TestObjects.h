@@ -1,0 +1,61 @@
+#pragma once
+// Serialisable classes for the archive tests. Every one counts its live instances, so a test
+// can see that a failed read destroyed what it created.
+//
+// Records:
+//   CTestValue         schema 1, not versionable: int32 value
+//   CTestDerivedValue  schema 1, derives from CTestValue: the CTestValue record, then a double
+//   CTestHolder        schema 2, versionable: a CTestValue reference (owned), then int32 trailer
+//   CTestOther         schema 0: an empty record; unrelated to the others
+//   CTestDynamicOnly   a run-time class without archive records
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/mfc/Archive.h"
+
+class CTestObject : public CObject {
+    DECLARE_DYNAMIC(CTestObject)
+public:
+    static int LiveCount();
+
+protected:
+    CTestObject();
+    CTestObject(const CTestObject& other);
+    ~CTestObject() override;
+};
+
+class CTestValue : public CTestObject {
+    DECLARE_SERIAL(CTestValue)
+public:
+    explicit CTestValue(int32_t value = 0) : m_value(value) {}
+    void Serialize(CArchive& ar) override;
+
+    int32_t m_value;
+};
+
+class CTestDerivedValue : public CTestValue {
+    DECLARE_SERIAL(CTestDerivedValue)
+public:
+    void Serialize(CArchive& ar) override;
+
+    double m_extra = 0.0;
+};
+
+class CTestHolder : public CTestObject {
+    DECLARE_SERIAL(CTestHolder)
+public:
+    void Serialize(CArchive& ar) override;
+
+    std::unique_ptr<CTestValue> m_child;
+    int32_t m_trailer = 0;
+    uint32_t m_schema = CArchive::kNoSchema;   // the schema the archive gave while reading
+};
+
+class CTestOther : public CTestObject {
+    DECLARE_SERIAL(CTestOther)
+};
+
+class CTestDynamicOnly : public CTestObject {
+    DECLARE_DYNAMIC(CTestDynamicOnly)
+};
