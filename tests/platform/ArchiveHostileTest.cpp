@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/mfc/File.h"
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 #include "tests/platform/TestObjects.h"
 
 namespace {
@@ -36,12 +36,7 @@ const Bytes kSmallRecord = Bytes{0xFF, 0xFE, 0xFF, 0x03} + Utf16Le(u"Zph") + Byt
 
 int CauseOfReading(const Bytes& bytes, const std::function<void(CArchive&)>& read)
 {
-    try {
-        ReadFrom(bytes, read);
-    } catch (const CArchiveException& e) {
-        return e.m_cause;
-    }
-    return CArchiveException::none;
+    return ArchiveCause([&] { ReadFrom(bytes, read); });
 }
 
 TEST(ArchiveHostile, EveryCutPointOfARecordIsAnEndOfFile)

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 #include "tests/platform/TestObjects.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 #include "tests/platform/TestObjects.h"
 
 namespace {
@@ -130,12 +130,7 @@ struct Operation {
 
 int CauseOf(const std::function<void(CArchive&)>& run, CArchive& ar)
 {
-    try {
-        run(ar);
-    } catch (const CArchiveException& e) {
-        return e.m_cause;
-    }
-    return CArchiveException::none;
+    return ArchiveCause([&] { run(ar); });
 }
 
 TEST(ArchiveMode, ReadingFromAStoringArchiveIsRefusedAsWriteOnly)

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "platform/mfc/FileException.h"
 #include "platform/mfc/MemFile.h"
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/mfc/Time.h"
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 

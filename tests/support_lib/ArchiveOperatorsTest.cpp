@@ -1,6 +1,6 @@
 #include "support/ArchiveOperators.h"
 
-#include "tests/support_lib/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,77 +15,77 @@ using namespace geometry;
 using ::operator+;  // joins byte strings; hidden by the namespaces' own operators
 
 TEST(ArchiveForms, ColourIsFourBytesRedFirst) {
-  EXPECT_EQ(Stored([](CArchive& ar) { ar << CColor(10, 20, 30, 255); }),
-            (ByteString{0x0A, 0x14, 0x1E, 0xFF}));
+  EXPECT_EQ(WrittenBy([](CArchive& ar) { ar << CColor(10, 20, 30, 255); }),
+            (Bytes{0x0A, 0x14, 0x1E, 0xFF}));
   CColor color;
-  Loaded({0x0A, 0x14, 0x1E, 0x80}, [&](CArchive& ar) { ar >> color; });
+  BytesLeftAfter({0x0A, 0x14, 0x1E, 0x80}, [&](CArchive& ar) { ar >> color; });
   EXPECT_EQ(color, CColor(10, 20, 30, 128));
 }
 
 TEST(ArchiveForms, PointsVectorsAndPlanesAreTheirDoubles) {
-  EXPECT_EQ(Stored([](CArchive& ar) { ar << CPoint3d(1, 2, 3) << CVector3d(-1, 0.5, 0); }),
+  EXPECT_EQ(WrittenBy([](CArchive& ar) { ar << CPoint3d(1, 2, 3) << CVector3d(-1, 0.5, 0); }),
             LittleEndian(1.0, 2.0, 3.0, -1.0, 0.5, 0.0));
-  EXPECT_EQ(Stored([](CArchive& ar) { ar << CPlane3d(0, 0, 1, -2); }),
+  EXPECT_EQ(WrittenBy([](CArchive& ar) { ar << CPlane3d(0, 0, 1, -2); }),
             LittleEndian(0.0, 0.0, 1.0, -2.0));
   double matrix[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  EXPECT_EQ(Stored([&](CArchive& ar) { WriteMatrix3x3(ar, matrix); }),
+  EXPECT_EQ(WrittenBy([&](CArchive& ar) { WriteMatrix3x3(ar, matrix); }),
             LittleEndian(1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0));
   double back[9] = {};
-  Loaded(LittleEndian(1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0),
+  BytesLeftAfter(LittleEndian(1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0),
          [&](CArchive& ar) { ReadMatrix3x3(ar, back); });
   EXPECT_EQ(back[5], 6.0);
 }
 
 TEST(ArchiveForms, ReadingNormalisesUnitVectorsAndPlanes) {
   CPlane3d plane;
-  Loaded(LittleEndian(0.0, 0.0, 2.0, 4.0), [&](CArchive& ar) { ar >> plane; });
+  BytesLeftAfter(LittleEndian(0.0, 0.0, 2.0, 4.0), [&](CArchive& ar) { ar >> plane; });
   EXPECT_EQ(plane.c, 1.0);
   EXPECT_EQ(plane.d, 2.0);
 
   CUnitVector3d unit;
-  Loaded(LittleEndian(0.0, 3.0, 4.0), [&](CArchive& ar) { ar >> unit; });
+  BytesLeftAfter(LittleEndian(0.0, 3.0, 4.0), [&](CArchive& ar) { ar >> unit; });
   EXPECT_DOUBLE_EQ(unit.y, 0.6);
   EXPECT_DOUBLE_EQ(unit.z, 0.8);
-  Loaded(LittleEndian(0.0, 0.0, 0.0), [&](CArchive& ar) { ar >> unit; });
+  BytesLeftAfter(LittleEndian(0.0, 0.0, 0.0), [&](CArchive& ar) { ar >> unit; });
   EXPECT_FALSE(unit.IsNonZero());
 
   CPoint3d point;
-  Loaded(LittleEndian(0.0, 3.0, 4.0), [&](CArchive& ar) { ar >> point; });
+  BytesLeftAfter(LittleEndian(0.0, 3.0, 4.0), [&](CArchive& ar) { ar >> point; });
   EXPECT_EQ(point.z, 4.0);  // points are not normalised
 }
 
 TEST(ArchiveForms, RaysAndLines) {
   CRay3d ray;
-  Loaded(LittleEndian(1.0, 2.0, 3.0, 0.0, 0.0, 5.0), [&](CArchive& ar) { ar >> ray; });
+  BytesLeftAfter(LittleEndian(1.0, 2.0, 3.0, 0.0, 0.0, 5.0), [&](CArchive& ar) { ar >> ray; });
   EXPECT_EQ(ray.origin.x, 1.0);
   EXPECT_EQ(ray.direction.z, 1.0);
-  EXPECT_EQ(Stored([&](CArchive& ar) { ar << ray; }),
+  EXPECT_EQ(WrittenBy([&](CArchive& ar) { ar << ray; }),
             LittleEndian(1.0, 2.0, 3.0, 0.0, 0.0, 1.0));
 
   // The parameters are taken as stored, whatever the direction setter made of them.
   CLine3d line;
-  Loaded(LittleEndian(1.0, 0.0, 0.0, 2.0, 0.0, 0.0, -1.5, 7.25), [&](CArchive& ar) { ar >> line; });
+  BytesLeftAfter(LittleEndian(1.0, 0.0, 0.0, 2.0, 0.0, 0.0, -1.5, 7.25), [&](CArchive& ar) { ar >> line; });
   EXPECT_EQ(line.origin.x, 1.0);
   EXPECT_EQ(line.direction.x, 1.0);
   EXPECT_EQ(line.t0, -1.5);
   EXPECT_EQ(line.t1, 7.25);
-  EXPECT_EQ(Stored([&](CArchive& ar) { ar << line; }),
+  EXPECT_EQ(WrittenBy([&](CArchive& ar) { ar << line; }),
             LittleEndian(1.0, 0.0, 0.0, 1.0, 0.0, 0.0, -1.5, 7.25));
 }
 
 TEST(ArchiveForms, TransformationIsThirteenDoublesWithoutFlags) {
-  const ByteString identity =
+  const Bytes identity =
       LittleEndian(1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0);
-  EXPECT_EQ(Stored([](CArchive& ar) { ar << CTransform3d(); }), identity);
+  EXPECT_EQ(WrittenBy([](CArchive& ar) { ar << CTransform3d(); }), identity);
   ASSERT_EQ(identity.size(), 104u);
 
   CTransform3d transform;
   transform.identity = transform.orthonormal = false;
-  Loaded(identity, [&](CArchive& ar) { ar >> transform; });
+  BytesLeftAfter(identity, [&](CArchive& ar) { ar >> transform; });
   EXPECT_TRUE(transform.identity);
   EXPECT_TRUE(transform.orthonormal);
 
-  Loaded(LittleEndian(0.0, -1.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 5.0, 6.0, 7.0, 2.0),
+  BytesLeftAfter(LittleEndian(0.0, -1.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 5.0, 6.0, 7.0, 2.0),
          [&](CArchive& ar) { ar >> transform; });
   EXPECT_FALSE(transform.identity);
   EXPECT_TRUE(transform.orthonormal);
@@ -95,31 +95,31 @@ TEST(ArchiveForms, TransformationIsThirteenDoublesWithoutFlags) {
 
 TEST(ArchiveForms, ArcWithoutYAxisGetsOneAndIsWrittenWithIt) {
   const double quarter = std::numbers::pi / 2;
-  const ByteString withoutY =
+  const Bytes withoutY =
       LittleEndian(1.0, 2.0, 3.0, 0.0, 0.0, 2.0, 2.0, 0.0, 0.0, 0.0, quarter);
   ASSERT_EQ(withoutY.size(), 88u);
   CArc3d arc;
-  EXPECT_EQ(Loaded(withoutY, [&](CArchive& ar) { SerializeArc3d(ar, arc, false); }), 0u);
+  EXPECT_EQ(BytesLeftAfter(withoutY, [&](CArchive& ar) { SerializeArc3d(ar, arc, false); }), 0u);
   EXPECT_EQ(arc.plane.c, 1.0);
   EXPECT_DOUBLE_EQ(arc.yAxis.y, 2.0);  // normal x xAxis
   EXPECT_DOUBLE_EQ(arc.radius, 2.0);
   EXPECT_DOUBLE_EQ(arc.plane.d, -3.0);  // through the centre
 
-  const ByteString withY = Stored([&](CArchive& ar) { SerializeArc3d(ar, arc, false); });
+  const Bytes withY = WrittenBy([&](CArchive& ar) { SerializeArc3d(ar, arc, false); });
   EXPECT_EQ(withY, LittleEndian(1.0, 2.0, 3.0, 0.0, 0.0, 1.0, 2.0, 0.0, 0.0, 0.0, quarter, 0.0, 2.0, 0.0));
   ASSERT_EQ(withY.size(), 112u);
 
   // A stored y axis is kept as it is, not recomputed.
-  const ByteString skewed = LittleEndian(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 0.0, 0.0, 0.0, 1.0,
+  const Bytes skewed = LittleEndian(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 0.0, 0.0, 0.0, 1.0,
                                          0.5, 3.0, 0.0);
   CArc3d ellipse;
-  EXPECT_EQ(Loaded(skewed, [&](CArchive& ar) { SerializeArc3d(ar, ellipse, true); }), 0u);
+  EXPECT_EQ(BytesLeftAfter(skewed, [&](CArchive& ar) { SerializeArc3d(ar, ellipse, true); }), 0u);
   EXPECT_EQ(ellipse.yAxis.x, 0.5);
   EXPECT_EQ(ellipse.yAxis.y, 3.0);
 
   // The archive's mode decides the direction; a record cut short is the end of the file.
   EXPECT_EQ(ArchiveCause([&] {
-              Loaded(ByteString(withY.begin(), withY.end() - 1),
+              BytesLeftAfter(Bytes(withY.begin(), withY.end() - 1),
                      [&](CArchive& ar) { SerializeArc3d(ar, arc, true); });
             }),
             CArchiveException::endOfFile);
@@ -153,11 +153,11 @@ TEST(ArchiveForms, WrongModeAndShortDataRaiseTheArchiveException) {
       {"transformation", 104, [&](CArchive& ar) { ar << transform; },
        [&](CArchive& ar) { ar >> transform; }},
   };
-  const ByteString zeros(200, 0);
+  const Bytes zeros(200, 0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
-    EXPECT_EQ(Stored(c.write).size(), c.size);
-    EXPECT_EQ(Loaded(ByteString(zeros.begin(), zeros.begin() + c.size), c.read), 0u);
+    EXPECT_EQ(WrittenBy(c.write).size(), c.size);
+    EXPECT_EQ(BytesLeftAfter(Bytes(zeros.begin(), zeros.begin() + c.size), c.read), 0u);
     EXPECT_EQ(ArchiveCause([&] {
                 CMemFile file;
                 CArchive ar(&file, CArchive::store | CArchive::bNoFlushOnDelete);
@@ -170,7 +170,7 @@ TEST(ArchiveForms, WrongModeAndShortDataRaiseTheArchiveException) {
                 c.write(ar);
               }),
               CArchiveException::readOnly);
-    EXPECT_EQ(ArchiveCause([&] { Loaded(ByteString(zeros.begin(), zeros.begin() + c.size - 1), c.read); }),
+    EXPECT_EQ(ArchiveCause([&] { BytesLeftAfter(Bytes(zeros.begin(), zeros.begin() + c.size - 1), c.read); }),
               CArchiveException::endOfFile);
   }
 }

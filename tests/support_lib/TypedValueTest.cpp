@@ -1,7 +1,7 @@
 #include "support/TypedValue.h"
 
 #include "support/ArchiveOperators.h"
-#include "tests/support_lib/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +28,8 @@ CTypedValue Short(std::int16_t v) {
 }
 CTypedValue Kind(std::int32_t type, double v) {  // one of the further double kinds 12-16
   CTypedValue value;
-  const ByteString bytes = ByteString{static_cast<std::uint8_t>(type)} + LittleEndian(v);
-  Loaded(bytes, [&](CArchive& ar) { ar >> value; });
+  const Bytes bytes = Bytes{static_cast<std::uint8_t>(type)} + LittleEndian(v);
+  BytesLeftAfter(bytes, [&](CArchive& ar) { ar >> value; });
   return value;
 }
 CTypedValue Time(std::int64_t seconds) {
@@ -278,81 +278,81 @@ TEST(TypedValueArchive, EachKindHasItsByteForm) {
   struct Case {
     const char* what;
     CTypedValue value;
-    ByteString bytes;
+    Bytes bytes;
   };
   const Case cases[] = {
       {"empty", CTypedValue(), {0x00}},
       {"byte", Byte(0xAB), {0x02, 0xAB}},
       {"short", Short(-2), {0x03, 0xFE, 0xFF}},
       {"int", CTypedValue(0x12345678), {0x04, 0x78, 0x56, 0x34, 0x12}},
-      {"float", CTypedValue(1.0f), ByteString{0x05} + LittleEndian(1.0f)},
-      {"double", CTypedValue(-2.5), ByteString{0x06} + LittleEndian(-2.5)},
+      {"float", CTypedValue(1.0f), Bytes{0x05} + LittleEndian(1.0f)},
+      {"double", CTypedValue(-2.5), Bytes{0x06} + LittleEndian(-2.5)},
       {"bool", CTypedValue(true), {0x07, 0x01}},
       {"colour", CTypedValue(CColor(10, 20, 30, 255)), {0x08, 0x0A, 0x14, 0x1E, 0xFF}},
-      {"time", Time(0x0102030405), ByteString{0x09} + LittleEndian(std::int64_t{0x0102030405})},
+      {"time", Time(0x0102030405), Bytes{0x09} + LittleEndian(std::int64_t{0x0102030405})},
       {"string", CTypedValue(L"hi"), {0x0A, 0xFF, 0xFE, 0xFF, 0x02, 'h', 0x00, 'i', 0x00}},
       {"array", Array({Byte(1), CTypedValue(false)}),
-       ByteString{0x0B} + LittleEndian(std::int32_t{2}) + ByteString{0x02, 0x01, 0x07, 0x00}},
-      {"point", Point(1, 2, 3), ByteString{0x11} + LittleEndian(1.0, 2.0, 3.0)},
-      {"unit vector", unit, ByteString{0x13} + LittleEndian(0.0, 1.0, 0.0)},
+       Bytes{0x0B} + LittleEndian(std::int32_t{2}) + Bytes{0x02, 0x01, 0x07, 0x00}},
+      {"point", Point(1, 2, 3), Bytes{0x11} + LittleEndian(1.0, 2.0, 3.0)},
+      {"unit vector", unit, Bytes{0x13} + LittleEndian(0.0, 1.0, 0.0)},
       {"transformation", transform,
-       ByteString{0x14} + LittleEndian(1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0)},
-      {"further double kind", Kind(16, 0.5), ByteString{0x10} + LittleEndian(0.5)},
+       Bytes{0x14} + LittleEndian(1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0)},
+      {"further double kind", Kind(16, 0.5), Bytes{0x10} + LittleEndian(0.5)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(Stored([&](CArchive& ar) { ar << c.value; }), c.bytes);
+    EXPECT_EQ(WrittenBy([&](CArchive& ar) { ar << c.value; }), c.bytes);
     CTypedValue back(L"previous contents");
-    EXPECT_EQ(Loaded(c.bytes, [&](CArchive& ar) { ar >> back; }), 0u);
+    EXPECT_EQ(BytesLeftAfter(c.bytes, [&](CArchive& ar) { ar >> back; }), 0u);
     EXPECT_EQ(back.GetType(), c.value.GetType());
-    EXPECT_EQ(Stored([&](CArchive& ar) { ar << back; }), c.bytes);
+    EXPECT_EQ(WrittenBy([&](CArchive& ar) { ar << back; }), c.bytes);
   }
 }
 
 TEST(TypedValueArchive, ReadingRules) {
   CTypedValue value(7);
-  Loaded(ByteString{0x0B} + LittleEndian(std::int32_t{0}), [&](CArchive& ar) { ar >> value; });
+  BytesLeftAfter(Bytes{0x0B} + LittleEndian(std::int32_t{0}), [&](CArchive& ar) { ar >> value; });
   EXPECT_TRUE(value.IsEmpty());  // an array of no elements is the empty value
-  Loaded(ByteString{0x0B} + LittleEndian(std::int32_t{-3}), [&](CArchive& ar) { ar >> value; });
+  BytesLeftAfter(Bytes{0x0B} + LittleEndian(std::int32_t{-3}), [&](CArchive& ar) { ar >> value; });
   EXPECT_TRUE(value.IsEmpty());
 
-  Loaded({0x0A, 0x00}, [&](CArchive& ar) { ar >> value; });
+  BytesLeftAfter({0x0A, 0x00}, [&](CArchive& ar) { ar >> value; });
   EXPECT_EQ(value.GetType(), kTypeString);
   EXPECT_EQ(value.GetString(), CString());
 
-  Loaded(ByteString{0x13} + LittleEndian(0.0, 3.0, 4.0), [&](CArchive& ar) { ar >> value; });
+  BytesLeftAfter(Bytes{0x13} + LittleEndian(0.0, 3.0, 4.0), [&](CArchive& ar) { ar >> value; });
   EXPECT_DOUBLE_EQ(Try(&CTypedValue::TryGetUnitVector, value)->y, 0.6);
 
-  Loaded({0x07, 0x05}, [&](CArchive& ar) { ar >> value; });
+  BytesLeftAfter({0x07, 0x05}, [&](CArchive& ar) { ar >> value; });
   EXPECT_TRUE(value.GetBool());
 
-  Loaded({0x15, 0xEE}, [&](CArchive& ar) { ar >> value; });  // a code without payload
+  BytesLeftAfter({0x15, 0xEE}, [&](CArchive& ar) { ar >> value; });  // a code without payload
   EXPECT_EQ(value.GetType(), 0x15);
 }
 
 TEST(TypedValueArchive, HostileAndTruncatedInputRaisesTheArchiveException) {
-  ByteString nested;
-  for (int level = 0; level < 1000; ++level) nested = nested + ByteString{0x0B} + LittleEndian(std::int32_t{1});
+  Bytes nested;
+  for (int level = 0; level < 1000; ++level) nested = nested + Bytes{0x0B} + LittleEndian(std::int32_t{1});
   nested.push_back(0x00);
   struct Case {
     const char* what;
-    ByteString bytes;
+    Bytes bytes;
     int cause;
   };
   const Case cases[] = {
-      {"a count larger than the data", ByteString{0x0B} + LittleEndian(std::int32_t{0x7FFFFFFF}) + ByteString{0, 0},
+      {"a count larger than the data", Bytes{0x0B} + LittleEndian(std::int32_t{0x7FFFFFFF}) + Bytes{0, 0},
        CArchiveException::endOfFile},
       {"arrays nested a thousand deep", nested, CArchiveException::genericException},
-      {"a cut-off double", ByteString{0x06, 0, 0, 0}, CArchiveException::endOfFile},
-      {"a cut-off array", ByteString{0x0B} + LittleEndian(std::int32_t{2}) + ByteString{0x02, 0x01},
+      {"a cut-off double", Bytes{0x06, 0, 0, 0}, CArchiveException::endOfFile},
+      {"a cut-off array", Bytes{0x0B} + LittleEndian(std::int32_t{2}) + Bytes{0x02, 0x01},
        CArchiveException::endOfFile},
-      {"a cut-off transformation", ByteString{0x14} + LittleEndian(1.0, 0.0), CArchiveException::endOfFile},
-      {"nothing at all", ByteString{}, CArchiveException::endOfFile},
+      {"a cut-off transformation", Bytes{0x14} + LittleEndian(1.0, 0.0), CArchiveException::endOfFile},
+      {"nothing at all", Bytes{}, CArchiveException::endOfFile},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CTypedValue value;
-    EXPECT_EQ(ArchiveCause([&] { Loaded(c.bytes, [&](CArchive& ar) { ar >> value; }); }), c.cause);
+    EXPECT_EQ(ArchiveCause([&] { BytesLeftAfter(c.bytes, [&](CArchive& ar) { ar >> value; }); }), c.cause);
   }
 }
 
@@ -364,7 +364,7 @@ TEST(TypedValueArchive, WrongModeRaisesTheArchiveException) {
               ar >> value;
             }),
             CArchiveException::writeOnly);
-  const ByteString bytes(8, 0);
+  const Bytes bytes(8, 0);
   EXPECT_EQ(ArchiveCause([&] {
               CMemFile file(bytes.data(), bytes.size());
               CArchive ar(&file, CArchive::load);

@@ -1,4 +1,4 @@
-#include "tests/platform/ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 Bytes operator+(Bytes a, const Bytes& b)
 {
