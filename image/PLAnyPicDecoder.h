@@ -1,0 +1,60 @@
+#pragma once
+
+#include "image/PLPicDecoder.h"
+
+#include <array>
+#include <memory>
+
+class PLGIFDecoder;
+class PLJPEGDecoder;
+class PLPNGDecoder;
+class PLTIFFDecoder;
+
+// The decoder that recognises the format of its input from the leading bytes (Windows
+// metafiles from the name) and hands the header and pixel steps to the decoder of that
+// format. Formats whose decoder is not built in are still recognised: GetFileType names
+// them and decoding fails with code 12.
+class PLAnyPicDecoder : public PLPicDecoder {
+public:
+    enum FileType {
+        Unknown = 0,
+        BMP = 1,
+        PICT = 2,
+        TGA = 3,
+        TIFF = 4,
+        JPEG = 5,
+        PNG = 6,
+        EPSTIFF = 7,
+        WMF = 8,
+        EMF = 9,
+        PCX = 10,
+        PGM = 11,
+        GIF = 12,
+        PPM = 13,
+        PSD = 14,
+        SGI = 15,
+        IFF85 = 16,
+    };
+
+    PLAnyPicDecoder();
+    ~PLAnyPicDecoder() override;
+
+    void Close() override;
+    void ReadHeader(PLDataSource* source) override;
+    void ReadPixels(PLBmp& bmp) override;
+
+    // The type found by the last detection, readable after Close.
+    int GetFileType() const { return m_Type; }
+    // The type that the first count bytes announce; 0 when none.
+    static int DetectFileType(const uint8_t* bytes, size_t count);
+
+private:
+    PLPicDecoder* DecoderFor(int type) const;
+
+    int m_Type = Unknown;
+    PLPicDecoder* m_pCurDec = nullptr;
+    std::unique_ptr<PLTIFFDecoder> m_pTIFFDec;
+    std::unique_ptr<PLJPEGDecoder> m_pJPEGDec;
+    std::unique_ptr<PLPNGDecoder> m_pPNGDec;
+    std::unique_ptr<PLGIFDecoder> m_pGIFDec;
+};

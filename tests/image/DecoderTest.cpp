@@ -1,0 +1,242 @@
+#include "ImageTestUtil.h"
+
+#include "image/PLAnyPicDecoder.h"
+#include "image/PLDataSource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace imagetest;
+using Type = PLAnyPicDecoder::FileType;
+
+PLPixel32 GreyPixel(uint8_t v, uint8_t alpha = 255)
+{
+    return {v, v, v, alpha};
+}
+
+PLAnyBmp DecodeData(const std::string& name, const PLPixelFormat& format = {})
+{
+    const std::vector<uint8_t> data = ReadData(name);
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    decoder.DecodeMemory(data.data(), data.size(), bmp, format);
+    return bmp;
+}
+
+struct DecodeCase {
+    const char* file;
+    int type;
+    const char* format;
+    int tolerance;
+    std::function<PLPixel32(int, int)> expected;
+};
+
+const auto kColour = [](int x, int y) { return Colour(x, y); };
+const auto kColourAlpha = [](int x, int y) { PLPixel32 c = Colour(x, y); c.a = Alpha(x, y); return c; };
+const auto kGrey = [](int x, int y) { return GreyPixel(Grey(x, y)); };
+const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
+const auto kLevels4 = [](int x, int y) { return GreyPixel(uint8_t(85 * ((x + y) % 4))); };
+const auto kLevels16 = [](int x, int y) { return GreyPixel(uint8_t(17 * ((x + y) % 16))); };
+const auto kBilevel = [](int x, int y) { return GreyPixel((x + y) % 3 == 0 ? 0 : 255); };
+
+void PrintTo(const DecodeCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
+
+class Decode : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Decode, FileShowsItsPatternInTheExpectedFormat)
+{
+    const DecodeCase& c = GetParam();
+    const std::vector<uint8_t> data = ReadData(c.file);
+    ASSERT_FALSE(data.empty()) << "missing test file " << c.file;
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    decoder.DecodeMemory(data.data(), data.size(), bmp);
+    EXPECT_EQ(decoder.GetFileType(), c.type);
+    EXPECT_EQ(bmp.GetPixelFormat().GetName(), c.format);
+    EXPECT_EQ(decoder.GetPixelFormat().GetName(), c.format);
+    ASSERT_EQ(bmp.GetSize(), (PLPoint{kWidth, kHeight}));
+    EXPECT_LE(MaxDistance(bmp, c.expected), c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Image, Decode,
+    testing::Values(DecodeCase{"rgb.png", Type::PNG, "R8G8B8", 0, kColour},
+                    DecodeCase{"interlaced.png", Type::PNG, "R8G8B8", 0, kColour},
+                    DecodeCase{"rgba.png", Type::PNG, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"palette.png", Type::PNG, "I8", 0, kColour},
+                    DecodeCase{"grey.png", Type::PNG, "L8", 0, kGrey},
+                    DecodeCase{"grey16.png", Type::PNG, "L8", 0, kGrey},
+                    DecodeCase{"grey2.png", Type::PNG, "L8", 0, kLevels4},
+                    DecodeCase{"greyalpha.png", Type::PNG, "A8R8G8B8", 0, kGreyAlpha},
+                    DecodeCase{"colour.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
+                    DecodeCase{"progressive.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
+                    DecodeCase{"cmyk.jpg", Type::JPEG, "X8R8G8B8", 8, kColour},
+                    DecodeCase{"grey.jpg", Type::JPEG, "L8", 4, kGrey},
+                    DecodeCase{"rgb.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
+                    DecodeCase{"tiled.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
+                    DecodeCase{"rgba.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"palette.tif", Type::TIFF, "I8", 0, kColour},
+                    DecodeCase{"grey.tif", Type::TIFF, "L8", 0, kGrey},
+                    DecodeCase{"grey4.tif", Type::TIFF, "L8", 0, kLevels16},
+                    DecodeCase{"grey2.tif", Type::TIFF, "L8", 0, kLevels4},
+                    DecodeCase{"bilevel.tif", Type::TIFF, "L1", 0, kBilevel},
+                    DecodeCase{"plain.gif", Type::GIF, "I8", 0, kColour},
+                    DecodeCase{"interlaced.gif", Type::GIF, "I8", 0, kColour},
+                    DecodeCase{"animated.gif", Type::GIF, "I8", 0, kColour}),
+    [](const testing::TestParamInfo<DecodeCase>& info) {
+        std::string name = info.param.file;
+        for (char& c : name)
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+TEST(Decoder, ResolutionComesFromTheFile)
+{
+    struct Case {
+        const char* file;
+        PLPoint resolution;
+    };
+    // 3780 pixels per metre; 28 dots per centimetre; a 1:1 aspect ratio is no resolution.
+    for (const Case& c : {Case{"dpi.png", {96, 96}}, Case{"dpcm.jpg", {71, 71}}, Case{"colour.jpg", {0, 0}},
+                          Case{"rgb.png", {0, 0}}})
+        EXPECT_EQ(DecodeData(c.file).GetResolution(), c.resolution) << c.file;
+}
+
+TEST(Decoder, BilevelMinIsWhiteHasWhiteFirst)
+{
+    const PLAnyBmp bmp = DecodeData("bilevel.tif");
+    EXPECT_EQ(bmp.GetPalette()[0], GreyPixel(255));
+    EXPECT_EQ(bmp.GetPalette()[1], GreyPixel(0));
+}
+
+TEST(Decoder, SixteenBitTiffColourMapBecomesEightBit)
+{
+    const std::vector<uint8_t> data = ReadData("palette.tif");
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    decoder.DecodeMemory(data.data(), data.size(), bmp);
+    EXPECT_EQ(PixelAt(bmp, 11, 0), Colour(11, 0)); // red 220 was stored as 56540
+}
+
+TEST(Decoder, SixteenBitGreyTiffIsRefused)
+{
+    std::string text;
+    EXPECT_EQ(CodeOf([] { DecodeData("grey16.tif"); }, &text), PLErr::WrongSignature);
+    EXPECT_EQ(text, "Decoder error: TIFF subformat not supported.\n");
+}
+
+TEST(Decoder, TransparentGifColourHasNoAlpha)
+{
+    const PLAnyBmp bmp = DecodeData("transparent.gif");
+    EXPECT_EQ(PixelAt(bmp, 0, 0).a, 0); // the blue corner
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            if (x + y) {
+                EXPECT_EQ(PixelAt(bmp, x, y), Colour(x, y)) << x << ", " << y;
+            }
+        }
+    }
+}
+
+TEST(Decoder, RequestingMoreBitsConverts)
+{
+    const PLAnyBmp bmp = DecodeData("rgb.png", PLPixelFormat::FindByName("A8R8G8B8"));
+    EXPECT_EQ(bmp.GetPixelFormat().GetName(), "A8R8G8B8");
+    EXPECT_EQ(MaxDistance(bmp, kColour), 0);
+    EXPECT_EQ(DecodeData("rgb.png", PLPixelFormat()).GetPixelFormat().GetName(), "R8G8B8");
+}
+
+TEST(Decoder, RequestingFewerBitsIsRefused)
+{
+    std::string text;
+    EXPECT_EQ(CodeOf([] { DecodeData("rgb.png", PLPixelFormat::FindByName("I8")); }, &text), PLErr::NotSupported);
+    EXPECT_EQ(text, "Image bit depth doesn't match request.");
+}
+
+TEST(Decoder, FailureLeavesTheDecoderReadyForTheNextFile)
+{
+    std::vector<uint8_t> broken = ReadData("rgb.png");
+    broken.resize(60);
+    const std::vector<uint8_t> jpeg = ReadData("colour.jpg");
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    EXPECT_NE(CodeOf([&] { decoder.DecodeMemory(broken.data(), broken.size(), bmp); }), 0);
+    decoder.DecodeMemory(jpeg.data(), jpeg.size(), bmp);
+    EXPECT_EQ(decoder.GetFileType(), Type::JPEG);
+    EXPECT_LE(MaxDistance(bmp, kColour), 6);
+}
+
+TEST(Decoder, TruncatedJpegDecodesWithTheRestFilledIn)
+{
+    std::vector<uint8_t> data = ReadData("colour.jpg");
+    data.resize(data.size() - 20); // the end of the scan and the End-Of-Image marker
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    decoder.DecodeMemory(data.data(), data.size(), bmp);
+    EXPECT_EQ(bmp.GetSize(), (PLPoint{kWidth, kHeight}));
+    EXPECT_LE(ChannelDistance(PixelAt(bmp, 0, 0), Colour(0, 0)), 6);
+}
+
+TEST(Decoder, OpenFileGivesTheHeaderBeforeThePixels)
+{
+    PLAnyPicDecoder decoder;
+    decoder.OpenFile(DataPath("rgba.tif").c_str());
+    EXPECT_EQ(decoder.GetSize(), (PLPoint{kWidth, kHeight}));
+    EXPECT_EQ(decoder.GetPixelFormat().GetName(), "A8R8G8B8");
+    decoder.Close();
+    PLAnyBmp bmp;
+    EXPECT_EQ(CodeOf([&] { decoder.GetImage(bmp); }), PLErr::Internal);
+}
+
+TEST(Decoder, FilesDecodeByNarrowAndWidePath)
+{
+    const std::string path = DataPath("plain.gif").string();
+    PLAnyPicDecoder decoder;
+    PLAnyBmp narrow, wide;
+    decoder.DecodeFile(path.c_str(), narrow);
+    decoder.DecodeFile(std::wstring(path.begin(), path.end()).c_str(), wide);
+    EXPECT_EQ(MaxDistance(narrow, kColour), 0);
+    EXPECT_EQ(MaxDistance(wide, kColour), 0);
+}
+
+TEST(Decoder, MissingFileNamesItselfInTheError)
+{
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    std::string text;
+    EXPECT_EQ(CodeOf([&] { decoder.DecodeFile("/nonexistent-folder/x.png", bmp); }, &text), PLErr::PathNotFound);
+    EXPECT_EQ(text, "Decoder error: Opening /nonexistent-folder/x.png failed\n");
+}
+
+TEST(Decoder, LongMessagesAreCutToTheBuffer)
+{
+    const std::string path = "/nonexistent-folder/" + std::string(400, 'n') + ".png";
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    std::string text;
+    EXPECT_EQ(CodeOf([&] { decoder.DecodeFile(path.c_str(), bmp); }, &text), PLErr::PathNotFound);
+    EXPECT_EQ(text.size(), 255u);
+    EXPECT_EQ(text.rfind("Decoder error: Opening /nonexistent-folder/nnn", 0), 0u);
+    EXPECT_EQ(text.back(), '\n');
+}
+
+TEST(Decoder, TraceNamesTheFormatWhenSwitchedOn)
+{
+    TempFolder folder;
+    const std::string trace = (folder / "trace.txt").string();
+    SetCodecTrace(2, trace.c_str());
+    DecodeData("rgb.png");
+    SetCodecTrace(0, nullptr);
+    DecodeData("rgb.png");
+    std::ifstream file(trace);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(text.rfind("--- Decoding from memory at ", 0), 0u);
+    EXPECT_NE(text.find(". ---\nPNG file recognized.\n"), std::string::npos);
+    EXPECT_EQ(text.find("PNG file recognized."), text.rfind("PNG file recognized.")); // once: trace is off again
+}
+
+} // namespace
