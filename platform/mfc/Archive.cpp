@@ -1,5 +1,7 @@
 #include "platform/mfc/Archive.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <limits>
 #include <string_view>
@@ -22,6 +24,35 @@ constexpr uint16_t kWordLengthEscape = 0xFFFF;
 constexpr size_t kMinBufferSize = 16;
 // Large reads and writes bypass the buffer in pieces that fit the file's 32-bit counts.
 constexpr size_t kMaxFileChunk = size_t(1) << 30;
+
+// Object records nest as deep as each new object's record holds another new object, so a
+// hostile file can nest them deeper than any stack. Reading a new object stops with an
+// archive exception while less than this much of the thread's stack is left.
+constexpr uintptr_t kStackReserve = 256 * 1024;
+
+// The lowest address of this thread's stack, 0 when the system does not tell.
+uintptr_t StackLimit()
+{
+    thread_local const uintptr_t limit = [] {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+            return uintptr_t(0);
+        void* lowest = nullptr;
+        size_t size = 0;
+        const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
+        pthread_attr_destroy(&attributes);
+        return known ? reinterpret_cast<uintptr_t>(lowest) : uintptr_t(0);
+    }();
+    return limit;
+}
+
+// The frame address, not a local's: sanitizers may keep locals off the stack.
+__attribute__((noinline)) bool StackIsRunningOut()
+{
+    const uintptr_t limit = StackLimit();
+    const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    return limit != 0 && frame < limit + kStackReserve;
+}
 
 bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -384,6 +415,8 @@ CObject* CArchive::LoadedObject(uint32_t number, const CRuntimeClass* expectedCl
 
 CObject* CArchive::LoadNewObject(const LoadEntry& classEntry)
 {
+    if (StackIsRunningOut())
+        ThrowException(CArchiveException::genericException);
     std::unique_ptr<CObject> object(classEntry.runtimeClass->CreateObject());
     if (!object)
         ThrowException(CArchiveException::badClass);

@@ -135,6 +135,22 @@ TEST(ArchiveHostile, AnObjectWhoseRecordFailsIsDestroyedAndForgotten)
     EXPECT_EQ(ar.GetObjectSchema(), CArchive::kNoSchema);
 }
 
+TEST(ArchiveHostile, ObjectsNestedDeeperThanTheStackAllowsRaiseInsteadOfOverflowing)
+{
+    // Each further node costs two bytes (a class tag) but a whole Serialize frame to read.
+    constexpr size_t kDepth = 4'000'000;
+    const Bytes bytes = Bytes{0xFF, 0xFF, 0x00, 0x00, 0x09, 0x00} + Ascii("CTestNode") +
+                        Repeat(Bytes{0x01, 0x80}, kDepth) + Bytes{0x00, 0x00};
+    EXPECT_EQ(CauseOfReading(bytes, [](CArchive& ar) { delete ar.ReadObject(nullptr); }),
+              CArchiveException::genericException);
+    EXPECT_EQ(CTestObject::LiveCount(), 0);
+
+    const Bytes shallow = Bytes{0xFF, 0xFF, 0x00, 0x00, 0x09, 0x00} + Ascii("CTestNode") +
+                          Repeat(Bytes{0x01, 0x80}, 1000) + Bytes{0x00, 0x00};
+    EXPECT_EQ(CauseOfReading(shallow, [](CArchive& ar) { delete ar.ReadObject(nullptr); }),
+              CArchiveException::none);
+}
+
 TEST(ArchiveHostile, LengthsAreCheckedAgainstTheFileBeforeReading)
 {
     char folder[] = "/tmp/zph-archive-XXXXXX";

@@ -9,6 +9,7 @@ IMPLEMENT_SERIAL(CTestValue, CTestObject, 1)
 IMPLEMENT_SERIAL(CTestDerivedValue, CTestValue, 1)
 IMPLEMENT_SERIAL(CTestHolder, CTestObject, VERSIONABLE_SCHEMA | 2)
 IMPLEMENT_SERIAL(CTestOther, CTestObject, 0)
+IMPLEMENT_SERIAL(CTestNode, CTestObject, 0)
 IMPLEMENT_DYNAMIC(CTestDynamicOnly, CTestObject)
 
 int CTestObject::LiveCount()
@@ -59,4 +60,12 @@ void CTestHolder::Serialize(CArchive& ar)
     ar >> child;
     m_child.reset(child);
     ar >> m_trailer;
+}
+
+void CTestNode::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring())
+        ar.WriteObject(m_next.get());
+    else
+        m_next.reset(ar.ReadObject(nullptr));
 }

@@ -7,6 +7,7 @@
 //   CTestDerivedValue  schema 1, derives from CTestValue: the CTestValue record, then a double
 //   CTestHolder        schema 2, versionable: a CTestValue reference (owned), then int32 trailer
 //   CTestOther         schema 0: an empty record; unrelated to the others
+//   CTestNode          schema 0: a reference to an object of any class (owned)
 //   CTestDynamicOnly   a run-time class without archive records
 
 #include <cstdint>
@@ -54,6 +55,14 @@ public:
 
 class CTestOther : public CTestObject {
     DECLARE_SERIAL(CTestOther)
+};
+
+class CTestNode : public CTestObject {
+    DECLARE_SERIAL(CTestNode)
+public:
+    void Serialize(CArchive& ar) override;
+
+    std::unique_ptr<CObject> m_next;
 };
 
 class CTestDynamicOnly : public CTestObject {
