@@ -1,0 +1,112 @@
+#include "tests/model/ModelTestSupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/NotificationCenter.h"
+
+using orbisk::utils::CNotificationCenter;
+
+namespace {
+
+// Every undo manager opens a log in the temporary folder: keep the logs of this process in a
+// folder of its own.
+class UndoLogFolder : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_folder = std::make_unique<TempFolder>();
+        setenv("TMPDIR", m_folder->Path().c_str(), 1);
+    }
+    void TearDown() override { m_folder.reset(); }
+
+private:
+    std::unique_ptr<TempFolder> m_folder;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_logFolder = ::testing::AddGlobalTestEnvironment(new UndoLogFolder);
+
+} // namespace
+
+std::vector<std::string> ListenerRecorder::Names() const
+{
+    std::vector<std::string> names;
+    for (const Event& event : events)
+        names.push_back(event.what);
+    return names;
+}
+
+NotificationRecorder::NotificationRecorder(const char* name_) : name(name_)
+{
+    CNotificationCenter::GetInstance().AddObserver(name_, this);
+}
+
+NotificationRecorder::~NotificationRecorder()
+{
+    CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+}
+
+void NotificationRecorder::OnNotification(const char*, void* payload)
+{
+    payloads.push_back(payload);
+}
+
+int NotificationRecorder::CountFor(const void* payload) const
+{
+    return static_cast<int>(std::count(payloads.begin(), payloads.end(), payload));
+}
+
+ModelTest::ModelTest() : manager(std::make_unique<CUndoManager>(nullptr, kUndoDepthLimit))
+{
+    SetCurrentUndoManager(manager.get());
+    manager->AddListener(&listener);
+    ClearValidityReport();
+}
+
+ModelTest::~ModelTest()
+{
+    manager.reset();
+    SetCurrentUndoManager(nullptr);
+    SetValidityChecksEnabled(false);
+    ClearValidityReport();
+}
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "zph-model-XXXXXX").string();
+    m_path = mkdtemp(pattern.data());
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_name(name)
+{
+    const char* previous = std::getenv(name);
+    m_hadValue = previous != nullptr;
+    if (previous)
+        m_previous = previous;
+    setenv(name, value, 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    if (m_hadValue)
+        setenv(m_name.c_str(), m_previous.c_str(), 1);
+    else
+        unsetenv(m_name.c_str());
+}
+
+std::string ReadFileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
