@@ -64,3 +64,10 @@ convert "$tmp/colour.ppm" +dither plain.gif
 convert "$tmp/colour.ppm" +dither -interlace GIF interlaced.gif
 convert -delay 10 "$tmp/colour.ppm" "$tmp/inverse.ppm" +dither -loop 0 animated.gif
 convert "$tmp/colour.ppm" +dither -transparent "rgb(0,0,255)" transparent.gif
+
+# Loading above the codecs: an opaque 32-bit PNG, and two 800 x 600 images (left half
+# rgb(200,40,40), right half rgb(40,40,200)) for scaled JPEG decoding and size bounds.
+convert "$tmp/colour.ppm" -alpha opaque png32:opaque.png
+halves() { convert -size 400x600 'xc:rgb(200,40,40)' -size 400x600 'xc:rgb(40,40,200)' +append +repage "$@"; }
+halves -quality 90 -sampling-factor 1x1 large.jpg
+halves png24:large.png

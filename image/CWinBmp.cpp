@@ -1,0 +1,332 @@
+#include "image/CWinBmp.h"
+
+#include "image/ImageRep.h"
+#include "image/PLAnyPicDecoder.h"
+#include "image/PLFilterResizeBilinear.h"
+#include "image/PLWinBmp.h"
+#include "support/PathUtils.h"
+#include "support/ResourceLoader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+
+namespace orbisk::bmputils {
+namespace {
+
+constexpr double kAdjustmentTolerance = 0.001;
+
+double Unit(int byte)
+{
+    return byte / 255.0;
+}
+
+// c moved toward target by cover (0 keeps c, 1 gives target), on unit values.
+uint8_t Toward(int c, int target, double cover)
+{
+    return utils::UnitToByte(Unit(c) + (Unit(target) - Unit(c)) * cover);
+}
+
+// A 32-bit copy of a bitmap of another depth: with alpha only when it had more than 24 bits.
+std::unique_ptr<PLWinBmp> Converted32(const PLBmp& bitmap)
+{
+    auto converted = std::make_unique<PLWinBmp>();
+    converted->CreateConvertedCopy(bitmap,
+                                   PLPixelFormat::FindByName(bitmap.GetBitsPerPixel() < 25 ? "X8R8G8B8" : "A8R8G8B8"));
+    return converted;
+}
+
+std::unique_ptr<PLWinBmp> EnsureWinBmp32(std::unique_ptr<PLWinBmp> bitmap)
+{
+    if (bitmap->GetBitsPerPixel() == 32)
+        return bitmap;
+    return Converted32(*bitmap);
+}
+
+// Calls step(pixel) for every 4-byte pixel of a 32-bit bitmap, row by row.
+template <class Step>
+void ForEachPixel32(PLBmp& bitmap, Step&& step)
+{
+    for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+        uint8_t* pixel = bitmap.GetLine(y);
+        for (int32_t x = 0; x < bitmap.GetWidth(); ++x, pixel += 4)
+            step(pixel);
+    }
+}
+
+// The largest rectangle of the bitmap's aspect ratio inside rect, centred in it.
+utils::IntRect FitAndCentre(const utils::IntRect& rect, int width, int height)
+{
+    const int rectWidth = rect.right - rect.left;
+    const int rectHeight = rect.bottom - rect.top;
+    utils::IntRect placement = rect;
+    if (double(width) * rectHeight <= double(height) * rectWidth) {
+        const int fitted = int(double(width) / height * rectHeight);
+        placement.left += (rectWidth - fitted) / 2;
+        placement.right = placement.left + fitted;
+    } else {
+        const int fitted = int(double(height) / width * rectWidth);
+        placement.top += (rectHeight - fitted) / 2;
+        placement.bottom = placement.top + fitted;
+    }
+    return placement;
+}
+
+} // namespace
+
+COLORREF BlendOverColorRef(int red, int green, int blue, int alpha, COLORREF background)
+{
+    if (alpha == 0)
+        return background;
+    const auto pack = [](int r, int g, int b) { return COLORREF(r | g << 8 | b << 16); };
+    if (alpha == 255)
+        return pack(red, green, blue);
+    const utils::CColor under(background);
+    const double cover = 1 - Unit(alpha);
+    return pack(Toward(red, under.red, cover), Toward(green, under.green, cover), Toward(blue, under.blue, cover));
+}
+
+std::wstring GetEncoderNameForPath(const std::wstring& path)
+{
+    if (path.size() < 4)
+        return {};
+    std::wstring tail = path.substr(path.size() - 4);
+    for (wchar_t& c : tail)
+        c = wchar_t(std::towlower(wint_t(c)));
+    if (tail == L".jpg")
+        return L"JPEG";
+    if (tail == L".png")
+        return L"PNG";
+    if (tail == L".bmp")
+        return L"BMP";
+    if (tail == L".tif")
+        return L"TIF";
+    return {};
+}
+
+CWinBmp::CWinBmp() = default;
+
+CWinBmp::~CWinBmp() = default;
+
+int CWinBmp::GetWidth() const
+{
+    return m_pBitmap ? m_pBitmap->GetWidth() : 0;
+}
+
+int CWinBmp::GetHeight() const
+{
+    return m_pBitmap ? m_pBitmap->GetHeight() : 0;
+}
+
+bool CWinBmp::LoadFile(const std::wstring& path)
+{
+    if (!utils::IsRegularFile(path))
+        return false;
+    return Load([&](PLAnyPicDecoder& decoder, PLWinBmp& bitmap) { decoder.DecodeFile(path.c_str(), bitmap); });
+}
+
+bool CWinBmp::LoadResource(uint32_t id, uint32_t resourceType)
+{
+    m_pBitmap.reset();
+    const void* data = nullptr;
+    size_t size = 0;
+    if (!utils::FindResourceData(resourceType, id, data, size))
+        return false;
+    return Load([&](PLAnyPicDecoder& decoder, PLWinBmp& bitmap) {
+        decoder.DecodeMemory(static_cast<const uint8_t*>(data), size, bitmap);
+    });
+}
+
+bool CWinBmp::Load(const std::function<void(PLAnyPicDecoder&, PLWinBmp&)>& decode)
+{
+    m_pBitmap.reset();
+    try {
+        PLAnyPicDecoder decoder;
+        auto bitmap = std::make_unique<PLWinBmp>();
+        decode(decoder, *bitmap);
+        m_pBitmap = EnsureWinBmp32(std::move(bitmap));
+        return true;
+    } catch (...) {
+        m_pBitmap.reset();
+        return false;
+    }
+}
+
+bool CWinBmp::CreateFromImageRep(const imageutils::ImageRep& image)
+{
+    m_pBitmap = image.CloneBitmap();
+    return m_pBitmap != nullptr;
+}
+
+bool CWinBmp::Resize(int width, int height)
+{
+    if (!m_pBitmap || width < 1 || height < 1)
+        return false;
+    try {
+        PLFilterResizeBilinear(width, height).Apply(*m_pBitmap);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void CWinBmp::ConvertTo32Bit()
+{
+    if (!m_pBitmap || m_pBitmap->GetBitsPerPixel() == 32)
+        return;
+    try {
+        m_pBitmap = Converted32(*m_pBitmap);
+    } catch (...) {
+        // The bitmap stays as it was.
+    }
+}
+
+void CWinBmp::GreyOut(const utils::CColor& colour)
+{
+    if (!m_pBitmap)
+        return;
+    const int bits = m_pBitmap->GetBitsPerPixel();
+    if (bits != 24 && bits != 32)
+        return;
+    const int step = bits / 8;
+    for (int32_t y = 0; y < m_pBitmap->GetHeight(); ++y) {
+        uint8_t* pixel = m_pBitmap->GetLine(y);
+        for (int32_t x = 0; x < m_pBitmap->GetWidth(); ++x, pixel += step) {
+            const int luminance = int(0.71516 * pixel[1] + 0.212671 * pixel[2] + 0.072169 * pixel[0]);
+            const int grey = int(0.5 * luminance + 128);
+            if (bits == 32 && pixel[3] == 0) {
+                pixel[0] = colour.blue;
+                pixel[1] = colour.green;
+                pixel[2] = colour.red;
+                pixel[3] = colour.alpha;
+                continue;
+            }
+            const uint8_t value = bits == 32 ? Toward(grey, colour.red, 1 - Unit(pixel[3])) : uint8_t(grey);
+            pixel[0] = pixel[1] = pixel[2] = value;
+            if (bits == 32)
+                pixel[3] = 255;
+        }
+    }
+}
+
+void CWinBmp::FlattenOnto(const utils::CColor& colour)
+{
+    if (!m_pBitmap || colour == utils::CColor() || !m_pBitmap->GetPixelFormat().HasAlphaChannel() ||
+        m_pBitmap->GetBitsPerPixel() != 32)
+        return;
+    ForEachPixel32(*m_pBitmap, [&colour](uint8_t* pixel) {
+        const uint8_t alpha = pixel[3];
+        if (alpha == 255)
+            return;
+        if (alpha == 0) {
+            pixel[0] = colour.blue;
+            pixel[1] = colour.green;
+            pixel[2] = colour.red;
+            pixel[3] = colour.alpha;
+            return;
+        }
+        const double cover = 1 - Unit(alpha);
+        pixel[0] = Toward(pixel[0], colour.blue, cover);
+        pixel[1] = Toward(pixel[1], colour.green, cover);
+        pixel[2] = Toward(pixel[2], colour.red, cover);
+        pixel[3] = 255;
+    });
+}
+
+void CWinBmp::Fade(PLBmp& bitmap, int amount)
+{
+    if (bitmap.GetBitsPerPixel() != 32)
+        return;
+    const double t = amount / 255.0;
+    const int64_t width = bitmap.GetWidth();
+    const int64_t height = bitmap.GetHeight();
+    for (int64_t y = 0; y < height; ++y) {
+        uint8_t* row = bitmap.GetLine(int32_t(y));
+        for (int64_t x = (height - y) * width / height; x < width; ++x) {
+            uint8_t* pixel = row + 4 * x;
+            for (int c = 0; c < 3; ++c)
+                pixel[c] = Toward(pixel[c], 255, t);
+        }
+    }
+}
+
+void CWinBmp::SetColorAdjustment(double hue, double lightness, double saturation, bool relativeHue)
+{
+    m_Hue = hue;
+    m_Lightness = lightness;
+    m_Saturation = saturation;
+    m_RelativeHue = relativeHue;
+}
+
+void CWinBmp::SetRecolor(const utils::CColor& key, const utils::CColor& match, const utils::CColor& other)
+{
+    m_RecolorKey = key;
+    m_RecolorMatch = match;
+    m_RecolorOther = other;
+    m_RecolorPending = true;
+}
+
+std::unique_ptr<PLWinBmp> CWinBmp::RenderWithEffects(const utils::IntRect& rect, bool keepAspect,
+                                                     utils::IntRect& placement)
+{
+    if (!m_pBitmap || GetWidth() < 1 || GetHeight() < 1)
+        return nullptr;
+    placement = keepAspect ? FitAndCentre(rect, GetWidth(), GetHeight()) : rect;
+    const int width = placement.right - placement.left;
+    const int height = placement.bottom - placement.top;
+    if (width < 1 || height < 1)
+        return nullptr;
+    try {
+        auto copy = std::make_unique<PLWinBmp>();
+        copy->CreateConvertedCopy(*m_pBitmap, PLPixelFormat::FindByName("A8R8G8B8"));
+        if (width != GetWidth() || height != GetHeight())
+            PLFilterResizeBilinear(width, height).Apply(*copy);
+        // DIB rows run bottom-up, so the lowest row in memory is the last one.
+        uint8_t* pixels = copy->GetLine(height - 1);
+        const int stride = int(copy->GetBytesPerLine());
+        const bool adjust = std::fabs(m_Hue) >= kAdjustmentTolerance || std::fabs(m_Lightness) >= kAdjustmentTolerance ||
+                            std::fabs(m_Saturation) >= kAdjustmentTolerance;
+        if (adjust) {
+            utils::ColorizePixels(pixels, width, height, 32, stride, m_Hue, m_Lightness, m_Saturation, m_RelativeHue);
+        } else if (m_RecolorPending) {
+            utils::ReplaceColorPixels(pixels, width, height, 32, stride, m_RecolorKey, m_RecolorMatch, m_RecolorOther);
+            m_RecolorPending = false;
+        }
+        if (m_FadeAmount != 0)
+            Fade(*copy, m_FadeAmount);
+        return copy;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+IconImages CWinBmp::GetIconImages(COLORREF background) const
+{
+    IconImages images;
+    if (!m_pBitmap)
+        return images;
+    std::unique_ptr<PLWinBmp> converted;
+    const PLBmp* bitmap = m_pBitmap.get();
+    if (bitmap->GetBitsPerPixel() != 32) {
+        try {
+            converted = Converted32(*bitmap);
+        } catch (...) {
+            return images;
+        }
+        bitmap = converted.get();
+    }
+    images.width = bitmap->GetWidth();
+    images.height = bitmap->GetHeight();
+    images.colour.reserve(size_t(images.width) * size_t(images.height));
+    images.mask.reserve(size_t(images.width) * size_t(images.height));
+    for (int32_t y = 0; y < images.height; ++y) {
+        const uint8_t* pixel = bitmap->GetLine(y);
+        for (int32_t x = 0; x < images.width; ++x, pixel += 4) {
+            images.colour.push_back(BlendOverColorRef(pixel[2], pixel[1], pixel[0], pixel[3], background));
+            images.mask.push_back(pixel[3] == 0);
+        }
+    }
+    return images;
+}
+
+} // namespace orbisk::bmputils

@@ -1,0 +1,115 @@
+#pragma once
+
+// The bitmap behind the user interface's art: an image file loaded into a 32-bit Windows
+// bitmap, with the pixel work of its effects (colour adjustment, two-tone recolouring,
+// fading, the disabled look, flattening onto a background) and of its icons. Drawing it
+// and turning it into icons and cursors is the platform layer's part
+// (platform/mfc/DibDraw.h, platform/mfc/IconCursor.h); everything here works without a
+// display.
+
+#include "platform/win32/WinTypes.h"
+#include "support/Color.h"
+#include "support/SystemQueries.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class PLAnyPicDecoder;
+class PLBmp;
+class PLWinBmp;
+
+namespace orbisk::imageutils {
+class ImageRep;
+}
+
+namespace orbisk::bmputils {
+
+// A colour of the given alpha over a background, as a Windows colour reference (red in
+// the low byte): alpha 0 gives the background, 255 the colour itself.
+COLORREF BlendOverColorRef(int red, int green, int blue, int alpha, COLORREF background);
+
+// "JPEG", "PNG", "BMP" or "TIF" for a path whose last four characters are ".jpg",
+// ".png", ".bmp" or ".tif" (without regard to case); otherwise empty.
+std::wstring GetEncoderNameForPath(const std::wstring& path);
+
+// The two pictures of an icon, top row first: the colour of every pixel, and the mask,
+// which is set (white) where the background shows through.
+struct IconImages {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colour;
+    std::vector<uint8_t> mask;
+};
+
+class CWinBmp {
+public:
+    CWinBmp();
+    CWinBmp(const CWinBmp&) = delete;
+    CWinBmp& operator=(const CWinBmp&) = delete;
+    virtual ~CWinBmp();
+
+    int GetWidth() const;
+    int GetHeight() const;
+    // Null when empty.
+    PLWinBmp* GetBitmap() const { return m_pBitmap.get(); }
+
+    // A 32-bit bitmap ("X8R8G8B8" unless the image has alpha). A path that names no
+    // regular file gives false and keeps the current bitmap; a file that does not decode
+    // leaves the bitmap empty.
+    bool LoadFile(const std::wstring& path);
+    // The same from an image file kept as a resource (imageutils::kResourceTypeData).
+    bool LoadResource(uint32_t id, uint32_t resourceType);
+    // A copy of the image's bitmap in its own pixel format.
+    bool CreateFromImageRep(const imageutils::ImageRep& image);
+
+    bool Resize(int width, int height);
+    // Replaces a bitmap of another depth by a 32-bit copy; failures are ignored.
+    void ConvertTo32Bit();
+
+    // The disabled look: light grey by luminance; 32-bit pixels move toward the colour's
+    // red level as they are transparent, and fully transparent ones take the colour.
+    void GreyOut(const utils::CColor& colour);
+    // Composes the pixels of a bitmap with alpha over the colour; nothing for a zero
+    // colour or a format without alpha.
+    void FlattenOnto(const utils::CColor& colour);
+    // 32-bit bitmaps: lightens the triangle below the diagonal from the top-right to the
+    // bottom-left corner toward white, by amount / 255.
+    static void Fade(PLBmp& bitmap, int amount);
+
+    // The effects that drawing with effects applies. A colour adjustment (hue in
+    // degrees, replaced unless relative; lightness and saturation changes) wins over a
+    // pending recolouring, which is used once.
+    void SetColorAdjustment(double hue, double lightness, double saturation, bool relativeHue);
+    void SetFadeAmount(uint8_t amount) { m_FadeAmount = amount; }
+    // Pixels equal to key (red, green, blue) become match, all others other.
+    void SetRecolor(const utils::CColor& key, const utils::CColor& match, const utils::CColor& other);
+
+    // The picture that drawing with effects puts into rect: a 32-bit copy sized to the
+    // rectangle (with keepAspect, fitted into it and centred), with the effects applied.
+    // placement receives where it goes. Null without a bitmap or on failure.
+    std::unique_ptr<PLWinBmp> RenderWithEffects(const utils::IntRect& rect, bool keepAspect,
+                                                utils::IntRect& placement);
+
+    // Every pixel over the background by its alpha; the mask is set where alpha is 0.
+    IconImages GetIconImages(COLORREF background) const;
+
+private:
+    // Replaces the bitmap by what decode puts into a new one, made 32-bit.
+    bool Load(const std::function<void(PLAnyPicDecoder&, PLWinBmp&)>& decode);
+
+    std::unique_ptr<PLWinBmp> m_pBitmap;
+    double m_Hue = 0;
+    double m_Lightness = 0;
+    double m_Saturation = 0;
+    bool m_RelativeHue = false;
+    uint8_t m_FadeAmount = 0;
+    bool m_RecolorPending = false;
+    utils::CColor m_RecolorKey;
+    utils::CColor m_RecolorMatch;
+    utils::CColor m_RecolorOther;
+};
+
+} // namespace orbisk::bmputils
