@@ -15,7 +15,6 @@
 namespace {
 
 using imagetest::CodeOf;
-using imagetest::TempFolder;
 
 constexpr int kEnd = PLErr::EndOfData;
 

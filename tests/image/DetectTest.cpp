@@ -10,7 +10,6 @@ namespace {
 
 using imagetest::CodeOf;
 using imagetest::ReadData;
-using imagetest::TempFolder;
 using Type = PLAnyPicDecoder::FileType;
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> leading, size_t size = 32)

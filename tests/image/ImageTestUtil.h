@@ -4,6 +4,7 @@
 
 #include "image/PLAnyBmp.h"
 #include "image/PLTextException.h"
+#include "tests/support/TempFolder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -80,20 +81,6 @@ inline int MaxDistance(const PLBmp& bmp, const std::function<PLPixel32(int, int)
     return worst;
 }
 
-// A temporary folder removed at the end of the test.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zph-image-XXXXXX").string();
-        m_Path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() { std::filesystem::remove_all(m_Path); }
-    std::filesystem::path operator/(const std::string& name) const { return m_Path / name; }
-
-private:
-    std::filesystem::path m_Path;
-};
 
 // Runs action and gives the code of the PLTextException it throws, 0 when none.
 inline int CodeOf(const std::function<void()>& action, std::string* text = nullptr)

@@ -11,6 +11,7 @@
 
 #include "platform/mfc/File.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/TempFolder.h"
 #include "tests/platform/TestObjects.h"
 
 namespace {
@@ -153,9 +154,8 @@ TEST(ArchiveHostile, ObjectsNestedDeeperThanTheStackAllowsRaiseInsteadOfOverflow
 
 TEST(ArchiveHostile, LengthsAreCheckedAgainstTheFileBeforeReading)
 {
-    char folder[] = "/tmp/zph-archive-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string path = std::string(folder) + "/hostile.bin";
+    const TempFolder folder;
+    const std::string path = folder / "hostile.bin";
     const Bytes bytes = {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 0x61, 0x62};
     FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
@@ -173,8 +173,6 @@ TEST(ArchiveHostile, LengthsAreCheckedAgainstTheFileBeforeReading)
         EXPECT_EQ(e.m_strFileName, CString(path.c_str()));
     }
     file.Close();
-    std::remove(path.c_str());
-    rmdir(folder);
 }
 
 TEST(ArchiveException, MessagesNameTheArchiveAndItsCause)

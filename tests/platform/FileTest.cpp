@@ -9,22 +9,15 @@
 #include "platform/mfc/FileException.h"
 #include "platform/mfc/MemFile.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char folder[] = "/tmp/zph-file-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_folder + "'").c_str()); }
+    CString PathOf(const char* name) const { return CString((m_folder / name).c_str()); }
 
-    CString PathOf(const char* name) const { return CString((m_folder + "/" + name).c_str()); }
-
-    std::string m_folder;
+    TempFolder m_folder;
 };
 
 TEST_F(FileTest, AnArchiveStoredInAFileReadsBack)
@@ -65,7 +58,7 @@ TEST_F(FileTest, OpenReportsWhyAFileCannotBeOpened)
     };
     const Case cases[] = {
         {"a missing file", PathOf("missing.zph"), CFile::modeRead, CFileException::fileNotFound},
-        {"a folder", CString(m_folder.c_str()), CFile::modeRead, CFileException::accessDenied},
+        {"a folder", CString(m_folder.Path().c_str()), CFile::modeRead, CFileException::accessDenied},
         {"a file below a missing folder", PathOf("missing/x.zph"), CFile::modeCreate | CFile::modeWrite, CFileException::fileNotFound},
     };
     for (const auto& c : cases) {

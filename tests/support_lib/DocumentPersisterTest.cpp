@@ -2,7 +2,7 @@
 
 #include "support/StringUtils.h"
 #include "support/XMLNamespaces.h"
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support_lib/XmlTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // Helpers of the localisation tests: files with exact bytes in the four text encodings,
 // and a program installation in a temporary folder.
 
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #include "support/PathUtils.h"
 
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

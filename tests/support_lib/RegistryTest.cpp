@@ -1,6 +1,6 @@
 #include "platform/win32/Registry.h"
 
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

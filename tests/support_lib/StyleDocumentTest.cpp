@@ -8,7 +8,7 @@
 #include "support/XMLNamespaces.h"
 #include "support/XMLOutput.h"
 #include "support/XercesXMLOutput.h"
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support_lib/XmlTestSupport.h"
 
 #include <gtest/gtest.h>

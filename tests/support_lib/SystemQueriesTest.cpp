@@ -2,7 +2,7 @@
 
 #include "platform/win32/Registry.h"
 #include "support/PathUtils.h"
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "support/XMLValueElements.h"
 
 #include "support/XercesXMLOutput.h"
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support_lib/XmlTestSupport.h"
 
 #include <gtest/gtest.h>

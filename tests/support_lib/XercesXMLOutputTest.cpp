@@ -3,7 +3,7 @@
 #include "support/SystemQueries.h"
 #include "support/XMLSerializableClassInfo.h"
 #include "support/XMLSerializableObjectBase.h"
-#include "tests/support_lib/TestHelpers.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support_lib/XmlTestSupport.h"
 
 #include <gtest/gtest.h>
