@@ -89,23 +89,23 @@ const wchar_t* ParseConversion(const wchar_t* p, ArgList& list, Conversion& c)
     return *p ? p + 1 : p;
 }
 
-std::wstring CSpec(const Conversion& c, std::wstring_view lengthAndType)
+std::wstring CConversionText(const Conversion& c, std::wstring_view lengthAndType)
 {
-    std::wstring spec = L"%" + c.flags;
+    std::wstring conversion = L"%" + c.flags;
     if (c.width >= 0)
-        spec += std::to_wstring(c.width);
+        conversion += std::to_wstring(c.width);
     if (c.precision >= 0)
-        spec += L"." + std::to_wstring(c.precision);
-    spec += lengthAndType;
-    return spec;
+        conversion += L"." + std::to_wstring(c.precision);
+    conversion += lengthAndType;
+    return conversion;
 }
 
 template <class T>
-void AppendPrintf(std::wstring& out, const std::wstring& spec, T value)
+void AppendPrintf(std::wstring& out, const std::wstring& conversion, T value)
 {
     std::vector<wchar_t> buffer(128);
     for (;;) {
-        int written = std::swprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+        int written = std::swprintf(buffer.data(), buffer.size(), conversion.c_str(), value);
         if (written >= 0) {
             out.append(buffer.data(), static_cast<size_t>(written));
             return;
@@ -199,22 +199,22 @@ bool AppendConversion(std::wstring& out, ArgList& list, const Conversion& c)
     switch (c.type) {
     case L'd':
     case L'i':
-        AppendPrintf(out, CSpec(c, L"lld"), SignedArg(list, c.length));
+        AppendPrintf(out, CConversionText(c, L"lld"), SignedArg(list, c.length));
         return true;
     case L'u':
     case L'o':
     case L'x':
     case L'X':
-        AppendPrintf(out, CSpec(c, std::wstring(L"ll") + c.type), UnsignedArg(list, c.length));
+        AppendPrintf(out, CConversionText(c, std::wstring(L"ll") + c.type), UnsignedArg(list, c.length));
         return true;
     case L'f': case L'F': case L'e': case L'E': case L'g': case L'G': case L'a': case L'A':
         if (c.length == LengthModifier::LongDouble)
-            AppendPrintf(out, CSpec(c, std::wstring(L"L") + c.type), va_arg(list.args, long double));
+            AppendPrintf(out, CConversionText(c, std::wstring(L"L") + c.type), va_arg(list.args, long double));
         else
-            AppendPrintf(out, CSpec(c, std::wstring(1, c.type)), va_arg(list.args, double));
+            AppendPrintf(out, CConversionText(c, std::wstring(1, c.type)), va_arg(list.args, double));
         return true;
     case L'p':
-        AppendPrintf(out, CSpec(c, L"p"), va_arg(list.args, void*));
+        AppendPrintf(out, CConversionText(c, L"p"), va_arg(list.args, void*));
         return true;
     case L's':
     case L'S':

@@ -90,7 +90,7 @@ const XMLSerializableClassInfo TestStyle::classInfo("Style", "style", kStyleName
 class StyleDocument : public ::testing::Test {
  protected:
   StyleDocument() {
-    style_.name = L"Sketchy <Edges>";
+    style_.name = L"Rough <Edges>";
     style_.description = L"Pencil & paper";
     style_.properties[1000] = Variant(true);
     style_.properties[1001] = Variant(utils::CColor(10, 20, 30, 255));
@@ -130,7 +130,7 @@ TEST_F(StyleDocument, EveryElementIsInItsNamespace) {
   EXPECT_EQ(testing::Wide(root->getPrefix()), L"sty");
   const auto* styleElement = Child(root, kStyle, L"style");
   ASSERT_NE(styleElement, nullptr) << written;
-  EXPECT_EQ(Attribute(styleElement, L"", L"name"), L"Sketchy <Edges>");
+  EXPECT_EQ(Attribute(styleElement, L"", L"name"), L"Rough <Edges>");
   EXPECT_EQ(Attribute(styleElement, L"", L"desc"), L"Pencil & paper");
 
   const auto items = ChildElements(styleElement);
@@ -180,7 +180,7 @@ TEST_F(StyleDocument, SavedPropertiesCarryTheStyleNameAndGenerator) {
   const ParsedDocument parsed = ParsedDocument::FromFile(path);
   ASSERT_TRUE(parsed.IsWellFormed());
   const std::wstring dp = kDocumentPropertiesNamespaceW;
-  EXPECT_EQ(TextOf(Child(parsed.Root(), dp, L"title")), L"Sketchy <Edges>");
+  EXPECT_EQ(TextOf(Child(parsed.Root(), dp, L"title")), L"Rough <Edges>");
   EXPECT_EQ(TextOf(Child(parsed.Root(), dp, L"description")), L"Pencil & paper");
   const auto* generator = Child(parsed.Root(), dp, L"generator");
   EXPECT_EQ(Attribute(generator, dp, L"name"), L"Style");
