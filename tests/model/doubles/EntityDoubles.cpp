@@ -1,9 +1,13 @@
 #include "tests/model/doubles/EntityDoubles.h"
 
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <utility>
 
+#include "model/DatabaseLinks.h"
 #include "model/EntityLinks.h"
+#include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
 
 IMPLEMENT_SERIAL(TestEntity, CEntity, VERSIONABLE_SCHEMA | 1)
@@ -40,10 +44,69 @@ void TestEntity::SetValue(int32_t newValue)
     value = newValue;
 }
 
+namespace {
+
+std::set<const TestRelationship*>& LiveRelationships()
+{
+    static std::set<const TestRelationship*> live;
+    return live;
+}
+
+std::unique_ptr<TestRelationshipMap> MakeMapUnrecorded()
+{
+    CSuspendUndo unrecorded;
+    return std::make_unique<TestRelationshipMap>();
+}
+
+class VectorIterator : public IEntityIterator {
+public:
+    explicit VectorIterator(const std::vector<CEntity*>& entities) : m_entities(entities) {}
+    void Reset() override { m_index = 0; }
+    bool Next(CEntity*& entity) override
+    {
+        entity = m_index < m_entities.size() ? m_entities[m_index++] : nullptr;
+        return entity != nullptr;
+    }
+
+private:
+    const std::vector<CEntity*>& m_entities;
+    size_t m_index = 0;
+};
+
+} // namespace
+
+TestRelationship::TestRelationship(CEntity* driving, CEntity* driven) : CRelationship(driving, driven)
+{
+    LiveRelationships().insert(this);
+}
+
+TestRelationship::~TestRelationship()
+{
+    LiveRelationships().erase(this);
+}
+
+bool TestRelationship::IsAlive(const TestRelationship* relationship)
+{
+    return LiveRelationships().contains(relationship);
+}
+
+TestComponent::TestComponent(bool definition)
+    : m_definition(definition), m_map(MakeMapUnrecorded()), relationships(*m_map)
+{
+}
+
 TestComponent::~TestComponent()
 {
-    for (TestRelationship* relationship : relationships)
-        delete relationship;
+    // Those erased into an operation (negative ids) are the operation's.
+    for (TestRelationship* relationship : m_made) {
+        if (TestRelationship::IsAlive(relationship) && relationship->GetId() >= 0)
+            delete relationship;
+    }
+}
+
+IEntityIterator* TestComponent::CreateIterator()
+{
+    return new VectorIterator(members);
 }
 
 bool TestComponent::Contains(const CEntity* entity) const
@@ -75,7 +138,8 @@ CEntity* TestComponent::GetAt(int index) const
 TestRelationship* TestComponent::Relate(CEntity* driving, CEntity* driven)
 {
     auto* relationship = new TestRelationship(driving, driven);
-    relationships.push_back(relationship);
+    m_made.push_back(relationship);
+    relationships.Add(relationship);
     return relationship;
 }
 
@@ -86,56 +150,9 @@ CEntity* GetEdgeCurve(const CEntity& edge)
     return static_cast<const TestEdge&>(edge).curve;
 }
 
-int GetRelationships(const CEntity& component, const CEntity& entity, RelationshipRole role,
-                     std::vector<CEntity*>& relationships)
+CRelationshipMap& GetRelationshipMap(const CEntity& component)
 {
-    int count = 0;
-    for (TestRelationship* relationship : dynamic_cast<const TestComponent&>(component).relationships) {
-        const CEntity* end = role == RelationshipRole::kDriver ? relationship->driving : relationship->driven;
-        if (end == &entity) {
-            relationships.push_back(relationship);
-            ++count;
-        }
-    }
-    return count;
-}
-
-void RemoveRelationshipsOf(CEntity& component, CEntity& entity)
-{
-    auto& relationships = dynamic_cast<TestComponent&>(component).relationships;
-    std::erase_if(relationships, [&](TestRelationship* relationship) {
-        if (relationship->driving != &entity && relationship->driven != &entity)
-            return false;
-        delete relationship;
-        return true;
-    });
-}
-
-void ReplaceInRelationships(CEntity& component, CEntity& oldEntity, CEntity* newEntity)
-{
-    for (TestRelationship* relationship : dynamic_cast<TestComponent&>(component).relationships) {
-        if (relationship->driving == &oldEntity)
-            relationship->driving = newEntity;
-        if (relationship->driven == &oldEntity)
-            relationship->driven = newEntity;
-    }
-}
-
-CEntity* GetDrivenEntity(const CEntity& relationship)
-{
-    return static_cast<const TestRelationship&>(relationship).driven;
-}
-
-void SetSelectedFlag(CEntity& element, bool selected)
-{
-    auto& drawingElement = static_cast<TestDrawingElement&>(element);
-    drawingElement.flags = selected ? drawingElement.flags | TestDrawingElement::kSelected
-                                    : drawingElement.flags & ~TestDrawingElement::kSelected;
-}
-
-CLayer* GetLayer(CEntity& element)
-{
-    return static_cast<TestDrawingElement&>(element).layer;
+    return const_cast<TestComponent&>(dynamic_cast<const TestComponent&>(component)).relationships;
 }
 
 } // namespace links

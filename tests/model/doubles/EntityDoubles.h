@@ -1,13 +1,17 @@
 #pragma once
 // Test doubles of the entity classes of later subsystems that the entity layer reaches through
-// model/EntityLinks.h (components with their relationships, edges and their curves, drawing
+// model/EntityLinks.h (components with their relationship maps, edges and their curves, drawing
 // elements and layers), and a plain entity with one persistent value.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "model/DrawingElement.h"
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
+#include "model/Relationship.h"
+#include "model/RelationshipMap.h"
 
 // A plain entity with one value that setters change through MarkChanged, and an undo copy.
 class TestEntity : public CEntity {
@@ -46,14 +50,14 @@ public:
     int GetEntityType() const override { return kEntityLayer; }
 };
 
-class TestDrawingElement : public TestEntity {
+// A drawing element whose flags word and layer the tests set directly.
+class TestDrawingElement : public CDrawingElement {
 public:
-    static constexpr uint32_t kSelected = 0x40;
-    bool IsDrawingElement() const override { return true; }
-    int GetEntityType() const override { return kEntityDrawingElement; }
+    TestDrawingElement() = default;
+    TestDrawingElement(const TestDrawingElement&) = delete;
 
-    uint32_t flags = 0x06;
-    CLayer* layer = nullptr;
+    uint32_t& flags = m_flags;
+    CLayer*& layer = m_layer;
 };
 
 class TestCurve : public TestEntity {
@@ -67,20 +71,27 @@ public:
     CEntity* curve = nullptr;
 };
 
-class TestRelationship : public CEntity {
+// A relationship that knows whether it is still alive, so that the component that made it can
+// free it when nothing else will.
+class TestRelationship : public CRelationship {
 public:
-    TestRelationship(CEntity* driving_, CEntity* driven_) : driving(driving_), driven(driven_) {}
-    int GetEntityType() const override { return kEntityRelationship; }
+    TestRelationship(CEntity* driving, CEntity* driven);
+    ~TestRelationship() override;
+    static bool IsAlive(const TestRelationship* relationship);
+};
 
-    CEntity* driving;
-    CEntity* driven;
+// The relationship map of a TestComponent; the tests ask it empty() like a standard container.
+class TestRelationshipMap : public CRelationshipMap {
+public:
+    bool empty() const { return IsEmpty(); }
 };
 
 // A component (or, with the definition flag, a component definition): an entity container with
-// its own relationship map, which owns its relationships.
+// its own relationship map (made with undo recording off, so that it is never reported as
+// created). It frees the relationships it made that no operation owns.
 class TestComponent : public TestEntity, public IEntityContainer {
 public:
-    explicit TestComponent(bool definition = false) : m_definition(definition) {}
+    explicit TestComponent(bool definition = false);
     ~TestComponent() override;
     int GetEntityType() const override { return m_definition ? kEntityComponentDefinition : kEntityComponent; }
 
@@ -91,13 +102,18 @@ public:
     bool Remove(CEntity* entity) override;
     void RemoveAll() override { members.clear(); }
     CEntity* GetAt(int index) const override;
-    IEntityIterator* CreateIterator() override { return nullptr; }
+    IEntityIterator* CreateIterator() override;
 
     TestRelationship* Relate(CEntity* driving, CEntity* driven);
 
     std::vector<CEntity*> members;
-    std::vector<TestRelationship*> relationships;
 
 private:
     bool m_definition;
+    std::unique_ptr<TestRelationshipMap> m_map;
+    std::vector<TestRelationship*> m_made;
+
+public:
+    // Declared after the map it refers to, so that the map exists when it is bound.
+    TestRelationshipMap& relationships;
 };

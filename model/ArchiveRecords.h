@@ -1,0 +1,75 @@
+#pragma once
+// The model-file forms of values that live inside the records of their entities: a typed value
+// (Variant) of a style, the picture (ImageRep) of a scene, and the stroke set of hand-drawn
+// edges. Only the reading direction exists: the program stores no model.
+//
+// Every count and size read is checked against the bytes left before anything is allocated;
+// short or malformed records raise the archive's exception, which aborts the model's reading.
+
+#include <cstdint>
+#include <vector>
+
+#include "model/ArchiveReading.h"
+#include "model/Dib.h"
+#include "platform/mfc/Archive.h"
+
+namespace orbisk {
+class Variant;
+namespace imageutils {
+class ImageRep;
+}
+} // namespace orbisk
+
+// A 32-bit version (ignored), a 32-bit Variant type code and the payload of that code. Codes
+// without a payload (string 8, object 13, unknown ones) leave the variant as it was.
+void ReadVariantRecord(CArchive& ar, orbisk::Variant& variant);
+
+// A presence byte, then a signed 32-bit size and that many bytes of an encoded image file,
+// which the image decodes. Present but without bytes, the image is emptied.
+void ReadImageRecord(CArchive& ar, orbisk::imageutils::ImageRep& image);
+
+// The stroke set of hand-drawn edges: a version; the dropout length and fade factor as doubles
+// (version 2 on) or as pixel counts (versions 0 and 1), both through the stroke set's
+// validating setters; width, halo switch, halo length, prototypes per length; the counted
+// lengths; the counted stroke images (CDib references) in texture form.
+//
+// StrokeSet offers SetDropoutLength and SetFadeFactor (double), SetDropoutLengthPixels and
+// SetFadeLengthPixels (int32), the members width, useHalo, haloLength and numProtos,
+// SetLengths (vector of int32) and SetImages (vector of CDib pointers, taken over).
+template <class StrokeSet>
+void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet);
+
+namespace records {
+
+// The images of a stroke-set record. Each image read for the first time here is turned into
+// texture form once (a back reference to it names the same object, already converted); when the
+// record fails, those first-time images are freed before the error goes on.
+std::vector<CDib*> ReadStrokeImages(CArchive& ar);
+
+} // namespace records
+
+template <class StrokeSet>
+void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet)
+{
+    int32_t version = 0;
+    ar >> version;
+    if (version >= 2) {
+        double dropoutLength = 0.0;
+        double fadeFactor = 0.0;
+        ar >> dropoutLength >> fadeFactor;
+        strokeSet.SetDropoutLength(dropoutLength);
+        strokeSet.SetFadeFactor(fadeFactor);
+    } else {
+        int32_t dropoutPixels = 0;
+        int32_t fadePixels = 0;
+        ar >> dropoutPixels >> fadePixels;
+        strokeSet.SetDropoutLengthPixels(dropoutPixels);
+        strokeSet.SetFadeLengthPixels(fadePixels);
+    }
+    ar >> strokeSet.width >> strokeSet.useHalo >> strokeSet.haloLength >> strokeSet.numProtos;
+    std::vector<int32_t> lengths(static_cast<size_t>(ReadItemCount(ar, sizeof(int32_t))));
+    for (int32_t& length : lengths)
+        ar >> length;
+    strokeSet.SetLengths(lengths);
+    strokeSet.SetImages(records::ReadStrokeImages(ar));
+}

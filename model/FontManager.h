@@ -1,0 +1,69 @@
+#pragma once
+// CFontManager: the fonts of a model (CZpFont entities, type 19), each kept once so that all
+// users of the same face, style and size share one font and its text cache. The manager is the
+// fonts' parent; it finds or creates fonts on request and checks that the fonts' reference
+// counts agree with their users, repairing the list in fix mode.
+//
+// Fonts belong to a later subsystem: the manager keeps them as entities and reaches their
+// properties through model/DatabaseLinks.h.
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "model/Entity.h"
+#include "model/EntityContainer.h"
+
+class CFontManager : public CEntity, public IEntityContainer {
+    DECLARE_SERIAL(CFontManager)
+public:
+    // Font to the number of users found.
+    using UseCounts = std::map<CEntity*, int, std::less<>>;
+
+    explicit CFontManager(CEntity* parent = nullptr);
+    CFontManager(const CFontManager&) = delete;
+    CFontManager& operator=(const CFontManager&) = delete;
+
+    // After the entity record, a count and the fonts as object references. Writing stores, for
+    // save formats below 6000, only the fonts in use.
+    void Serialize(CArchive& ar) override;
+    // Every font is erased, then the manager.
+    void Erase() override;
+    int CheckValidity(int level, CCheckedObjectMap* map) override;
+    int GetEntityType() const override { return kEntityFontManager; }
+
+    int GetCount() const override { return static_cast<int>(m_fonts.size()); }
+    bool IsEmpty() const override { return m_fonts.empty(); }
+    bool Contains(const CEntity* entity) const override;
+    // The manager becomes the font's parent; appended unless listed already.
+    void Add(CEntity* entity) override;
+    bool Remove(CEntity* entity) override;
+    // Every font is erased, then the list emptied.
+    void RemoveAll() override;
+    CEntity* GetAt(int index) const override;
+    IEntityIterator* CreateIterator() override;
+
+    // The font manager of the current model, or null.
+    static CFontManager* GetCurrentFontManager();
+
+    // The first font with that face (without regard to case), style bytes, type, extra byte and
+    // text cache whose size differs by less than the library tolerance; else a new font, added
+    // (and recorded). Never null.
+    CEntity* GetFont(const CString& faceName, uint8_t style1, uint8_t style2, int32_t type, const void* textCache,
+                     uint8_t extra, double pointSize);
+    // Remove, recording the removal.
+    bool RemoveFont(CEntity* font);
+    void ClearCacheHandles();
+    // Adds one use for every font that the model's styles hold and that its dimensions (from
+    // save format 6 on) and texts use, in the root component and in every definition.
+    static void CountUsedFonts(CZephyronModel& model, UseCounts& counts, int saveFormat);
+
+private:
+    void ReadFonts(CArchive& ar);
+    void WriteFonts(CArchive& ar);
+    void AddRecorded(CEntity* font);
+    int CheckFonts(int level, CCheckedObjectMap* map);
+    int CheckUseCounts(int level);
+
+    std::vector<CEntity*> m_fonts;
+};

@@ -1,0 +1,474 @@
+#include "model/MaterialManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "model/ArchiveReading.h"
+#include "model/ArchiveSchema.h"
+#include "model/DatabaseLinks.h"
+#include "model/EntityLinks.h"
+#include "model/ManagerLinks.h"
+#include "model/Texture.h"
+#include "model/UndoManager.h"
+#include "platform/mfc/Archive.h"
+#include "settings/Material.h"
+#include "settings/MaterialNotification.h"
+#include "support/NotificationCenter.h"
+#include "support/StringUtils.h"
+
+IMPLEMENT_SERIAL(CMaterialManager, CEntity, VERSIONABLE_SCHEMA | 4)
+
+using orbisk::utils::CColor;
+using orbisk::utils::CNotificationCenter;
+
+namespace {
+
+constexpr double kScaleTolerance = 0.001;
+// The rendering-options properties whose change makes textures look different.
+constexpr int32_t kXRayProperty = 38;
+constexpr int32_t kTransparencyProperty = 39;
+
+bool EqualsNoCase(const CString& a, const CString& b)
+{
+    return orbisk::utils::CompareNoCase(a.GetString(), b.GetString()) == 0;
+}
+
+bool IsMaterial(const CEntity* entity)
+{
+    return entity && entity->IsKindOf(RUNTIME_CLASS(CMaterial));
+}
+
+void RecordAddition(CEntity* entity, IEntityContainer* container)
+{
+    if (CUndoOperation* operation = IsUndoRecording() ? GetCurrentUndoOperation() : nullptr)
+        operation->AddElement(entity, container);
+}
+
+void RecordRemoval(CEntity* entity, IEntityContainer* container)
+{
+    if (CUndoOperation* operation = IsUndoRecording() ? GetCurrentUndoOperation() : nullptr)
+        operation->RemoveElement(entity, container);
+}
+
+// A name as it is shown: a leading "*" through the display prefix.
+CString DisplayForm(const CString& name)
+{
+    if (name.IsEmpty() || name.GetAt(0) != L'*')
+        return name;
+    return CString(kMaterialDisplayPrefix) + CString(name.GetString() + 1);
+}
+
+} // namespace
+
+void CMaterialManager::PlacementDeleter::operator()(CFaceTextureMapping* mapping) const
+{
+    links::DeleteTextureMapping(mapping);
+}
+
+CMaterialManager::CMaterialManager()
+{
+    CNotificationCenter::GetInstance().AddObserver("Rendering Options Change", this);
+    CNotificationCenter::GetInstance().AddObserver("Material Notification", this);
+}
+
+CMaterialManager::~CMaterialManager()
+{
+    CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+}
+
+CMaterialManager* CMaterialManager::GetCurrentMaterialManager()
+{
+    CZephyronModel* model = links::GetCurrentModel();
+    return model ? links::GetRootMaterialManager(*model) : nullptr;
+}
+
+void CMaterialManager::Serialize(CArchive& ar)
+{
+    SerializeGuarded(ar, [&] {
+        if (ar.IsLoading())
+            ReadRecord(ar);
+        else
+            WriteRecord(ar);
+    });
+}
+
+void CMaterialManager::ReadRecord(CArchive& ar)
+{
+    const int32_t schema = GetClassVersion(RUNTIME_CLASS(CMaterialManager));
+    if (schema >= 1)
+        CEntity::Serialize(ar);
+    const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
+    std::vector<CMaterial*> fresh;
+    try {
+        ReadMaterials(ar, count, fresh);
+        ReadCurrentAndExtra(ar, schema);
+    } catch (...) {
+        // The archive deletes a half-read manager and forgets the objects read in its record:
+        // the materials made here go with it.
+        for (CMaterial* material : fresh) {
+            std::erase(m_materials, material);
+            DeleteUnrecorded(material);
+        }
+        m_current = nullptr;
+        throw;
+    }
+}
+
+void CMaterialManager::ReadMaterials(CArchive& ar, int32_t count, std::vector<CMaterial*>& fresh)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t objectsBefore = ar.GetLoadCount();
+        CMaterial* material = nullptr;
+        ar >> material;
+        if (!material || IsListedElsewhere(material))
+            continue;
+        if (ar.GetLoadCount() != objectsBefore)
+            fresh.push_back(material);
+        RecordAddition(material, this);
+        Add(material);
+    }
+}
+
+void CMaterialManager::ReadCurrentAndExtra(CArchive& ar, int32_t schema)
+{
+    if (schema >= 2) {
+        CMaterial* current = nullptr;
+        ar >> current;
+        DropUnlisted(current);
+        m_current = Contains(current) ? current : nullptr;
+    }
+    if (schema == 3) {
+        CMaterial* extra = nullptr;
+        ar >> extra;
+        DropUnlisted(extra);
+    }
+}
+
+void CMaterialManager::DropUnlisted(CMaterial* material)
+{
+    if (material && !Contains(material) && !material->GetParent())
+        m_stale.Add(material);
+}
+
+bool CMaterialManager::IsListedElsewhere(const CMaterial* material) const
+{
+    const auto* owner = dynamic_cast<const CMaterialManager*>(material->GetParent());
+    return owner && owner != this && owner->Contains(material);
+}
+
+void CMaterialManager::WriteRecord(CArchive& ar)
+{
+    CEntity::Serialize(ar);
+    ar << static_cast<int32_t>(m_materials.size());
+    for (const CMaterial* material : m_materials)
+        ar << static_cast<const CObject*>(material);
+    ar << static_cast<const CObject*>(Contains(m_current) ? m_current : nullptr);
+}
+
+void CMaterialManager::DeleteCurrentIfUnlisted()
+{
+    CMaterial* current = std::exchange(m_current, nullptr);
+    if (current && !Contains(current))
+        DeleteUnrecorded(current);
+}
+
+void CMaterialManager::Erase()
+{
+    DeleteCurrentIfUnlisted();
+    for (CMaterial* material : m_materials)
+        material->Erase();
+    m_stale.Discard();
+    CEntity::Erase();
+}
+
+void CMaterialManager::ClearMaterials()
+{
+    CZephyronModel* model = GetModel();
+    if (model && GetParent() == links::GetRootComponent(*model))
+        PostMaterialNotification(nullptr, kMaterialsCleared);
+    DeleteCurrentIfUnlisted();
+    for (CMaterial* material : std::exchange(m_materials, {}))
+        material->Erase();
+    m_placement.reset();
+}
+
+bool CMaterialManager::Contains(const CEntity* entity) const
+{
+    return entity && std::find(m_materials.begin(), m_materials.end(), entity) != m_materials.end();
+}
+
+void CMaterialManager::Add(CEntity* entity)
+{
+    auto* material = dynamic_cast<CMaterial*>(entity);
+    if (!material)
+        return;
+    material->SetParent(this);
+    if (Contains(material))
+        return;
+    m_materials.push_back(material);
+    PostMaterialNotification(material, kMaterialAdded);
+}
+
+bool CMaterialManager::Remove(CEntity* entity)
+{
+    if (entity && entity == m_current)
+        SetCurrentMaterial(nullptr, nullptr);
+    const auto found = std::find(m_materials.begin(), m_materials.end(), entity);
+    if (found == m_materials.end())
+        return false;
+    CMaterial* material = *found;
+    m_materials.erase(found);
+    PostMaterialNotification(material, kMaterialRemoved);
+    material->SetParent(nullptr);
+    return true;
+}
+
+void CMaterialManager::RemoveAll()
+{
+    for (CMaterial* material : std::exchange(m_materials, {})) {
+        if (CTexture* texture = material->GetTexture())
+            texture->DeleteGLTexture();
+        if (material == m_current)
+            m_current = nullptr;
+        PostMaterialNotification(material, kMaterialRemoved);
+        material->Erase();
+    }
+    if (m_current) {
+        PostMaterialNotification(m_current, kMaterialRemoved);
+        DeleteCurrentIfUnlisted();
+    }
+}
+
+CEntity* CMaterialManager::GetAt(int index) const
+{
+    return GetMaterialAt(index);
+}
+
+CMaterial* CMaterialManager::GetMaterialAt(int index) const
+{
+    return index >= 0 && index < GetCount() ? m_materials[static_cast<size_t>(index)] : nullptr;
+}
+
+IEntityIterator* CMaterialManager::CreateIterator()
+{
+    return new CMaterialIterator(*this, false);
+}
+
+IEntityIterator* CMaterialManager::CreateAllMaterialsIterator()
+{
+    return new CMaterialIterator(*this, true);
+}
+
+void CMaterialManager::OnNotification(const char* name, void* payload)
+{
+    if (!payload || std::strcmp(name, "Rendering Options Change") != 0)
+        return;
+    const int32_t property = *static_cast<const int32_t*>(payload);
+    if (property == kXRayProperty || property == kTransparencyProperty)
+        ReleaseMaterialTextures();
+}
+
+void CMaterialManager::AddMaterial(CMaterial* material)
+{
+    if (!material)
+        return;
+    RecordAddition(material, this);
+    Add(material);
+}
+
+CMaterial* CMaterialManager::FindMaterialByName(const CString& name) const
+{
+    if (name.IsEmpty())
+        return nullptr;
+    for (CMaterial* material : m_materials) {
+        if (EqualsNoCase(material->GetName(), name))
+            return material;
+    }
+    return nullptr;
+}
+
+CMaterial* CMaterialManager::FindMatchingMaterial(CColor color, const CString& textureFile, double xScale,
+                                                  double yScale, bool managed) const
+{
+    for (CMaterial* material : m_materials) {
+        const CTexture* texture = material->GetTexture();
+        const CString file = texture ? texture->GetFileName() : CString();
+        const bool filesMatch = file.IsEmpty() ? textureFile.IsEmpty()
+                                               : !textureFile.IsEmpty() && EqualsNoCase(file, textureFile);
+        const double textureX = texture ? texture->GetXScale() : 0.0;
+        const double textureY = texture ? texture->GetYScale() : 0.0;
+        if (material->GetColor() == color && filesMatch && std::fabs(textureX - xScale) < kScaleTolerance &&
+            std::fabs(textureY - yScale) < kScaleTolerance && material->IsManaged() == managed)
+            return material;
+    }
+    return nullptr;
+}
+
+CMaterial* CMaterialManager::GetOrCreateColorMaterial(CColor color)
+{
+    if (CMaterial* found = FindMatchingMaterial(color, CString(), 0.0, 0.0, false))
+        return found;
+    auto* material = new CMaterial;
+    material->SetColor(color);
+    material->SetName(MakeColorMaterialName());
+    AddMaterial(material);
+    return material;
+}
+
+CString CMaterialManager::MakeUniqueMaterialName(const CString& base) const
+{
+    const CString stem = CMaterial::StripTrailingDigits(base);
+    // Every material takes at most one candidate, so the count plus two numbers suffice.
+    for (int number = 1;; ++number) {
+        CString candidate;
+        candidate.Format(L"%s%d", stem.GetString(), number);
+        const bool taken = FindMaterialByName(DisplayForm(candidate)) || FindMaterialByName(candidate) ||
+                           (m_current && EqualsNoCase(candidate, m_current->GetStoredName()));
+        if (!taken)
+            return candidate;
+    }
+}
+
+bool CMaterialManager::SetCurrentMaterial(CMaterial* material, const CFaceTextureMapping* placement)
+{
+    if (material != m_current)
+        DeleteCurrentIfUnlisted();
+    m_current = material;
+    SetCurrentTexturePlacement(placement);
+    PostMaterialNotification(m_current, kMaterialCurrentChanged);
+    return true;
+}
+
+void CMaterialManager::SetCurrentTexturePlacement(const CFaceTextureMapping* placement)
+{
+    if (placement && placement == m_placement.get())
+        return;
+    m_placement.reset(placement ? links::CopyTextureMapping(*placement) : nullptr);
+}
+
+void CMaterialManager::ClearUseCounts()
+{
+    for (CMaterial* material : m_materials)
+        material->ClearUseCount();
+}
+
+void CMaterialManager::PurgeUnusedMaterials()
+{
+    std::vector<CMaterial*> unused;
+    for (CMaterial* material : m_materials) {
+        if (material->GetManagedFlag() && material->GetUseCount() == 0 && material != m_current)
+            unused.push_back(material);
+    }
+    for (CMaterial* material : unused) {
+        if (!Remove(material))
+            continue;
+        RecordRemoval(material, this);
+        material->Erase();
+    }
+}
+
+void CMaterialManager::ReleaseMaterialTextures()
+{
+    for (CMaterial* material : m_materials) {
+        if (material->HasTextureImage())
+            material->GetTexture()->DeleteGLTexture();
+    }
+}
+
+void CMaterialManager::MergeLegacyManager(CMaterialManager* legacy)
+{
+    if (!legacy)
+        return;
+    std::vector<CMaterial*> moved;
+    CMaterialIterator unmanaged(*legacy, false);
+    for (CEntity* entity = nullptr; unmanaged.Next(entity);)
+        moved.push_back(static_cast<CMaterial*>(entity));
+    for (CMaterial* material : moved) {
+        std::erase(legacy->m_materials, material);
+        if (material == legacy->m_current)
+            legacy->m_current = nullptr;
+        AddMaterial(material);
+    }
+    // The legacy record is read in the middle of the model file: what it leaves behind may
+    // still be referred to by later records.
+    for (CMaterial* material : std::exchange(legacy->m_materials, {})) {
+        material->SetParent(nullptr);
+        m_stale.Add(material);
+    }
+    if (CMaterial* current = std::exchange(legacy->m_current, nullptr))
+        m_stale.Add(current);
+    m_stale.TakeFrom(legacy->m_stale);
+    DeleteUnrecorded(legacy);
+}
+
+int CMaterialManager::CheckValidity(int level, CCheckedObjectMap* map)
+{
+    return CheckAsClass(
+        RUNTIME_CLASS(CMaterialManager), map, [&] { return CEntity::CheckValidity(level, map); },
+        [&] { return CheckOwnValidity(level, map); });
+}
+
+int CMaterialManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
+{
+    int remembered = 0;
+    for (int index = GetCount() - 1; index >= 0; --index) {
+        CMaterial* material = m_materials[static_cast<size_t>(index)];
+        if (!IsMaterial(material)) {
+            AppendValidityMessage("The material %d in %s is not valid\n", index, DescribeEntity(this).GetString());
+            return RecordValidity(material, 3, map);
+        }
+        const int result = map ? material->CheckValidity(level, map) : 0;
+        if (result >= 2)
+            return result;
+        remembered = std::max(remembered, result);
+    }
+    if (m_current) {
+        if (!IsMaterial(m_current)) {
+            AppendValidityMessage("The front material for %s is not valid\n", DescribeEntity(this).GetString());
+            return RecordValidity(m_current, 3, map);
+        }
+        const int result = map ? m_current->CheckValidity(level, map) : 0;
+        if (result >= 2)
+            return result;
+        remembered = std::max(remembered, result);
+    }
+    if (level != kValidityCheckIgnoringIds && m_placement && !links::IsTextureMappingValid(*m_placement)) {
+        AppendValidityMessage("The texture info for %s is not valid\n", DescribeEntity(this).GetString());
+        return 2;
+    }
+    return remembered;
+}
+
+bool CMaterialIterator::Next(CEntity*& entity)
+{
+    while (CMaterial* material = m_manager.GetMaterialAt(m_position)) {
+        ++m_position;
+        if (m_all || !material->GetManagedFlag()) {
+            entity = material;
+            return true;
+        }
+    }
+    entity = nullptr;
+    return false;
+}
+
+namespace links {
+
+bool ContainsMaterial(const CMaterialManager& manager, const CMaterial* material)
+{
+    return manager.Contains(material);
+}
+
+CEntity* AsEntity(CMaterialManager* manager)
+{
+    return manager;
+}
+
+CMaterial* GetOrCreateColorMaterial(CMaterialManager& manager, CColor color)
+{
+    return manager.GetOrCreateColorMaterial(color);
+}
+
+} // namespace links

@@ -1,0 +1,142 @@
+#include "model/Thumbnail.h"
+
+#include <utility>
+
+#include "geometry/Point3d.h"
+#include "geometry/Vector3d.h"
+#include "model/ArchiveReading.h"
+#include "model/ArchiveSchema.h"
+#include "model/Dib.h"
+#include "model/ManagerLinks.h"
+#include "platform/mfc/Archive.h"
+#include "support/NotificationCenter.h"
+
+IMPLEMENT_SERIAL(CThumbnail, CEntity, VERSIONABLE_SCHEMA | 1)
+
+using orbisk::geometry::CPoint3d;
+using orbisk::geometry::CVector3d;
+
+void CThumbnail::CameraDeleter::operator()(CCamera* camera) const
+{
+    links::DeleteCamera(camera);
+}
+
+CThumbnail::CThumbnail() : m_camera(links::CreateCamera())
+{
+    SetDefaultCamera();
+}
+
+CThumbnail::CThumbnail(const CThumbnail& other) : CEntity(other), m_camera(links::CreateCamera())
+{
+    links::CopyCamera(*m_camera, *other.m_camera);
+}
+
+CThumbnail::~CThumbnail()
+{
+    HoldImage(nullptr);
+}
+
+void CThumbnail::SetDefaultCamera()
+{
+    links::SetCameraFromDirection(*m_camera, CPoint3d(0, 0, 1), CVector3d(0, 0, 1), CVector3d(0, 1, 0), 0.0, 0.0, true,
+                                  30.0, 1.0);
+}
+
+void CThumbnail::SetCamera(const CCamera& camera)
+{
+    MarkChanged();
+    links::CopyCamera(*m_camera, camera);
+}
+
+void CThumbnail::SetImage(CDib* image)
+{
+    if (image == m_image)
+        return;
+    HoldImage(image);
+    if (!image)
+        PostCleared();
+}
+
+void CThumbnail::HoldImage(CDib* image)
+{
+    if (image)
+        image->AddRef();
+    if (CDib* previous = std::exchange(m_image, image))
+        previous->Release();
+}
+
+void CThumbnail::PostCleared()
+{
+    orbisk::utils::CNotificationCenter::GetInstance().PostNotification("Thumbnail Cleared", this);
+}
+
+void CThumbnail::Serialize(CArchive& ar)
+{
+    SerializeGuarded(ar, [&] {
+        CEntity::Serialize(ar);
+        if (ar.IsLoading())
+            ReadRecord(ar);
+        else
+            WriteRecord(ar);
+    });
+}
+
+void CThumbnail::ReadRecord(CArchive& ar)
+{
+    const int32_t schema = GetClassVersion(RUNTIME_CLASS(CThumbnail));
+    links::SerializeCamera(ar, *m_camera, schema == 0);
+    CDib* image = nullptr;
+    ar >> image;
+    if (image && !image->HasData()) {
+        // Later records may still refer back to an image nobody holds.
+        if (image->GetRefCount() == 0)
+            KeepUnownedObject(image);
+        image = nullptr;
+    }
+    HoldImage(image);
+}
+
+void CThumbnail::WriteRecord(CArchive& ar)
+{
+    links::SerializeCamera(ar, *m_camera, false);
+    ar << static_cast<const CObject*>(m_image);
+}
+
+CEntity* CThumbnail::CreateCopy() const
+{
+    return new CThumbnail(*this);
+}
+
+void CThumbnail::SwapContents(CEntity& other)
+{
+    CEntity::SwapContents(other);
+    std::swap(m_camera, static_cast<CThumbnail&>(other).m_camera);
+    HoldImage(nullptr);
+    PostCleared();
+}
+
+int CThumbnail::CheckValidity(int level, CCheckedObjectMap* map)
+{
+    return CheckAsClass(
+        RUNTIME_CLASS(CThumbnail), map, [&] { return CEntity::CheckValidity(level, map); },
+        [&] { return CheckOwnValidity(level); });
+}
+
+int CThumbnail::CheckOwnValidity(int level)
+{
+    if (level != kValidityCheckIgnoringIds && !links::IsCameraValid(*m_camera)) {
+        AppendValidityMessage("The camera for %s is not valid\n", DescribeEntity(this).GetString());
+        return 2;
+    }
+    if (!m_image)
+        return 0;
+    if (!m_image->IsKindOf(RUNTIME_CLASS(CDib))) {
+        AppendValidityMessage("The DIB for %s is not valid\n", DescribeEntity(this).GetString());
+        return 3;
+    }
+    if (!m_image->IsValid()) {
+        AppendValidityMessage("The DIB for %s is not valid\n", DescribeEntity(this).GetString());
+        return 2;
+    }
+    return 0;
+}

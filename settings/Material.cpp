@@ -1,0 +1,492 @@
+#include "settings/Material.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "model/ArchiveSchema.h"
+#include "model/DatabaseLinks.h"
+#include "model/EntityDisposal.h"
+#include "model/MaterialManager.h"
+#include "model/Dib.h"
+#include "model/Texture.h"
+#include "platform/mfc/Archive.h"
+#include "settings/MaterialNotification.h"
+#include "support/ArchiveOperators.h"
+#include "support/StringUtils.h"
+
+IMPLEMENT_SERIAL(CMaterial, CEntity, VERSIONABLE_SCHEMA | 12)
+
+using orbisk::utils::CColor;
+
+namespace {
+
+constexpr int32_t kOwnSchema = 12;
+// Transparencies closer than this are equal.
+constexpr double kTransparencyTolerance = 0.001;
+
+bool IsNoColor(const CColor& color)
+{
+    return color == CColor();
+}
+
+bool DifferNoCase(const CString& a, const CString& b)
+{
+    return orbisk::utils::CompareNoCase(a.GetString(), b.GetString()) != 0;
+}
+
+} // namespace
+
+CMaterial::CMaterial() = default;
+
+CMaterial::CMaterial(const CString& name, bool managed) : m_name(name), m_managed(managed)
+{
+}
+
+CMaterial::CMaterial(const CMaterial& other)
+    : CEntity(other),
+      m_name(other.m_name),
+      m_texture(other.m_texture),
+      m_color(other.m_color),
+      m_useTransparency(other.m_useTransparency),
+      m_transparency(other.m_transparency),
+      m_managed(other.m_managed),
+      m_secondName(other.m_secondName),
+      m_type(other.m_type),
+      m_colorizeType(other.m_colorizeType),
+      m_useCount(other.m_useCount)
+{
+}
+
+void CMaterial::Serialize(CArchive& ar)
+{
+    SerializeGuarded(ar, [&] {
+        CEntity::Serialize(ar);
+        if (ar.IsStoring()) {
+            WriteRecord(ar);
+            return;
+        }
+        try {
+            ReadRecord(ar);
+        } catch (...) {
+            // A texture read so far belongs to nobody else: the archive forgets what was read
+            // after the material began.
+            DeleteTexture();
+            throw;
+        }
+    });
+}
+
+void CMaterial::ReadRecord(CArchive& ar)
+{
+    const int32_t schema = GetClassVersion(RUNTIME_CLASS(CMaterial));
+    ar >> m_name;
+    if (schema < 3) {
+        bool hasValue = false;
+        ar >> hasValue;
+        if (hasValue) {
+            int32_t ignored = 0;
+            ar >> ignored;
+        }
+    }
+    bool hasTexture = false;
+    ar >> hasTexture;
+    if (hasTexture)
+        ReadTexture(ar, schema);
+    if (schema >= 2 && schema <= 4)
+        ar >> m_useCount;
+    if (schema >= 6)
+        ar >> m_managed;
+    if (schema >= 7)
+        ar >> m_color;
+    if (schema >= 8)
+        ar >> m_secondName;
+    m_type = kTextured;
+    if (schema >= 9)
+        ar >> m_type;
+    m_colorizeType = 0;
+    if (schema >= 10)
+        ar >> m_colorizeType;
+    m_transparency = 0.0;
+    if (schema >= 11)
+        ar >> m_transparency;
+    if (schema >= 12)
+        ar >> m_useTransparency;
+    else
+        m_useTransparency = std::fabs(m_transparency) >= kTransparencyTolerance;
+
+    if (!m_texture || !m_texture->GetImage())
+        m_type = kPlainColor;
+    if (m_texture && m_type == kTextured)
+        SetColor(m_texture->GetAverageColor());
+    if (IsNoColor(m_color))
+        m_color = kDefaultReadColor;
+    UpdateTextureColorize();
+}
+
+void CMaterial::ReadTexture(CArchive& ar, int32_t schema)
+{
+    if (schema >= 4) {
+        if (!m_texture)
+            m_texture = new CTexture;
+        m_texture->SetParent(this);
+        m_texture->Serialize(ar);
+        return;
+    }
+    const uint32_t objectsBefore = ar.GetLoadCount();
+    CTexture* texture = nullptr;
+    ar >> texture;
+    if (!texture)
+        return;
+    // A texture belongs to one material: a reference back to one read before would share it.
+    if (ar.GetLoadCount() == objectsBefore)
+        AfxThrowArchiveException(CArchiveException::genericException);
+    DeleteTexture();
+    m_texture = texture;
+    m_texture->SetParent(this);
+}
+
+void CMaterial::WriteRecord(CArchive& ar) const
+{
+    ar << m_name;
+    ar << (m_texture != nullptr);
+    if (m_texture)
+        m_texture->Serialize(ar);
+    ar << m_managed << m_color << m_secondName << m_type << m_colorizeType << m_transparency << m_useTransparency;
+}
+
+void CMaterial::Erase()
+{
+    if (m_texture)
+        m_texture->Erase();
+    CEntity::Erase();
+}
+
+CEntity* CMaterial::CreateCopy() const
+{
+    return new CMaterial(*this);
+}
+
+void CMaterial::SwapContents(CEntity& other)
+{
+    auto& that = static_cast<CMaterial&>(other);
+    CEntity::SwapContents(other);
+    std::swap(m_name, that.m_name);
+    const bool texturesDiffer =
+        m_texture != that.m_texture && !(m_texture && that.m_texture && m_texture->IsSameAs(*that.m_texture));
+    const bool settingsDiffer = m_color != that.m_color || DifferNoCase(m_secondName, that.m_secondName) ||
+                                m_type != that.m_type || m_colorizeType != that.m_colorizeType ||
+                                std::fabs(m_transparency - that.m_transparency) >= kTransparencyTolerance ||
+                                m_useTransparency != that.m_useTransparency;
+    std::swap(m_texture, that.m_texture);
+    std::swap(m_managed, that.m_managed);
+    std::swap(m_color, that.m_color);
+    if (DifferNoCase(m_secondName, that.m_secondName))
+        std::swap(m_secondName, that.m_secondName);
+    std::swap(m_type, that.m_type);
+    std::swap(m_colorizeType, that.m_colorizeType);
+    if (std::fabs(m_transparency - that.m_transparency) >= kTransparencyTolerance)
+        std::swap(m_transparency, that.m_transparency);
+    std::swap(m_useTransparency, that.m_useTransparency);
+    std::swap(m_useCount, that.m_useCount);
+    if ((texturesDiffer || settingsDiffer) && m_texture)
+        ApplyColorizeToTexture();
+    Announce(kMaterialSwapped);
+}
+
+int CMaterial::CheckValidity(int level, CCheckedObjectMap* map)
+{
+    return CheckAsClass(
+        RUNTIME_CLASS(CMaterial), map, [&] { return CEntity::CheckValidity(level, map); },
+        [&] { return CheckOwnValidity(level, map); });
+}
+
+int CMaterial::CheckOwnValidity(int level, CCheckedObjectMap* map)
+{
+    int result = 0;
+    if (level != kValidityCheckIgnoringIds && m_texture) {
+        if (!m_texture->IsKindOf(RUNTIME_CLASS(CTexture))) {
+            AppendValidityMessage("The texture for %s is not valid\n", DescribeEntity(this).GetString());
+            RecordValidity(m_texture, 3, map);
+            return 3;
+        }
+        const int textureResult = m_texture->CheckValidity(level, map);
+        if (textureResult > 1)
+            return textureResult;
+        result = textureResult;
+    }
+    if (m_name.IsEmpty()) {
+        AppendValidityMessage("The name for %s is not valid\n", DescribeEntity(this).GetString());
+        result = 2;
+    }
+    if (!std::isfinite(m_transparency) || m_transparency < -kTransparencyTolerance ||
+        m_transparency > 1.0 + kTransparencyTolerance) {
+        AppendValidityMessage("The transparency value for %s is not valid", DescribeEntity(this).GetString());
+        if (ShouldFix(level)) {
+            MarkChanged();
+            m_transparency = 0.0;
+        } else {
+            result = std::max(result, 1);
+        }
+    }
+    if (m_type < kPlainColor || m_type > kColorizedTexture) {
+        AppendValidityMessage("The type for %s is not valid", DescribeEntity(this).GetString());
+        result = 2;
+    } else if (m_colorizeType != 0 && m_colorizeType != 1) {
+        AppendValidityMessage("The colorize type for %s is not valid\n", DescribeEntity(this).GetString());
+        result = 2;
+    }
+    return result;
+}
+
+CString CMaterial::GetName() const
+{
+    if (m_name.IsEmpty() || m_name.GetAt(0) != L'*')
+        return m_name;
+    return CString(kMaterialDisplayPrefix) + CString(m_name.GetString() + 1);
+}
+
+void CMaterial::SetName(const CString& name)
+{
+    if (name == m_name)
+        return;
+    MarkChanged();
+    m_name = name;
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::SetSecondName(const CString& name)
+{
+    if (!DifferNoCase(name, m_secondName))
+        return;
+    MarkChanged();
+    m_secondName = name;
+}
+
+void CMaterial::SetManaged(bool managed)
+{
+    if (managed == m_managed)
+        return;
+    MarkChanged();
+    m_managed = managed;
+}
+
+bool CMaterial::IsManaged() const
+{
+    if (!m_managed)
+        return false;
+    const auto* manager = dynamic_cast<const CMaterialManager*>(GetParent());
+    return manager && manager->Contains(this);
+}
+
+void CMaterial::SetTexture(CTexture* texture)
+{
+    if (texture == m_texture)
+        return;
+    MarkChanged();
+    if (m_texture)
+        m_texture->Erase();
+    m_texture = texture;
+    if (m_texture)
+        m_texture->SetParent(this);
+    UpdateTextureColorize();
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::DeleteTexture()
+{
+    DeleteUnrecorded(std::exchange(m_texture, nullptr));
+}
+
+void CMaterial::SetColor(CColor color)
+{
+    if (color == m_color)
+        return;
+    MarkChanged();
+    m_color = color;
+    UpdateTextureColorize();
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::SetUseTransparency(bool use)
+{
+    if (use == m_useTransparency)
+        return;
+    MarkChanged();
+    m_useTransparency = use;
+    UpdateTextureColorize();
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::SetTransparency(double transparency)
+{
+    if (std::fabs(transparency - m_transparency) < kTransparencyTolerance)
+        return;
+    MarkChanged();
+    m_transparency = transparency;
+    UpdateTextureColorize();
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::SetType(int32_t type)
+{
+    if (type == m_type)
+        return;
+    MarkChanged();
+    m_type = type;
+    if (m_texture) {
+        if (type == kPlainColor)
+            DeleteTexture();
+        else
+            ApplyColorizeToTexture();
+    }
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::SetColorizeType(int32_t colorizeType)
+{
+    if (colorizeType == m_colorizeType)
+        return;
+    MarkChanged();
+    m_colorizeType = colorizeType;
+    UpdateTextureColorize();
+    Announce(kMaterialChanged);
+}
+
+void CMaterial::AddUse(bool notify)
+{
+    MarkChanged();
+    ++m_useCount;
+    if (notify)
+        Announce(kMaterialUseCountChanged);
+}
+
+void CMaterial::RemoveUse(bool notify)
+{
+    MarkChanged();
+    if (m_useCount > 0)
+        --m_useCount;
+    if (notify)
+        Announce(kMaterialUseCountChanged);
+}
+
+void CMaterial::ClearUseCount()
+{
+    MarkChanged();
+    m_useCount = 0;
+}
+
+bool CMaterial::IsPlainColor() const
+{
+    return m_type == kPlainColor || !HasTextureImage();
+}
+
+bool CMaterial::HasTextureImage() const
+{
+    return (m_type == kTextured || m_type == kColorizedTexture) && m_texture && m_texture->GetImage();
+}
+
+bool CMaterial::HasImage(const CDib* image) const
+{
+    return m_texture ? m_texture->GetImage() == image : image == nullptr;
+}
+
+CColor CMaterial::GetDisplayColor() const
+{
+    return HasTextureImage() ? m_texture->GetAverageColor() : m_color;
+}
+
+bool CMaterial::IsTextureOpaque() const
+{
+    return !HasTextureImage() || m_texture->GetImage()->IsOpaque();
+}
+
+bool CMaterial::IsOpaque() const
+{
+    if (m_useTransparency && std::fabs(m_transparency) >= kTransparencyTolerance)
+        return false;
+    if (HasTextureImage())
+        return m_texture->GetImage()->HasOpaquePixels();
+    return m_color.alpha == 255;
+}
+
+bool CMaterial::HasTransparentPart() const
+{
+    if (m_useTransparency && std::fabs(m_transparency - 1.0) < kTransparencyTolerance)
+        return true;
+    if (HasTextureImage())
+        return m_texture->GetImage()->HasTransparentPixels();
+    return m_color.alpha == 0;
+}
+
+bool CMaterial::IsTransparent() const
+{
+    return !IsTextureOpaque() || (m_useTransparency && m_transparency >= kTransparencyTolerance);
+}
+
+void CMaterial::UpdateTextureColorize()
+{
+    if (!m_texture || (m_type != kColorizedTexture && !m_useTransparency))
+        return;
+    ApplyColorizeToTexture();
+}
+
+void CMaterial::ApplyColorizeToTexture()
+{
+    const CColor tint = m_type == kColorizedTexture ? m_color : CColor();
+    m_texture->SetColorize(tint, m_colorizeType == 0, m_useTransparency ? m_transparency : 0.0);
+}
+
+CString CMaterial::StripTrailingDigits(const CString& text)
+{
+    int length = text.GetLength();
+    while (length > 0 && text.GetAt(length - 1) >= L'0' && text.GetAt(length - 1) <= L'9')
+        --length;
+    return CString(text.GetString(), length);
+}
+
+void CMaterial::Announce(int32_t code)
+{
+    PostMaterialNotification(this, code);
+}
+
+namespace links {
+
+CEntity* AsEntity(CMaterial* material)
+{
+    return material;
+}
+
+void AddMaterialUse(CMaterial& material, bool notify)
+{
+    material.AddUse(notify);
+}
+
+void RemoveMaterialUse(CMaterial& material, bool notify)
+{
+    material.RemoveUse(notify);
+}
+
+CColor GetMaterialColor(const CMaterial& material)
+{
+    return material.GetColor();
+}
+
+bool IsPlainColorMaterial(const CMaterial& material)
+{
+    return material.IsPlainColor();
+}
+
+CColor GetMaterialDisplayColor(const CMaterial& material)
+{
+    return material.GetDisplayColor();
+}
+
+CMaterial* ReadMaterialReference(CArchive& ar)
+{
+    CMaterial* material = nullptr;
+    ar >> material;
+    return material;
+}
+
+} // namespace links

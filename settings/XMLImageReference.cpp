@@ -1,0 +1,84 @@
+#include "settings/XMLImageReference.h"
+
+#include <memory>
+
+#include "model/Dib.h"
+#include "support/DocumentPersister.h"
+#include "support/PathUtils.h"
+#include "support/StringUtils.h"
+#include "support/XMLInput.h"
+#include "support/XMLOutput.h"
+#include "support/XMLSerializableClassInfo.h"
+
+using orbisk::DocumentPersister;
+
+namespace {
+
+std::wstring QualifiedName(const orbisk::XMLSerializableClassInfo& classInfo, const wchar_t* localName)
+{
+    return orbisk::utils::WideFromUtf8String(classInfo.namespaceURI) + L":" + localName;
+}
+
+} // namespace
+
+bool WriteImageRefXML(orbisk::IXMLOutput& output, const std::wstring& elementName, CDib* image,
+                      const std::wstring& fileNameHint)
+{
+    if (!output.BeginElement(elementName))
+        return false;
+    DocumentPersister* persister = DocumentPersister::GetCurrent();
+    bool written = false;
+    if (persister && image) {
+        bool isNew = false;
+        const uint32_t id = persister->AddReference(image, isNew, fileNameHint);
+        const std::wstring fileName = persister->GetReferenceFileName(id);
+        output.WriteAttribute(L"id", id);
+        output.WriteAttribute(L"path", fileName);
+        written = !isNew || image->SaveFile(orbisk::utils::JoinPath(persister->GetReferencesFolder(), fileName));
+    }
+    output.EndElement(elementName);
+    return written;
+}
+
+CDib* ReadImageRefXML(orbisk::IXMLInput& input)
+{
+    DocumentPersister* persister = DocumentPersister::GetCurrent();
+    int32_t id = 0;
+    if (!persister || !input.ReadAttribute(L"id", id) || id <= 0)
+        return nullptr;
+    const auto reference = static_cast<uint32_t>(id);
+    if (void* known = persister->FindReferencedObject(reference))
+        return static_cast<CDib*>(known);
+    const std::wstring fileName = persister->GetReferenceFileName(reference);
+    if (fileName.empty())
+        return nullptr;
+    auto image = std::make_unique<CDib>();
+    if (!image->LoadFile(orbisk::utils::JoinPath(persister->GetReferencesFolder(), fileName)))
+        return nullptr;
+    persister->SetReferencedObject(reference, image.get());
+    return image.release();
+}
+
+bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo, CDib* image,
+                       const std::wstring& fileNameHint)
+{
+    const std::wstring listName = QualifiedName(classInfo, L"images");
+    if (!output.BeginElement(listName))
+        return false;
+    const bool written = WriteImageRefXML(output, QualifiedName(classInfo, L"image"), image, fileNameHint);
+    output.EndElement(listName);
+    return written;
+}
+
+CDib* ReadImageListXML(orbisk::IXMLInput& input, const orbisk::XMLSerializableClassInfo& classInfo)
+{
+    if (!input.EnterElement(QualifiedName(classInfo, L"images")))
+        return nullptr;
+    CDib* image = nullptr;
+    if (input.EnterElement(QualifiedName(classInfo, L"image"))) {
+        image = ReadImageRefXML(input);
+        input.LeaveElement();
+    }
+    input.LeaveElement();
+    return image;
+}

@@ -1,0 +1,35 @@
+#include "tests/model/DatabaseTestSupport.h"
+
+#include "model/VersionMap.h"
+
+DatabaseTest::DatabaseTest() : parts(ModelParts::Of(model))
+{
+    layers.layers.push_back(&defaultLayer);
+    layers.current = &defaultLayer;
+    parts.layers = &layers;
+    parts.materials = &materials;
+    parts.root = &root;
+    ComponentNotifications().clear();
+}
+
+DatabaseTest::~DatabaseTest()
+{
+    SetCurrentVersionMap(nullptr);
+    SetSaveFormat(8000);
+    ModelParts::Clear();
+    ComponentNotifications().clear();
+}
+
+void DatabaseTest::UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas)
+{
+    auto map = std::make_unique<CVersionMap>();
+    map->Set("CEntity", 0);
+    for (const auto& [name, schema] : schemas)
+        map->Set(name, schema);
+    SetCurrentVersionMap(map.release());
+}
+
+Bytes DatabaseTest::NewObject(std::string_view className)
+{
+    return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) + Ascii(className);
+}

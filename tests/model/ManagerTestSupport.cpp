@@ -1,0 +1,92 @@
+#include "tests/model/ManagerTestSupport.h"
+
+#include <cstring>
+#include <vector>
+
+#include "model/ArchiveSchema.h"
+#include "model/Dib.h"
+#include "model/Layer.h"
+#include "model/VersionMap.h"
+#include "settings/MaterialNotification.h"
+#include "support/NotificationCenter.h"
+
+using orbisk::utils::CColor;
+using orbisk::utils::CNotificationCenter;
+
+ManagerTest::ManagerTest() = default;
+
+ManagerTest::~ManagerTest()
+{
+    SetCurrentVersionMap(nullptr);
+}
+
+void ManagerTest::UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas)
+{
+    auto* map = new CVersionMap;
+    map->Set("CEntity", 3);
+    for (const auto& [name, schema] : schemas)
+        map->Set(name, schema);
+    SetCurrentVersionMap(map);
+}
+
+Bytes EntityPart()
+{
+    return kNullObject;
+}
+
+Bytes Text(std::string_view text)
+{
+    return Bytes{static_cast<uint8_t>(text.size())} + Ascii(text);
+}
+
+Bytes NewObject(std::string_view className)
+{
+    return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) + Ascii(className);
+}
+
+Bytes ObjectReference(uint16_t number)
+{
+    return LittleEndian(number);
+}
+
+CDib* MakeImage(CColor color, int width, int height, int bitsPerPixel)
+{
+    const int bytesPerPixel = bitsPerPixel / 8;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width * height * bytesPerPixel));
+    const uint8_t bgra[4] = {color.blue, color.green, color.red, color.alpha};
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = bytesPerPixel == 1 ? color.red : bgra[i % static_cast<size_t>(bytesPerPixel)];
+    auto* image = new CDib;
+    image->CreateFromPixels(width, height, bitsPerPixel, pixels.data(), 1.0);
+    return image;
+}
+
+Bytes ImageRecord(CColor color, int width, int height)
+{
+    CDib* image = MakeImage(color, width, height);
+    const Bytes record = WrittenBy([&](CArchive& ar) { image->Serialize(ar); });
+    delete image;
+    return record;
+}
+
+ManagerNotifications::ManagerNotifications()
+{
+    CNotificationCenter::GetInstance().AddObserver("Material Notification", this);
+    CNotificationCenter::GetInstance().AddObserver("Layer Changed", this);
+}
+
+ManagerNotifications::~ManagerNotifications()
+{
+    CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+}
+
+void ManagerNotifications::OnNotification(const char* name, void* payload)
+{
+    if (std::strcmp(name, "Material Notification") == 0) {
+        const auto& info = *static_cast<CMaterialNotificationInfo*>(payload);
+        materials.push_back({info.code, info.material});
+        return;
+    }
+    const auto& info = *static_cast<CLayerNotificationInfo*>(payload);
+    layers.push_back({info.code, info.layer});
+}
