@@ -7,6 +7,7 @@
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/DatabaseLinks.h"
+#include "model/EntityDisposal.h"
 #include "model/EntityLinks.h"
 #include "model/Layer.h"
 #include "model/ManagerLinks.h"
@@ -99,7 +100,6 @@ void CLayerManager::ReadRecord(CArchive& ar)
     const int32_t schema = GetClassVersion(RUNTIME_CLASS(CLayerManager));
     if (schema >= 1)
         CEntity::Serialize(ar);
-    m_stale.Discard();
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
     if (count == 0)
         KeepOnlyDefaultLayer();
@@ -180,7 +180,7 @@ void CLayerManager::ReadCurrentLayer(CArchive& ar)
     CLayer* named = FindLayerByName(CLayer::GetLayerName(current));
     m_current = named ? named : GetDefaultLayer();
     if (!current->GetParent())
-        m_stale.Add(current);
+        KeepUnownedObject(current);
 }
 
 void CLayerManager::WriteRecord(CArchive& ar)
@@ -198,7 +198,6 @@ void CLayerManager::Erase()
     MarkChanged();
     for (CLayer* layer : m_layers)
         layer->Erase();
-    m_stale.Discard();
     CEntity::Erase();
 }
 

@@ -9,15 +9,14 @@
 // model turns on for its root component's manager alone.
 //
 // A current layer that a file names but does not list is replaced by the listed layer of its
-// name and deleted once the read has ended (DiscardStaleEntities): the archive may still hand
-// it out by back reference until then.
+// name and kept unowned (KeepUnownedObject): later records may still refer back to it.
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "model/Entity.h"
 #include "model/EntityContainer.h"
-#include "model/EntityDisposal.h"
 #include "support/Color.h"
 #include "support/Observer.h"
 
@@ -103,9 +102,6 @@ public:
     // default layer again.
     void RemoveAllLayers();
     void ReleaseLayerTextures();
-    // Deletes the layers the last read dropped; the model reader runs it once the archive is
-    // closed.
-    void DiscardStaleEntities() { m_stale.Discard(); }
 
 private:
     void Post(int32_t code, CLayer* layer);
@@ -124,7 +120,6 @@ private:
     // Into kDefaultColors.
     int32_t m_colorIndex = 0;
     bool m_notify = false;
-    CDeferredDeletions m_stale;
 };
 
 // Walks a manager's layers in list order.

@@ -8,6 +8,7 @@
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/DatabaseLinks.h"
+#include "model/EntityDisposal.h"
 #include "model/EntityLinks.h"
 #include "model/ManagerLinks.h"
 #include "model/Texture.h"
@@ -149,7 +150,7 @@ void CMaterialManager::ReadCurrentAndExtra(CArchive& ar, int32_t schema)
 void CMaterialManager::DropUnlisted(CMaterial* material)
 {
     if (material && !Contains(material) && !material->GetParent())
-        m_stale.Add(material);
+        KeepUnownedObject(material);
 }
 
 bool CMaterialManager::IsListedElsewhere(const CMaterial* material) const
@@ -179,7 +180,6 @@ void CMaterialManager::Erase()
     DeleteCurrentIfUnlisted();
     for (CMaterial* material : m_materials)
         material->Erase();
-    m_stale.Discard();
     CEntity::Erase();
 }
 
@@ -393,13 +393,14 @@ void CMaterialManager::MergeLegacyManager(CMaterialManager* legacy)
     }
     // The legacy record is read in the middle of the model file: what it leaves behind may
     // still be referred to by later records.
-    for (CMaterial* material : std::exchange(legacy->m_materials, {})) {
+    std::vector<CMaterial*> left = std::exchange(legacy->m_materials, {});
+    CMaterial* current = std::exchange(legacy->m_current, nullptr);
+    if (current && std::find(left.begin(), left.end(), current) == left.end())
+        left.push_back(current);
+    for (CMaterial* material : left) {
         material->SetParent(nullptr);
-        m_stale.Add(material);
+        KeepUnownedObject(material);
     }
-    if (CMaterial* current = std::exchange(legacy->m_current, nullptr))
-        m_stale.Add(current);
-    m_stale.TakeFrom(legacy->m_stale);
     DeleteUnrecorded(legacy);
 }
 

@@ -8,14 +8,14 @@
 //
 // The manager owns its listed materials, and the current material too while it is not
 // listed: such a material is deleted (with its texture) when it stops being current.
-// Materials that a file names but the manager drops are deleted when the read has ended
-// (DiscardStaleEntities), since the archive may still hand them out by back reference.
+// Materials that a file names but the manager drops are kept unowned (KeepUnownedObject), since
+// later records may still refer back to them.
 
 #include <memory>
 #include <vector>
 
+#include "model/Entity.h"
 #include "model/EntityContainer.h"
-#include "model/EntityDisposal.h"
 #include "support/Color.h"
 #include "support/Observer.h"
 
@@ -98,11 +98,8 @@ public:
     void PurgeUnusedMaterials();
     void ReleaseMaterialTextures();
     // Moves the unmanaged materials of a manager read from an older file into this one, then
-    // deletes the other manager; what is left in it goes when this manager's read has ended.
+    // deletes the other manager; what is left in it is kept unowned.
     void MergeLegacyManager(CMaterialManager* legacy);
-    // Deletes the materials the last read dropped; the model reader runs it once the archive
-    // is closed.
-    void DiscardStaleEntities() { m_stale.Discard(); }
 
 private:
     struct PlacementDeleter {
@@ -124,7 +121,6 @@ private:
     std::vector<CMaterial*> m_materials;
     CMaterial* m_current = nullptr;
     std::unique_ptr<CFaceTextureMapping, PlacementDeleter> m_placement;
-    CDeferredDeletions m_stale;
 };
 
 // Walks a manager's materials in list order, with or without the managed ones.

@@ -16,6 +16,7 @@
 #include "model/VersionMap.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/TempFolder.h"
 
 using orbisk::imageutils::ImageRep;
 using orbisk::imageutils::kImageFileJPEG;
@@ -281,7 +282,7 @@ TEST_F(DibTest, FilesAreLoadedAndSavedUnchangedWhenTheTypeMatches)
 {
     TempFolder folder;
     std::unique_ptr<CDib> dib = MadeFrom(6, 6, 32, {40, 50, 60, 255});
-    const std::wstring dir(folder.Path().begin(), folder.Path().end());
+    const std::wstring dir = folder.Wide();
     ASSERT_TRUE(dib->SaveFile(dir + L"/same.png"));
     ASSERT_TRUE(dib->SaveFile(dir + L"/other.jpg"));
     EXPECT_TRUE(dib->CanSaveAs(dir + L"/x.tiff"));

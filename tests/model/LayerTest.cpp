@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/ArchiveSchema.h"
+#include "model/EntityDisposal.h"
 #include "model/DrawingElement.h"
 #include "model/Layer.h"
 #include "model/LayerManager.h"
@@ -272,23 +273,27 @@ TEST_F(LayerTest, AnEmptyListKeepsOnlyTheDefaultLayer)
     EXPECT_EQ(read->GetCurrentLayer()->GetName(), CString(L"Layer0"));
 }
 
-TEST_F(LayerTest, AStaleCurrentLayerIsReplacedAndLivesUntilTheReadHasEnded)
+TEST_F(LayerTest, AStaleCurrentLayerIsReplacedAndOutlivesTheRead)
 {
     UseSchemas({{"CLayerManager", 4}, {"CLayer", 2}, {"CMaterial", 12}});
     // Layers 4 and 5 are listed; layer 6, named like layer 5, is the current one.
     const Bytes record = ManagerRecord({LayerBody("Layer0"), LayerBody("Roof")}, ObjectReference(0x8003) + LayerBody("ROOF"));
     CLayerManager* read = nullptr;
+    CLayer* stale = nullptr;
     ReadFrom(record + ObjectReference(6), [&](CArchive& ar) {
         read = dynamic_cast<CLayerManager*>(ar.ReadObject(nullptr));
-        auto* stale = dynamic_cast<CLayer*>(ar.ReadObject(nullptr));
+        stale = dynamic_cast<CLayer*>(ar.ReadObject(nullptr));
         ASSERT_NE(stale, nullptr);
         EXPECT_EQ(stale->GetName(), CString(L"ROOF"));
         EXPECT_EQ(stale->GetMaterial()->GetName(), CString(L"Layer_x"));
     });
     ASSERT_NE(read, nullptr);
+    ASSERT_NE(stale, nullptr);
     EXPECT_EQ(read->GetCount(), 2);
     EXPECT_EQ(read->GetCurrentLayer(), read->GetLayerAt(1));
-    read->DiscardStaleEntities();
+    EXPECT_FALSE(read->Contains(stale));
+    EXPECT_EQ(stale->GetName(), CString(L"ROOF")) << "a later back reference may still use it";
+    EXPECT_EQ(stale->GetMaterial()->GetName(), CString(L"Layer_x"));
     DeleteUnrecorded(read);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/ArchiveSchema.h"
+#include "model/EntityDisposal.h"
 #include "model/MaterialManager.h"
 #include "model/Texture.h"
 #include "settings/Material.h"
@@ -238,10 +239,12 @@ TEST_F(MaterialManagerTest, AnOlderFilesManagerGivesUpItsUnmanagedMaterials)
     EXPECT_EQ(materials.GetMaterialAt(0), kept);
     EXPECT_EQ(kept->GetParent(), &materials);
     EXPECT_EQ(kept->GetName(), CString(L"Kept")) << "the moved material outlives the other manager";
-    materials.DiscardStaleEntities();
+    EXPECT_FALSE(materials.Contains(internal));
+    EXPECT_EQ(internal->GetParent(), nullptr);
+    EXPECT_EQ(internal->GetName(), CString(L"Internal")) << "a later back reference may still use it";
 }
 
-TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOneAfterTheRead)
+TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOneThatOutlivesTheRead)
 {
     UseSchemas({{"CMaterialManager", 4}, {"CMaterial", 12}});
     // Objects: manager class 1, manager 2, material class 3, materials 4 and 5, then the
@@ -257,7 +260,7 @@ TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOne
         read = dynamic_cast<CMaterialManager*>(ar.ReadObject(nullptr));
         laterReference = dynamic_cast<CMaterial*>(ar.ReadObject(nullptr));
         ASSERT_NE(laterReference, nullptr);
-        EXPECT_EQ(laterReference->GetName(), CString(L"Stale")) << "the dropped material lives until the read ends";
+        EXPECT_EQ(laterReference->GetName(), CString(L"Stale"));
     });
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(manager->GetCurrentOperation()->GetAddedPairs().size(), 2u) << "each listed material is recorded";
@@ -265,7 +268,9 @@ TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOne
     EXPECT_EQ(read->GetCount(), 2);
     EXPECT_EQ(read->GetMaterialAt(1)->GetName(), CString(L"B"));
     EXPECT_EQ(read->GetCurrentMaterial(), nullptr);
-    read->DiscardStaleEntities();
+    ASSERT_NE(laterReference, nullptr);
+    EXPECT_FALSE(read->Contains(laterReference));
+    EXPECT_EQ(laterReference->GetName(), CString(L"Stale")) << "a later back reference may still use it";
     CSuspendUndo unrecorded;
     read->Erase();
 }

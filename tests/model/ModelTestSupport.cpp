@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "support/NotificationCenter.h"
+#include "tests/support/TempFolder.h"
 
 using orbisk::utils::CNotificationCenter;
 
@@ -72,35 +72,6 @@ ModelTest::~ModelTest()
     SetCurrentUndoManager(nullptr);
     SetValidityChecksEnabled(false);
     ClearValidityReport();
-}
-
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "zph-model-XXXXXX").string();
-    m_path = mkdtemp(pattern.data());
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_name(name)
-{
-    const char* previous = std::getenv(name);
-    m_hadValue = previous != nullptr;
-    if (previous)
-        m_previous = previous;
-    setenv(name, value, 1);
-}
-
-ScopedEnvironment::~ScopedEnvironment()
-{
-    if (m_hadValue)
-        setenv(m_name.c_str(), m_previous.c_str(), 1);
-    else
-        unsetenv(m_name.c_str());
 }
 
 std::string ReadFileText(const std::string& path)

@@ -114,31 +114,4 @@ protected:
     ListenerRecorder listener;
 };
 
-// A temporary folder removed with its contents at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-// Sets an environment variable until the end of the scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value);
-    ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::string m_name;
-    std::string m_previous;
-    bool m_hadValue;
-};
-
 std::string ReadFileText(const std::string& path);

@@ -14,6 +14,7 @@
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 #include "tests/model/doubles/ModelDouble.h"
+#include "tests/support/TempFolder.h"
 
 using Event = ListenerRecorder::Event;
 
@@ -320,7 +321,7 @@ TEST(UndoLog, TracesOperationsInTheTemporaryFolder)
     ScopedEnvironment tmpdir("TMPDIR", folder.Path().c_str());
     CUndoManager manager(nullptr, kUndoDepthLimit);
     ASSERT_TRUE(manager.GetLog().IsOpen());
-    EXPECT_EQ(orbisk::utils::ToUtf8(manager.GetLog().GetPath()), folder.Path() + "/ZephyronUndo0.log");
+    EXPECT_EQ(orbisk::utils::ToUtf8(manager.GetLog().GetPath()), (folder / "ZephyronUndo0.log").string());
     TestEntity entity;
     SetCurrentUndoManager(&manager);
     manager.StartOperation(90, L"Edit Dimension", false, false);
@@ -333,17 +334,17 @@ TEST(UndoLog, TracesOperationsInTheTemporaryFolder)
                                     ")\nStart(Quiet)");
 
     CUndoManager second(nullptr, kUndoDepthLimit);
-    EXPECT_EQ(orbisk::utils::ToUtf8(second.GetLog().GetPath()), folder.Path() + "/ZephyronUndo1.log")
+    EXPECT_EQ(orbisk::utils::ToUtf8(second.GetLog().GetPath()), (folder / "ZephyronUndo1.log").string())
         << "the first name is held by the first manager";
 }
 
 TEST(UndoLog, StaysClosedWhenOtherInstancesHoldAllTwentyNames)
 {
     TempFolder folder;
-    ScopedEnvironment tmpdir("TMPDIR", (folder.Path() + "/").c_str());
+    ScopedEnvironment tmpdir("TMPDIR", (folder.Path().string() + "/").c_str());
     std::vector<int> held;
     for (int i = 0; i < CUndoLog::kMaxFiles; ++i) {
-        const std::string path = folder.Path() + "/ZephyronUndo" + std::to_string(i) + ".log";
+        const std::string path = (folder / ("ZephyronUndo" + std::to_string(i) + ".log")).string();
         const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
         ASSERT_GE(descriptor, 0);
         ASSERT_EQ(write(descriptor, "other", 5), 5);
@@ -356,7 +357,7 @@ TEST(UndoLog, StaysClosedWhenOtherInstancesHoldAllTwentyNames)
         EXPECT_TRUE(manager.GetLog().GetPath().empty());
         manager.LogMessage(L"nowhere");
     }
-    EXPECT_EQ(ReadFileText(folder.Path() + "/ZephyronUndo0.log"), "other") << "a held log is not truncated";
+    EXPECT_EQ(ReadFileText((folder / "ZephyronUndo0.log").string()), "other") << "a held log is not truncated";
     for (int descriptor : held)
         close(descriptor);
 }
