@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "model/BackReferenceIndex.h"
+#include "model/EntityDisposal.h"
 #include "model/EntitySet.h"
+#include "model/Layer.h"
 #include "model/SelectionSet.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
@@ -175,11 +177,12 @@ TEST_F(SelectionTest, ChangesWhileSuspendedOrInABatchAreReportedOnce)
 
 TEST_F(SelectionTest, HidingALayerRemovesItsElementsWithOneReport)
 {
-    CLayer hidden, shown;
-    a.layer = &hidden;
-    b.layer = &hidden;
-    c.layer = &shown;
-    selection.RemoveOnLayer(&hidden);
+    const std::unique_ptr<CLayer, void (*)(CEntity*)> hidden(new CLayer, &DeleteUnrecorded);
+    const std::unique_ptr<CLayer, void (*)(CEntity*)> shown(new CLayer, &DeleteUnrecorded);
+    a.layer = hidden.get();
+    b.layer = hidden.get();
+    c.layer = shown.get();
+    selection.RemoveOnLayer(hidden.get());
     EXPECT_EQ(selection.GetMembers(), (CEntitySet::Members{&c, &plain}));
     EXPECT_FALSE(IsMarked(a) || IsMarked(b));
     EXPECT_TRUE(IsMarked(c));

@@ -1,14 +1,11 @@
 #include "tests/model/DatabaseTestSupport.h"
 
+#include <memory>
+
 #include "model/VersionMap.h"
 
-DatabaseTest::DatabaseTest() : parts(ModelParts::Of(model))
+DatabaseTest::DatabaseTest()
 {
-    layers.layers.push_back(&defaultLayer);
-    layers.current = &defaultLayer;
-    parts.layers = &layers;
-    parts.materials = &materials;
-    parts.root = &root;
     ComponentNotifications().clear();
 }
 
@@ -16,7 +13,6 @@ DatabaseTest::~DatabaseTest()
 {
     SetCurrentVersionMap(nullptr);
     SetSaveFormat(8000);
-    ModelParts::Clear();
     ComponentNotifications().clear();
 }
 

@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "model/DrawingElement.h"
+#include "model/EntityDisposal.h"
+#include "model/Layer.h"
+#include "model/Texture.h"
+#include "settings/Material.h"
+#include "settings/MaterialNotification.h"
 #include "tests/model/DatabaseTestSupport.h"
+#include "tests/model/ManagerTestSupport.h"
 #include "tests/model/doubles/ViewDouble.h"
 
 using orbisk::utils::CColor;
@@ -28,7 +35,7 @@ protected:
     // Reads one element record whose body follows the entity part (empty: CEntity schema 0).
     std::unique_ptr<CDrawingElement> Read(int32_t schema, const Bytes& body)
     {
-        UseSchemas({{"CDrawingElement", schema}, {"CMaterial", 12}, {"TestLayer", 2}});
+        UseSchemas({{"CDrawingElement", schema}, {"CMaterial", 7}, {"CLayer", 2}});
         std::unique_ptr<CDrawingElement> element;
         EXPECT_EQ(BytesLeftAfter(NewObject("CDrawingElement") + body,
                                  [&](CArchive& ar) {
@@ -40,14 +47,33 @@ protected:
         return element;
     }
 
-    // A new material object: its class record, then its colour.
-    static Bytes MaterialRecord(CColor color)
+    // A plain material of schema 7 after its entity part: name, no texture, not managed, colour.
+    static Bytes MaterialBody(CColor color)
     {
-        return NewObject("CMaterial") + LittleEndian(color.red, color.green, color.blue, color.alpha);
+        return Text("Paint") + LittleEndian(uint8_t{0}, uint8_t{0}, color.red, color.green, color.blue, color.alpha);
+    }
+    static Bytes MaterialRecord(CColor color) { return NewObject("CMaterial") + MaterialBody(color); }
+    // A shown layer of schema 2 with its own material and no behaviour.
+    static Bytes LayerRecord()
+    {
+        return NewObject("CLayer") + Text("Walls") + LittleEndian(uint8_t{0}) + MaterialBody(kBlue) + LittleEndian(uint32_t{0});
+    }
+    // The announced changes of the material's use count.
+    static int UseNotices(const ManagerNotifications& seen, CMaterial* material)
+    {
+        return static_cast<int>(std::ranges::count(seen.materials, ManagerNotifications::Seen{kMaterialUseCountChanged, material}));
+    }
+
+    // A layer the model does not list, with its own material; it goes with the test.
+    CLayer& UnlistedLayer()
+    {
+        owned.emplace_back(new CLayer, &DeleteUnrecorded);
+        return static_cast<CLayer&>(*owned.back());
     }
 
     RecordingView view;
     CRenderingOptions options;
+    std::vector<std::unique_ptr<CEntity, void (*)(CEntity*)>> owned;
 };
 
 TEST_F(DrawingElementTest, ANewElementCastsShadowsAndTakesTheCurrentLayerUnlessItIsTheDefaultOne)
@@ -58,10 +84,10 @@ TEST_F(DrawingElementTest, ANewElementCastsShadowsAndTakesTheCurrentLayerUnlessI
     EXPECT_TRUE(onDefault.UsesDefaultLayer());
     EXPECT_EQ(onDefault.GetLayer(), &defaultLayer) << "no own layer answers the model's default layer";
 
-    TestLayer walls;
-    layers.current = &walls;
+    CLayer* walls = layers.AddLayer(L"Walls");
+    layers.SetCurrentLayer(walls);
     CDrawingElement onWalls;
-    EXPECT_EQ(onWalls.GetLayer(), &walls);
+    EXPECT_EQ(onWalls.GetLayer(), walls);
     EXPECT_FALSE(onWalls.UsesDefaultLayer());
 }
 
@@ -104,32 +130,33 @@ TEST_F(DrawingElementTest, TheCommonRecordIsReadInEverySchema)
 
 TEST_F(DrawingElementTest, AMaterialReadCountsTheElementOnceWithoutNotice)
 {
+    ManagerNotifications seen;
     std::unique_ptr<CDrawingElement> element = Read(9, MaterialRecord(kBlue) + Bytes(6, 0) + LittleEndian(uint16_t{0}));
     std::unique_ptr<CMaterial> material(element->GetMaterial());
     ASSERT_TRUE(material);
-    EXPECT_EQ(material->color, kBlue);
-    EXPECT_EQ(material->uses, 1);
-    EXPECT_EQ(material->notices, 0);
+    EXPECT_EQ(material->GetColor(), kBlue);
+    EXPECT_EQ(material->GetUseCount(), 1);
+    EXPECT_EQ(UseNotices(seen, material.get()), 0);
 }
 
 TEST_F(DrawingElementTest, AnOldColourRecordTakesTheManagersMaterialForThatColour)
 {
     std::unique_ptr<CDrawingElement> element = Read(0, LittleEndian(uint8_t{255}, uint8_t{0}, uint8_t{0}, uint8_t{255}));
-    ASSERT_EQ(materials.materials.size(), 1u);
-    EXPECT_EQ(element->GetMaterial(), materials.materials.front());
+    ASSERT_EQ(materials.GetCount(), 1);
+    EXPECT_EQ(element->GetMaterial(), materials.GetMaterialAt(0));
     EXPECT_EQ(element->GetMaterialColor(), kRed);
     std::unique_ptr<CDrawingElement> second = Read(3, LittleEndian(uint8_t{255}, uint8_t{0}, uint8_t{0}, uint8_t{255}, uint8_t{0}));
     EXPECT_EQ(second->GetMaterial(), element->GetMaterial()) << "one material per colour";
-    EXPECT_EQ(element->GetMaterial()->uses, 2);
+    EXPECT_EQ(element->GetMaterial()->GetUseCount(), 2);
 }
 
 TEST_F(DrawingElementTest, ALayerReferenceBecomesTheLayerAndRunTimeBitsStartClear)
 {
-    std::unique_ptr<CDrawingElement> element = Read(4, LittleEndian(uint32_t{0}, uint8_t{0}) + NewObject("TestLayer"));
+    std::unique_ptr<CDrawingElement> element = Read(4, LittleEndian(uint32_t{0}, uint8_t{0}) + LayerRecord());
     ASSERT_NE(element->GetLayer(), nullptr);
     EXPECT_FALSE(element->UsesDefaultLayer());
     EXPECT_FALSE(element->IsSelected());
-    delete element->GetLayer();
+    DeleteUnrecorded(element->GetLayer());
 }
 
 TEST_F(DrawingElementTest, ACutRecordRaisesTheArchiveError)
@@ -155,8 +182,8 @@ TEST_F(DrawingElementTest, WritingStoresTheSecondHighlightByteOnlyForFormatsFrom
 
 TEST_F(DrawingElementTest, VisibilityFollowsTheHiddenBitTheSelectionTheLayerAndTheView)
 {
-    TestLayer hiddenLayer;
-    hiddenLayer.hidden = true;
+    CLayer& hiddenLayer = UnlistedLayer();
+    hiddenLayer.SetHidden(true);
     struct Case {
         const char* what;
         bool hidden;
@@ -191,12 +218,12 @@ TEST_F(DrawingElementTest, WithoutAViewAHiddenElementIsHiddenAndTheLayerComesFro
 {
     CDrawingElement element;
     EXPECT_FALSE(element.IsHidden(nullptr));
-    defaultLayer.hidden = true;
+    defaultLayer.SetHidden(true);
     EXPECT_TRUE(element.IsOnHiddenLayer(nullptr)) << "the model's default layer is hidden";
-    TestLayer shown;
+    CLayer& shown = UnlistedLayer();
     view.inheritedLayer = &shown;
     EXPECT_FALSE(element.IsOnHiddenLayer(&view)) << "an element on the default layer takes the inherited one";
-    defaultLayer.hidden = false;
+    defaultLayer.SetHidden(false);
     element.SetHidden(true);
     EXPECT_TRUE(element.IsHidden(nullptr));
     EXPECT_TRUE(element.IsHidden(&view)) << "a view without options does not show hidden geometry";
@@ -209,7 +236,7 @@ TEST_F(DrawingElementTest, SettingTheDefaultLayerOnAnElementWithoutLayerChangesN
     element.SetLayer(&defaultLayer);
     element.SetLayer(nullptr);
     EXPECT_TRUE(changes.payloads.empty());
-    TestLayer walls;
+    CLayer& walls = UnlistedLayer();
     element.SetLayer(&walls);
     EXPECT_EQ(element.GetLayer(), &walls);
     element.SetLayer(&defaultLayer);
@@ -218,29 +245,33 @@ TEST_F(DrawingElementTest, SettingTheDefaultLayerOnAnElementWithoutLayerChangesN
 
 TEST_F(DrawingElementTest, AnElementCountsAsOneUseOfItsMaterialUntilErased)
 {
-    CMaterial red(kRed), blue(kBlue);
+    CMaterial red, blue;
+    red.SetColor(kRed);
+    blue.SetColor(kBlue);
+    ManagerNotifications seen;
     CSuspendUndo noUndo;
     auto* element = new CDrawingElement;
     element->SetMaterial(&red);
     element->SetMaterial(&red);
-    EXPECT_EQ(red.uses, 1);
+    EXPECT_EQ(red.GetUseCount(), 1);
     element->SetMaterial(&blue);
-    EXPECT_EQ(red.uses, 0);
-    EXPECT_EQ(blue.uses, 1);
+    EXPECT_EQ(red.GetUseCount(), 0);
+    EXPECT_EQ(blue.GetUseCount(), 1);
     {
         CDrawingElement copy(*element);
         EXPECT_EQ(copy.GetMaterial(), &blue);
-        EXPECT_EQ(blue.uses, 1) << "an undo snapshot is not a use";
+        EXPECT_EQ(blue.GetUseCount(), 1) << "an undo snapshot is not a use";
     }
     element->Erase();
-    EXPECT_EQ(blue.uses, 0);
-    EXPECT_EQ(blue.notices, 2) << "gaining and losing the use were announced";
+    EXPECT_EQ(blue.GetUseCount(), 0);
+    EXPECT_EQ(UseNotices(seen, &blue), 2) << "gaining and losing the use were announced";
 }
 
 TEST_F(DrawingElementTest, CopiesAndSwapsKeepThePersistentBitsAndDropTheRunTimeOnes)
 {
-    TestLayer walls;
-    CMaterial red(kRed);
+    CLayer& walls = UnlistedLayer();
+    CMaterial red;
+    red.SetColor(kRed);
     CDrawingElement element;
     element.SetSoft(true);
     element.SetSelectedFlag(true);
@@ -258,13 +289,14 @@ TEST_F(DrawingElementTest, CopiesAndSwapsKeepThePersistentBitsAndDropTheRunTimeO
     EXPECT_EQ(element.GetMaterial(), nullptr);
     EXPECT_EQ(other.GetFlags(), 0x4Eu);
     EXPECT_EQ(other.GetMaterial(), &red);
-    EXPECT_EQ(red.uses, 1) << "swaps leave the use counts alone";
+    EXPECT_EQ(red.GetUseCount(), 1) << "swaps leave the use counts alone";
     other.SetMaterial(nullptr);
 }
 
 TEST_F(DrawingElementTest, ASelectedElementDrawsInTheSelectionColourUnlessItKeepsItsMaterialColour)
 {
-    CMaterial red(kRed);
+    CMaterial red;
+    red.SetColor(kRed);
     view.options = &options;
     CDrawingElement element;
     PlainColoredElement edge;
@@ -296,7 +328,8 @@ TEST_F(DrawingElementTest, WithoutMaterialTheInheritedOneOrTheDefaultColourIsUse
     options.edgeColor = CColor(10, 20, 30);
     CDrawingElement element;
     EXPECT_EQ(element.GetColorForView(&view), options.edgeColor);
-    CMaterial blue(kBlue);
+    CMaterial blue;
+    blue.SetColor(kBlue);
     view.inheritedMaterial = &blue;
     EXPECT_EQ(element.GetColorForView(&view), kBlue);
     element.ApplyDrawColor(&view);
@@ -307,19 +340,19 @@ TEST_F(DrawingElementTest, WithoutMaterialTheInheritedOneOrTheDefaultColourIsUse
 
 TEST_F(DrawingElementTest, ColourByLayerTakesTheLayersMaterialAndTheInheritedLayerForTheDefaultOne)
 {
-    CMaterial red(kRed), blue(kBlue), green(CColor(0, 255, 0));
-    TestLayer walls, roof;
-    walls.material = &blue;
-    roof.material = &green;
-    defaultLayer.material = &red;
+    CLayer& walls = UnlistedLayer();
+    CLayer& roof = UnlistedLayer();
+    walls.SetColor(kBlue);
+    roof.SetColor(CColor(0, 255, 0));
+    defaultLayer.SetColor(kRed);
     view.options = &options;
     options.colorByLayer = true;
     CDrawingElement onWalls, onDefault;
     onWalls.SetLayer(&walls);
-    EXPECT_EQ(onWalls.GetMaterialForView(&view), &blue);
-    EXPECT_EQ(onDefault.GetMaterialForView(&view), &red);
+    EXPECT_EQ(onWalls.GetMaterialForView(&view), walls.GetMaterial());
+    EXPECT_EQ(onDefault.GetMaterialForView(&view), defaultLayer.GetMaterial());
     view.inheritedLayer = &roof;
-    EXPECT_EQ(onDefault.GetMaterialForView(&view), &green);
+    EXPECT_EQ(onDefault.GetMaterialForView(&view), roof.GetMaterial());
     EXPECT_EQ(onDefault.GetColorForView(&view), CColor(0, 255, 0));
 }
 
@@ -328,14 +361,18 @@ TEST_F(DrawingElementTest, TheSolidColourIsAPlainMaterialsColourElseTheContextsC
     struct Context : IColorContext {
         CColor GetOverrideColor() const override { return CColor(1, 2, 3); }
     } context;
-    CMaterial textured(kRed);
-    textured.plain = false;
+    CMaterial textured;
+    textured.SetColor(kRed);
+    auto* texture = new CTexture;
+    texture->SetImage(MakeImage(kBlue));
+    textured.SetTexture(texture);
+    textured.SetType(CMaterial::kTextured);
     CDrawingElement element;
     EXPECT_EQ(element.GetSolidColor(nullptr), CColor());
     EXPECT_EQ(element.GetSolidColor(&context), CColor(1, 2, 3));
     element.SetMaterial(&textured);
     EXPECT_EQ(element.GetSolidColor(&context), CColor(1, 2, 3));
-    textured.plain = true;
+    textured.SetType(CMaterial::kPlainColor);
     EXPECT_EQ(element.GetSolidColor(&context), kRed);
     element.SetMaterial(nullptr);
 }
@@ -361,15 +398,16 @@ TEST_F(DrawingElementTest, SetMaterialFromColourKeepsAPlainMaterialOfThatColour)
     element.SetMaterialFromColor(kRed, true);
     EXPECT_TRUE(changes.payloads.empty());
     element.SetMaterialFromColor(kBlue, false);
-    EXPECT_EQ(red->uses, 0);
+    EXPECT_EQ(red->GetUseCount(), 0);
     EXPECT_EQ(element.GetMaterialColor(), kBlue);
     element.SetMaterial(nullptr);
 }
 
 TEST_F(DrawingElementTest, CopyingDisplayPropertiesAnnouncesEachChange)
 {
-    CMaterial red(kRed);
-    TestLayer walls;
+    CMaterial red;
+    red.SetColor(kRed);
+    CLayer& walls = UnlistedLayer();
     CDrawingElement source, target;
     source.SetHidden(true);
     source.SetSoft(true);
@@ -391,8 +429,9 @@ TEST_F(DrawingElementTest, CopyingDisplayPropertiesAnnouncesEachChange)
 TEST_F(DrawingElementTest, TheCheckReportsAndFixesAMaterialAndALayerTheModelDoesNotHold)
 {
     CValidityCheckScope checks;
-    CMaterial stray(kRed);
-    TestLayer strayLayer;
+    CMaterial stray;
+    stray.SetColor(kRed);
+    CLayer& strayLayer = UnlistedLayer();
     auto* element = new CDrawingElement;
     root.Add(element);
     element->SetMaterial(&stray);
@@ -409,7 +448,7 @@ TEST_F(DrawingElementTest, TheCheckReportsAndFixesAMaterialAndALayerTheModelDoes
     EXPECT_TRUE(element->UsesDefaultLayer());
     EXPECT_EQ(GetValidityReport(),
               L"The material for " + name + L" not valid - fixed\n" + L"The layer for " + name + L" not valid - fixed\n");
-    stray.uses = 0;
+    stray.ClearUseCount();
     root.Remove(element);
     delete element;
 }

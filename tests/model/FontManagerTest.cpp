@@ -16,7 +16,7 @@ class FontManagerTest : public DatabaseTest {
 protected:
     FontManagerTest()
     {
-        parts.fonts = &fonts;
+        model.fonts = &fonts;
         fonts.SetParent(&root);
     }
     ~FontManagerTest() override
@@ -90,9 +90,9 @@ TEST_F(FontManagerTest, UsesAreCountedFromTheStylesAndTheTextsOfEveryComponent)
     CEntity* title = Arial(20);
     CEntity* body = Arial(10);
     CEntity* dimensions = Arial(8);
-    parts.textStyleFonts[0] = title;
-    parts.textStyleFonts[1] = body;
-    parts.dimensionStyleFont = dimensions;
+    model.textStyleFonts[0] = title;
+    model.textStyleFonts[1] = body;
+    model.dimensionStyleFont = dimensions;
     CDefinitionList definitions;
     root.definitions = &definitions;
     TestDefinition door(L"Door");
@@ -118,7 +118,7 @@ TEST_F(FontManagerTest, TheCheckReportsUnreferencedFontsAndRemovesThemOnlyWhenFi
     CEntity* used = Arial(10);
     Arial(11);
     Arial(12);
-    parts.textStyleFonts[0] = used;
+    model.textStyleFonts[0] = used;
     static_cast<CZpFont*>(used)->refCount = 1;
 
     EXPECT_EQ(fonts.CheckValidity(kValidityCheck, nullptr), 1);
@@ -137,8 +137,8 @@ TEST_F(FontManagerTest, TheCheckRepairsWrongCountsAndMissingFonts)
     CValidityCheckScope checks;
     CEntity* listed = Arial(10);
     auto* missing = new CZpFont;
-    parts.textStyleFonts[0] = listed;
-    parts.dimensionStyleFont = missing;
+    model.textStyleFonts[0] = listed;
+    model.dimensionStyleFont = missing;
     TestFontUser text(kEntityText, listed);
     root.members = {&text};
 
@@ -188,7 +188,7 @@ TEST_F(FontManagerTest, WritingOlderFormatsStoresOnlyTheFontsInUse)
 {
     CEntity* used = Arial(10);
     Arial(11);
-    parts.textStyleFonts[0] = used;
+    model.textStyleFonts[0] = used;
     const Bytes all = WrittenBy([&](CArchive& ar) { fonts.Serialize(ar); });
     SetSaveFormat(5000);
     const Bytes inUse = WrittenBy([&](CArchive& ar) { fonts.Serialize(ar); });

@@ -1,40 +1,13 @@
 #include "tests/model/doubles/DatabaseDoubles.h"
 
-#include <algorithm>
-#include <map>
+#include <vector>
 
-#include "model/DefinitionList.h"
-#include "model/FontManager.h"
 #include "model/RelationshipMap.h"
 #include "model/UndoManager.h"
-#include "platform/mfc/Archive.h"
-#include "support/ArchiveOperators.h"
 
 using orbisk::utils::CColor;
 
-IMPLEMENT_SERIAL(CMaterial, CEntity, VERSIONABLE_SCHEMA | 12)
-IMPLEMENT_SERIAL(TestLayer, CEntity, VERSIONABLE_SCHEMA | 2)
 IMPLEMENT_SERIAL(CZpFont, CEntity, VERSIONABLE_SCHEMA | 1)
-
-void CMaterial::Serialize(CArchive& ar)
-{
-    CEntity::Serialize(ar);
-    if (ar.IsLoading())
-        orbisk::utils::operator>>(ar, color);
-    else
-        orbisk::utils::operator<<(ar, color);
-}
-
-CMaterial* CMaterialManager::ColorMaterial(CColor color)
-{
-    for (CMaterial* material : materials) {
-        if (material->plain && material->color == color)
-            return material;
-    }
-    made.push_back(std::make_unique<CMaterial>(color));
-    materials.push_back(made.back().get());
-    return made.back().get();
-}
 
 void TestDefinition::Erase()
 {
@@ -58,24 +31,6 @@ void TestInstance::Erase()
     CDrawingElement::Erase();
 }
 
-namespace {
-std::map<const CZephyronModel*, ModelParts>& AllParts()
-{
-    static std::map<const CZephyronModel*, ModelParts> parts;
-    return parts;
-}
-} // namespace
-
-ModelParts& ModelParts::Of(const CZephyronModel& model)
-{
-    return AllParts()[&model];
-}
-
-void ModelParts::Clear()
-{
-    AllParts().clear();
-}
-
 std::vector<ComponentNotification>& ComponentNotifications()
 {
     static std::vector<ComponentNotification> posts;
@@ -83,117 +38,6 @@ std::vector<ComponentNotification>& ComponentNotifications()
 }
 
 namespace links {
-
-CEntity* AsEntity(CLayer* layer)
-{
-    return layer;
-}
-
-CLayerManager* GetRootLayerManager(CZephyronModel& model)
-{
-    return ModelParts::Of(model).layers;
-}
-
-CLayer* GetCurrentLayer(const CLayerManager& manager)
-{
-    return manager.current;
-}
-
-CLayer* GetDefaultLayer(const CLayerManager& manager)
-{
-    return manager.layers.empty() ? nullptr : manager.layers.front();
-}
-
-bool ContainsLayer(const CLayerManager& manager, const CLayer* layer)
-{
-    return std::find(manager.layers.begin(), manager.layers.end(), layer) != manager.layers.end();
-}
-
-CEntity* AsEntity(CLayerManager* manager)
-{
-    return manager;
-}
-
-bool IsDefaultLayer(const CLayer* layer)
-{
-    return !layer || static_cast<const TestLayer*>(layer)->isDefault;
-}
-
-bool IsLayerHidden(const CLayer& layer)
-{
-    return static_cast<const TestLayer&>(layer).hidden;
-}
-
-CMaterial* GetLayerMaterial(const CLayer& layer)
-{
-    return static_cast<const TestLayer&>(layer).material;
-}
-
-CLayer* ReadLayerReference(CArchive& ar)
-{
-    TestLayer* layer = nullptr;
-    ar >> layer;
-    return layer;
-}
-
-CEntity* AsEntity(CMaterial* material)
-{
-    return material;
-}
-
-void AddMaterialUse(CMaterial& material, bool notify)
-{
-    ++material.uses;
-    material.notices += notify ? 1 : 0;
-}
-
-void RemoveMaterialUse(CMaterial& material, bool notify)
-{
-    --material.uses;
-    material.notices += notify ? 1 : 0;
-}
-
-CColor GetMaterialColor(const CMaterial& material)
-{
-    return material.color;
-}
-
-bool IsPlainColorMaterial(const CMaterial& material)
-{
-    return material.plain;
-}
-
-CColor GetMaterialDisplayColor(const CMaterial& material)
-{
-    return material.plain ? material.color : material.textureColor;
-}
-
-CMaterialManager* GetRootMaterialManager(CZephyronModel& model)
-{
-    return ModelParts::Of(model).materials;
-}
-
-CMaterial* GetOrCreateColorMaterial(CMaterialManager& manager, CColor color)
-{
-    return manager.ColorMaterial(color);
-}
-
-bool ContainsMaterial(const CMaterialManager& manager, const CMaterial* material)
-{
-    return std::find(manager.materials.begin(), manager.materials.end(), material) != manager.materials.end();
-}
-
-CEntity* AsEntity(CMaterialManager* manager)
-{
-    return manager;
-}
-
-CMaterial* ReadMaterialReference(CArchive& ar)
-{
-    CMaterial* material = nullptr;
-    ar >> material;
-    return material;
-}
 
 CColor GetEdgeColor(const CRenderingOptions& options)
 {
@@ -281,26 +125,6 @@ bool IsPurgeMarked(const CEntity& definition)
 void PostComponentNotification(int kind, CEntity* definition, int value)
 {
     ComponentNotifications().emplace_back(kind, definition, value);
-}
-
-CEntity* GetRootComponent(CZephyronModel& model)
-{
-    return ModelParts::Of(model).root;
-}
-
-CFontManager* GetFontManager(CZephyronModel& model)
-{
-    return ModelParts::Of(model).fonts;
-}
-
-CEntity* GetTextStyleFont(CZephyronModel& model, int which)
-{
-    return ModelParts::Of(model).textStyleFonts[which];
-}
-
-CEntity* GetDimensionStyleFont(CZephyronModel& model)
-{
-    return ModelParts::Of(model).dimensionStyleFont;
 }
 
 CFontDescription DescribeFont(const CEntity& font)

@@ -1,12 +1,9 @@
 #pragma once
 // Test doubles of what the drawing element, the definition list, the relationship maps and the
-// font manager reach through model/DatabaseLinks.h: layers, materials and their managers,
-// rendering options, instance paths, component definitions with their instances, the root
-// component, fonts and their users. The model double (ModelDouble.h) has no room for its parts;
-// they are kept beside it, per model, by ModelParts.
+// font manager reach through model/DatabaseLinks.h below the model: rendering options, instance
+// paths, component definitions with their instances, the root component, fonts and their users.
+// The model-level links answer from the test model (ManagerDoubles.h).
 
-#include <memory>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -15,53 +12,6 @@
 #include "tests/model/doubles/EntityDoubles.h"
 
 class CDefinitionList;
-class CFontManager;
-
-class CMaterial : public CEntity {
-    DECLARE_SERIAL(CMaterial)
-public:
-    CMaterial() = default;
-    explicit CMaterial(orbisk::utils::CColor color_) : color(color_) {}
-    // The entity record, then the colour.
-    void Serialize(CArchive& ar) override;
-    int GetEntityType() const override { return kEntityMaterial; }
-
-    orbisk::utils::CColor color;
-    bool plain = true;
-    // What a textured material shows: its texture's average colour.
-    orbisk::utils::CColor textureColor;
-    int uses = 0;
-    // Use changes made with a notice.
-    int notices = 0;
-};
-
-class TestLayer : public CLayer {
-    DECLARE_SERIAL(TestLayer)
-public:
-    TestLayer() = default;
-    explicit TestLayer(bool isDefault_) : isDefault(isDefault_) {}
-
-    bool isDefault = false;
-    bool hidden = false;
-    CMaterial* material = nullptr;
-};
-
-class CLayerManager : public CEntity {
-public:
-    int GetEntityType() const override { return kEntityLayerManager; }
-    std::vector<CLayer*> layers;
-    CLayer* current = nullptr;
-};
-
-// Owns the colour materials it makes.
-class CMaterialManager : public CEntity {
-public:
-    int GetEntityType() const override { return kEntityMaterialManager; }
-    CMaterial* ColorMaterial(orbisk::utils::CColor color);
-
-    std::vector<CMaterial*> materials;
-    std::vector<std::unique_ptr<CMaterial>> made;
-};
 
 class CRenderingOptions {
 public:
@@ -126,19 +76,6 @@ public:
 
     int type;
     CEntity* font;
-};
-
-struct ModelParts {
-    CLayerManager* layers = nullptr;
-    CMaterialManager* materials = nullptr;
-    CEntity* root = nullptr;
-    CFontManager* fonts = nullptr;
-    CEntity* textStyleFonts[2] = {nullptr, nullptr};
-    CEntity* dimensionStyleFont = nullptr;
-
-    // The parts of a model, empty until set; forgotten by Clear.
-    static ModelParts& Of(const CZephyronModel& model);
-    static void Clear();
 };
 
 // The "Component Notification" posts: kind, definition, value.

@@ -147,7 +147,8 @@ namespace links {
 
 CEntity* GetEdgeCurve(const CEntity& edge)
 {
-    return static_cast<const TestEdge&>(edge).curve;
+    const auto* testEdge = dynamic_cast<const TestEdge*>(&edge);
+    return testEdge ? testEdge->curve : nullptr;
 }
 
 CRelationshipMap& GetRelationshipMap(const CEntity& component)

@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles of the entity classes of later subsystems that the entity layer reaches through
 // model/EntityLinks.h (components with their relationship maps, edges and their curves, drawing
-// elements and layers), and a plain entity with one persistent value.
+// elements), and a plain entity with one persistent value.
 
 #include <cstdint>
 #include <memory>
@@ -43,11 +43,6 @@ public:
     // Called on every event after it is recorded.
     void (*onEvent)(TestEntity& self, int kind, CEntity* entity) = nullptr;
     static inline int destroyed = 0;
-};
-
-class CLayer : public CEntity {
-public:
-    int GetEntityType() const override { return kEntityLayer; }
 };
 
 // A drawing element whose flags word and layer the tests set directly.

@@ -11,25 +11,16 @@
 #include "model/LayerManager.h"
 #include "model/ManagerLinks.h"
 #include "model/MaterialManager.h"
-#include "model/RelationshipMap.h"
 #include "platform/mfc/Archive.h"
 #include "support/NotificationCenter.h"
 
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CVector3d;
 
-TestRootComponent::TestRootComponent(CZephyronModel* model_) : model(model_)
-{
-    CSuspendUndo unrecorded;
-    relationships = std::make_unique<CRelationshipMap>();
-}
-
-TestRootComponent::~TestRootComponent() = default;
-
 TestModel::TestModel()
 {
     CSuspendUndo unrecorded;
-    root = new TestRootComponent(this);
+    root = new TestRoot(this);
     layers = new CLayerManager;
     layers->SetParent(root);
     layers->AddDefaultLayer();
@@ -203,6 +194,21 @@ CMaterialManager* GetRootMaterialManager(CZephyronModel& model)
     return Parts(model).materials;
 }
 
+CFontManager* GetFontManager(CZephyronModel& model)
+{
+    return Parts(model).fonts;
+}
+
+CEntity* GetTextStyleFont(CZephyronModel& model, int which)
+{
+    return Parts(model).textStyleFonts[which];
+}
+
+CEntity* GetDimensionStyleFont(CZephyronModel& model)
+{
+    return Parts(model).dimensionStyleFont;
+}
+
 CFaceTextureMapping* CopyTextureMapping(const CFaceTextureMapping& mapping)
 {
     auto* copy = new CFaceTextureMapping(mapping);
@@ -262,58 +268,6 @@ void SetCameraFromDirection(CCamera& camera, const CPoint3d& eye, const CVector3
     camera.up = up;
     camera.perspective = perspective;
     camera.fieldOfView = fieldOfView;
-}
-
-// No edges, relationships beyond the root's map, rendering options, instance paths or
-// component lists take part in these tests.
-CEntity* GetEdgeCurve(const CEntity&)
-{
-    return nullptr;
-}
-
-CRelationshipMap& GetRelationshipMap(const CEntity& component)
-{
-    return *static_cast<const TestRootComponent&>(component).relationships;
-}
-
-orbisk::utils::CColor GetEdgeColor(const CRenderingOptions&)
-{
-    return {};
-}
-
-orbisk::utils::CColor GetSelectedColor(const CRenderingOptions&)
-{
-    return {};
-}
-
-orbisk::utils::CColor GetLockedColor(const CRenderingOptions&)
-{
-    return {};
-}
-
-bool IsColorByLayer(const CRenderingOptions&)
-{
-    return false;
-}
-
-bool IsHiddenGeometryShown(const CRenderingOptions&)
-{
-    return false;
-}
-
-int GetPathSize(const CInstancePath&)
-{
-    return 0;
-}
-
-CDrawingElement* GetPathInstance(const CInstancePath&, int)
-{
-    return nullptr;
-}
-
-bool EraseEntity(CEntity&, CEntity&)
-{
-    return false;
 }
 
 bool IsPerspectiveView(IModelView& view)

@@ -1,12 +1,10 @@
 #pragma once
-// Test doubles of what the layers, materials, options, contributors and thumbnails reach above
-// themselves (model/ManagerLinks.h, and the model-level functions of model/DatabaseLinks.h): a
-// model with a root component that holds the real layer and material managers, the drawing
-// axes display, a selection, a file version, model properties and a count of contributing
-// definitions; face texture placements; cameras; rendering options, instance paths and the
-// component operations that drawing elements call.
+// Test doubles of what the model's parts reach above themselves (model/ManagerLinks.h, and the
+// model-level functions of model/DatabaseLinks.h): a model with a root component, the real layer
+// and material managers under it, the fonts of its styles and its font manager, the drawing axes
+// display, a selection, a file version, model properties and a count of contributing
+// definitions; face texture placements; cameras.
 
-#include <memory>
 #include <vector>
 
 #include "geometry/Point3d.h"
@@ -14,12 +12,13 @@
 #include "model/AttributeNamed.h"
 #include "model/SelectionSet.h"
 #include "model/VersionInfo.h"
+#include "tests/model/doubles/DatabaseDoubles.h"
 #include "tests/model/doubles/ModelDouble.h"
 #include "tests/model/doubles/ViewDouble.h"
 
+class CFontManager;
 class CLayerManager;
 class CMaterialManager;
-class CRelationshipMap;
 
 // One side's texture placement; only its validity and the pairs that copies drop matter here.
 class CFaceTextureMapping {
@@ -90,21 +89,9 @@ public:
     bool open = false;
 };
 
-// The root component of a test model: parent of the model's managers, with the relationship
-// map every component has.
-class TestRootComponent : public CEntity {
-public:
-    explicit TestRootComponent(CZephyronModel* model_);
-    ~TestRootComponent() override;
-    int GetEntityType() const override { return kEntityComponent; }
-    CZephyronModel* GetModel() const override { return model; }
-
-    CZephyronModel* model;
-    std::unique_ptr<CRelationshipMap> relationships;
-};
-
 // A model whose root component holds a layer manager (notifications on, "Layer0" current)
-// and a material manager, as a new model's does.
+// and a material manager, as a new model's does. It has no font manager and no style fonts
+// until a test gives it some.
 class TestModel : public CZephyronModel {
 public:
     TestModel();
@@ -112,9 +99,12 @@ public:
     TestModel(const TestModel&) = delete;
     TestModel& operator=(const TestModel&) = delete;
 
-    TestRootComponent* root;
+    TestRoot* root;
     CLayerManager* layers;
     CMaterialManager* materials;
+    CFontManager* fonts = nullptr;
+    CEntity* textStyleFonts[2] = {nullptr, nullptr};
+    CEntity* dimensionStyleFont = nullptr;
 
     bool axesShown = false;
     int axesSettings = 0;
