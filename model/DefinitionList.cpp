@@ -49,24 +49,6 @@ std::wstring NameStem(const std::wstring& name)
     return stem;
 }
 
-class CDefinitionIterator : public IEntityIterator {
-public:
-    explicit CDefinitionIterator(const CDefinitionList& list) : m_list(list) {}
-    void Reset() override { m_index = 0; }
-    bool Next(CEntity*& entity) override
-    {
-        entity = m_list.GetAt(m_index);
-        if (!entity)
-            return false;
-        ++m_index;
-        return true;
-    }
-
-private:
-    const CDefinitionList& m_list;
-    int m_index = 0;
-};
-
 // Empties the name index at the end of a check, however it ends.
 class CNameIndexScope {
 public:
@@ -158,7 +140,7 @@ CEntity* CDefinitionList::GetAt(int index) const
 
 IEntityIterator* CDefinitionList::CreateIterator()
 {
-    return new CDefinitionIterator(*this);
+    return new CContainerIterator(*this);
 }
 
 void CDefinitionList::AddDefinition(CEntity* definition, bool refreshInstances)

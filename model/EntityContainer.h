@@ -33,3 +33,22 @@ public:
     // The next member and true; at the end null and false.
     virtual bool Next(CEntity*& entity) = 0;
 };
+
+// Walks any container in index order through GetAt; the container must outlive it.
+class CContainerIterator : public IEntityIterator {
+public:
+    explicit CContainerIterator(const IEntityContainer& container) : m_container(container) {}
+    void Reset() override { m_index = 0; }
+    bool Next(CEntity*& entity) override
+    {
+        entity = m_index < m_container.GetCount() ? m_container.GetAt(m_index) : nullptr;
+        if (!entity)
+            return false;
+        ++m_index;
+        return true;
+    }
+
+private:
+    const IEntityContainer& m_container;
+    int m_index = 0;
+};

@@ -54,24 +54,6 @@ void CountElementFonts(CEntity& component, CFontManager::UseCounts& counts, int 
     }
 }
 
-class CFontIterator : public IEntityIterator {
-public:
-    explicit CFontIterator(const CFontManager& manager) : m_manager(manager) {}
-    void Reset() override { m_index = 0; }
-    bool Next(CEntity*& entity) override
-    {
-        entity = m_manager.GetAt(m_index);
-        if (!entity)
-            return false;
-        ++m_index;
-        return true;
-    }
-
-private:
-    const CFontManager& m_manager;
-    int m_index = 0;
-};
-
 } // namespace
 
 CFontManager::CFontManager(CEntity* parent)
@@ -176,7 +158,7 @@ CEntity* CFontManager::GetAt(int index) const
 
 IEntityIterator* CFontManager::CreateIterator()
 {
-    return new CFontIterator(*this);
+    return new CContainerIterator(*this);
 }
 
 CFontManager* CFontManager::GetCurrentFontManager()

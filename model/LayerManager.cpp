@@ -264,7 +264,7 @@ CEntity* CLayerManager::GetAt(int index) const
 
 IEntityIterator* CLayerManager::CreateIterator()
 {
-    return new CLayerIterator(*this);
+    return new CContainerIterator(*this);
 }
 
 void CLayerManager::OnNotification(const char* name, void* payload)
@@ -433,16 +433,6 @@ int CLayerManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
     if (result >= 2)
         return result;
     return std::max(remembered, result);
-}
-
-bool CLayerIterator::Next(CEntity*& entity)
-{
-    if (m_position >= m_manager.GetCount()) {
-        entity = nullptr;
-        return false;
-    }
-    entity = m_manager.GetLayerAt(m_position++);
-    return true;
 }
 
 namespace links {

@@ -122,14 +122,3 @@ private:
     bool m_notify = false;
 };
 
-// Walks a manager's layers in list order.
-class CLayerIterator : public IEntityIterator {
-public:
-    explicit CLayerIterator(const CLayerManager& manager) : m_manager(manager) {}
-    void Reset() override { m_position = 0; }
-    bool Next(CEntity*& entity) override;
-
-private:
-    const CLayerManager& m_manager;
-    int m_position = 0;
-};

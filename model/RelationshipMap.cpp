@@ -20,24 +20,6 @@ CDrawingElement* DrivingElement(const CRelationship& relationship)
     return driving && driving->IsDrawingElement() ? static_cast<CDrawingElement*>(driving) : nullptr;
 }
 
-class CRelationshipIterator : public IEntityIterator {
-public:
-    explicit CRelationshipIterator(const CRelationshipMap& map) : m_map(map) {}
-    void Reset() override { m_index = 0; }
-    bool Next(CEntity*& entity) override
-    {
-        entity = m_map.GetAt(m_index);
-        if (!entity)
-            return false;
-        ++m_index;
-        return true;
-    }
-
-private:
-    const CRelationshipMap& m_map;
-    int m_index = 0;
-};
-
 template <class End>
 int CollectWhere(const std::vector<CRelationship*>& relationships, const CEntity* entity, End end,
                  std::vector<CEntity*>& out)
@@ -127,7 +109,7 @@ CEntity* CRelationshipMap::GetAt(int index) const
 
 IEntityIterator* CRelationshipMap::CreateIterator()
 {
-    return new CRelationshipIterator(*this);
+    return new CContainerIterator(*this);
 }
 
 bool CRelationshipMap::AddRelationship(CRelationship* relationship)
