@@ -18,8 +18,10 @@ public:
     CPoint3d GetStartPoint() const { return GetPointAt(startAngle); }
     CPoint3d GetEndPoint() const { return GetPointAt(endAngle); }
     // Both angles exactly 0, or, with useTolerance, a sweep of 2pi within the tolerance.
-    bool IsFullCircle(bool useTolerance) const {
-        if (startAngle == 0.0 && endAngle == 0.0) return true;
+    bool IsFullCircle(bool useTolerance) const
+    {
+        if (startAngle == 0.0 && endAngle == 0.0)
+            return true;
         return useTolerance && IsZeroWithinTolerance(kTwoPi - std::abs(endAngle - startAngle));
     }
 };

@@ -18,7 +18,8 @@ public:
 
     CBezier3d() = default;
     CBezier3d(const CPoint3d& p0, const CPoint3d& p1, const CPoint3d& p2, const CPoint3d& p3)
-        : P0(p0), P1(p1), P2(p2), P3(p3) {}
+        : P0(p0), P1(p1), P2(p2), P3(p3)
+    {}
 
     // de Casteljau at t = 1/2.
     void Subdivide(CBezier3d& left, CBezier3d& right) const;

@@ -16,18 +16,22 @@ public:
     constexpr void Add(const CPoint2d& p) { x.Add(p.x), y.Add(p.y); }
     constexpr CPoint2d GetCenter() const { return {x.GetCenter(), y.GetCenter()}; }
     // Bit 1 selects xmax, bit 2 ymax; otherwise the minimum of that axis.
-    constexpr CPoint2d GetCorner(int flags) const {
+    constexpr CPoint2d GetCorner(int flags) const
+    {
         return {flags & 1 ? x.max : x.min, flags & 2 ? y.max : y.min};
     }
     // Strictly inside the box widened by kGeomTolerance.
-    constexpr bool Contains(const CPoint2d& p) const {
+    constexpr bool Contains(const CPoint2d& p) const
+    {
         return x.ContainsWithinTolerance(p.x) && y.ContainsWithinTolerance(p.y);
     }
-    constexpr bool Intersects(const CBoundingBox2d& other) const {
+    constexpr bool Intersects(const CBoundingBox2d& other) const
+    {
         return x.Intersects(other.x) && y.Intersects(other.y);
     }
     // Empty axes count as width 0.
-    double GetDiagonal() const {
+    double GetDiagonal() const
+    {
         const double w = x.GetLength(), h = y.GetLength();
         const double sq = w * w + h * h;
         return sq > kZeroLengthSquared ? std::sqrt(sq) : 0.0;

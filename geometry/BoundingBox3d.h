@@ -23,22 +23,28 @@ public:
     constexpr CPoint3d GetMax() const { return {x.max, y.max, z.max}; }
     constexpr CPoint3d GetCenter() const { return {x.GetCenter(), y.GetCenter(), z.GetCenter()}; }
     // Bit 1 selects xmax, bit 2 ymax, bit 4 zmax; flags 0..7 enumerate the corners.
-    constexpr CPoint3d GetCorner(int flags) const {
+    constexpr CPoint3d GetCorner(int flags) const
+    {
         return {flags & 1 ? x.max : x.min, flags & 2 ? y.max : y.min, flags & 4 ? z.max : z.min};
     }
 
     // Strictly inside the box widened by kGeomTolerance.
-    constexpr bool Contains(const CPoint3d& p) const {
-        return x.ContainsWithinTolerance(p.x) && y.ContainsWithinTolerance(p.y) && z.ContainsWithinTolerance(p.z);
+    constexpr bool Contains(const CPoint3d& p) const
+    {
+        return x.ContainsWithinTolerance(p.x) && y.ContainsWithinTolerance(p.y) &&
+               z.ContainsWithinTolerance(p.z);
     }
     // Inside by at least kGeomTolerance on every axis.
-    constexpr bool ContainsStrictly(const CPoint3d& p) const {
+    constexpr bool ContainsStrictly(const CPoint3d& p) const
+    {
         return x.ContainsStrictly(p.x) && y.ContainsStrictly(p.y) && z.ContainsStrictly(p.z);
     }
-    constexpr bool Intersects(const CBoundingBox3d& other) const {
+    constexpr bool Intersects(const CBoundingBox3d& other) const
+    {
         return x.Intersects(other.x) && y.Intersects(other.y) && z.Intersects(other.z);
     }
-    constexpr bool IntersectsWithin(const CBoundingBox3d& other, double tol) const {
+    constexpr bool IntersectsWithin(const CBoundingBox3d& other, double tol) const
+    {
         return x.IntersectsWithin(other.x, tol) && y.IntersectsWithin(other.y, tol) &&
                z.IntersectsWithin(other.z, tol);
     }
@@ -46,14 +52,19 @@ public:
     bool IntersectsSegment(CPoint3d a, CPoint3d b) const;
 
     constexpr void Expand(double margin) { x.Expand(margin), y.Expand(margin), z.Expand(margin); }
-    constexpr void Expand(const CVector3d& margins) { x.Expand(margins.x), y.Expand(margins.y), z.Expand(margins.z); }
+    constexpr void Expand(const CVector3d& margins)
+    {
+        x.Expand(margins.x), y.Expand(margins.y), z.Expand(margins.z);
+    }
 
     // Empty axes count as width 0.
-    constexpr double GetDiagonalSquared() const {
+    constexpr double GetDiagonalSquared() const
+    {
         const double w = x.GetLength(), h = y.GetLength(), d = z.GetLength();
         return w * w + h * h + d * d;
     }
-    double GetDiagonal() const {
+    double GetDiagonal() const
+    {
         const double sq = GetDiagonalSquared();
         return sq > kZeroLengthSquared ? std::sqrt(sq) : 0.0;
     }

@@ -4,13 +4,17 @@
 
 namespace orbisk::geometry {
 
-CGeomFilterCombined::CGeomFilterCombined(std::unique_ptr<IGeomFilter> first, std::unique_ptr<IGeomFilter> second) {
+CGeomFilterCombined::CGeomFilterCombined(std::unique_ptr<IGeomFilter> first,
+                                         std::unique_ptr<IGeomFilter> second)
+{
     for (auto* child : {&first, &second}) {
-        if (*child) children_.push_back(std::move(*child));
+        if (*child)
+            m_children.push_back(std::move(*child));
     }
 }
 
-bool CGeomFilterCombined::TestBox(const CBoundingBox3d& box, bool& fullyInside) const {
+bool CGeomFilterCombined::TestBox(const CBoundingBox3d& box, bool& fullyInside) const
+{
     fullyInside = false;
     bool allInside = true;
     const bool accepted = All([&](const IGeomFilter& child) {
@@ -19,36 +23,46 @@ bool CGeomFilterCombined::TestBox(const CBoundingBox3d& box, bool& fullyInside) 
         allInside = allInside && inside;
         return result;
     });
-    if (!accepted) return false;
+    if (!accepted)
+        return false;
     fullyInside = allInside;
     return true;
 }
 
-bool CGeomFilterCombined::IntersectsBox(const CBoundingBox3d& box) const {
+bool CGeomFilterCombined::IntersectsBox(const CBoundingBox3d& box) const
+{
     return All([&](const IGeomFilter& child) { return child.IntersectsBox(box); });
 }
 
-bool CGeomFilterCombined::TestSegment(const CPoint3d& a, const CPoint3d& b) const {
+bool CGeomFilterCombined::TestSegment(const CPoint3d& a, const CPoint3d& b) const
+{
     return All([&](const IGeomFilter& child) { return child.TestSegment(a, b); });
 }
 
-bool CGeomFilterCombined::TestPoint(const CPoint3d& p) const {
+bool CGeomFilterCombined::TestPoint(const CPoint3d& p) const
+{
     return All([&](const IGeomFilter& child) { return child.TestPoint(p); });
 }
 
-std::unique_ptr<IGeomFilter> CGeomFilterCombined::Clone() const {
+std::unique_ptr<IGeomFilter> CGeomFilterCombined::Clone() const
+{
     std::unique_ptr<CGeomFilterCombined> copy(new CGeomFilterCombined());
-    for (const auto& child : children_) copy->children_.push_back(child->Clone());
+    for (const auto& child : m_children)
+        copy->m_children.push_back(child->Clone());
     return copy;
 }
 
-void CGeomFilterCombined::Transform(const CTransform3d& transformation) {
-    for (const auto& child : children_) child->Transform(transformation);
+void CGeomFilterCombined::Transform(const CTransform3d& transformation)
+{
+    for (const auto& child : m_children)
+        child->Transform(transformation);
 }
 
-const CPlane3d* CGeomFilterCombined::GetPlane(int i) const {
-    for (const auto& child : children_) {
-        if (const CPlane3d* plane = child->GetPlane(i)) return plane;
+const CPlane3d* CGeomFilterCombined::GetPlane(int i) const
+{
+    for (const auto& child : m_children) {
+        if (const CPlane3d* plane = child->GetPlane(i))
+            return plane;
     }
     return nullptr;
 }

@@ -28,14 +28,16 @@ private:
     CGeomFilterCombined() = default;
 
     template <typename Test>
-    bool All(Test test) const {
-        for (const auto& child : children_) {
-            if (!test(*child)) return false;
+    bool All(Test test) const
+    {
+        for (const auto& child : m_children) {
+            if (!test(*child))
+                return false;
         }
         return true;
     }
 
-    std::vector<std::unique_ptr<IGeomFilter>> children_;
+    std::vector<std::unique_ptr<IGeomFilter>> m_children;
 };
 
 }  // namespace orbisk::geometry

@@ -9,7 +9,7 @@ namespace orbisk::geometry {
 
 class CGeomFilterPlane : public IGeomFilter {
 public:
-    explicit CGeomFilterPlane(const CPlane3d& plane) : plane_(plane) {}
+    explicit CGeomFilterPlane(const CPlane3d& plane) : m_plane(plane) {}
 
     // Never fully inside.
     bool TestBox(const CBoundingBox3d& box, bool& fullyInside) const override;
@@ -23,7 +23,7 @@ public:
     const CPlane3d* GetPlane(int i) const override;
 
 private:
-    CPlane3d plane_;
+    CPlane3d m_plane;
 };
 
 }  // namespace orbisk::geometry

@@ -7,7 +7,8 @@ namespace orbisk::geometry {
 
 class CGeomFilterSelectAll : public IGeomFilter {
 public:
-    bool TestBox(const CBoundingBox3d&, bool& fullyInside) const override {
+    bool TestBox(const CBoundingBox3d&, bool& fullyInside) const override
+    {
         fullyInside = true;
         return true;
     }

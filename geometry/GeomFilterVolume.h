@@ -18,7 +18,7 @@ using VolumePlanes = std::array<CPlane3d, 6>;
 
 class CGeomFilterVolume : public IGeomFilter {
 public:
-    explicit CGeomFilterVolume(const VolumePlanes& planes) : planes_(planes) {}
+    explicit CGeomFilterVolume(const VolumePlanes& planes) : m_planes(planes) {}
 
     bool TestBox(const CBoundingBox3d& box, bool& fullyInside) const override;
     bool IntersectsBox(const CBoundingBox3d& box) const override;
@@ -35,7 +35,7 @@ protected:
     // The segment clipped plane by plane keeps something inside the planes.
     static bool SegmentCrosses(const VolumePlanes& planes, int count, CPoint3d a, CPoint3d b);
 
-    VolumePlanes planes_;
+    VolumePlanes m_planes;
 };
 
 class CGeomFilterInsideVolume : public CGeomFilterVolume {

@@ -52,6 +52,7 @@ enum SegmentIntersection : int {
 // two segments. Collinear overlapping segments report their first coinciding point only.
 int IntersectSegments(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CPoint3d& d, CPoint3d& p,
                       double* s = nullptr, double* t = nullptr);
-bool SegmentsIntersect(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CPoint3d& d, CPoint3d& p);
+bool SegmentsIntersect(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CPoint3d& d,
+                       CPoint3d& p);
 
 }  // namespace orbisk::geometry

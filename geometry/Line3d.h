@@ -19,16 +19,19 @@ public:
     CLine3d(const CPoint3d& start, const CPoint3d& end);
     // t0 = 0 unless noStart, t1 = 1 unless noEnd.
     CLine3d(const CRay3d& ray, bool noStart, bool noEnd)
-        : CRay3d(ray), t0(noStart ? -kLineUnbounded : 0.0), t1(noEnd ? kLineUnbounded : 1.0) {}
+        : CRay3d(ray), t0(noStart ? -kLineUnbounded : 0.0), t1(noEnd ? kLineUnbounded : 1.0)
+    {}
 
     constexpr bool HasStart() const { return t0 > -kLineUnbounded; }
     constexpr bool HasEnd() const { return t1 < kLineUnbounded; }
     // p is always written; the result tells whether that end exists.
-    bool GetStartPoint(CPoint3d& p) const {
+    bool GetStartPoint(CPoint3d& p) const
+    {
         p = GetPointAt(t0);
         return HasStart();
     }
-    bool GetEndPoint(CPoint3d& p) const {
+    bool GetEndPoint(CPoint3d& p) const
+    {
         p = GetPointAt(t1);
         return HasEnd();
     }

@@ -27,7 +27,8 @@ public:
     CPlane3d(const CPoint3d& p1, const CPoint3d& p2, const CPoint3d& p3);
     CPlane3d(double a_, double b_, double c_, double d_) { Set(a_, b_, c_, d_); }
 
-    void Set(const CPoint3d& point, const CUnitVector3d& normal) {
+    void Set(const CPoint3d& point, const CUnitVector3d& normal)
+    {
         a = normal.x, b = normal.y, c = normal.z;
         d = -normal.Dot(point - CPoint3d());
     }
@@ -38,7 +39,10 @@ public:
     constexpr CVector3d GetNormal() const { return {a, b, c}; }
     constexpr double SignedDistance(const CPoint3d& p) const { return a * p.x + b * p.y + c * p.z + d; }
     double DistanceTo(const CPoint3d& p) const { return std::abs(SignedDistance(p)); }
-    constexpr CPoint3d ProjectPoint(const CPoint3d& p) const { return CPoint3d(p, -SignedDistance(p), GetNormal()); }
+    constexpr CPoint3d ProjectPoint(const CPoint3d& p) const
+    {
+        return CPoint3d(p, -SignedDistance(p), GetNormal());
+    }
     // The point of the plane nearest the world origin; the origin itself when abs(d) is
     // below the tolerance.
     CPoint3d GetPoint() const;
@@ -76,7 +80,10 @@ public:
     // coplanar within the tolerance (plane written nonetheless).
     bool FitToPoints(std::size_t count, const CPoint3d* points);
 
-    bool IsValid() const { return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d); }
+    bool IsValid() const
+    {
+        return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+    }
 };
 
 }  // namespace orbisk::geometry

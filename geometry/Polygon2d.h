@@ -26,7 +26,8 @@ public:
     std::vector<CPoint2d> points;
     CBoundingBox2d box;
 
-    void AddPoint(const CPoint2d& p) {
+    void AddPoint(const CPoint2d& p)
+    {
         points.push_back(p);
         box.Add(p);
     }

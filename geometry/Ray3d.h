@@ -18,13 +18,16 @@ public:
     constexpr CRay3d() = default;
     // The direction is taken as it is, not renormalised.
     constexpr CRay3d(const CPoint3d& origin_, const CUnitVector3d& direction_)
-        : origin(origin_), direction(direction_) {}
+        : origin(origin_), direction(direction_)
+    {}
 
-    constexpr void Set(const CPoint3d& origin_, const CUnitVector3d& direction_) {
+    constexpr void Set(const CPoint3d& origin_, const CUnitVector3d& direction_)
+    {
         origin = origin_, direction = direction_;
     }
     // The direction from origin to point; zero when they coincide.
-    void SetThrough(const CPoint3d& origin_, const CPoint3d& point) {
+    void SetThrough(const CPoint3d& origin_, const CPoint3d& point)
+    {
         origin = origin_;
         direction = CUnitVector3d(origin_, point);
     }

@@ -39,8 +39,10 @@ public:
     CTransform2d Inverse() const;
 
 private:
-    void NormalizeIfAffine() {
-        if (IsAffine()) Normalize();
+    void NormalizeIfAffine()
+    {
+        if (IsAffine())
+            Normalize();
     }
 };
 

@@ -24,10 +24,14 @@ public:
 
     constexpr CTransform3d() = default;
     // The three columns as given (not normalised or tested), translation origin.
-    CTransform3d(const CVector3d& xAxis, const CVector3d& yAxis, const CVector3d& zAxis, const CPoint3d& origin);
+    CTransform3d(const CVector3d& xAxis, const CVector3d& yAxis, const CVector3d& zAxis,
+                 const CPoint3d& origin);
     // Columns x, y, normal with x and y from CUnitVector3d::GetArbitraryAxes.
     CTransform3d(const CPoint3d& origin, const CUnitVector3d& normal);
-    CTransform3d(const CPoint3d& point, const CUnitVector3d& axis, double angle) { SetRotation(point, axis, angle); }
+    CTransform3d(const CPoint3d& point, const CUnitVector3d& axis, double angle)
+    {
+        SetRotation(point, axis, angle);
+    }
     CTransform3d(double sx, double sy, double sz) { SetScale(sx, sy, sz); }
     // From a column-major 4x4 (OpenGL order).
     explicit CTransform3d(const double (&matrix)[16]) { SetMatrix(matrix); }
@@ -66,22 +70,29 @@ public:
     bool IsEqual(const CTransform3d& other) const;
     bool IsValid() const;
 
-    void TransformPoint(CPoint3d& p) const {
-        if (identity) return;
+    void TransformPoint(CPoint3d& p) const
+    {
+        if (identity)
+            return;
         p = CPoint3d(scale * (m[0] * p.x + m[1] * p.y + m[2] * p.z + t.x),
                      scale * (m[3] * p.x + m[4] * p.y + m[5] * p.z + t.y),
                      scale * (m[6] * p.x + m[7] * p.y + m[8] * p.z + t.z));
     }
-    void TransformVector(CVector3d& v) const {
-        if (identity) return;
-        v = CVector3d(scale * (m[0] * v.x + m[1] * v.y + m[2] * v.z), scale * (m[3] * v.x + m[4] * v.y + m[5] * v.z),
+    void TransformVector(CVector3d& v) const
+    {
+        if (identity)
+            return;
+        v = CVector3d(scale * (m[0] * v.x + m[1] * v.y + m[2] * v.z),
+                      scale * (m[3] * v.x + m[4] * v.y + m[5] * v.z),
                       scale * (m[6] * v.x + m[7] * v.y + m[8] * v.z));
     }
-    CPoint3d MultiplyPoint(CPoint3d p) const {
+    CPoint3d MultiplyPoint(CPoint3d p) const
+    {
         TransformPoint(p);
         return p;
     }
-    CVector3d MultiplyVector(CVector3d v) const {
+    CVector3d MultiplyVector(CVector3d v) const
+    {
         TransformVector(v);
         return v;
     }
@@ -93,7 +104,8 @@ public:
     CRay3d MultiplyRay(const CRay3d& ray) const;
     // The box around the transformed box (Arvo's method).
     void TransformBox(CBoundingBox3d& box) const;
-    CBoundingBox3d MultiplyBox(CBoundingBox3d box) const {
+    CBoundingBox3d MultiplyBox(CBoundingBox3d box) const
+    {
         TransformBox(box);
         return box;
     }
@@ -106,7 +118,8 @@ public:
     CTransform3d operator*(const CTransform3d& other) const;
     // No-op, without report, for the identity, a scale near 0 or a singular m.
     void Invert();
-    CTransform3d Inverse() const {
+    CTransform3d Inverse() const
+    {
         CTransform3d inverse = *this;
         inverse.Invert();
         return inverse;
@@ -114,8 +127,10 @@ public:
     // Keeps the direction of the Z column and rebuilds the other two with the same
     // handedness; t, scale and the flags stay.
     void Orthonormalize();
-    void OrthonormalizeIfNeeded() {
-        if (orthonormal && !identity) Orthonormalize();
+    void OrthonormalizeIfNeeded()
+    {
+        if (orthonormal && !identity)
+            Orthonormalize();
     }
 
 private:

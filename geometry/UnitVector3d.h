@@ -34,11 +34,13 @@ public:
     constexpr bool IsNonZero() const { return x != 0.0 || y != 0.0 || z != 0.0; }
 
     // Equal or opposite within kGeomTolerance per component (inclusive).
-    bool IsParallelTo(const CUnitVector3d& u) const {
+    bool IsParallelTo(const CUnitVector3d& u) const
+    {
         const CVector3d v = *this;
         return v.IsEqual(u, kGeomTolerance) || v.IsEqual(-u, kGeomTolerance);
     }
-    bool IsValid() const {
+    bool IsValid() const
+    {
         return CVector3d(*this).IsValid() && std::abs(x * x + y * y + z * z - 1.0) < kGeomToleranceSquared;
     }
     // In [0, pi].

@@ -17,7 +17,13 @@ public:
     bool IsValid() const { return std::isfinite(x) && std::isfinite(y); }
 };
 
-constexpr CVector2d operator*(const CVector2d& v, double t) { return {v.x * t, v.y * t}; }
-constexpr CVector2d operator*(double t, const CVector2d& v) { return {v.x * t, v.y * t}; }
+constexpr CVector2d operator*(const CVector2d& v, double t)
+{
+    return {v.x * t, v.y * t};
+}
+constexpr CVector2d operator*(double t, const CVector2d& v)
+{
+    return {v.x * t, v.y * t};
+}
 
 }  // namespace orbisk::geometry

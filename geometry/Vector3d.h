@@ -23,17 +23,20 @@ public:
     constexpr double operator[](int i) const { return i == 0 ? x : i == 1 ? y : z; }
 
     constexpr double Dot(const CVector3d& v) const { return x * v.x + y * v.y + z * v.z; }
-    constexpr CVector3d Cross(const CVector3d& v) const {
+    constexpr CVector3d Cross(const CVector3d& v) const
+    {
         return {y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x};
     }
     constexpr double LengthSquared() const { return Dot(*this); }
-    double Length() const {
+    double Length() const
+    {
         const double sq = LengthSquared();
         return sq > kZeroLengthSquared ? std::sqrt(sq) : 0.0;
     }
 
     // Below kZeroLengthSquared: becomes the zero vector and returns false.
-    bool Normalize() {
+    bool Normalize()
+    {
         const double sq = LengthSquared();
         if (sq < kZeroLengthSquared) {
             *this = {};
@@ -43,7 +46,8 @@ public:
         return true;
     }
     // Writes the length first; a length below 1e-10 gives the zero vector and false.
-    bool NormalizeWithLength(double& length) {
+    bool NormalizeWithLength(double& length)
+    {
         length = Length();
         if (length < kNearZero) {
             *this = {};
@@ -53,16 +57,19 @@ public:
         return true;
     }
     // A length below 1e-10 leaves the vector unchanged and returns false.
-    bool SetLength(double newLength) {
+    bool SetLength(double newLength)
+    {
         const double length = Length();
-        if (length < kNearZero) return false;
+        if (length < kNearZero)
+            return false;
         *this *= newLength / length;
         return true;
     }
     constexpr void Reverse() { x = -x, y = -y, z = -z; }
 
     // Componentwise within tol (inclusive); no squared-distance test, unlike points.
-    bool IsEqual(const CVector3d& v, double tol) const {
+    bool IsEqual(const CVector3d& v, double tol) const
+    {
         return std::abs(x - v.x) <= tol && std::abs(y - v.y) <= tol && std::abs(z - v.z) <= tol;
     }
     bool IsPerpendicularTo(const CVector3d& v) const { return std::abs(Dot(v)) < kGeomTolerance; }
@@ -73,21 +80,61 @@ public:
     // rule, in [0, 2pi); 0 when a or b is parallel to the axis.
     double AngleAbout(const CVector3d& a, const CVector3d& b) const;
 
-    constexpr CVector3d& operator+=(const CVector3d& v) { x += v.x, y += v.y, z += v.z; return *this; }
-    constexpr CVector3d& operator-=(const CVector3d& v) { x -= v.x, y -= v.y, z -= v.z; return *this; }
-    constexpr CVector3d& operator*=(double t) { x *= t, y *= t, z *= t; return *this; }
+    constexpr CVector3d& operator+=(const CVector3d& v)
+    {
+        x += v.x, y += v.y, z += v.z;
+        return *this;
+    }
+    constexpr CVector3d& operator-=(const CVector3d& v)
+    {
+        x -= v.x, y -= v.y, z -= v.z;
+        return *this;
+    }
+    constexpr CVector3d& operator*=(double t)
+    {
+        x *= t, y *= t, z *= t;
+        return *this;
+    }
     // No guard against t = 0.
-    constexpr CVector3d& operator/=(double t) { x /= t, y /= t, z /= t; return *this; }
+    constexpr CVector3d& operator/=(double t)
+    {
+        x /= t, y /= t, z /= t;
+        return *this;
+    }
 };
 
 // Free operators, so that a CUnitVector3d converts to a vector on either side.
-constexpr CVector3d operator+(const CVector3d& a, const CVector3d& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-constexpr CVector3d operator-(const CVector3d& a, const CVector3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-constexpr CVector3d operator-(const CVector3d& v) { return {-v.x, -v.y, -v.z}; }
-constexpr CVector3d operator*(const CVector3d& v, double t) { return {v.x * t, v.y * t, v.z * t}; }
-constexpr CVector3d operator*(double t, const CVector3d& v) { return {v.x * t, v.y * t, v.z * t}; }
-constexpr CVector3d operator/(const CVector3d& v, double t) { return {v.x / t, v.y / t, v.z / t}; }
-inline bool operator==(const CVector3d& a, const CVector3d& b) { return a.IsEqual(b, kGeomTolerance); }
-inline bool operator!=(const CVector3d& a, const CVector3d& b) { return !(a == b); }
+constexpr CVector3d operator+(const CVector3d& a, const CVector3d& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+constexpr CVector3d operator-(const CVector3d& a, const CVector3d& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+constexpr CVector3d operator-(const CVector3d& v)
+{
+    return {-v.x, -v.y, -v.z};
+}
+constexpr CVector3d operator*(const CVector3d& v, double t)
+{
+    return {v.x * t, v.y * t, v.z * t};
+}
+constexpr CVector3d operator*(double t, const CVector3d& v)
+{
+    return {v.x * t, v.y * t, v.z * t};
+}
+constexpr CVector3d operator/(const CVector3d& v, double t)
+{
+    return {v.x / t, v.y / t, v.z / t};
+}
+inline bool operator==(const CVector3d& a, const CVector3d& b)
+{
+    return a.IsEqual(b, kGeomTolerance);
+}
+inline bool operator!=(const CVector3d& a, const CVector3d& b)
+{
+    return !(a == b);
+}
 
 }  // namespace orbisk::geometry

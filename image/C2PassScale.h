@@ -23,11 +23,11 @@ struct CDataL_UBYTE {
 template <class Data>
 class C2PassScale {
 public:
-    explicit C2PassScale(const PLContribDef& kernel) : m_Kernel(kernel) {}
+    explicit C2PassScale(const PLContribDef& kernel) : m_kernel(kernel) {}
 
     // source and target are row tables; target rows hold targetWidth pixels.
-    void Scale(const uint8_t* const* source, int32_t sourceWidth, int32_t sourceHeight, uint8_t* const* target,
-               int32_t targetWidth, int32_t targetHeight) const
+    void Scale(const uint8_t* const* source, int32_t sourceWidth, int32_t sourceHeight,
+               uint8_t* const* target, int32_t targetWidth, int32_t targetHeight) const
     {
         constexpr int channels = Data::Channels;
         const Table across = MakeTable(targetWidth, sourceWidth);
@@ -73,7 +73,7 @@ private:
     Table MakeTable(int32_t length, int32_t sourceLength) const
     {
         const double scale = double(length) / double(sourceLength);
-        double width = m_Kernel.GetWidth();
+        double width = m_kernel.GetWidth();
         double factor = 1;
         if (scale < 1) {
             // Shrinking widens the kernel over the source.
@@ -98,7 +98,7 @@ private:
             int* weights = table.weights.data() + size_t(j) * size_t(table.window);
             int sum = 0;
             for (int i = left; i <= right; ++i) {
-                weights[i - left] = int(factor * m_Kernel.Filter(factor * (centre - i)) * 256);
+                weights[i - left] = int(factor * m_kernel.Filter(factor * (centre - i)) * 256);
                 sum += weights[i - left];
             }
             if (sum > 0) {
@@ -115,5 +115,5 @@ private:
         return table;
     }
 
-    const PLContribDef& m_Kernel;
+    const PLContribDef& m_kernel;
 };

@@ -31,8 +31,8 @@ uint8_t Toward(int c, int target, double cover)
 std::unique_ptr<PLWinBmp> Converted32(const PLBmp& bitmap)
 {
     auto converted = std::make_unique<PLWinBmp>();
-    converted->CreateConvertedCopy(bitmap,
-                                   PLPixelFormat::FindByName(bitmap.GetBitsPerPixel() < 25 ? "X8R8G8B8" : "A8R8G8B8"));
+    converted->CreateConvertedCopy(
+        bitmap, PLPixelFormat::FindByName(bitmap.GetBitsPerPixel() < 25 ? "X8R8G8B8" : "A8R8G8B8"));
     return converted;
 }
 
@@ -72,7 +72,7 @@ utils::IntRect FitAndCentre(const utils::IntRect& rect, int width, int height)
     return placement;
 }
 
-} // namespace
+}  // namespace
 
 COLORREF BlendOverColorRef(int red, int green, int blue, int alpha, COLORREF background)
 {
@@ -83,7 +83,8 @@ COLORREF BlendOverColorRef(int red, int green, int blue, int alpha, COLORREF bac
         return pack(red, green, blue);
     const utils::CColor under(background);
     const double cover = 1 - Unit(alpha);
-    return pack(Toward(red, under.red, cover), Toward(green, under.green, cover), Toward(blue, under.blue, cover));
+    return pack(Toward(red, under.red, cover), Toward(green, under.green, cover),
+                Toward(blue, under.blue, cover));
 }
 
 std::wstring GetEncoderNameForPath(const std::wstring& path)
@@ -122,7 +123,8 @@ bool CWinBmp::LoadFile(const std::wstring& path)
 {
     if (!utils::IsRegularFile(path))
         return false;
-    return Load([&](PLAnyPicDecoder& decoder, PLWinBmp& bitmap) { decoder.DecodeFile(path.c_str(), bitmap); });
+    return Load(
+        [&](PLAnyPicDecoder& decoder, PLWinBmp& bitmap) { decoder.DecodeFile(path.c_str(), bitmap); });
 }
 
 bool CWinBmp::LoadResource(uint32_t id, uint32_t resourceType)
@@ -252,18 +254,18 @@ void CWinBmp::Fade(PLBmp& bitmap, int amount)
 
 void CWinBmp::SetColorAdjustment(double hue, double lightness, double saturation, bool relativeHue)
 {
-    m_Hue = hue;
-    m_Lightness = lightness;
-    m_Saturation = saturation;
-    m_RelativeHue = relativeHue;
+    m_hue = hue;
+    m_lightness = lightness;
+    m_saturation = saturation;
+    m_relativeHue = relativeHue;
 }
 
 void CWinBmp::SetRecolor(const utils::CColor& key, const utils::CColor& match, const utils::CColor& other)
 {
-    m_RecolorKey = key;
-    m_RecolorMatch = match;
-    m_RecolorOther = other;
-    m_RecolorPending = true;
+    m_recolorKey = key;
+    m_recolorMatch = match;
+    m_recolorOther = other;
+    m_recolorPending = true;
 }
 
 std::unique_ptr<PLWinBmp> CWinBmp::RenderWithEffects(const utils::IntRect& rect, bool keepAspect,
@@ -284,16 +286,19 @@ std::unique_ptr<PLWinBmp> CWinBmp::RenderWithEffects(const utils::IntRect& rect,
         // DIB rows run bottom-up, so the lowest row in memory is the last one.
         uint8_t* pixels = copy->GetLine(height - 1);
         const int stride = int(copy->GetBytesPerLine());
-        const bool adjust = std::fabs(m_Hue) >= kAdjustmentTolerance || std::fabs(m_Lightness) >= kAdjustmentTolerance ||
-                            std::fabs(m_Saturation) >= kAdjustmentTolerance;
+        const bool adjust = std::fabs(m_hue) >= kAdjustmentTolerance ||
+                            std::fabs(m_lightness) >= kAdjustmentTolerance ||
+                            std::fabs(m_saturation) >= kAdjustmentTolerance;
         if (adjust) {
-            utils::ColorizePixels(pixels, width, height, 32, stride, m_Hue, m_Lightness, m_Saturation, m_RelativeHue);
-        } else if (m_RecolorPending) {
-            utils::ReplaceColorPixels(pixels, width, height, 32, stride, m_RecolorKey, m_RecolorMatch, m_RecolorOther);
-            m_RecolorPending = false;
+            utils::ColorizePixels(pixels, width, height, 32, stride, m_hue, m_lightness, m_saturation,
+                                  m_relativeHue);
+        } else if (m_recolorPending) {
+            utils::ReplaceColorPixels(pixels, width, height, 32, stride, m_recolorKey, m_recolorMatch,
+                                      m_recolorOther);
+            m_recolorPending = false;
         }
-        if (m_FadeAmount != 0)
-            Fade(*copy, m_FadeAmount);
+        if (m_fadeAmount != 0)
+            Fade(*copy, m_fadeAmount);
         return copy;
     } catch (...) {
         return nullptr;
@@ -329,4 +334,4 @@ IconImages CWinBmp::GetIconImages(COLORREF background) const
     return images;
 }
 
-} // namespace orbisk::bmputils
+}  // namespace orbisk::bmputils

@@ -83,7 +83,7 @@ public:
     // degrees, replaced unless relative; lightness and saturation changes) wins over a
     // pending recolouring, which is used once.
     void SetColorAdjustment(double hue, double lightness, double saturation, bool relativeHue);
-    void SetFadeAmount(uint8_t amount) { m_FadeAmount = amount; }
+    void SetFadeAmount(uint8_t amount) { m_fadeAmount = amount; }
     // Pixels equal to key (red, green, blue) become match, all others other.
     void SetRecolor(const utils::CColor& key, const utils::CColor& match, const utils::CColor& other);
 
@@ -101,15 +101,15 @@ private:
     bool Load(const std::function<void(PLAnyPicDecoder&, PLWinBmp&)>& decode);
 
     std::unique_ptr<PLWinBmp> m_pBitmap;
-    double m_Hue = 0;
-    double m_Lightness = 0;
-    double m_Saturation = 0;
-    bool m_RelativeHue = false;
-    uint8_t m_FadeAmount = 0;
-    bool m_RecolorPending = false;
-    utils::CColor m_RecolorKey;
-    utils::CColor m_RecolorMatch;
-    utils::CColor m_RecolorOther;
+    double m_hue = 0;
+    double m_lightness = 0;
+    double m_saturation = 0;
+    bool m_relativeHue = false;
+    uint8_t m_fadeAmount = 0;
+    bool m_recolorPending = false;
+    utils::CColor m_recolorKey;
+    utils::CColor m_recolorMatch;
+    utils::CColor m_recolorOther;
 };
 
-} // namespace orbisk::bmputils
+}  // namespace orbisk::bmputils

@@ -8,7 +8,7 @@ namespace orbisk::imageutils {
 
 bool ImageBitmapRep::IsValid() const
 {
-    return m_pPixels && m_Width >= 1 && m_Height >= 1 && m_Padding >= 0 && GetBytesPerPixel() > 0;
+    return m_pPixels && m_width >= 1 && m_height >= 1 && m_padding >= 0 && GetBytesPerPixel() > 0;
 }
 
 bool ImageBitmapRep::SaveFile(const std::wstring& path, int quality)
@@ -16,7 +16,7 @@ bool ImageBitmapRep::SaveFile(const std::wstring& path, int quality)
     if (!IsValid())
         return false;
     ImageRep copy;
-    copy.Create(m_Width, m_Height, m_Format, m_Padding, m_pPixels);
+    copy.Create(m_width, m_height, m_format, m_padding, m_pPixels);
     return copy.SaveFile(path, quality);
 }
 
@@ -63,15 +63,15 @@ bool ImageBitmapRep::LoadResource(uint32_t, uint32_t)
 void ImageBitmapRep::Create(int, int, int, int, const uint8_t*)
 {
     m_pPixels = nullptr;
-    m_Width = m_Height = m_Padding = 0;
+    m_width = m_height = m_padding = 0;
 }
 
 void ImageBitmapRep::Attach(int width, int height, int format, int padding, uint8_t* pixels)
 {
-    m_Width = width;
-    m_Height = height;
-    m_Format = format;
-    m_Padding = padding;
+    m_width = width;
+    m_height = height;
+    m_format = format;
+    m_padding = padding;
     m_pPixels = pixels;
 }
 
@@ -80,9 +80,9 @@ bool ImageBitmapRep::SwapRedBlue()
     if (!IsValid() || IsGrey())
         return false;
     const int step = GetBytesPerPixel();
-    for (int y = 0; y < m_Height; ++y) {
+    for (int y = 0; y < m_height; ++y) {
         uint8_t* pixel = m_pPixels + int64_t(y) * GetBytesPerLine();
-        for (int x = 0; x < m_Width; ++x, pixel += step)
+        for (int x = 0; x < m_width; ++x, pixel += step)
             std::swap(pixel[0], pixel[2]);
     }
     return true;
@@ -94,9 +94,9 @@ bool ImageBitmapRep::FlipVertical()
         return false;
     const size_t lineBytes = size_t(GetBytesPerLine());
     std::vector<uint8_t> spare(lineBytes);
-    for (int y = 0; y < m_Height / 2; ++y) {
+    for (int y = 0; y < m_height / 2; ++y) {
         uint8_t* top = m_pPixels + y * lineBytes;
-        uint8_t* bottom = m_pPixels + size_t(m_Height - 1 - y) * lineBytes;
+        uint8_t* bottom = m_pPixels + size_t(m_height - 1 - y) * lineBytes;
         std::memcpy(spare.data(), top, lineBytes);
         std::memcpy(top, bottom, lineBytes);
         std::memcpy(bottom, spare.data(), lineBytes);
@@ -108,9 +108,9 @@ bool ImageBitmapRep::SetOpaque()
 {
     if (!IsValid() || !IsRGBA())
         return false;
-    for (int y = 0; y < m_Height; ++y) {
+    for (int y = 0; y < m_height; ++y) {
         uint8_t* pixel = m_pPixels + int64_t(y) * GetBytesPerLine();
-        for (int x = 0; x < m_Width; ++x, pixel += 4)
+        for (int x = 0; x < m_width; ++x, pixel += 4)
             pixel[3] = 255;
     }
     return true;
@@ -121,14 +121,14 @@ std::unique_ptr<ImageBitmapRep> CreateImageBitmapRep(int width, int height, int 
 {
     int format = 0;
     switch (channels) {
-    case 1: format = kFormatGrey; break;
-    case 3: format = kFormatRGB; break;
-    case 4: format = kFormatRGBA; break;
-    default: return nullptr;
+        case 1: format = kFormatGrey; break;
+        case 3: format = kFormatRGB; break;
+        case 4: format = kFormatRGBA; break;
+        default: return nullptr;
     }
     auto image = std::make_unique<ImageBitmapRep>();
     image->Attach(width, height, format, stride > 0 ? stride - width * channels : 0, pixels);
     return image;
 }
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

@@ -20,19 +20,19 @@ public:
     bool LoadMemory(const ImageMemoryRep& memory) override;
     bool LoadFile(const std::wstring& path, int width, int height) override;
     bool LoadMemory(const ImageMemoryRep& memory, int width, int height) override;
-    bool LoadMemoryBounded(const ImageMemoryRep& memory, int maxWidth, int maxHeight, bool withAlpha, int& width,
-                           int& height) override;
+    bool LoadMemoryBounded(const ImageMemoryRep& memory, int maxWidth, int maxHeight, bool withAlpha,
+                           int& width, int& height) override;
     bool LoadResource(uint32_t id, uint32_t resourceType) override;
     void Create(int width, int height, int format, int padding, const uint8_t* pixels) override;
 
-    int GetHeight() const override { return m_Height; }
-    int GetWidth() const override { return m_Width; }
-    int GetBytesPerPixel() const override { return BytesPerPixelForFormat(m_Format); }
-    int GetBytesPerLine() const override { return m_Width * GetBytesPerPixel() + m_Padding; }
-    int GetRowPadding() const override { return m_Padding; }
+    int GetHeight() const override { return m_height; }
+    int GetWidth() const override { return m_width; }
+    int GetBytesPerPixel() const override { return BytesPerPixelForFormat(m_format); }
+    int GetBytesPerLine() const override { return m_width * GetBytesPerPixel() + m_padding; }
+    int GetRowPadding() const override { return m_padding; }
     uint8_t* GetPixels() override { return m_pPixels; }
     const uint8_t* GetPixels() const override { return m_pPixels; }
-    int GetFormat() const override { return m_Format; }
+    int GetFormat() const override { return m_format; }
 
     bool SwapRedBlue() override;
     bool FlipVertical() override;
@@ -44,10 +44,10 @@ public:
 
 private:
     uint8_t* m_pPixels = nullptr;
-    int m_Width = 0;
-    int m_Height = 0;
-    int m_Padding = 0;
-    int m_Format = kFormatRGBA;
+    int m_width = 0;
+    int m_height = 0;
+    int m_padding = 0;
+    int m_format = kFormatRGBA;
 };
 
 // Describes the caller's pixels: 1 channel grey, 3 RGB, 4 RGBA; rows stride bytes apart
@@ -55,4 +55,4 @@ private:
 std::unique_ptr<ImageBitmapRep> CreateImageBitmapRep(int width, int height, int channels, int stride,
                                                      uint8_t* pixels);
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

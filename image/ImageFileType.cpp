@@ -20,9 +20,10 @@ int GetImageFileType(const std::wstring& path)
         int type;
     };
     static const Entry kTypes[] = {
-        {L"jpg", kImageFileJPEG}, {L"jpeg", kImageFileJPEG}, {L"bmp", kImageFileBMP}, {L"tif", kImageFileTIFF},
-        {L"tiff", kImageFileTIFF}, {L"png", kImageFilePNG},  {L"gif", kImageFileGIF}, {L"tga", kImageFileTGA},
-        {L"pct", kImageFilePICT},  {L"psd", kImageFilePSD},
+        {L"jpg", kImageFileJPEG}, {L"jpeg", kImageFileJPEG}, {L"bmp", kImageFileBMP},
+        {L"tif", kImageFileTIFF}, {L"tiff", kImageFileTIFF}, {L"png", kImageFilePNG},
+        {L"gif", kImageFileGIF},  {L"tga", kImageFileTGA},   {L"pct", kImageFilePICT},
+        {L"psd", kImageFilePSD},
     };
     const std::wstring extension = GetLowerExtension(path);
     for (const Entry& entry : kTypes) {
@@ -35,16 +36,16 @@ int GetImageFileType(const std::wstring& path)
 int ImageFileTypeFromDecoderType(int decoderType)
 {
     switch (decoderType) {
-    case PLAnyPicDecoder::BMP: return kImageFileBMP;
-    case PLAnyPicDecoder::PICT: return kImageFilePICT;
-    case PLAnyPicDecoder::TGA: return kImageFileTGA;
-    case PLAnyPicDecoder::TIFF: return kImageFileTIFF;
-    case PLAnyPicDecoder::JPEG: return kImageFileJPEG;
-    case PLAnyPicDecoder::PNG: return kImageFilePNG;
-    case PLAnyPicDecoder::GIF: return kImageFileGIF;
-    case PLAnyPicDecoder::PSD: return kImageFilePSD;
-    default: return kImageFileUnknown;
+        case PLAnyPicDecoder::BMP: return kImageFileBMP;
+        case PLAnyPicDecoder::PICT: return kImageFilePICT;
+        case PLAnyPicDecoder::TGA: return kImageFileTGA;
+        case PLAnyPicDecoder::TIFF: return kImageFileTIFF;
+        case PLAnyPicDecoder::JPEG: return kImageFileJPEG;
+        case PLAnyPicDecoder::PNG: return kImageFilePNG;
+        case PLAnyPicDecoder::GIF: return kImageFileGIF;
+        case PLAnyPicDecoder::PSD: return kImageFilePSD;
+        default: return kImageFileUnknown;
     }
 }
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

@@ -29,4 +29,4 @@ std::wstring GetLowerExtension(const std::wstring& path);
 // The type for a PLAnyPicDecoder::FileType; unknown for formats the layer does not name.
 int ImageFileTypeFromDecoderType(int decoderType);
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

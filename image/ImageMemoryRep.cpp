@@ -33,26 +33,26 @@ constexpr int64_t kEncodeSlack = 2000;
 void EncodeAs(const PLBmp& bitmap, PLDataSink& sink, int& type, int& quality)
 {
     switch (type) {
-    case kImageFileJPEG: {
-        PLJPEGEncoder encoder;
-        quality = std::clamp(quality, 1, 100);
-        encoder.SetQuality(quality);
-        encoder.EncodeToSink(bitmap, sink);
-        return;
-    }
-    case kImageFileBMP: PLBmpEncoder().EncodeToSink(bitmap, sink); return;
-    case kImageFileTIFF: PLTIFFEncoder().EncodeToSink(bitmap, sink); return;
-    default: {
-        PLPNGEncoder encoder;
-        encoder.SetCompressionLevel(std::clamp(quality, 0, 9));
-        encoder.EncodeToSink(bitmap, sink);
-        type = kImageFilePNG;
-        return;
-    }
+        case kImageFileJPEG: {
+            PLJPEGEncoder encoder;
+            quality = std::clamp(quality, 1, 100);
+            encoder.SetQuality(quality);
+            encoder.EncodeToSink(bitmap, sink);
+            return;
+        }
+        case kImageFileBMP: PLBmpEncoder().EncodeToSink(bitmap, sink); return;
+        case kImageFileTIFF: PLTIFFEncoder().EncodeToSink(bitmap, sink); return;
+        default: {
+            PLPNGEncoder encoder;
+            encoder.SetCompressionLevel(std::clamp(quality, 0, 9));
+            encoder.EncodeToSink(bitmap, sink);
+            type = kImageFilePNG;
+            return;
+        }
     }
 }
 
-} // namespace
+}  // namespace
 
 ImageMemoryRep::Bytes ImageMemoryRep::CopyBytes(const uint8_t* bytes, size_t count)
 {
@@ -70,27 +70,28 @@ void ImageMemoryRep::Free()
 void ImageMemoryRep::DropBytes()
 {
     m_pData.reset();
-    m_Size = 0;
+    m_size = 0;
 }
 
 void ImageMemoryRep::Describe(int type, int width, int height, int bitsPerPixel)
 {
-    m_Type = type;
-    m_Width = width;
-    m_Height = height;
-    m_BytesPerPixel = (bitsPerPixel + 7) / 8;
+    m_type = type;
+    m_width = width;
+    m_height = height;
+    m_bytesPerPixel = (bitsPerPixel + 7) / 8;
 }
 
 bool ImageMemoryRep::Equals(const ImageMemoryRep& other) const
 {
     if (&other == this)
         return true;
-    if (m_Type != other.m_Type || m_Size != other.m_Size || m_Width != other.m_Width || m_Height != other.m_Height ||
-        m_BytesPerPixel != other.m_BytesPerPixel || m_Quality != other.m_Quality || m_Size == 0)
+    if (m_type != other.m_type || m_size != other.m_size || m_width != other.m_width ||
+        m_height != other.m_height || m_bytesPerPixel != other.m_bytesPerPixel ||
+        m_quality != other.m_quality || m_size == 0)
         return false;
     if (!m_pData || !other.m_pData)
         return false;
-    return std::memcmp(m_pData.get(), other.m_pData.get(), size_t(m_Size)) == 0;
+    return std::memcmp(m_pData.get(), other.m_pData.get(), size_t(m_size)) == 0;
 }
 
 bool ImageMemoryRep::Assign(const ImageMemoryRep& other)
@@ -98,15 +99,15 @@ bool ImageMemoryRep::Assign(const ImageMemoryRep& other)
     if (&other == this)
         return true;
     DropBytes();
-    if (other.m_pData && other.m_Size > 0) {
-        m_pData = CopyBytes(other.m_pData.get(), size_t(other.m_Size));
-        m_Size = m_pData ? other.m_Size : 0;
+    if (other.m_pData && other.m_size > 0) {
+        m_pData = CopyBytes(other.m_pData.get(), size_t(other.m_size));
+        m_size = m_pData ? other.m_size : 0;
     }
-    m_Type = other.m_Type;
-    m_Quality = other.m_Quality;
-    m_Width = other.m_Width;
-    m_Height = other.m_Height;
-    m_BytesPerPixel = other.m_BytesPerPixel;
+    m_type = other.m_type;
+    m_quality = other.m_quality;
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_bytesPerPixel = other.m_bytesPerPixel;
     return true;
 }
 
@@ -121,8 +122,8 @@ bool ImageMemoryRep::SetData(int size, uint8_t* bytes, bool takeOwnership, int q
     if (!data)
         return false;
     m_pData = std::move(data);
-    m_Size = size;
-    m_Quality = quality;
+    m_size = size;
+    m_quality = quality;
     try {
         PLAnyPicDecoder decoder;
         PLAnyBmp bitmap;
@@ -134,9 +135,9 @@ bool ImageMemoryRep::SetData(int size, uint8_t* bytes, bool takeOwnership, int q
         DropBytes();
         return false;
     }
-    if (m_Type == kImageFileJPEG && (quality <= 0 || quality > 100)) {
-        if (const int estimate = EstimateJpegQuality(m_pData.get(), size_t(m_Size)))
-            m_Quality = estimate;
+    if (m_type == kImageFileJPEG && (quality <= 0 || quality > 100)) {
+        if (const int estimate = EstimateJpegQuality(m_pData.get(), size_t(m_size)))
+            m_quality = estimate;
     }
     return true;
 }
@@ -161,14 +162,14 @@ bool ImageMemoryRep::LoadFile(const std::wstring& path)
         source.EndRead();
         if (!m_pData)
             RaiseNoMemory();
-        m_Size = int(size);
+        m_size = int(size);
     } catch (...) {
         DropBytes();
         return false;
     }
-    if (m_Type == kImageFileJPEG) {
-        if (const int estimate = EstimateJpegQuality(m_pData.get(), size_t(m_Size)))
-            m_Quality = estimate;
+    if (m_type == kImageFileJPEG) {
+        if (const int estimate = EstimateJpegQuality(m_pData.get(), size_t(m_size)))
+            m_quality = estimate;
     }
     return true;
 }
@@ -177,8 +178,9 @@ bool ImageMemoryRep::Encode(const ImageRep& image, int type, int quality)
 {
     DropBytes();
     // JPEG is written from 32-bit pixels, BMP and TIFF from 32-bit rather than 24-bit ones.
-    const bool toRGBA = type == kImageFileJPEG ? !image.IsRGBA()
-                                               : (type == kImageFileBMP || type == kImageFileTIFF) && image.IsRGB();
+    const bool toRGBA = type == kImageFileJPEG
+                            ? !image.IsRGBA()
+                            : (type == kImageFileBMP || type == kImageFileTIFF) && image.IsRGB();
     const ImageRep* source = &image;
     ImageRep converted;
     if (toRGBA) {
@@ -201,17 +203,17 @@ bool ImageMemoryRep::Encode(const ImageRep& image, int type, int quality)
         if (!data)
             RaiseNoMemory();
         m_pData = std::move(data);
-        m_Size = int(sink.GetDataSize());
-        m_Type = storedType;
+        m_size = int(sink.GetDataSize());
+        m_type = storedType;
         if (storedType == kImageFileJPEG)
-            m_Quality = storedQuality;
-        m_Width = image.GetWidth();
-        m_Height = image.GetHeight();
-        m_BytesPerPixel = source->GetBytesPerPixel();
+            m_quality = storedQuality;
+        m_width = image.GetWidth();
+        m_height = image.GetHeight();
+        m_bytesPerPixel = source->GetBytesPerPixel();
         return true;
     } catch (...) {
         DropBytes();
-        m_Type = kImageFileUnknown;
+        m_type = kImageFileUnknown;
         return false;
     }
 }
@@ -219,14 +221,14 @@ bool ImageMemoryRep::Encode(const ImageRep& image, int type, int quality)
 bool ImageMemoryRep::SaveFile(const std::wstring& path) const
 {
     const int named = GetImageFileType(path);
-    const int type = named != kImageFileUnknown ? named : m_Type;
-    if (!m_pData || m_Type == kImageFileUnknown || type != m_Type)
+    const int type = named != kImageFileUnknown ? named : m_type;
+    if (!m_pData || m_type == kImageFileUnknown || type != m_type)
         return false;
     try {
         PLFileSink sink;
-        if (sink.OpenFile(path.c_str(), size_t(m_Size)) != 0)
+        if (sink.OpenFile(path.c_str(), size_t(m_size)) != 0)
             return false;
-        sink.WriteBytes(size_t(m_Size), m_pData.get());
+        sink.WriteBytes(size_t(m_size), m_pData.get());
         sink.Close();
         return true;
     } catch (...) {
@@ -236,7 +238,7 @@ bool ImageMemoryRep::SaveFile(const std::wstring& path) const
 
 bool ImageMemoryRep::MatchesExtension(const std::wstring& path) const
 {
-    return GetImageFileType(path) == m_Type;
+    return GetImageFileType(path) == m_type;
 }
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

@@ -48,12 +48,12 @@ public:
     bool MatchesExtension(const std::wstring& path) const;
 
     const uint8_t* GetData() const { return m_pData.get(); }
-    int GetSize() const { return m_Size; }
-    int GetType() const { return m_Type; }
-    int GetQuality() const { return m_Quality; }
-    int GetWidth() const { return m_Width; }
-    int GetHeight() const { return m_Height; }
-    int GetBytesPerPixel() const { return m_BytesPerPixel; }
+    int GetSize() const { return m_size; }
+    int GetType() const { return m_type; }
+    int GetQuality() const { return m_quality; }
+    int GetWidth() const { return m_width; }
+    int GetHeight() const { return m_height; }
+    int GetBytesPerPixel() const { return m_bytesPerPixel; }
 
 private:
     struct FreeBytes {
@@ -67,12 +67,12 @@ private:
     void DropBytes();
 
     Bytes m_pData;
-    int m_Size = 0;
-    int m_Type = 0;
-    int m_Quality = kDefaultQuality;
-    int m_Width = 0;
-    int m_Height = 0;
-    int m_BytesPerPixel = 0;
+    int m_size = 0;
+    int m_type = 0;
+    int m_quality = kDefaultQuality;
+    int m_width = 0;
+    int m_height = 0;
+    int m_bytesPerPixel = 0;
 };
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

@@ -30,15 +30,15 @@ bool Try(Step&& step)
     }
 }
 
-} // namespace
+}  // namespace
 
 int BytesPerPixelForFormat(int format)
 {
     switch (format) {
-    case kFormatRGB: return 3;
-    case kFormatRGBA: return 4;
-    case kFormatGrey: return 1;
-    default: return 0;
+        case kFormatRGB: return 3;
+        case kFormatRGBA: return 4;
+        case kFormatGrey: return 1;
+        default: return 0;
     }
 }
 
@@ -46,11 +46,11 @@ const PLPixelFormat& PixelFormatForBits(int bits)
 {
     static const PLPixelFormat kUnnamed;
     switch (bits) {
-    case 8: return PLPixelFormat::FindByName("I8");
-    case 16: return PLPixelFormat::FindByName("B5G6R5");
-    case 24: return PLPixelFormat::FindByName("B8G8R8");
-    case 32: return PLPixelFormat::FindByName("A8R8G8B8");
-    default: return kUnnamed;
+        case 8: return PLPixelFormat::FindByName("I8");
+        case 16: return PLPixelFormat::FindByName("B5G6R5");
+        case 24: return PLPixelFormat::FindByName("B8G8R8");
+        case 32: return PLPixelFormat::FindByName("A8R8G8B8");
+        default: return kUnnamed;
     }
 }
 
@@ -123,9 +123,9 @@ const uint8_t* ImageRep::GetPixels() const
 int ImageRep::GetFormat() const
 {
     switch (m_pBitmap ? m_pBitmap->GetBitsPerPixel() : 0) {
-    case 8: return kFormatGrey;
-    case 24: return kFormatRGB;
-    default: return kFormatRGBA;
+        case 8: return kFormatGrey;
+        case 24: return kFormatRGB;
+        default: return kFormatRGBA;
     }
 }
 
@@ -193,7 +193,8 @@ bool ImageRep::GetRowCursor(int row, PixelRGB& cursor)
         cursor.SetBuffer(nullptr, 0);
         return false;
     }
-    return cursor.SetBuffer(GetPixels() + int64_t(row) * GetBytesPerLine(), GetBytesPerLine() / bytesPerPixel);
+    return cursor.SetBuffer(GetPixels() + int64_t(row) * GetBytesPerLine(),
+                            GetBytesPerLine() / bytesPerPixel);
 }
 
 bool ImageRep::PasteImage(const ImageRep& source, int x, int y, bool bottomUp)
@@ -219,8 +220,8 @@ bool ImageRep::AdjustHLS(double hue, double lightness, double saturation, bool r
         return true;
     if (!HasPixels())
         return false;
-    return utils::ColorizePixels(GetPixels(), GetWidth(), GetHeight(), GetBytesPerPixel() * 8, GetBytesPerLine(),
-                                 hue, lightness, saturation, relativeHue);
+    return utils::ColorizePixels(GetPixels(), GetWidth(), GetHeight(), GetBytesPerPixel() * 8,
+                                 GetBytesPerLine(), hue, lightness, saturation, relativeHue);
 }
 
 utils::CColor ImageRep::GetAverageColor() const
@@ -230,8 +231,7 @@ utils::CColor ImageRep::GetAverageColor() const
 
 utils::CColor ImageRep::GetAverageColorInRect(int x0, int y0, int x1, int y1) const
 {
-    if (!HasPixels() || x0 < 0 || x0 > x1 || x1 >= GetWidth() || y0 < 0 || y0 > y1 ||
-        y1 >= GetHeight())
+    if (!HasPixels() || x0 < 0 || x0 > x1 || x1 >= GetWidth() || y0 < 0 || y0 > y1 || y1 >= GetHeight())
         return {};
     const int bytesPerPixel = GetBytesPerPixel();
     const bool hasAlpha = GetFormat() == kFormatRGBA;
@@ -354,7 +354,8 @@ bool ImageRep::MultiplyAlpha(double factor)
         return true;
     if (factor < -kUnitTolerance || !ConvertToRGBAWithAlpha())
         return false;
-    ForEachRGBA([factor](PixelRGBA& pixel) { pixel.SetAlpha(utils::UnitToByte(pixel.GetAlpha() / 255.0 * factor)); });
+    ForEachRGBA(
+        [factor](PixelRGBA& pixel) { pixel.SetAlpha(utils::UnitToByte(pixel.GetAlpha() / 255.0 * factor)); });
     return true;
 }
 
@@ -400,7 +401,9 @@ void ImageRep::TintFromLuminance(const utils::CColor& tint, double factor)
         if (alpha != 255) {
             // Seen over white: a fully transparent pixel is white.
             const double cover = 1 - alpha / 255.0;
-            const auto overWhite = [cover](uint8_t c) { return utils::UnitToByte(c / 255.0 + (1 - c / 255.0) * cover); };
+            const auto overWhite = [cover](uint8_t c) {
+                return utils::UnitToByte(c / 255.0 + (1 - c / 255.0) * cover);
+            };
             red = overWhite(red);
             green = overWhite(green);
             blue = overWhite(blue);
@@ -469,4 +472,4 @@ std::unique_ptr<PLWinBmp> ImageRep::CloneBitmap() const
     }
 }
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

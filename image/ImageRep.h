@@ -171,4 +171,4 @@ private:
     std::unique_ptr<PLBmp> m_pBitmap;
 };
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

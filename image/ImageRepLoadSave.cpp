@@ -49,7 +49,7 @@ std::unique_ptr<PLBmp> DecodeBytes(const uint8_t* data, size_t size, int& type)
     return bitmap;
 }
 
-} // namespace
+}  // namespace
 
 bool ImageRep::SaveFile(const std::wstring& path)
 {
@@ -73,25 +73,25 @@ bool ImageRep::SaveFile(const std::wstring& path, int quality)
             return &scratch;
         };
         switch (GetImageFileType(path)) {
-        case kImageFileJPEG: {
-            PLJPEGEncoder encoder;
-            encoder.SetQuality(std::clamp(quality, 1, 100));
-            return EncodeImageFile(pixels(GetBytesPerPixel() != 4), encoder, path);
-        }
-        case kImageFileBMP: {
-            PLBmpEncoder encoder;
-            return EncodeImageFile(pixels(GetBytesPerPixel() != 4), encoder, path);
-        }
-        case kImageFileTIFF: {
-            PLTIFFEncoder encoder;
-            return EncodeImageFile(pixels(GetBytesPerPixel() == 3), encoder, path);
-        }
-        case kImageFilePNG: {
-            PLPNGEncoder encoder;
-            encoder.SetCompressionLevel(std::clamp(quality, 0, 9));
-            return EncodeImageFile(m_pBitmap.get(), encoder, path);
-        }
-        default: return false;
+            case kImageFileJPEG: {
+                PLJPEGEncoder encoder;
+                encoder.SetQuality(std::clamp(quality, 1, 100));
+                return EncodeImageFile(pixels(GetBytesPerPixel() != 4), encoder, path);
+            }
+            case kImageFileBMP: {
+                PLBmpEncoder encoder;
+                return EncodeImageFile(pixels(GetBytesPerPixel() != 4), encoder, path);
+            }
+            case kImageFileTIFF: {
+                PLTIFFEncoder encoder;
+                return EncodeImageFile(pixels(GetBytesPerPixel() == 3), encoder, path);
+            }
+            case kImageFilePNG: {
+                PLPNGEncoder encoder;
+                encoder.SetCompressionLevel(std::clamp(quality, 0, 9));
+                return EncodeImageFile(m_pBitmap.get(), encoder, path);
+            }
+            default: return false;
         }
     } catch (...) {
         return false;
@@ -119,8 +119,8 @@ bool ImageRep::DecodeJpegMemory(const ImageMemoryRep& memory, int width, int hei
                                 int& outWidth, int& outHeight)
 {
     try {
-        return DecodeJpegScaled(memory.GetData(), size_t(memory.GetSize()), {width, height, pad, withAlpha}, *this,
-                                outWidth, outHeight);
+        return DecodeJpegScaled(memory.GetData(), size_t(memory.GetSize()), {width, height, pad, withAlpha},
+                                *this, outWidth, outHeight);
     } catch (...) {
         Free();
         return false;
@@ -134,8 +134,8 @@ bool ImageRep::DecodeJpegFile(const std::wstring& path, int width, int height)
         if (source.OpenFile(path.c_str()) != 0)
             return false;
         int decodedWidth = 0, decodedHeight = 0;
-        return DecodeJpegScaled(source.GetCurrentPointer(), source.GetFileSize(), {width, height, false, false}, *this,
-                                decodedWidth, decodedHeight);
+        return DecodeJpegScaled(source.GetCurrentPointer(), source.GetFileSize(),
+                                {width, height, false, false}, *this, decodedWidth, decodedHeight);
     } catch (...) {
         Free();
         return false;
@@ -246,8 +246,8 @@ bool ImageRep::LoadResource(uint32_t id, uint32_t resourceType)
     return IsValid();
 }
 
-bool ImageRep::LoadMemoryPadded(const ImageMemoryRep& memory, int width, int height, bool withAlpha, int& outWidth,
-                                int& outHeight)
+bool ImageRep::LoadMemoryPadded(const ImageMemoryRep& memory, int width, int height, bool withAlpha,
+                                int& outWidth, int& outHeight)
 {
     ImageRep decoded;
     if (!decoded.LoadMemory(memory, 0, 0))
@@ -287,4 +287,4 @@ bool ImageRep::LoadMemoryBounded(const ImageMemoryRep& memory, int maxWidth, int
     return false;
 }
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

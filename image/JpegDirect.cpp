@@ -24,24 +24,24 @@ class Decompressor {
 public:
     Decompressor()
     {
-        m_Errors.Install(reinterpret_cast<j_common_ptr>(&m_Info));
-        m_Created = PLJpegGuard(m_Errors, [&] { jpeg_create_decompress(&m_Info); });
+        m_errors.Install(reinterpret_cast<j_common_ptr>(&m_info));
+        m_created = PLJpegGuard(m_errors, [&] { jpeg_create_decompress(&m_info); });
     }
     ~Decompressor()
     {
-        if (m_Created)
-            jpeg_destroy_decompress(&m_Info);
+        if (m_created)
+            jpeg_destroy_decompress(&m_info);
     }
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 
-    jpeg_decompress_struct& Info() { return m_Info; }
+    jpeg_decompress_struct& Info() { return m_info; }
 
     bool ReadHeader(const uint8_t* data, size_t size)
     {
-        return m_Created && Guard([&] {
-                   JpegMemorySource(&m_Info, data, size, nullptr);
-                   jpeg_read_header(&m_Info, TRUE);
+        return m_created && Guard([&] {
+                   JpegMemorySource(&m_info, data, size, nullptr);
+                   jpeg_read_header(&m_info, TRUE);
                });
     }
 
@@ -50,13 +50,13 @@ public:
     template <class Step>
     bool Guard(Step&& step)
     {
-        return PLJpegGuard(m_Errors, std::forward<Step>(step));
+        return PLJpegGuard(m_errors, std::forward<Step>(step));
     }
 
 private:
-    jpeg_decompress_struct m_Info;
-    PLJpegErrorManager m_Errors;
-    bool m_Created = false;
+    jpeg_decompress_struct m_info;
+    PLJpegErrorManager m_errors;
+    bool m_created = false;
 };
 
 // The smallest k (at most 3) with box x 2^k covering the image side.
@@ -87,7 +87,7 @@ void ExpandToRGBA(const uint8_t* in, uint8_t* out, JDIMENSION width, int compone
     }
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeJpegScaled(const uint8_t* data, size_t size, const JpegScaledRequest& request, ImageRep& image,
                       int& width, int& height)
@@ -107,7 +107,8 @@ bool DecodeJpegScaled(const uint8_t* data, size_t size, const JpegScaledRequest&
 
     int shift = 0;
     if (request.boxWidth >= 1 && request.boxHeight >= 1)
-        shift = std::max(ScaleShift(request.boxWidth, info.image_width), ScaleShift(request.boxHeight, info.image_height));
+        shift = std::max(ScaleShift(request.boxWidth, info.image_width),
+                         ScaleShift(request.boxHeight, info.image_height));
     const bool started = decompressor.Guard([&] {
         info.scale_num = 1;
         info.scale_denom = 1u << shift;
@@ -171,4 +172,4 @@ int EstimateJpegQuality(const uint8_t* data, size_t size)
     return std::clamp(quality, 1, 100);
 }
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

@@ -33,4 +33,4 @@ bool DecodeJpegScaled(const uint8_t* data, size_t size, const JpegScaledRequest&
 // header cannot be read.
 int EstimateJpegQuality(const uint8_t* data, size_t size);
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

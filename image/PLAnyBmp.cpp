@@ -30,7 +30,7 @@ PLAnyBmp& PLAnyBmp::operator=(const PLBmp& other)
 int64_t PLAnyBmp::GetMemoryUsed() const
 {
     const int bits = GetBitsPerPixel();
-    return m_Size.y * m_BytesPerLine + (bits <= 15 ? int64_t{4} << bits : 0) + 384;
+    return m_size.y * m_bytesPerLine + (bits <= 15 ? int64_t{4} << bits : 0) + 384;
 }
 
 void PLAnyBmp::AllocatePixels(int32_t width, int32_t height, const PLPixelFormat& format)
@@ -45,27 +45,27 @@ void PLAnyBmp::AllocatePixels(int32_t width, int32_t height, const PLPixelFormat
     auto lines = std::make_unique<uint8_t*[]>(std::max(1, height));
 
     m_pBits = std::move(bits);
-    m_Palette = std::move(palette);
-    m_Lines = std::move(lines);
-    m_pClrTab = m_Palette.get();
-    m_pLineArray = m_Lines.get();
-    m_BytesPerLine = bytesPerLine;
+    m_palette = std::move(palette);
+    m_lines = std::move(lines);
+    m_pClrTab = m_palette.get();
+    m_pLineArray = m_lines.get();
+    m_bytesPerLine = bytesPerLine;
     SetupGeometry(width, height, format);
 }
 
 void PLAnyBmp::BuildLineArray()
 {
-    for (int32_t row = 0; row < m_Size.y; ++row)
-        m_Lines[row] = m_pBits.get() + row * m_BytesPerLine;
+    for (int32_t row = 0; row < m_size.y; ++row)
+        m_lines[row] = m_pBits.get() + row * m_bytesPerLine;
 }
 
 void PLAnyBmp::FreePixels()
 {
     m_pBits.reset();
-    m_Palette.reset();
-    m_Lines.reset();
+    m_palette.reset();
+    m_lines.reset();
     m_pClrTab = nullptr;
     m_pLineArray = nullptr;
-    m_BytesPerLine = 0;
-    m_Size = {};
+    m_bytesPerLine = 0;
+    m_size = {};
 }

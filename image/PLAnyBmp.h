@@ -16,14 +16,14 @@ public:
     ~PLAnyBmp() override = default;
 
     int64_t GetMemoryUsed() const override;
-    int64_t GetBytesPerLine() const override { return m_BytesPerLine; }
+    int64_t GetBytesPerLine() const override { return m_bytesPerLine; }
     void AllocatePixels(int32_t width, int32_t height, const PLPixelFormat& format) override;
     void BuildLineArray() override;
     void FreePixels() override;
 
 private:
     std::unique_ptr<uint8_t[]> m_pBits;
-    std::unique_ptr<PLPixel32[]> m_Palette;
-    std::unique_ptr<uint8_t*[]> m_Lines;
-    int64_t m_BytesPerLine = 0;
+    std::unique_ptr<PLPixel32[]> m_palette;
+    std::unique_ptr<uint8_t*[]> m_lines;
+    int64_t m_bytesPerLine = 0;
 };

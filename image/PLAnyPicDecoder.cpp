@@ -95,8 +95,8 @@ bool IsBMP(const uint8_t* b, size_t n)
 
 bool IsTGA(const uint8_t* b, size_t n)
 {
-    return n > 16 && b[1] <= 1 && OneOf(b[2], {0, 1, 2, 3, 9, 10, 11}) && OneOf(b[7], {0, 8, 15, 16, 24, 32}) &&
-           OneOf(b[16], {8, 15, 16, 24, 32});
+    return n > 16 && b[1] <= 1 && OneOf(b[2], {0, 1, 2, 3, 9, 10, 11}) &&
+           OneOf(b[7], {0, 8, 15, 16, 24, 32}) && OneOf(b[16], {8, 15, 16, 24, 32});
 }
 
 bool IsPICT(const uint8_t* b, size_t n)
@@ -106,26 +106,27 @@ bool IsPICT(const uint8_t* b, size_t n)
         return false;
     const uint8_t* v = b + 522;
     return (v[0] == 0x00 && v[1] == 0x11 && v[2] == 0x02 && v[3] == 0xFF) ||
-           (v[0] == 0x00 && v[1] == 0x11 && v[2] == 0x01) || (v[0] == 0x11 && v[1] == 0x01 && v[2] == 0x01 && v[3] == 0x00);
+           (v[0] == 0x00 && v[1] == 0x11 && v[2] == 0x01) ||
+           (v[0] == 0x11 && v[1] == 0x01 && v[2] == 0x01 && v[3] == 0x00);
 }
 
 bool IsEPSWithPreview(const uint8_t* b, size_t n)
 {
     if (n < 28)
         return false;
-    const bool magic = std::memcmp(b, "\xC5\xD0\xD3\xC6", 4) == 0 || std::memcmp(b, "\xC6\xD3\xD0\xC5", 4) == 0;
+    const bool magic =
+        std::memcmp(b, "\xC5\xD0\xD3\xC6", 4) == 0 || std::memcmp(b, "\xC6\xD3\xD0\xC5", 4) == 0;
     return magic && Little32(b + 20) != 0 && Little32(b + 24) != 0;
 }
 
-} // namespace
+}  // namespace
 
 PLAnyPicDecoder::PLAnyPicDecoder()
     : m_pTIFFDec(std::make_unique<PLTIFFDecoder>()),
       m_pJPEGDec(std::make_unique<PLJPEGDecoder>()),
       m_pPNGDec(std::make_unique<PLPNGDecoder>()),
       m_pGIFDec(std::make_unique<PLGIFDecoder>())
-{
-}
+{}
 
 PLAnyPicDecoder::~PLAnyPicDecoder()
 {
@@ -168,30 +169,30 @@ int PLAnyPicDecoder::DetectFileType(const uint8_t* b, size_t n)
 PLPicDecoder* PLAnyPicDecoder::DecoderFor(int type) const
 {
     switch (type) {
-    case TIFF:
-    case EPSTIFF: return m_pTIFFDec.get();
-    case JPEG: return m_pJPEGDec.get();
-    case PNG: return m_pPNGDec.get();
-    case GIF: return m_pGIFDec.get();
-    default: return nullptr;
+        case TIFF:
+        case EPSTIFF: return m_pTIFFDec.get();
+        case JPEG: return m_pJPEGDec.get();
+        case PNG: return m_pPNGDec.get();
+        case GIF: return m_pGIFDec.get();
+        default: return nullptr;
     }
 }
 
 void PLAnyPicDecoder::ReadHeader(PLDataSource* source)
 {
     m_pCurDec = nullptr;
-    m_Type = source->NameIsWide() ? TypeFromName(source->GetWideName()) : TypeFromName(source->GetName());
+    m_type = source->NameIsWide() ? TypeFromName(source->GetWideName()) : TypeFromName(source->GetName());
     const size_t count = std::min(source->GetBytesLeft(), kPeekSize);
     const uint8_t* bytes = source->PeekBytes(count);
-    if (m_Type == Unknown)
-        m_Type = DetectFileType(bytes, count);
-    if (m_Type == Unknown)
+    if (m_type == Unknown)
+        m_type = DetectFileType(bytes, count);
+    if (m_type == Unknown)
         RaiseDecoderError(PLErr::UnknownFileType, "Unknown file type.");
-    CodecTrace(2, kRecognised[m_Type]);
-    PLPicDecoder* decoder = DecoderFor(m_Type);
+    CodecTrace(2, kRecognised[m_type]);
+    PLPicDecoder* decoder = DecoderFor(m_type);
     if (!decoder)
         RaiseDecoderError(PLErr::NotCompiled, "Library not compiled for this file type.");
-    if (m_Type == EPSTIFF)
+    if (m_type == EPSTIFF)
         source->ReadBytes(Little32(bytes + 20));
     m_pCurDec = decoder;
     decoder->ReadHeader(source);

@@ -44,14 +44,14 @@ public:
     void ReadPixels(PLBmp& bmp) override;
 
     // The type found by the last detection, readable after Close.
-    int GetFileType() const { return m_Type; }
+    int GetFileType() const { return m_type; }
     // The type that the first count bytes announce; 0 when none.
     static int DetectFileType(const uint8_t* bytes, size_t count);
 
 private:
     PLPicDecoder* DecoderFor(int type) const;
 
-    int m_Type = Unknown;
+    int m_type = Unknown;
     PLPicDecoder* m_pCurDec = nullptr;
     std::unique_ptr<PLTIFFDecoder> m_pTIFFDec;
     std::unique_ptr<PLJPEGDecoder> m_pJPEGDec;

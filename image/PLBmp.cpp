@@ -107,12 +107,12 @@ template <int To>
 bool ConvertRowsTo(const PLBmp& source, PLBmp& target, int32_t rows, int32_t width)
 {
     switch (source.GetBitsPerPixel()) {
-    case 1: ConvertRows<1, To>(source, target, rows, width); return true;
-    case 8: ConvertRows<8, To>(source, target, rows, width); return true;
-    case 16: ConvertRows<16, To>(source, target, rows, width); return true;
-    case 24: ConvertRows<24, To>(source, target, rows, width); return true;
-    case 32: ConvertRows<32, To>(source, target, rows, width); return true;
-    default: return false;
+        case 1: ConvertRows<1, To>(source, target, rows, width); return true;
+        case 8: ConvertRows<8, To>(source, target, rows, width); return true;
+        case 16: ConvertRows<16, To>(source, target, rows, width); return true;
+        case 24: ConvertRows<24, To>(source, target, rows, width); return true;
+        case 32: ConvertRows<32, To>(source, target, rows, width); return true;
+        default: return false;
     }
 }
 
@@ -142,7 +142,7 @@ bool ConvertIndexed(const PLBmp& source, PLBmp& target, int32_t rows, int32_t wi
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int64_t PLRowBytes(int64_t width, int bitsPerPixel)
 {
@@ -151,7 +151,7 @@ int64_t PLRowBytes(int64_t width, int bitsPerPixel)
 
 void PLBmpBase::SetGreyPalette()
 {
-    const int entries = m_PixelFormat.PaletteSize();
+    const int entries = m_pixelFormat.PaletteSize();
     if (!m_pClrTab || entries < 2)
         return;
     const int step = 255 / (entries - 1);
@@ -163,9 +163,9 @@ void PLBmpBase::SetGreyPalette()
 
 void PLBmp::SetupGeometry(int32_t width, int32_t height, const PLPixelFormat& format)
 {
-    m_Size = {width, height};
-    m_Resolution = {};
-    m_PixelFormat = format;
+    m_size = {width, height};
+    m_resolution = {};
+    m_pixelFormat = format;
     BuildLineArray();
     if (format.GetBitsPerPixel() <= 8)
         SetGreyPalette();
@@ -181,7 +181,7 @@ void PLBmp::Create(int32_t width, int32_t height, const PLPixelFormat& format, c
 {
     FreePixels();
     AllocatePixels(width, height, format);
-    m_Resolution = resolution;
+    m_resolution = resolution;
     if (!pixels)
         return;
     const int64_t rowBytes = PLRowBytes(width, format.GetBitsPerPixel());
@@ -210,14 +210,14 @@ void PLBmp::Duplicate(const PLBmp& source)
     CopyPixelsFrom(source, source.GetHeight(), PLRowBytes(source.GetWidth(), source.GetBitsPerPixel()));
     if (GetBitsPerPixel() <= 8 && source.GetPalette())
         CopyPalette(source.GetPalette());
-    m_Resolution = source.GetResolution();
+    m_resolution = source.GetResolution();
 }
 
 void PLBmp::CreateConvertedCopy(const PLBmp& source, const PLPixelFormat& format)
 {
     const PLPixelFormat& target = format.IsUnnamed() ? source.GetPixelFormat() : format;
     if (&source == this) {
-        if (target == m_PixelFormat)
+        if (target == m_pixelFormat)
             return;
         const PLAnyBmp copy(source);
         CreateConvertedCopy(copy, target);
@@ -232,7 +232,7 @@ void PLBmp::CreateConvertedCopy(const PLBmp& source, const PLPixelFormat& format
         Create(source.GetWidth(), source.GetHeight(), target, nullptr, 0, {});
     }
     ConvertPixelsFrom(source);
-    m_Resolution = source.GetResolution();
+    m_resolution = source.GetResolution();
 }
 
 void PLBmp::ConvertPixelsFrom(const PLBmp& source)
@@ -241,25 +241,26 @@ void PLBmp::ConvertPixelsFrom(const PLBmp& source)
     const int32_t width = std::min(GetWidth(), source.GetWidth());
     const int from = source.GetBitsPerPixel();
     const int to = GetBitsPerPixel();
-    if (source.GetPixelFormat() == m_PixelFormat || (from == to && from > 8)) {
+    if (source.GetPixelFormat() == m_pixelFormat || (from == to && from > 8)) {
         CopyPixelsFrom(source, rows, PLRowBytes(width, to));
         return;
     }
     bool done = false;
     switch (to) {
-    case 1:
-        m_pClrTab[0] = kWhite;
-        m_pClrTab[1] = kBlack;
-        done = ConvertRowsTo<1>(source, *this, rows, width);
-        break;
-    case 8:
-        if (from > 8)
-            throw PLTextException(PLErr::NotCompiled, "Colour quantisation is not built into the library.");
-        done = ConvertIndexed(source, *this, rows, width);
-        break;
-    case 16: done = ConvertRowsTo<16>(source, *this, rows, width); break;
-    case 24: done = ConvertRowsTo<24>(source, *this, rows, width); break;
-    case 32: done = ConvertRowsTo<32>(source, *this, rows, width); break;
+        case 1:
+            m_pClrTab[0] = kWhite;
+            m_pClrTab[1] = kBlack;
+            done = ConvertRowsTo<1>(source, *this, rows, width);
+            break;
+        case 8:
+            if (from > 8)
+                throw PLTextException(PLErr::NotCompiled,
+                                      "Colour quantisation is not built into the library.");
+            done = ConvertIndexed(source, *this, rows, width);
+            break;
+        case 16: done = ConvertRowsTo<16>(source, *this, rows, width); break;
+        case 24: done = ConvertRowsTo<24>(source, *this, rows, width); break;
+        case 32: done = ConvertRowsTo<32>(source, *this, rows, width); break;
     }
     if (!done)
         throw PLTextException(PLErr::NotSupported, "Pixel conversion between these depths is not supported.");
@@ -268,24 +269,24 @@ void PLBmp::ConvertPixelsFrom(const PLBmp& source)
 void PLBmp::CopyPalette(const PLPixel32* entries)
 {
     if (m_pClrTab)
-        std::memcpy(m_pClrTab, entries, size_t(m_PixelFormat.PaletteSize()) * sizeof(PLPixel32));
+        std::memcpy(m_pClrTab, entries, size_t(m_pixelFormat.PaletteSize()) * sizeof(PLPixel32));
 }
 
 void PLBmp::SetAlphaChannel(bool on)
 {
-    if (on && !m_PixelFormat.HasAlphaChannel() && GetBitsPerPixel() == 32) {
+    if (on && !m_pixelFormat.HasAlphaChannel() && GetBitsPerPixel() == 32) {
         for (int32_t y = 0; y < GetHeight(); ++y) {
             uint8_t* row = GetLine(y);
             for (int32_t x = 0; x < GetWidth(); ++x)
                 row[4 * x + 3] = 255;
         }
     }
-    m_PixelFormat = m_PixelFormat.WithAlpha(on);
+    m_pixelFormat = m_pixelFormat.WithAlpha(on);
 }
 
 void PLBmp::SwapRedBlueInFormat()
 {
-    m_PixelFormat = m_PixelFormat.WithRedBlueSwapped();
+    m_pixelFormat = m_pixelFormat.WithRedBlueSwapped();
 }
 
 bool PLBmp::IsGreyscale() const
@@ -294,5 +295,5 @@ bool PLBmp::IsGreyscale() const
     if (bits <= 0)
         return false;
     const uint64_t all = bits == 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
-    return m_PixelFormat.GetMask(PLPixelFormat::L) == all;
+    return m_pixelFormat.GetMask(PLPixelFormat::L) == all;
 }

@@ -20,8 +20,8 @@ public:
     PLPixel32* GetPalette() const { return m_pClrTab; }
     uint8_t* const* GetLineArray() const { return m_pLineArray; }
     uint8_t* GetLine(int32_t row) const { return m_pLineArray[row]; }
-    int GetPaletteType() const { return m_DitherPaletteType; }
-    int GetDitherType() const { return m_DitherType; }
+    int GetPaletteType() const { return m_ditherPaletteType; }
+    int GetDitherType() const { return m_ditherType; }
 
     // Entry i of n is grey (255 / (n − 1)) × i, the division taken first.
     void SetGreyPalette();
@@ -29,8 +29,8 @@ public:
 protected:
     PLPixel32* m_pClrTab = nullptr;
     uint8_t** m_pLineArray = nullptr;
-    int m_DitherType = 1;        // ordered dither, for conversions of 32 bits to 8
-    int m_DitherPaletteType = 0; // median cut
+    int m_ditherType = 1;         // ordered dither, for conversions of 32 bits to 8
+    int m_ditherPaletteType = 0;  // median cut
 };
 
 // The abstract codec bitmap: creation, copying and conversion between 1, 8, 16, 24 and 32
@@ -62,7 +62,7 @@ public:
     void SetAlphaChannel(bool on);
     void SwapRedBlueInFormat();
     bool IsGreyscale() const;
-    void SetResolution(PLPoint resolution) { m_Resolution = resolution; }
+    void SetResolution(PLPoint resolution) { m_resolution = resolution; }
 
 protected:
     // Checks a requested size before anything is allocated for it.

@@ -13,7 +13,7 @@ constexpr uint32_t kHeadersSize = 14 + 40;
 
 class LittleEndianWriter {
 public:
-    explicit LittleEndianWriter(PLDataSink& sink) : m_Sink(sink) {}
+    explicit LittleEndianWriter(PLDataSink& sink) : m_sink(sink) {}
     void U16(uint16_t v) { Bytes<2>(v); }
     void U32(uint32_t v) { Bytes<4>(v); }
 
@@ -24,9 +24,9 @@ private:
         uint8_t bytes[N];
         for (int i = 0; i < N; ++i)
             bytes[i] = uint8_t(v >> (8 * i));
-        m_Sink.WriteBytes(N, bytes);
+        m_sink.WriteBytes(N, bytes);
     }
-    PLDataSink& m_Sink;
+    PLDataSink& m_sink;
 };
 
 // Pixels per metre from dots per inch, rounded.
@@ -35,7 +35,7 @@ uint32_t PerMetre(int32_t dpi)
     return uint32_t(int32_t(float(dpi) * 39.37f + 0.5f));
 }
 
-} // namespace
+}  // namespace
 
 void PLBmpEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
 {
@@ -61,10 +61,10 @@ void PLBmpEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
 
     out.U32(40);
     out.U32(uint32_t(width));
-    out.U32(uint32_t(height)); // positive: bottom-up rows
+    out.U32(uint32_t(height));  // positive: bottom-up rows
     out.U16(1);
     out.U16(uint16_t(depth));
-    out.U32(0); // no compression
+    out.U32(0);  // no compression
     out.U32(0);
     out.U32(PerMetre(bmp.GetResolution().x));
     out.U32(PerMetre(bmp.GetResolution().y));

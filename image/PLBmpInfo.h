@@ -18,27 +18,29 @@ class PLBmpInfo : public PLObject {
 public:
     PLBmpInfo() = default;
     PLBmpInfo(PLPoint size, PLPoint resolution, const PLPixelFormat& format)
-        : m_Size(size), m_Resolution(resolution), m_PixelFormat(format)
-    {
-    }
+        : m_size(size), m_resolution(resolution), m_pixelFormat(format)
+    {}
 
-    int32_t GetWidth() const { return m_Size.x; }
-    int32_t GetHeight() const { return m_Size.y; }
-    PLPoint GetSize() const { return m_Size; }
-    PLPoint GetResolution() const { return m_Resolution; }
-    const PLPixelFormat& GetPixelFormat() const { return m_PixelFormat; }
-    int GetBitsPerPixel() const { return m_PixelFormat.GetBitsPerPixel(); }
+    int32_t GetWidth() const { return m_size.x; }
+    int32_t GetHeight() const { return m_size.y; }
+    PLPoint GetSize() const { return m_size; }
+    PLPoint GetResolution() const { return m_resolution; }
+    const PLPixelFormat& GetPixelFormat() const { return m_pixelFormat; }
+    int GetBitsPerPixel() const { return m_pixelFormat.GetBitsPerPixel(); }
 
     void SetHeader(PLPoint size, PLPoint resolution, const PLPixelFormat& format)
     {
-        m_Size = size;
-        m_Resolution = resolution;
-        m_PixelFormat = format;
+        m_size = size;
+        m_resolution = resolution;
+        m_pixelFormat = format;
     }
-    void CopyHeader(const PLBmpInfo& other) { SetHeader(other.m_Size, other.m_Resolution, other.m_PixelFormat); }
+    void CopyHeader(const PLBmpInfo& other)
+    {
+        SetHeader(other.m_size, other.m_resolution, other.m_pixelFormat);
+    }
 
 protected:
-    PLPoint m_Size;
-    PLPoint m_Resolution;
-    PLPixelFormat m_PixelFormat;
+    PLPoint m_size;
+    PLPoint m_resolution;
+    PLPixelFormat m_pixelFormat;
 };

@@ -6,12 +6,12 @@
 // pixels) from a destination pixel's centre.
 class PLContribDef : public PLObject {
 public:
-    explicit PLContribDef(double width) : m_Width(width) {}
-    double GetWidth() const { return m_Width; }
+    explicit PLContribDef(double width) : m_width(width) {}
+    double GetWidth() const { return m_width; }
     virtual double Filter(double x) const = 0;
 
 protected:
-    double m_Width;
+    double m_width;
 };
 
 // The triangle kernel: width − |x| inside the width, 0 outside.
@@ -21,6 +21,6 @@ public:
     double Filter(double x) const override
     {
         const double distance = x < 0 ? -x : x;
-        return distance < m_Width ? m_Width - distance : 0;
+        return distance < m_width ? m_width - distance : 0;
     }
 };

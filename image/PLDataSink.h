@@ -24,11 +24,11 @@ public:
     void WriteAt(size_t offset, size_t count, const void* data);
 
     uint8_t* GetBufferStart() const { return m_pStartData; }
-    size_t GetDataSize() const { return m_CurPos; }
-    size_t GetMaxDataSize() const { return m_MaxDataSize; }
-    const std::string& GetName() const { return m_Name; }
-    const std::wstring& GetWideName() const { return m_WideName; }
-    bool NameIsWide() const { return m_NameIsWide; }
+    size_t GetDataSize() const { return m_curPos; }
+    size_t GetMaxDataSize() const { return m_maxDataSize; }
+    const std::string& GetName() const { return m_name; }
+    const std::wstring& GetWideName() const { return m_wideName; }
+    bool NameIsWide() const { return m_nameIsWide; }
 
 protected:
     void BeginWrite(const char* name, uint8_t* block, size_t capacity);
@@ -40,14 +40,14 @@ protected:
     void SetBlock(uint8_t* block, size_t capacity)
     {
         m_pStartData = block;
-        m_MaxDataSize = capacity;
+        m_maxDataSize = capacity;
     }
 
 private:
     uint8_t* m_pStartData = nullptr;
-    size_t m_CurPos = 0;
-    std::string m_Name;
-    std::wstring m_WideName;
-    bool m_NameIsWide = false;
-    size_t m_MaxDataSize = 0;
+    size_t m_curPos = 0;
+    std::string m_name;
+    std::wstring m_wideName;
+    bool m_nameIsWide = false;
+    size_t m_maxDataSize = 0;
 };

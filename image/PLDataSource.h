@@ -28,16 +28,16 @@ public:
 
     const uint8_t* PeekBytes(size_t count) const;
     const uint8_t* ReadBytes(size_t count);
-    const uint8_t* GetCurrentPointer() const { return m_pStart + m_Position; }
+    const uint8_t* GetCurrentPointer() const { return m_pStart + m_position; }
     void Seek(size_t position);
 
     // The file path, "Mem", or "Wide" when the name was given wide (then see GetWideName).
-    const std::string& GetName() const { return m_Name; }
-    const std::wstring& GetWideName() const { return m_WideName; }
-    bool NameIsWide() const { return m_NameIsWide; }
-    size_t GetFileSize() const { return m_Size; }
-    size_t GetPosition() const { return m_Position; }
-    size_t GetBytesLeft() const { return m_Size - m_Position; }
+    const std::string& GetName() const { return m_name; }
+    const std::wstring& GetWideName() const { return m_wideName; }
+    bool NameIsWide() const { return m_nameIsWide; }
+    size_t GetFileSize() const { return m_size; }
+    size_t GetPosition() const { return m_position; }
+    size_t GetBytesLeft() const { return m_size - m_position; }
     IProgressNotification* GetProgressNotification() const { return m_pProgress; }
 
 protected:
@@ -47,11 +47,11 @@ protected:
 private:
     [[noreturn]] static void RaiseEndOfData();
 
-    std::string m_Name;
-    std::wstring m_WideName;
-    bool m_NameIsWide = false;
+    std::string m_name;
+    std::wstring m_wideName;
+    bool m_nameIsWide = false;
     const uint8_t* m_pStart = nullptr;
-    size_t m_Size = 0;
-    size_t m_Position = 0;
+    size_t m_size = 0;
+    size_t m_position = 0;
     IProgressNotification* m_pProgress;
 };

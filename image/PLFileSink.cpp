@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <stdexcept>
 #include <fcntl.h>
+#include <stdexcept>
 #include <unistd.h>
 
 PLFileSink::~PLFileSink()
@@ -19,7 +19,7 @@ int PLFileSink::OpenFile(const char* path, size_t capacity)
 {
     const int result = Create(path, capacity);
     if (result == 0)
-        BeginWrite(path, m_Buffer.data(), m_Buffer.size());
+        BeginWrite(path, m_buffer.data(), m_buffer.size());
     return result;
 }
 
@@ -27,7 +27,7 @@ int PLFileSink::OpenFile(const wchar_t* path, size_t capacity)
 {
     const int result = Create(PLNarrowPath(path), capacity);
     if (result == 0)
-        BeginWrite(path, m_Buffer.data(), m_Buffer.size());
+        BeginWrite(path, m_buffer.data(), m_buffer.size());
     return result;
 }
 
@@ -38,36 +38,36 @@ int PLFileSink::Create(const std::string& path, size_t capacity)
     if (file < 0) {
         const int error = errno;
         const int code = PLOpenErrorCode(error, path);
-        errno = error; // the caller quotes the system's reason
+        errno = error;  // the caller quotes the system's reason
         return code;
     }
-    m_File = file;
-    m_Buffer.assign(std::max<size_t>(capacity, 1), 0);
+    m_file = file;
+    m_buffer.assign(std::max<size_t>(capacity, 1), 0);
     return 0;
 }
 
 bool PLFileSink::Grow(size_t needed)
 {
-    if (m_File < 0)
+    if (m_file < 0)
         return false;
     try {
-        m_Buffer.resize(std::max(needed, m_Buffer.size() * 2));
+        m_buffer.resize(std::max(needed, m_buffer.size() * 2));
     } catch (const std::exception&) {
         return false;
     }
-    SetBlock(m_Buffer.data(), m_Buffer.size());
+    SetBlock(m_buffer.data(), m_buffer.size());
     return true;
 }
 
 int PLFileSink::WriteAndClose()
 {
-    if (m_File < 0)
+    if (m_file < 0)
         return 0;
     int error = 0;
-    const uint8_t* data = m_Buffer.data();
+    const uint8_t* data = m_buffer.data();
     size_t left = GetDataSize();
     while (left > 0 && error == 0) {
-        const ssize_t written = write(m_File, data, left);
+        const ssize_t written = write(m_file, data, left);
         if (written < 0 && errno != EINTR)
             error = errno;
         if (written > 0) {
@@ -75,11 +75,11 @@ int PLFileSink::WriteAndClose()
             left -= size_t(written);
         }
     }
-    if (close(m_File) != 0 && error == 0)
+    if (close(m_file) != 0 && error == 0)
         error = errno;
-    m_File = -1;
-    m_Buffer.clear();
-    m_Buffer.shrink_to_fit();
+    m_file = -1;
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
     PLDataSink::Close();
     return error;
 }

@@ -26,6 +26,6 @@ private:
     // The system's error number, 0 when the file was written and closed.
     int WriteAndClose();
 
-    int m_File = -1;
-    std::vector<uint8_t> m_Buffer;
+    int m_file = -1;
+    std::vector<uint8_t> m_buffer;
 };

@@ -18,7 +18,7 @@ int PLFileSource::OpenFile(const char* path)
 {
     const int result = Map(path);
     if (result == 0)
-        BeginRead(path, static_cast<const uint8_t*>(m_pView), m_ViewSize);
+        BeginRead(path, static_cast<const uint8_t*>(m_pView), m_viewSize);
     return result;
 }
 
@@ -26,7 +26,7 @@ int PLFileSource::OpenFile(const wchar_t* path)
 {
     const int result = Map(PLNarrowPath(path));
     if (result == 0)
-        BeginRead(path, static_cast<const uint8_t*>(m_pView), m_ViewSize);
+        BeginRead(path, static_cast<const uint8_t*>(m_pView), m_viewSize);
     return result;
 }
 
@@ -53,19 +53,19 @@ int PLFileSource::Map(const std::string& path)
         return PLErr::AccessDenied;
     }
     posix_madvise(view, size_t(info.st_size), POSIX_MADV_SEQUENTIAL);
-    m_File = file;
+    m_file = file;
     m_pView = view;
-    m_ViewSize = size_t(info.st_size);
+    m_viewSize = size_t(info.st_size);
     return 0;
 }
 
 void PLFileSource::Unmap()
 {
     if (m_pView)
-        munmap(m_pView, m_ViewSize);
-    if (m_File >= 0)
-        close(m_File);
-    m_File = -1;
+        munmap(m_pView, m_viewSize);
+    if (m_file >= 0)
+        close(m_file);
+    m_file = -1;
     m_pView = nullptr;
-    m_ViewSize = 0;
+    m_viewSize = 0;
 }

@@ -19,7 +19,7 @@ private:
     int Map(const std::string& path);
     void Unmap();
 
-    int m_File = -1;
+    int m_file = -1;
     void* m_pView = nullptr;
-    size_t m_ViewSize = 0;
+    size_t m_viewSize = 0;
 };

@@ -7,11 +7,11 @@
 // Resizing to a new width and height.
 class PLFilterResize : public PLFilter {
 public:
-    PLFilterResize(int32_t newWidth, int32_t newHeight) : m_NewXSize(newWidth), m_NewYSize(newHeight) {}
+    PLFilterResize(int32_t newWidth, int32_t newHeight) : m_newXSize(newWidth), m_newYSize(newHeight) {}
 
 protected:
-    int32_t m_NewXSize;
-    int32_t m_NewYSize;
+    int32_t m_newXSize;
+    int32_t m_newYSize;
 };
 
 // Resizing with a triangle kernel 0.64 source pixels wide, widened when shrinking. Works

@@ -63,21 +63,21 @@ namespace {
 constexpr int kPassStart[] = {0, 4, 2, 1};
 constexpr int kPassStep[] = {8, 8, 4, 2};
 
-} // namespace
+}  // namespace
 
-PLGIFDecoder::PLGIFDecoder() : m_Impl(std::make_unique<Impl>()) {}
+PLGIFDecoder::PLGIFDecoder() : m_impl(std::make_unique<Impl>()) {}
 
 PLGIFDecoder::~PLGIFDecoder() = default;
 
 void PLGIFDecoder::Close()
 {
-    m_Impl->CloseGif();
+    m_impl->CloseGif();
     PLPicDecoder::Close();
 }
 
 void PLGIFDecoder::ReadHeader(PLDataSource* source)
 {
-    Impl& impl = *m_Impl;
+    Impl& impl = *m_impl;
     impl.CloseGif();
     impl.source = source;
     impl.pendingCode = 0;
@@ -90,7 +90,7 @@ void PLGIFDecoder::ReadHeader(PLDataSource* source)
 
 void PLGIFDecoder::ReadPixels(PLBmp& bmp)
 {
-    Impl& impl = *m_Impl;
+    Impl& impl = *m_impl;
     GifFileType* gif = impl.gif;
     if (!gif)
         throw PLTextException(PLErr::Internal, "No GIF header was read.");
@@ -130,7 +130,7 @@ void PLGIFDecoder::ReadPixels(PLBmp& bmp)
                 for (int row = start; row < image.Height; row += step)
                     impl.Check(DGifGetLine(gif, bmp.GetLine(image.Top + row) + image.Left, image.Width));
             }
-            break; // only the first image of an animation
+            break;  // only the first image of an animation
         }
     }
 

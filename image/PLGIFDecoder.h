@@ -18,5 +18,5 @@ public:
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> m_Impl;
+    std::unique_ptr<Impl> m_impl;
 };

@@ -46,22 +46,22 @@ void CmykToBgra(uint8_t* row, uint32_t width, bool inverted)
     }
 }
 
-} // namespace
+}  // namespace
 
-PLJPEGDecoder::PLJPEGDecoder() : m_Impl(std::make_unique<Impl>()) {}
+PLJPEGDecoder::PLJPEGDecoder() : m_impl(std::make_unique<Impl>()) {}
 
 PLJPEGDecoder::~PLJPEGDecoder() = default;
 
 void PLJPEGDecoder::ReadHeader(PLDataSource* source)
 {
-    jpeg_decompress_struct& info = m_Impl->info;
-    const bool ok = PLJpegGuard(m_Impl->errors, [&] {
+    jpeg_decompress_struct& info = m_impl->info;
+    const bool ok = PLJpegGuard(m_impl->errors, [&] {
         jpeg_abort_decompress(&info);
         JpegMemorySource(&info, source->GetCurrentPointer(), source->GetBytesLeft(), source);
         jpeg_read_header(&info, TRUE);
     });
     if (!ok)
-        m_Impl->Fail();
+        m_impl->Fail();
 
     const bool grey = info.out_color_space == JCS_GRAYSCALE;
     PLPoint resolution{info.X_density, info.Y_density};
@@ -75,7 +75,7 @@ void PLJPEGDecoder::ReadHeader(PLDataSource* source)
 
 void PLJPEGDecoder::ReadPixels(PLBmp& bmp)
 {
-    jpeg_decompress_struct& info = m_Impl->info;
+    jpeg_decompress_struct& info = m_impl->info;
     const bool grey = info.out_color_space == JCS_GRAYSCALE;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     // Speed before quality: no fancy upsampling, the floating-point DCT.
@@ -84,18 +84,18 @@ void PLJPEGDecoder::ReadPixels(PLBmp& bmp)
     if (!grey)
         info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     uint8_t* const* rows = bmp.GetLineArray();
-    const bool ok = PLJpegGuard(m_Impl->errors, [&] {
+    const bool ok = PLJpegGuard(m_impl->errors, [&] {
         jpeg_start_decompress(&info);
-        if (info.output_width != uint32_t(bmp.GetWidth()) || info.output_height != uint32_t(bmp.GetHeight()) ||
-            info.output_components != (grey ? 1 : 4))
-            m_Impl->errors.Exit(reinterpret_cast<j_common_ptr>(&info), "JPEG output does not fit the bitmap");
+        if (info.output_width != uint32_t(bmp.GetWidth()) ||
+            info.output_height != uint32_t(bmp.GetHeight()) || info.output_components != (grey ? 1 : 4))
+            m_impl->errors.Exit(reinterpret_cast<j_common_ptr>(&info), "JPEG output does not fit the bitmap");
         while (info.output_scanline < info.output_height)
             jpeg_read_scanlines(&info, const_cast<JSAMPARRAY>(rows + info.output_scanline),
                                 info.output_height - info.output_scanline);
         jpeg_finish_decompress(&info);
     });
     if (!ok)
-        m_Impl->Fail();
+        m_impl->Fail();
     if (cmyk) {
         for (int32_t y = 0; y < bmp.GetHeight(); ++y)
             CmykToBgra(rows[y], info.output_width, info.saw_Adobe_marker);

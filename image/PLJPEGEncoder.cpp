@@ -18,7 +18,7 @@ struct PLJPEGEncoder::Impl {
     ~Impl() { jpeg_destroy_compress(&info); }
 };
 
-PLJPEGEncoder::PLJPEGEncoder() : m_Impl(std::make_unique<Impl>()) {}
+PLJPEGEncoder::PLJPEGEncoder() : m_impl(std::make_unique<Impl>()) {}
 
 PLJPEGEncoder::~PLJPEGEncoder() = default;
 
@@ -26,10 +26,10 @@ void PLJPEGEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
 {
     PLAnyBmp scratch;
     const PLBmp& bmp = WithDepthIn(source, {24, 32}, scratch);
-    jpeg_compress_struct& info = m_Impl->info;
+    jpeg_compress_struct& info = m_impl->info;
     uint8_t* const* rows = bmp.GetLineArray();
-    const int quality = m_Quality;
-    const bool ok = PLJpegGuard(m_Impl->errors, [&] {
+    const int quality = m_quality;
+    const bool ok = PLJpegGuard(m_impl->errors, [&] {
         JpegSinkDestination(&info, &sink);
         info.image_width = JDIMENSION(bmp.GetWidth());
         info.image_height = JDIMENSION(bmp.GetHeight());
@@ -52,6 +52,6 @@ void PLJPEGEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
     });
     if (!ok) {
         jpeg_abort_compress(&info);
-        m_Impl->errors.Raise();
+        m_impl->errors.Raise();
     }
 }

@@ -12,11 +12,11 @@ public:
     ~PLJPEGEncoder() override;
 
     // 1 to 100; 0 keeps libjpeg's default tables.
-    void SetQuality(int quality) { m_Quality = quality; }
+    void SetQuality(int quality) { m_quality = quality; }
     void WriteImage(const PLBmp& bmp, PLDataSink& sink) override;
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> m_Impl;
-    int m_Quality = 0;
+    std::unique_ptr<Impl> m_impl;
+    int m_quality = 0;
 };

@@ -68,8 +68,9 @@ void ProgressMonitor(j_common_ptr common)
     IProgressNotification* receiver = source ? source->GetProgressNotification() : nullptr;
     const jpeg_progress_mgr* progress = info->progress;
     if (receiver && progress->pass_limit > 0 && progress->total_passes > 0)
-        receiver->OnProgress((double(progress->pass_counter) / double(progress->pass_limit) +
-                              progress->completed_passes) / progress->total_passes);
+        receiver->OnProgress(
+            (double(progress->pass_counter) / double(progress->pass_limit) + progress->completed_passes) /
+            progress->total_passes);
 }
 
 struct Destination {
@@ -122,7 +123,7 @@ T* Permanent(j_common_ptr info)
     return static_cast<T*>((*info->mem->alloc_small)(info, JPOOL_PERMANENT, sizeof(T)));
 }
 
-} // namespace
+}  // namespace
 
 void PLJpegErrorManager::Install(jpeg_common_struct* info)
 {

@@ -46,22 +46,23 @@ struct PLPNGDecoder::Impl {
     }
 };
 
-PLPNGDecoder::PLPNGDecoder() : m_Impl(std::make_unique<Impl>()) {}
+PLPNGDecoder::PLPNGDecoder() : m_impl(std::make_unique<Impl>()) {}
 
 PLPNGDecoder::~PLPNGDecoder() = default;
 
 void PLPNGDecoder::Close()
 {
-    m_Impl->Destroy();
+    m_impl->Destroy();
     PLPicDecoder::Close();
 }
 
 void PLPNGDecoder::ReadHeader(PLDataSource* source)
 {
-    Impl& impl = *m_Impl;
+    Impl& impl = *m_impl;
     impl.Destroy();
     impl.source = source;
-    impl.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &impl.errors, PLPngErrors::OnError, PLPngErrors::OnWarning);
+    impl.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &impl.errors, PLPngErrors::OnError,
+                                      PLPngErrors::OnWarning);
     if (impl.png)
         impl.info = png_create_info_struct(impl.png);
     if (!impl.info) {
@@ -75,13 +76,14 @@ void PLPNGDecoder::ReadHeader(PLDataSource* source)
     int unit = 0;
     const bool ok = PLPngGuard(impl.png, [&] {
         png_read_info(impl.png, impl.info);
-        png_get_IHDR(impl.png, impl.info, &width, &height, &impl.bitDepth, &impl.colorType, nullptr, nullptr, nullptr);
+        png_get_IHDR(impl.png, impl.info, &width, &height, &impl.bitDepth, &impl.colorType, nullptr, nullptr,
+                     nullptr);
         if (impl.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
             png_set_gray_to_rgb(impl.png);
             png_set_expand(impl.png);
         }
         if (impl.colorType != PNG_COLOR_TYPE_GRAY && impl.colorType != PNG_COLOR_TYPE_PALETTE)
-            png_set_bgr(impl.png); // 24 and 32 bits: rows arrive blue first
+            png_set_bgr(impl.png);  // 24 and 32 bits: rows arrive blue first
         png_get_pHYs(impl.png, impl.info, &xPerMetre, &yPerMetre, &unit);
     });
     if (!ok)
@@ -89,10 +91,10 @@ void PLPNGDecoder::ReadHeader(PLDataSource* source)
 
     const char* format = "L8";
     switch (impl.colorType) {
-    case PNG_COLOR_TYPE_RGB: format = "R8G8B8"; break;
-    case PNG_COLOR_TYPE_PALETTE: format = "I8"; break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-    case PNG_COLOR_TYPE_RGB_ALPHA: format = "A8R8G8B8"; break;
+        case PNG_COLOR_TYPE_RGB: format = "R8G8B8"; break;
+        case PNG_COLOR_TYPE_PALETTE: format = "I8"; break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+        case PNG_COLOR_TYPE_RGB_ALPHA: format = "A8R8G8B8"; break;
     }
     PLPoint resolution;
     if (unit == PNG_RESOLUTION_METER) {
@@ -105,7 +107,7 @@ void PLPNGDecoder::ReadHeader(PLDataSource* source)
 
 void PLPNGDecoder::ReadPixels(PLBmp& bmp)
 {
-    Impl& impl = *m_Impl;
+    Impl& impl = *m_impl;
     if (!impl.png)
         throw PLTextException(PLErr::Internal, "No PNG header was read.");
     if (impl.colorType == PNG_COLOR_TYPE_GRAY) {

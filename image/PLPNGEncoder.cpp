@@ -46,7 +46,7 @@ Palette MakePalette(const PLBmp& bmp)
     return palette;
 }
 
-} // namespace
+}  // namespace
 
 void PLPNGEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
 {
@@ -56,21 +56,24 @@ void PLPNGEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
     const bool alpha = bmp.GetPixelFormat().HasAlphaChannel();
     const Palette palette = bits <= 8 ? MakePalette(bmp) : Palette{};
     Output output{&sink, {}};
-    png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &output.errors, PLPngErrors::OnError, PLPngErrors::OnWarning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &output.errors, PLPngErrors::OnError,
+                                              PLPngErrors::OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
         throw PLTextException(PLErr::NoMemory, "Out of memory creating the PNG writer.");
     }
     uint8_t* const* rows = bmp.GetLineArray();
-    const int level = m_CompressionLevel;
+    const int level = m_compressionLevel;
     const bool ok = PLPngGuard(png, [&] {
         png_set_compression_level(png, level);
         png_set_write_fn(png, &output, Write, Flush);
-        const int colourType = bits <= 8 ? PNG_COLOR_TYPE_PALETTE : alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-        png_set_IHDR(png, info, png_uint_32(bmp.GetWidth()), png_uint_32(bmp.GetHeight()), bits <= 8 ? bits : 8,
-                     colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        const int colourType = bits <= 8 ? PNG_COLOR_TYPE_PALETTE
+                               : alpha   ? PNG_COLOR_TYPE_RGB_ALPHA
+                                         : PNG_COLOR_TYPE_RGB;
+        png_set_IHDR(png, info, png_uint_32(bmp.GetWidth()), png_uint_32(bmp.GetHeight()),
+                     bits <= 8 ? bits : 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
         if (bits <= 8)
             png_set_PLTE(png, info, palette.entries, palette.count);
         png_color_8 significant{8, 8, 8, 8, png_byte(alpha ? 8 : 0)};
@@ -79,7 +82,8 @@ void PLPNGEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
         if (resolution.x > 0) {
             const float inchesPerMetre = 39.37f;
             png_set_pHYs(png, info, png_uint_32(float(resolution.x) * inchesPerMetre),
-                         png_uint_32(float(std::max(resolution.y, 0)) * inchesPerMetre), PNG_RESOLUTION_METER);
+                         png_uint_32(float(std::max(resolution.y, 0)) * inchesPerMetre),
+                         PNG_RESOLUTION_METER);
         }
         png_write_info(png, info);
         if (bits == 32 && !alpha)

@@ -7,9 +7,9 @@
 class PLPNGEncoder : public PLPicEncoder {
 public:
     // zlib's level, 0 (stored) to 9.
-    void SetCompressionLevel(int level) { m_CompressionLevel = level; }
+    void SetCompressionLevel(int level) { m_compressionLevel = level; }
     void WriteImage(const PLBmp& bmp, PLDataSink& sink) override;
 
 private:
-    int m_CompressionLevel = 0;
+    int m_compressionLevel = 0;
 };

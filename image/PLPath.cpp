@@ -36,7 +36,7 @@ bool FolderExists(const std::string& path)
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-} // namespace
+}  // namespace
 
 std::string PLNarrowPath(const wchar_t* path)
 {
@@ -57,17 +57,13 @@ std::string PLMessageName(const wchar_t* path)
 int PLOpenErrorCode(int error, const std::string& path)
 {
     switch (error) {
-    case ENOTDIR:
-        return PLErr::PathNotFound;
-    case ENOENT:
-        return FolderExists(path) ? PLErr::FileNotFound : PLErr::PathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-    case EISDIR:
-        return PLErr::AccessDenied;
-    default:
-        return PLErr::FileNotFound;
+        case ENOTDIR: return PLErr::PathNotFound;
+        case ENOENT: return FolderExists(path) ? PLErr::FileNotFound : PLErr::PathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ETXTBSY:
+        case EISDIR: return PLErr::AccessDenied;
+        default: return PLErr::FileNotFound;
     }
 }

@@ -14,7 +14,8 @@ constexpr int64_t kMinPixelBudget = int64_t{16} << 20;
 constexpr int64_t kPixelBytesPerDataByte = 4096;
 
 template <class Path>
-std::unique_ptr<PLDataSource> OpenFileSource(const Path* path, const std::string& name, IProgressNotification* progress)
+std::unique_ptr<PLDataSource> OpenFileSource(const Path* path, const std::string& name,
+                                             IProgressNotification* progress)
 {
     CodecTraceF(1, "--- Decoding file %s. ---\n", name.c_str());
     auto source = std::make_unique<PLFileSource>(progress);
@@ -23,7 +24,7 @@ std::unique_ptr<PLDataSource> OpenFileSource(const Path* path, const std::string
     return source;
 }
 
-} // namespace
+}  // namespace
 
 PLPicDecoder::~PLPicDecoder() = default;
 
@@ -49,7 +50,8 @@ void PLPicDecoder::Open(std::unique_ptr<PLDataSource> source)
     }
 }
 
-void PLPicDecoder::DecodeFile(const char* path, PLBmp& bmp, const PLPixelFormat& format, IProgressNotification* progress)
+void PLPicDecoder::DecodeFile(const char* path, PLBmp& bmp, const PLPixelFormat& format,
+                              IProgressNotification* progress)
 {
     OpenFile(path, progress);
     DecodeOpened(bmp, format);
@@ -114,8 +116,9 @@ void PLPicDecoder::CheckImageSize() const
     if (GetWidth() < 0 || GetHeight() < 0)
         RaiseDecoderError(PLErr::FormatUnknown, "Image size %d x %d is invalid.", GetWidth(), GetHeight());
     const int64_t bytes = PLRowBytes(GetWidth(), GetBitsPerPixel()) * GetHeight();
-    const int64_t budget = std::max(kMinPixelBudget, int64_t(m_pDataSrc->GetFileSize()) * kPixelBytesPerDataByte);
+    const int64_t budget =
+        std::max(kMinPixelBudget, int64_t(m_pDataSrc->GetFileSize()) * kPixelBytesPerDataByte);
     if (bytes > std::min(budget, kPLMaxBitmapBytes))
-        RaiseDecoderError(PLErr::FormatUnknown, "Image size %d x %d is more than the data can hold.", GetWidth(),
-                          GetHeight());
+        RaiseDecoderError(PLErr::FormatUnknown, "Image size %d x %d is more than the data can hold.",
+                          GetWidth(), GetHeight());
 }

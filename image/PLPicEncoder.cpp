@@ -17,7 +17,8 @@ void Encode(PLPicEncoder& encoder, const Path* path, const std::string& name, co
 {
     CodecTraceF(1, "--- Encoding file %s. ---\n", name.c_str());
     // The first size of the file's block; it grows when the encoding needs more.
-    const size_t capacity = size_t(PLRowBytes(bmp.GetWidth(), bmp.GetBitsPerPixel()) * bmp.GetHeight()) + 65536;
+    const size_t capacity =
+        size_t(PLRowBytes(bmp.GetWidth(), bmp.GetBitsPerPixel()) * bmp.GetHeight()) + 65536;
     PLFileSink sink;
     if (const int result = sink.OpenFile(path, capacity))
         RaiseDecoderError(result, "Opening %s failed: %s", name.c_str(), strerror(errno));
@@ -34,7 +35,7 @@ void Encode(PLPicEncoder& encoder, const Path* path, const std::string& name, co
     sink.Close();
 }
 
-} // namespace
+}  // namespace
 
 void PLPicEncoder::EncodeFile(const char* path, const PLBmp& bmp)
 {

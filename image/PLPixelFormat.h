@@ -15,11 +15,11 @@ public:
 
     class UnsupportedPixelFormat {
     public:
-        explicit UnsupportedPixelFormat(std::string name) : m_Name(std::move(name)) {}
-        const std::string& GetName() const { return m_Name; }
+        explicit UnsupportedPixelFormat(std::string name) : m_name(std::move(name)) {}
+        const std::string& GetName() const { return m_name; }
 
     private:
-        std::string m_Name;
+        std::string m_name;
     };
 
     // The unnamed format: "the file's own format" to a decoder, "the source's format" to
@@ -31,11 +31,11 @@ public:
     // The registered format of that name; throws UnsupportedPixelFormat when there is none.
     static const PLPixelFormat& FindByName(std::string_view name);
 
-    const std::string& GetName() const { return m_Name; }
-    int GetBitsPerPixel() const { return m_BitsPerPixel; }
-    uint64_t GetMask(Channel channel) const { return m_Masks[channel]; }
-    bool HasAlphaChannel() const { return m_Masks[A] != 0; }
-    bool IsUnnamed() const { return m_Name.empty(); }
+    const std::string& GetName() const { return m_name; }
+    int GetBitsPerPixel() const { return m_bitsPerPixel; }
+    uint64_t GetMask(Channel channel) const { return m_masks[channel]; }
+    bool HasAlphaChannel() const { return m_masks[A] != 0; }
+    bool IsUnnamed() const { return m_name.empty(); }
 
     // Entries of the palette that bitmaps of this format carry: 2^bits up to 8 bits, else 0.
     int PaletteSize() const;
@@ -44,10 +44,10 @@ public:
     // The first R and the first B of the name trade places ("B8G8R8" -> "R8G8B8").
     PLPixelFormat WithRedBlueSwapped() const;
 
-    friend bool operator==(const PLPixelFormat& a, const PLPixelFormat& b) { return a.m_Name == b.m_Name; }
+    friend bool operator==(const PLPixelFormat& a, const PLPixelFormat& b) { return a.m_name == b.m_name; }
 
 private:
-    std::string m_Name;
-    int m_BitsPerPixel = 0;
-    std::array<uint64_t, ChannelCount> m_Masks{};
+    std::string m_name;
+    int m_bitsPerPixel = 0;
+    std::array<uint64_t, ChannelCount> m_masks{};
 };

@@ -56,7 +56,8 @@ void BuildPalette(TIFF* tiff, const Layout& layout, PLPixel32 (&palette)[256])
         palette[i] = {uint8_t(grey), uint8_t(grey), uint8_t(grey), 255};
     }
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
-    if (layout.photometric != PHOTOMETRIC_PALETTE || !TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue))
+    if (layout.photometric != PHOTOMETRIC_PALETTE ||
+        !TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue))
         return;
     bool wide = false;
     for (int i = 0; i < levels; ++i)
@@ -84,8 +85,8 @@ void Unpack(const uint8_t* line, uint8_t* row, int32_t width, int bits, int stri
 
 // libtiff's RGBA reader would multiply an unassociated alpha into the colour; this put
 // routine copies contiguous 8-bit red, green, blue, alpha samples as they are.
-void PutRGBAUnchanged(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width, uint32_t height,
-                      int32_t fromSkew, int32_t toSkew, unsigned char* samples)
+void PutRGBAUnchanged(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
+                      uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples)
 {
     const int spp = image->samplesperpixel;
     for (; height > 0; --height) {
@@ -97,7 +98,7 @@ void PutRGBAUnchanged(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t
     }
 }
 
-} // namespace
+}  // namespace
 
 PLTIFFDecoder::PLTIFFDecoder() = default;
 
@@ -133,7 +134,8 @@ void PLTIFFDecoder::ReadHeader(PLDataSource* source)
     CheckLibraryErrors();
     if (layout.bitsPerSample == 0 || layout.samplesPerPixel == 0)
         RaiseDecoderError(PLErr::FormatUnknown, "TIFF sample layout is invalid.");
-    if (width > uint32_t(std::numeric_limits<int32_t>::max()) || height > uint32_t(std::numeric_limits<int32_t>::max()))
+    if (width > uint32_t(std::numeric_limits<int32_t>::max()) ||
+        height > uint32_t(std::numeric_limits<int32_t>::max()))
         RaiseDecoderError(PLErr::FormatUnknown, "TIFF image size out of range.");
 
     double x = resolutionX > 1 ? resolutionX : 0;
@@ -142,7 +144,9 @@ void PLTIFFDecoder::ReadHeader(PLDataSource* source)
         x *= 2.54;
         y *= 2.54;
     }
-    const auto round = [](double v) { return int32_t(std::min(v + 0.5, double(std::numeric_limits<int32_t>::max()))); };
+    const auto round = [](double v) {
+        return int32_t(std::min(v + 0.5, double(std::numeric_limits<int32_t>::max())));
+    };
     SetHeader({int32_t(width), int32_t(height)}, {round(x), round(y)},
               PLPixelFormat::FindByName(FormatName(layout, TIFFIsTiled(tiff))));
 }

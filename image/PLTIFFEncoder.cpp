@@ -34,11 +34,13 @@ void SetTags(TIFF* tiff, const PLBmp& bmp, int compression)
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, float(bmp.GetResolution().x));
     TIFFSetField(tiff, TIFFTAG_YRESOLUTION, float(bmp.GetResolution().y));
     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_INCH));
-    const uint16_t photometric = bits == 1 ? BilevelPhotometric(bmp) : bits == 8 ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB;
+    const uint16_t photometric = bits == 1   ? BilevelPhotometric(bmp)
+                                 : bits == 8 ? PHOTOMETRIC_PALETTE
+                                             : PHOTOMETRIC_RGB;
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
 }
 
-} // namespace
+}  // namespace
 
 void PLTIFFEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
 {
@@ -47,7 +49,7 @@ void PLTIFFEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
     const auto stream = PLTiffStream::OpenWrite(sink);
     if (!stream->GetHandle())
         stream->Raise(PLErr::Internal, "Opening TIFF output failed.");
-    SetTags(stream->GetHandle(), bmp, m_Compression);
+    SetTags(stream->GetHandle(), bmp, m_compression);
     if (stream->HasError())
         stream->Raise(PLErr::NotSupported, "");
     WriteRows(bmp, *stream);
@@ -91,7 +93,8 @@ void PLTIFFEncoder::WriteRows(const PLBmp& bmp, PLTiffStream& stream)
             if (alpha)
                 out[3] = in[3];
         }
-        if (TIFFWriteScanline(tiff, line.data(), uint32_t(y), 0) < 0 || stream.HasError() || stream.SinkFull())
+        if (TIFFWriteScanline(tiff, line.data(), uint32_t(y), 0) < 0 || stream.HasError() ||
+            stream.SinkFull())
             stream.Raise(PLErr::Internal, "Writing a TIFF scanline failed.");
     }
 }

@@ -15,5 +15,5 @@ protected:
     virtual void WriteRows(const PLBmp& bmp, PLTiffStream& stream);
 
 private:
-    int m_Compression = 32773; // PackBits
+    int m_compression = 32773;  // PackBits
 };

@@ -17,7 +17,7 @@ void FormatInto(char (&buffer)[kMessageBuffer], const char* format, va_list args
     vsnprintf(buffer, sizeof buffer, format, args);
 }
 
-} // namespace
+}  // namespace
 
 void RaiseDecoderError(int code, const char* format, ...)
 {
@@ -28,7 +28,7 @@ void RaiseDecoderError(int code, const char* format, ...)
     va_end(args);
 
     static constexpr char kPrefix[] = "Decoder error: ";
-    const size_t room = kMessageBuffer - 1 - (sizeof kPrefix - 1) - 1; // prefix and "\n"
+    const size_t room = kMessageBuffer - 1 - (sizeof kPrefix - 1) - 1;  // prefix and "\n"
     std::string text = kPrefix;
     text.append(message, std::min(strlen(message), room));
     text += '\n';

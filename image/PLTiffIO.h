@@ -30,10 +30,10 @@ public:
     bool Close();
 
     // libtiff reported an error since the stream opened or the last ClearError.
-    bool HasError() const { return !m_LastError.empty(); }
-    void ClearError() { m_LastError.clear(); }
+    bool HasError() const { return !m_lastError.empty(); }
+    void ClearError() { m_lastError.clear(); }
     // A write was refused because the sink was full.
-    bool SinkFull() const { return m_SinkFull; }
+    bool SinkFull() const { return m_sinkFull; }
     // Throws what libtiff reported: code 11 for a full sink, else code 2 with libtiff's
     // message, else fallbackCode with fallbackText.
     [[noreturn]] void Raise(int fallbackCode, const char* fallbackText) const;
@@ -53,11 +53,11 @@ private:
     static int OnWarning(TIFF*, void* user, const char* module, const char* format, va_list args);
 
     TIFF* m_pTiff = nullptr;
-    const uint8_t* m_pData = nullptr; // reading
-    size_t m_Size = 0;                // reading
-    PLDataSink* m_pSink = nullptr;    // writing
-    size_t m_Base = 0;                // writing: where the TIFF data starts in the sink
-    uint64_t m_Position = 0;
-    std::string m_LastError; // libtiff's last message, with a line feed
-    bool m_SinkFull = false;
+    const uint8_t* m_pData = nullptr;  // reading
+    size_t m_size = 0;                 // reading
+    PLDataSink* m_pSink = nullptr;     // writing
+    size_t m_base = 0;                 // writing: where the TIFF data starts in the sink
+    uint64_t m_position = 0;
+    std::string m_lastError;  // libtiff's last message, with a line feed
+    bool m_sinkFull = false;
 };

@@ -51,21 +51,22 @@ int64_t ColorTableBytes(int bits)
 
 [[noreturn]] void RaiseBadDIB(const char* reason)
 {
-    throw PLTextException(PLErr::FormatUnknown, std::string("Device-independent bitmap refused: ") + reason + ".");
+    throw PLTextException(PLErr::FormatUnknown,
+                          std::string("Device-independent bitmap refused: ") + reason + ".");
 }
 
-} // namespace
+}  // namespace
 
 const PLPixelFormat& FormatForDIBBits(int bits)
 {
     static const PLPixelFormat kUnnamed;
     switch (bits) {
-    case 1: return PLPixelFormat::FindByName("L1");
-    case 8: return PLPixelFormat::FindByName("I8");
-    case 16: return PLPixelFormat::FindByName("X1R5G5B5");
-    case 24: return PLPixelFormat::FindByName("R8G8B8");
-    case 32: return PLPixelFormat::FindByName("X8R8G8B8");
-    default: return kUnnamed;
+        case 1: return PLPixelFormat::FindByName("L1");
+        case 8: return PLPixelFormat::FindByName("I8");
+        case 16: return PLPixelFormat::FindByName("X1R5G5B5");
+        case 24: return PLPixelFormat::FindByName("R8G8B8");
+        case 32: return PLPixelFormat::FindByName("X8R8G8B8");
+        default: return kUnnamed;
     }
 }
 
@@ -95,7 +96,7 @@ PLWinBmp::~PLWinBmp() = default;
 
 int64_t PLWinBmp::GetMemoryUsed() const
 {
-    return int64_t(m_PackedSize) + 192;
+    return int64_t(m_packedSize) + 192;
 }
 
 int64_t PLWinBmp::GetBytesPerLine() const
@@ -121,9 +122,9 @@ void PLWinBmp::AllocatePixels(int32_t width, int32_t height, const PLPixelFormat
     Write16(header + kBitCountField, uint16_t(bits));
 
     m_pDIB = std::move(dib);
-    m_PackedSize = size;
-    m_Lines = std::move(lines);
-    m_pLineArray = m_Lines.get();
+    m_packedSize = size;
+    m_lines = std::move(lines);
+    m_pLineArray = m_lines.get();
     SetupPointers();
     SetupGeometry(width, height, format);
 }
@@ -139,19 +140,19 @@ void PLWinBmp::SetupPointers()
 void PLWinBmp::BuildLineArray()
 {
     const int64_t bytesPerLine = GetBytesPerLine();
-    for (int32_t row = 0; row < m_Size.y; ++row)
-        m_Lines[row] = m_pBits + (m_Size.y - row - 1) * bytesPerLine;
+    for (int32_t row = 0; row < m_size.y; ++row)
+        m_lines[row] = m_pBits + (m_size.y - row - 1) * bytesPerLine;
 }
 
 void PLWinBmp::FreePixels()
 {
     m_pDIB.reset();
-    m_Lines.reset();
-    m_PackedSize = 0;
+    m_lines.reset();
+    m_packedSize = 0;
     m_pBits = nullptr;
     m_pClrTab = nullptr;
     m_pLineArray = nullptr;
-    m_Size = {};
+    m_size = {};
 }
 
 void PLWinBmp::CreateFromDIB(const uint8_t* dib, size_t size)
@@ -180,7 +181,7 @@ void PLWinBmp::CreateFromDIB(const uint8_t* dib, size_t size)
     FreePixels();
     AllocatePixels(width, height, FormatForDIBBits(bits));
     // After the geometry, so that the DIB's own colour table replaces the grey one.
-    std::memcpy(m_pDIB.get(), dib, m_PackedSize);
+    std::memcpy(m_pDIB.get(), dib, m_packedSize);
 }
 
 void PLWinBmp::CreateFromResource(uint32_t id)
@@ -195,7 +196,7 @@ void PLWinBmp::CreateFromResource(uint32_t id)
 std::vector<uint8_t> PLWinBmp::CopyToGlobalMemory() const
 {
     try {
-        return {m_pDIB.get(), m_pDIB.get() + m_PackedSize};
+        return {m_pDIB.get(), m_pDIB.get() + m_packedSize};
     } catch (const std::bad_alloc&) {
         throw PLTextException(PLErr::NoMemory, "Can't allocate global memory block.");
     }

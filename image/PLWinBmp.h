@@ -45,15 +45,15 @@ public:
 
     // The start of the packed DIB (its header) and the number of bytes in it.
     const uint8_t* GetBitmapInfo() const { return m_pDIB.get(); }
-    size_t GetPackedSize() const { return m_PackedSize; }
+    size_t GetPackedSize() const { return m_packedSize; }
 
 private:
     void SetupPointers();
 
     std::unique_ptr<uint8_t[]> m_pDIB;
-    size_t m_PackedSize = 0;
+    size_t m_packedSize = 0;
     uint8_t* m_pBits = nullptr;
-    std::unique_ptr<uint8_t*[]> m_Lines;
+    std::unique_ptr<uint8_t*[]> m_lines;
 };
 
 // "L1", "I8", "X1R5G5B5", "R8G8B8" and "X8R8G8B8" for 1, 8, 16, 24 and 32 bits; the

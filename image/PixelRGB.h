@@ -12,19 +12,19 @@ class PixelRGB {
 public:
     PixelRGB() : PixelRGB(3) {}
 
-    int GetBytesPerPixel() const { return m_Step; }
-    int GetCount() const { return m_Count; }
+    int GetBytesPerPixel() const { return m_step; }
+    int GetCount() const { return m_count; }
 
     // A count below 1 empties the cursor and gives false.
     bool SetBuffer(uint8_t* pixels, int count)
     {
         if (!pixels || count < 1) {
             m_pStart = m_pCurrent = nullptr;
-            m_Count = 0;
+            m_count = 0;
             return false;
         }
         m_pStart = m_pCurrent = pixels;
-        m_Count = count;
+        m_count = count;
         return true;
     }
 
@@ -41,20 +41,20 @@ public:
     // False only when the row holds exactly one pixel.
     bool Next()
     {
-        m_pCurrent += m_Step;
-        return m_Count != 1;
+        m_pCurrent += m_step;
+        return m_count != 1;
     }
     // False for a negative index.
     bool SetPosition(int index)
     {
         if (index < 0)
             return false;
-        m_pCurrent = m_pStart + index * m_Step;
+        m_pCurrent = m_pStart + index * m_step;
         return true;
     }
 
 protected:
-    explicit PixelRGB(int step) : m_Step(step) {}
+    explicit PixelRGB(int step) : m_step(step) {}
 
     static constexpr int kBlue = 0;
     static constexpr int kGreen = 1;
@@ -65,8 +65,8 @@ protected:
 
 private:
     uint8_t* m_pStart = nullptr;
-    int m_Count = 0;
-    int m_Step;
+    int m_count = 0;
+    int m_step;
 };
 
 class PixelRGBA : public PixelRGB {
@@ -83,4 +83,4 @@ public:
     }
 };
 
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils

@@ -27,35 +27,37 @@ orbisk::geometry::CVector3d ReadThreeDoubles(CArchive& ar)
     return vector;
 }
 
-} // namespace
+}  // namespace
 
 void ReadVariantRecord(CArchive& ar, Variant& variant)
 {
     ReadValue<int32_t>(ar);
     switch (ReadValue<int32_t>(ar)) {
-    case Variant::kBool: variant.SetBool(ReadValue<bool>(ar)); break;
-    case Variant::kByte: variant.SetByte(ReadValue<uint8_t>(ar)); break;
-    case Variant::kShort: variant.SetShort(ReadValue<int16_t>(ar)); break;
-    case Variant::kInt: variant.SetInt(ReadValue<int32_t>(ar)); break;
-    case Variant::kColor: variant.SetColor(orbisk::utils::CColor(ReadValue<uint32_t>(ar))); break;
-    case Variant::kFloat: variant.SetFloat(ReadValue<float>(ar)); break;
-    case Variant::kDouble: variant.SetDouble(ReadValue<double>(ar)); break;
-    case Variant::kPoint: {
-        orbisk::geometry::CPoint3d point;
-        orbisk::geometry::operator>>(ar, point);
-        variant.SetPoint(point);
-        break;
-    }
-    case Variant::kVector: variant.SetVector(ReadThreeDoubles(ar)); break;
-    case Variant::kUnitVector: variant.SetUnitVector(orbisk::geometry::CUnitVector3d(ReadThreeDoubles(ar))); break;
-    case Variant::kTransform: {
-        orbisk::geometry::CTransform3d transform;
-        orbisk::geometry::operator>>(ar, transform);
-        variant.SetTransform(transform);
-        break;
-    }
-    case Variant::kInt64: variant.SetInt64(ReadValue<int64_t>(ar)); break;
-    default: break;
+        case Variant::kBool: variant.SetBool(ReadValue<bool>(ar)); break;
+        case Variant::kByte: variant.SetByte(ReadValue<uint8_t>(ar)); break;
+        case Variant::kShort: variant.SetShort(ReadValue<int16_t>(ar)); break;
+        case Variant::kInt: variant.SetInt(ReadValue<int32_t>(ar)); break;
+        case Variant::kColor: variant.SetColor(orbisk::utils::CColor(ReadValue<uint32_t>(ar))); break;
+        case Variant::kFloat: variant.SetFloat(ReadValue<float>(ar)); break;
+        case Variant::kDouble: variant.SetDouble(ReadValue<double>(ar)); break;
+        case Variant::kPoint: {
+            orbisk::geometry::CPoint3d point;
+            orbisk::geometry::operator>>(ar, point);
+            variant.SetPoint(point);
+            break;
+        }
+        case Variant::kVector: variant.SetVector(ReadThreeDoubles(ar)); break;
+        case Variant::kUnitVector:
+            variant.SetUnitVector(orbisk::geometry::CUnitVector3d(ReadThreeDoubles(ar)));
+            break;
+        case Variant::kTransform: {
+            orbisk::geometry::CTransform3d transform;
+            orbisk::geometry::operator>>(ar, transform);
+            variant.SetTransform(transform);
+            break;
+        }
+        case Variant::kInt64: variant.SetInt64(ReadValue<int64_t>(ar)); break;
+        default: break;
     }
 }
 
@@ -109,4 +111,4 @@ std::vector<CDib*> ReadStrokeImages(CArchive& ar)
     return images;
 }
 
-} // namespace records
+}  // namespace records

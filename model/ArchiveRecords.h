@@ -18,7 +18,7 @@ class Variant;
 namespace imageutils {
 class ImageRep;
 }
-} // namespace orbisk
+}  // namespace orbisk
 
 // A 32-bit version (ignored), a 32-bit Variant type code and the payload of that code. Codes
 // without a payload (string 8, object 13, unknown ones) leave the variant as it was.
@@ -46,7 +46,7 @@ namespace records {
 // record fails, those first-time images are freed before the error goes on.
 std::vector<CDib*> ReadStrokeImages(CArchive& ar);
 
-} // namespace records
+}  // namespace records
 
 template <class StrokeSet>
 void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet)

@@ -87,7 +87,7 @@ int g_saveFormat = 8000;
 
 [[maybe_unused]] const bool g_schemaTableRegistered = (RegisterClassSchemaTable(), true);
 
-} // namespace
+}  // namespace
 
 std::span<const ClassSchema> GetClassSchemaTable()
 {

@@ -105,7 +105,8 @@ int CAttributeContainer::CheckValidity(int level, CCheckedObjectMap* map)
             for (int i = m_count - 1; i >= 0; --i) {
                 CAttribute* attribute = m_items[i];
                 if (!attribute || !attribute->IsKindOf(RUNTIME_CLASS(CAttribute))) {
-                    AppendValidityMessage("Attribute %d for %s is not valid\n", i, DescribeEntity(this).GetString());
+                    AppendValidityMessage("Attribute %d for %s is not valid\n", i,
+                                          DescribeEntity(this).GetString());
                     RecordValidity(attribute, 3, map);
                     return 3;
                 }

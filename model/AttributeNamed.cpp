@@ -22,7 +22,7 @@ uint32_t Utf16Rank(wchar_t c)
     return value >= 0xE000 && value <= 0xFFFF ? value + 0x110000 : value;
 }
 
-} // namespace
+}  // namespace
 
 bool CAttributeNamed::Utf16Less::operator()(const CString& a, const CString& b) const
 {
@@ -103,19 +103,22 @@ void CAttributeNamed::SwapContents(CEntity& other)
     if (auto* dictionary = dynamic_cast<CAttributeNamed*>(&other))
         std::swap(m_dictionary, dictionary->m_dictionary);
     CAttributeNamedNotification payload{0, this};
-    orbisk::utils::CNotificationCenter::GetInstance().PostNotification("AttributeNamed Notification", &payload);
+    orbisk::utils::CNotificationCenter::GetInstance().PostNotification("AttributeNamed Notification",
+                                                                       &payload);
 }
 
 int CAttributeNamed::CheckValidity(int level, CCheckedObjectMap* map)
 {
     return CheckAsClass(
-        RUNTIME_CLASS(CAttributeNamed), map, [&] { return CAttribute::CheckValidity(level, map); }, [] { return 0; });
+        RUNTIME_CLASS(CAttributeNamed), map, [&] { return CAttribute::CheckValidity(level, map); },
+        [] { return 0; });
 }
 
 bool CAttributeNamed::IsPersistent() const
 {
     return GetSaveFormat() >= 7000 ||
-           orbisk::utils::CompareNoCase(std::wstring_view(m_name.GetString(), m_name.GetLength()), kDynamicAttributes) != 0;
+           orbisk::utils::CompareNoCase(std::wstring_view(m_name.GetString(), m_name.GetLength()),
+                                        kDynamicAttributes) != 0;
 }
 
 CTypedValue CAttributeNamed::GetValue(const CString& key) const

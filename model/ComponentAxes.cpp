@@ -30,7 +30,7 @@ CVector3d TowardsEye(IModelView& view)
     return length > 0.0 ? towards / length : towards;
 }
 
-} // namespace
+}  // namespace
 
 void CComponentAxes::ResetDefaults()
 {
@@ -65,8 +65,10 @@ void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame) const
         DrawAxis(view, origin, CPoint3d(0, 0, length), 0, 0, kAxisShade, towardsEye);
     } else {
         const double quarter = length / 4;
-        DrawAxis(view, CPoint3d(quarter, quarter, 0), CPoint3d(-quarter, -quarter, 0), 0, 0, kAxisShade, towardsEye);
-        DrawAxis(view, CPoint3d(-quarter, quarter, 0), CPoint3d(quarter, -quarter, 0), 0, 0, kAxisShade, towardsEye);
+        DrawAxis(view, CPoint3d(quarter, quarter, 0), CPoint3d(-quarter, -quarter, 0), 0, 0, kAxisShade,
+                 towardsEye);
+        DrawAxis(view, CPoint3d(-quarter, quarter, 0), CPoint3d(quarter, -quarter, 0), 0, 0, kAxisShade,
+                 towardsEye);
     }
     if (!m_depthTest && depthWasOn)
         glEnable(GL_DEPTH_TEST);
@@ -79,8 +81,8 @@ void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame) const
     view.SetLighting(lighting);
 }
 
-void CComponentAxes::DrawAxis(IModelView& view, const CPoint3d& from, const CPoint3d& to, double red, double green,
-                              double blue, const CVector3d& towardsEye) const
+void CComponentAxes::DrawAxis(IModelView& view, const CPoint3d& from, const CPoint3d& to, double red,
+                              double green, double blue, const CVector3d& towardsEye) const
 {
     const CColor color = CColor::FromUnitRGBA(red, green, blue, 1.0);
     if (!m_ribbons) {

@@ -22,8 +22,7 @@ public:
 
     CComponentAxes(int32_t size, bool cross, bool depthTest, bool ribbons, double ribbonRatio)
         : m_size(size), m_cross(cross), m_depthTest(depthTest), m_ribbons(ribbons), m_ribbonRatio(ribbonRatio)
-    {
-    }
+    {}
 
     // Size 0, no cross, depth-tested, lines, ratio 1/15, no glue plane.
     void ResetDefaults();
@@ -45,8 +44,9 @@ public:
     void SetBounds(const orbisk::geometry::CBoundingBox3d& bounds) { m_bounds = bounds; }
 
 private:
-    void DrawAxis(IModelView& view, const orbisk::geometry::CPoint3d& from, const orbisk::geometry::CPoint3d& to,
-                  double red, double green, double blue, const orbisk::geometry::CVector3d& towardsEye) const;
+    void DrawAxis(IModelView& view, const orbisk::geometry::CPoint3d& from,
+                  const orbisk::geometry::CPoint3d& to, double red, double green, double blue,
+                  const orbisk::geometry::CVector3d& towardsEye) const;
     void DrawGluePlane(IModelView& view) const;
 
     int32_t m_size;

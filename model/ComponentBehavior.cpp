@@ -19,7 +19,7 @@ bool WroteSunFlagAsCameraFlag(const CVersionInfo& version)
     return version.major == 5 && version.minor == 0 && version.build <= 150;
 }
 
-} // namespace
+}  // namespace
 
 void CComponentBehavior::Serialize(CArchive& ar)
 {
@@ -65,7 +65,8 @@ void CComponentBehavior::ReadFlags(uint8_t flags)
 
 void CComponentBehavior::WriteRecord(CArchive& ar) const
 {
-    const uint8_t flags = (m_alwaysFaceCamera ? kFacesCameraBit : 0) | (m_shadowsFaceSun ? kShadowsFaceSunBit : 0);
+    const uint8_t flags =
+        (m_alwaysFaceCamera ? kFacesCameraBit : 0) | (m_shadowsFaceSun ? kShadowsFaceSunBit : 0);
     ar << m_snapEnabled << m_cutsOpening << m_snapTo << flags << m_storedValue;
 }
 

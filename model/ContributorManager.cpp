@@ -43,7 +43,7 @@ int CountOf(const CContributorManager::ArrayRef& array)
     return array ? static_cast<int>(array->values.size()) : 0;
 }
 
-} // namespace
+}  // namespace
 
 CContributorManager::CContributorManager(CZephyronModel* model) : m_model(model)
 {
@@ -152,7 +152,8 @@ void CContributorManager::CollectContributorNames(std::vector<CString>& names) c
     for (int i = pairs - 1; i >= 0; --i) {
         const CTypedValue& userId = userIds->values[static_cast<size_t>(i)];
         const CTypedValue& nickname = nicknames->values[static_cast<size_t>(i)];
-        if (userId.GetType() == orbisk::utils::kTypeString && nickname.GetType() == orbisk::utils::kTypeString)
+        if (userId.GetType() == orbisk::utils::kTypeString &&
+            nickname.GetType() == orbisk::utils::kTypeString)
             names.push_back(nickname.GetString());
     }
 }

@@ -131,4 +131,4 @@ void ClearFontCacheHandle(CEntity& font);
 // The font of a dimension (its own, else its style's) or a text; null when it has none.
 CEntity* GetElementFont(const CEntity& element);
 
-} // namespace links
+}  // namespace links

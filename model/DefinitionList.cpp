@@ -61,7 +61,7 @@ private:
     CDefinitionList& m_list;
 };
 
-} // namespace
+}  // namespace
 
 void CDefinitionList::Serialize(CArchive& ar)
 {
@@ -111,7 +111,8 @@ void CDefinitionList::Erase()
 
 bool CDefinitionList::Contains(const CEntity* entity) const
 {
-    return IsDefinition(entity) && std::find(m_definitions.begin(), m_definitions.end(), entity) != m_definitions.end();
+    return IsDefinition(entity) &&
+           std::find(m_definitions.begin(), m_definitions.end(), entity) != m_definitions.end();
 }
 
 void CDefinitionList::Add(CEntity* entity)
@@ -159,8 +160,9 @@ void CDefinitionList::AddDefinition(CEntity* definition, bool refreshInstances)
 bool CDefinitionList::IsNameUnique(const CString& name, const CEntity* except) const
 {
     return std::none_of(m_definitions.begin(), m_definitions.end(), [&](const CEntity* definition) {
-        return definition != except && orbisk::utils::CompareNoCase(links::GetDefinitionName(*definition).GetString(),
-                                                                     name.GetString()) == 0;
+        return definition != except &&
+               orbisk::utils::CompareNoCase(links::GetDefinitionName(*definition).GetString(),
+                                            name.GetString()) == 0;
     });
 }
 
@@ -180,7 +182,8 @@ CString CDefinitionList::MakeUniqueNameWith(const CString& name, bool force, IsF
 
 CString CDefinitionList::MakeUniqueName(const CString& name, bool force, const CEntity* except) const
 {
-    return MakeUniqueNameWith(name, force, [&](const CString& candidate) { return IsNameUnique(candidate, except); });
+    return MakeUniqueNameWith(name, force,
+                              [&](const CString& candidate) { return IsNameUnique(candidate, except); });
 }
 
 void CDefinitionList::RebuildNameIndex()

@@ -39,7 +39,7 @@ int EncodingQuality(int type, int jpegQuality)
     return type == orbisk::imageutils::kImageFileJPEG ? jpegQuality : kPngLevel;
 }
 
-} // namespace
+}  // namespace
 
 CDib::CDib() = default;
 
@@ -171,10 +171,10 @@ bool CDib::CreateFromPixels(int width, int height, int bitsPerPixel, const uint8
 {
     int format = 0;
     switch (bitsPerPixel) {
-    case 32: format = orbisk::imageutils::kFormatRGBA; break;
-    case 24: format = orbisk::imageutils::kFormatRGB; break;
-    case 8: format = orbisk::imageutils::kFormatGrey; break;
-    default: return false;
+        case 32: format = orbisk::imageutils::kFormatRGBA; break;
+        case 24: format = orbisk::imageutils::kFormatRGB; break;
+        case 8: format = orbisk::imageutils::kFormatGrey; break;
+        default: return false;
     }
     Free();
     auto image = std::make_unique<ImageRep>();

@@ -20,7 +20,7 @@
 namespace orbisk::imageutils {
 class ImageMemoryRep;
 class ImageRep;
-} // namespace orbisk::imageutils
+}  // namespace orbisk::imageutils
 
 class CDib : public CObject {
     DECLARE_SERIAL(CDib)

@@ -39,7 +39,7 @@ bool IsNoColor(const CColor& color)
     return color == CColor();
 }
 
-} // namespace
+}  // namespace
 
 CDrawingElement::CDrawingElement()
 {
@@ -50,9 +50,11 @@ CDrawingElement::CDrawingElement()
 }
 
 CDrawingElement::CDrawingElement(const CDrawingElement& other)
-    : CEntity(other), m_flags(other.m_flags & kPersistentBits), m_material(other.m_material), m_layer(other.m_layer)
-{
-}
+    : CEntity(other),
+      m_flags(other.m_flags & kPersistentBits),
+      m_material(other.m_material),
+      m_layer(other.m_layer)
+{}
 
 void CDrawingElement::Serialize(CArchive& ar)
 {
@@ -231,13 +233,9 @@ int CDrawingElement::CheckLayerMembership(int level, CCheckedObjectMap* map)
     return 0;
 }
 
-void CDrawingElement::ReleaseGLResources()
-{
-}
+void CDrawingElement::ReleaseGLResources() {}
 
-void CDrawingElement::Draw(IModelView*)
-{
-}
+void CDrawingElement::Draw(IModelView*) {}
 
 bool CDrawingElement::Pick(IPickHelper*, double& depth, double& distance)
 {
@@ -246,17 +244,11 @@ bool CDrawingElement::Pick(IPickHelper*, double& depth, double& distance)
     return false;
 }
 
-void CDrawingElement::DrawShadowVolume(IModelView*, CShadowVolumeBuilder*)
-{
-}
+void CDrawingElement::DrawShadowVolume(IModelView*, CShadowVolumeBuilder*) {}
 
-void CDrawingElement::AddBoundsTransformed(const orbisk::geometry::CTransform3d&, CBoundingBox3d&) const
-{
-}
+void CDrawingElement::AddBoundsTransformed(const orbisk::geometry::CTransform3d&, CBoundingBox3d&) const {}
 
-void CDrawingElement::AddScreenBounds(CBoundingBox3d&, IModelView*) const
-{
-}
+void CDrawingElement::AddScreenBounds(CBoundingBox3d&, IModelView*) const {}
 
 void CDrawingElement::AddBounds(CBoundingBox3d& box) const
 {
@@ -438,9 +430,7 @@ void CDrawingElement::CopyDisplayProperties(CDrawingElement& other)
     CopyAttributesFrom(other, false);
 }
 
-void CDrawingElement::Explode(CEntity*, CEntitySet&)
-{
-}
+void CDrawingElement::Explode(CEntity*, CEntitySet&) {}
 
 bool CDrawingElement::CanExplode() const
 {
@@ -457,9 +447,7 @@ void CDrawingElement::InvalidateDisplay()
     ReleaseGLResources();
 }
 
-void CDrawingElement::UpdateDependents()
-{
-}
+void CDrawingElement::UpdateDependents() {}
 
 void CDrawingElement::SetDrawColor(IModelView* view, CColor color)
 {
@@ -520,7 +508,8 @@ void CDrawingElement::SetMaterialFromColor(CColor color, bool announce)
 {
     if (IsNoColor(color) || !AcceptsMaterial())
         return;
-    if (m_material && links::IsPlainColorMaterial(*m_material) && links::GetMaterialColor(*m_material) == color)
+    if (m_material && links::IsPlainColorMaterial(*m_material) &&
+        links::GetMaterialColor(*m_material) == color)
         return;
     CZephyronModel* model = links::GetCurrentModel();
     CMaterialManager* manager = model ? links::GetRootMaterialManager(*model) : nullptr;
@@ -543,4 +532,4 @@ CLayer* GetLayer(CEntity& element)
     return static_cast<CDrawingElement&>(element).GetLayer();
 }
 
-} // namespace links
+}  // namespace links

@@ -78,7 +78,8 @@ public:
     // The base picks nothing: zero depth and distance, false.
     virtual bool Pick(IPickHelper* picker, double& depth, double& distance);
     virtual void DrawShadowVolume(IModelView* view, CShadowVolumeBuilder* builder);
-    virtual void AddBoundsTransformed(const orbisk::geometry::CTransform3d& transform, CBoundingBox3d& box) const;
+    virtual void AddBoundsTransformed(const orbisk::geometry::CTransform3d& transform,
+                                      CBoundingBox3d& box) const;
     // Window pixels and depth.
     virtual void AddScreenBounds(CBoundingBox3d& box, IModelView* view) const;
     virtual void AddBounds(CBoundingBox3d& box) const;
@@ -91,8 +92,8 @@ public:
     virtual bool IsOnHiddenLayer(IModelView* view);
     // 0 no hit.
     virtual int PickInside(IPickHelper* picker);
-    virtual bool PickRay(IPickHelper* picker, const orbisk::geometry::CRay3d& ray, orbisk::geometry::CPoint3d& point,
-                         orbisk::geometry::CVector3d& normal, void* data);
+    virtual bool PickRay(IPickHelper* picker, const orbisk::geometry::CRay3d& ray,
+                         orbisk::geometry::CPoint3d& point, orbisk::geometry::CVector3d& normal, void* data);
     // An instance on the view's active instance path is selected.
     virtual bool IsPathSelected(IModelView* view);
     virtual void SetFlagBit4(bool on);

@@ -63,7 +63,10 @@ void Unmark(ReadingMarks& marks, const CEntity*)
 template <class Marks>
 class ScopedMark {
 public:
-    ScopedMark(Marks& marks, const CEntity* entity) : m_marks(marks), m_entity(entity) { Mark(marks, entity); }
+    ScopedMark(Marks& marks, const CEntity* entity) : m_marks(marks), m_entity(entity)
+    {
+        Mark(marks, entity);
+    }
     ~ScopedMark() { Unmark(m_marks, m_entity); }
     ScopedMark(const ScopedMark&) = delete;
     ScopedMark& operator=(const ScopedMark&) = delete;
@@ -85,7 +88,7 @@ bool AreCurrentModelNotificationsSuspended()
     return model && links::AreNotificationsSuspended(*model);
 }
 
-} // namespace
+}  // namespace
 
 CEntity::CEntity()
 {
@@ -94,9 +97,7 @@ CEntity::CEntity()
     m_id = g_nextId++;
 }
 
-CEntity::CEntity(const CEntity& other) : CObject(other), m_attributes(other.m_attributes)
-{
-}
+CEntity::CEntity(const CEntity& other) : CObject(other), m_attributes(other.m_attributes) {}
 
 void CEntity::Serialize(CArchive& ar)
 {
@@ -165,7 +166,8 @@ bool CEntity::CollectWithDependents(CEntitySet& set)
             CEntity* driven = links::GetDrivenEntity(*relationship);
             if (!driven)
                 continue;
-            CEntity* dependent = driven->GetParent() == m_parent ? driven : FindSiblingAncestor(driven->GetParent());
+            CEntity* dependent =
+                driven->GetParent() == m_parent ? driven : FindSiblingAncestor(driven->GetParent());
             if (!dependent || dependent == this)
                 continue;
             set.Insert(relationship);
@@ -185,9 +187,7 @@ bool CEntity::CollectWithDependents(CEntitySet& set)
     return true;
 }
 
-void CEntity::Transform(const orbisk::geometry::CTransform3d&)
-{
-}
+void CEntity::Transform(const orbisk::geometry::CTransform3d&) {}
 
 CEntity* CEntity::CreateCopy() const
 {
@@ -230,9 +230,7 @@ CEntity* CEntity::GetParentComponent() const
     return IsComponentType(m_parent->GetEntityType()) ? m_parent : m_parent->GetParentComponent();
 }
 
-void CEntity::OnReferencedEntityEvent(int, CEntity*, void*)
-{
-}
+void CEntity::OnReferencedEntityEvent(int, CEntity*, void*) {}
 
 void CEntity::HandleEntityEvent(int kind)
 {
@@ -242,13 +240,9 @@ void CEntity::HandleEntityEvent(int kind)
         OnErase();
 }
 
-void CEntity::OnChange()
-{
-}
+void CEntity::OnChange() {}
 
-void CEntity::OnErase()
-{
-}
+void CEntity::OnErase() {}
 
 int CEntity::CheckValidity(int level, CCheckedObjectMap* map)
 {
@@ -261,7 +255,8 @@ int CEntity::CheckValidity(int level, CCheckedObjectMap* map)
             return RecordValidity(this, 3, map);
         }
         if (m_attributes && !m_attributes->IsKindOf(RUNTIME_CLASS(CAttributeContainer))) {
-            AppendValidityMessage("The attribute pointer for %s is not valid", DescribeEntity(this).GetString());
+            AppendValidityMessage("The attribute pointer for %s is not valid",
+                                  DescribeEntity(this).GetString());
             RecordValidity(m_attributes, 3, map);
             return RecordValidity(this, 3, map);
         }
@@ -351,12 +346,14 @@ void CEntity::NotifyChanged()
 {
     if (AreCurrentModelNotificationsSuspended())
         return;
-    orbisk::utils::CNotificationCenter::GetInstance().PostNotification("EntityChanged", static_cast<CEntity*>(this));
+    orbisk::utils::CNotificationCenter::GetInstance().PostNotification("EntityChanged",
+                                                                       static_cast<CEntity*>(this));
 }
 
 namespace {
 
-int CollectRelationships(const CEntity& entity, links::RelationshipRole role, std::vector<CEntity*>& relationships)
+int CollectRelationships(const CEntity& entity, links::RelationshipRole role,
+                         std::vector<CEntity*>& relationships)
 {
     int count = 0;
     for (CEntity* ancestor = entity.GetParent(); ancestor && IsComponentType(ancestor->GetEntityType());
@@ -365,7 +362,7 @@ int CollectRelationships(const CEntity& entity, links::RelationshipRole role, st
     return count;
 }
 
-} // namespace
+}  // namespace
 
 int CEntity::GetRelationshipsAsDriver(std::vector<CEntity*>& relationships) const
 {

@@ -176,7 +176,8 @@ int CEntity::CheckAsClass(const CRuntimeClass* runtimeClass, CCheckedObjectMap* 
         if (FindValidity(this, map, result))
             return result;
         if (!IsKindOf(runtimeClass)) {
-            AppendValidityMessage("Entity %s should be a %s but it is not\n", DescribeEntity(this).GetString(),
+            AppendValidityMessage("Entity %s should be a %s but it is not\n",
+                                  DescribeEntity(this).GetString(),
                                   CString(runtimeClass->m_lpszClassName).GetString());
             return RecordValidity(this, 3, map);
         }

@@ -42,4 +42,4 @@ CEntity* GetDrivenEntity(const CEntity& relationship);
 void SetSelectedFlag(CEntity& element, bool selected);
 CLayer* GetLayer(CEntity& element);
 
-} // namespace links
+}  // namespace links

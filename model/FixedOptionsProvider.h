@@ -25,7 +25,9 @@ template <class Self, class Values>
 class CFixedOptionsProvider : public COptionsProvider {
 public:
     CFixedOptionsProvider() = default;
-    CFixedOptionsProvider(const CFixedOptionsProvider& other) : COptionsProvider(other), m_values(other.m_values) {}
+    CFixedOptionsProvider(const CFixedOptionsProvider& other)
+        : COptionsProvider(other), m_values(other.m_values)
+    {}
     CFixedOptionsProvider& operator=(const CFixedOptionsProvider&) = delete;
     ~CFixedOptionsProvider() override
     {
@@ -36,8 +38,9 @@ public:
     int GetOptionCount() const override { return static_cast<int>(Self::kOptions.size()); }
     CString GetOptionName(int index) const override
     {
-        return index >= 0 && index < GetOptionCount() ? CString(Self::kOptions[static_cast<size_t>(index)].name)
-                                                       : CString();
+        return index >= 0 && index < GetOptionCount()
+                   ? CString(Self::kOptions[static_cast<size_t>(index)].name)
+                   : CString();
     }
     orbisk::utils::CTypedValue GetOption(const CString& name) const override
     {

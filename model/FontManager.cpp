@@ -54,7 +54,7 @@ void CountElementFonts(CEntity& component, CFontManager::UseCounts& counts, int 
     }
 }
 
-} // namespace
+}  // namespace
 
 CFontManager::CFontManager(CEntity* parent)
 {

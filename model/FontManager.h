@@ -49,8 +49,8 @@ public:
     // The first font with that face (without regard to case), style bytes, type, extra byte and
     // text cache whose size differs by less than the library tolerance; else a new font, added
     // (and recorded). Never null.
-    CEntity* GetFont(const CString& faceName, uint8_t style1, uint8_t style2, int32_t type, const void* textCache,
-                     uint8_t extra, double pointSize);
+    CEntity* GetFont(const CString& faceName, uint8_t style1, uint8_t style2, int32_t type,
+                     const void* textCache, uint8_t extra, double pointSize);
     // Remove, recording the removal.
     bool RemoveFont(CEntity* font);
     void ClearCacheHandles();

@@ -26,7 +26,7 @@ bool IsValidBehavior(uint32_t behavior)
     return behavior == 0 || behavior == CLayer::kVisibleInNewScene || behavior == CLayer::kHiddenInNewScene;
 }
 
-} // namespace
+}  // namespace
 
 void PostLayerNotification(int32_t code, CLayer* layer)
 {
@@ -45,8 +45,7 @@ CLayer::CLayer(const CLayer& other)
       m_hidden(other.m_hidden),
       m_material(other.m_material),
       m_behavior(other.m_behavior)
-{
-}
+{}
 
 const CString& CLayer::GetDefaultLayerName()
 {
@@ -244,4 +243,4 @@ CLayer* ReadLayerReference(CArchive& ar)
     return layer;
 }
 
-} // namespace links
+}  // namespace links

@@ -56,7 +56,7 @@ bool IsLayer(const CEntity* entity)
     return entity && entity->IsKindOf(RUNTIME_CLASS(CLayer));
 }
 
-} // namespace
+}  // namespace
 
 CLayerManager::CLayerManager()
 {
@@ -65,8 +65,7 @@ CLayerManager::CLayerManager()
 
 CLayerManager::CLayerManager(const CLayerManager& other)
     : CEntity(other), m_current(other.m_current), m_notify(other.m_notify)
-{
-}
+{}
 
 CLayerManager::~CLayerManager()
 {
@@ -350,8 +349,8 @@ CString CLayerManager::MakeUniqueLayerName(const CString& name) const
 
 CLayer* CLayerManager::FindFirstVisibleLayer() const
 {
-    const auto found =
-        std::find_if(m_layers.begin(), m_layers.end(), [](const CLayer* layer) { return layer && !layer->IsHidden(); });
+    const auto found = std::find_if(m_layers.begin(), m_layers.end(),
+                                    [](const CLayer* layer) { return layer && !layer->IsHidden(); });
     return found == m_layers.end() ? nullptr : *found;
 }
 
@@ -457,4 +456,4 @@ CEntity* AsEntity(CLayerManager* manager)
     return manager;
 }
 
-} // namespace links
+}  // namespace links

@@ -121,4 +121,3 @@ private:
     int32_t m_colorIndex = 0;
     bool m_notify = false;
 };
-

@@ -40,32 +40,22 @@ bool IsFractionFormat(int32_t format)
 double FromInches(double inches, int32_t unit)
 {
     switch (unit) {
-    case kUnitFeet:
-        return inches / kInchesPerFoot;
-    case kUnitMillimeters:
-        return inches * kMillimetersPerInch;
-    case kUnitCentimeters:
-        return inches * kCentimetersPerInch;
-    case kUnitMeters:
-        return inches * kMetersPerInch;
-    default:
-        return inches;
+        case kUnitFeet: return inches / kInchesPerFoot;
+        case kUnitMillimeters: return inches * kMillimetersPerInch;
+        case kUnitCentimeters: return inches * kCentimetersPerInch;
+        case kUnitMeters: return inches * kMetersPerInch;
+        default: return inches;
     }
 }
 
 double ToInches(double value, int32_t unit)
 {
     switch (unit) {
-    case kUnitFeet:
-        return value * kInchesPerFoot;
-    case kUnitMillimeters:
-        return value / kMillimetersPerInch;
-    case kUnitCentimeters:
-        return value / kCentimetersPerInch;
-    case kUnitMeters:
-        return value / kMetersPerInch;
-    default:
-        return value;
+        case kUnitFeet: return value * kInchesPerFoot;
+        case kUnitMillimeters: return value / kMillimetersPerInch;
+        case kUnitCentimeters: return value / kCentimetersPerInch;
+        case kUnitMeters: return value / kMetersPerInch;
+        default: return value;
     }
 }
 
@@ -151,8 +141,11 @@ bool UnitOfMark(std::wstring_view mark, int32_t& unit)
         const wchar_t* text;
         int32_t unit;
     };
-    static constexpr Mark kMarks[] = {
-        {L"cm", kUnitCentimeters}, {L"mm", kUnitMillimeters}, {L"m", kUnitMeters}, {L"\"", kUnitInches}, {L"'", kUnitFeet}};
+    static constexpr Mark kMarks[] = {{L"cm", kUnitCentimeters},
+                                      {L"mm", kUnitMillimeters},
+                                      {L"m", kUnitMeters},
+                                      {L"\"", kUnitInches},
+                                      {L"'", kUnitFeet}};
     for (const Mark& candidate : kMarks) {
         if (orbisk::utils::CompareNoCase(mark, candidate.text) == 0) {
             unit = candidate.unit;
@@ -169,7 +162,9 @@ constexpr double kSmallestDenominator = 0.000001;
 bool ParseLengthPart(std::wstring_view text, double& inches, int32_t format, int32_t unit)
 {
     inches = 0.0;
-    int32_t valueUnit = format == kFormatEngineering ? kUnitFeet : IsFractionFormat(format) ? kUnitInches : unit;
+    int32_t valueUnit = format == kFormatEngineering ? kUnitFeet
+                        : IsFractionFormat(format)   ? kUnitInches
+                                                     : unit;
     if (text.empty())
         return false;
     const size_t start = SkipSpaces(text, 0);
@@ -188,7 +183,8 @@ bool ParseLengthPart(std::wstring_view text, double& inches, int32_t format, int
         } else if (next == L'/') {
             const size_t denominatorStart = position + 1;
             position = SkipDigits(text, denominatorStart);
-            const std::wstring_view denominatorText = text.substr(denominatorStart, position - denominatorStart);
+            const std::wstring_view denominatorText =
+                text.substr(denominatorStart, position - denominatorStart);
             if (denominatorText.empty()) {
                 value = 0.0;
             } else {
@@ -207,7 +203,8 @@ bool ParseLengthPart(std::wstring_view text, double& inches, int32_t format, int
                 return false;
             const size_t denominatorStart = position + 1;
             position = SkipDigits(text, denominatorStart);
-            const std::wstring_view denominatorText = text.substr(denominatorStart, position - denominatorStart);
+            const std::wstring_view denominatorText =
+                text.substr(denominatorStart, position - denominatorStart);
             if (!numeratorText.empty() && !denominatorText.empty()) {
                 const double denominator = Number(denominatorText);
                 if (denominator <= kSmallestDenominator)
@@ -225,16 +222,16 @@ bool ParseLengthPart(std::wstring_view text, double& inches, int32_t format, int
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CLengthFormatter::CLengthFormatter(int32_t precision, bool forceFraction)
     : m_precision(precision == -1 ? GetDefaultPrecision() : precision), m_forceFraction(forceFraction)
-{
-}
+{}
 
 CString CLengthFormatter::Format(double inches) const
 {
-    return FormatLength(inches, CUnitsOptions::GetLengthFormat(), m_precision, CUnitsOptions::GetEffectiveLengthUnit());
+    return FormatLength(inches, CUnitsOptions::GetLengthFormat(), m_precision,
+                        CUnitsOptions::GetEffectiveLengthUnit());
 }
 
 double CLengthFormatter::GetPrecisionStep(int32_t format, int32_t precision)
@@ -256,16 +253,11 @@ double CLengthFormatter::RoundToPrecision(double value, int32_t format, int32_t 
 CString CLengthFormatter::GetUnitSuffix(int32_t unit)
 {
     switch (unit) {
-    case kUnitFeet:
-        return CString(kFootMark);
-    case kUnitMillimeters:
-        return L"mm";
-    case kUnitCentimeters:
-        return L"cm";
-    case kUnitMeters:
-        return L"m";
-    default:
-        return CString(kInchMark);
+        case kUnitFeet: return CString(kFootMark);
+        case kUnitMillimeters: return L"mm";
+        case kUnitCentimeters: return L"cm";
+        case kUnitMeters: return L"m";
+        default: return CString(kInchMark);
     }
 }
 
@@ -289,15 +281,11 @@ CString CLengthFormatter::FormatLength(double inches, int32_t format, int32_t pr
     if (negative)
         text += L'-';
     switch (format) {
-    case kFormatArchitectural:
-        text += FormatArchitectural(rounded, precision, unit);
-        break;
-    case kFormatEngineering:
-        text += FormatNumber(rounded / kInchesPerFoot, format, precision, unit);
-        break;
-    default:
-        text += FormatNumber(rounded, format, precision, unit);
-        break;
+        case kFormatArchitectural: text += FormatArchitectural(rounded, precision, unit); break;
+        case kFormatEngineering:
+            text += FormatNumber(rounded / kInchesPerFoot, format, precision, unit);
+            break;
+        default: text += FormatNumber(rounded, format, precision, unit); break;
     }
     return CString(text);
 }
@@ -315,7 +303,8 @@ std::wstring CLengthFormatter::FormatArchitectural(double inches, int32_t precis
     return CUnitsOptions::IsInchDisplayForced() ? Printf(L"%lld' 0\"", feet) : Printf(L"%lld'", feet);
 }
 
-std::wstring CLengthFormatter::FormatNumber(double value, int32_t format, int32_t decimals, int32_t unit) const
+std::wstring CLengthFormatter::FormatNumber(double value, int32_t format, int32_t decimals,
+                                            int32_t unit) const
 {
     const long long whole = WholePart(value + 0.000001);
     const double fractionalPart = decimals == 0 ? 0.0 : value - static_cast<double>(whole);
@@ -324,28 +313,29 @@ std::wstring CLengthFormatter::FormatNumber(double value, int32_t format, int32_
 
     std::wstring text;
     switch (format) {
-    case kFormatArchitectural:
-        if (atLeastOneStep || m_forceFraction) {
-            text = FractionText(whole, fractionalPart);
-            if (!text.empty())
+        case kFormatArchitectural:
+            if (atLeastOneStep || m_forceFraction) {
+                text = FractionText(whole, fractionalPart);
+                if (!text.empty())
+                    text += kInchMark;
+            } else {
+                text = Printf(L"%lld\"", whole);
+            }
+            break;
+        case kFormatEngineering:
+            text = atLeastOneStep || m_forceFraction ? Printf(L"%.*f'", decimals, value)
+                                                     : Printf(L"%lld'", whole);
+            break;
+        case kFormatFractional:
+            text = atLeastOneStep ? FractionText(whole, fractionalPart) : Printf(L"%lld", whole);
+            if (!CUnitsOptions::IsUnitsDisplaySuppressed())
                 text += kInchMark;
-        } else {
-            text = Printf(L"%lld\"", whole);
-        }
-        break;
-    case kFormatEngineering:
-        text = atLeastOneStep || m_forceFraction ? Printf(L"%.*f'", decimals, value) : Printf(L"%lld'", whole);
-        break;
-    case kFormatFractional:
-        text = atLeastOneStep ? FractionText(whole, fractionalPart) : Printf(L"%lld", whole);
-        if (!CUnitsOptions::IsUnitsDisplaySuppressed())
-            text += kInchMark;
-        break;
-    default:
-        text = Printf(L"%.*f", decimals, value);
-        if (!CUnitsOptions::IsUnitsDisplaySuppressed())
-            text += GetUnitSuffix(unit).GetString();
-        break;
+            break;
+        default:
+            text = Printf(L"%.*f", decimals, value);
+            if (!CUnitsOptions::IsUnitsDisplaySuppressed())
+                text += GetUnitSuffix(unit).GetString();
+            break;
     }
     std::replace(text.begin(), text.end(), L'.', GetDecimalSeparator());
     return text;
@@ -396,7 +386,8 @@ bool CLengthFormatter::ParseLength(const CString& text, double& inches, int32_t 
     double restInches = 0.0;
     if (!rest.empty() && !ParseLengthPart(rest, restInches, format, unit))
         return false;
-    const double result = negativeFeet ? feet * kInchesPerFoot - restInches : feet * kInchesPerFoot + restInches;
+    const double result =
+        negativeFeet ? feet * kInchesPerFoot - restInches : feet * kInchesPerFoot + restInches;
     if (!std::isfinite(result))
         return false;
     inches = result;

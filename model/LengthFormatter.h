@@ -35,7 +35,8 @@ public:
     CString FormatLength(double inches, int32_t format, int32_t precision, int32_t unit) const;
     // FormatLength without the "~", trailing zeros of the decimals, a separator left last and,
     // unless keepSuffix, the unit mark.
-    CString FormatTrimmed(double inches, int32_t format, int32_t precision, int32_t unit, bool keepSuffix) const;
+    CString FormatTrimmed(double inches, int32_t format, int32_t precision, int32_t unit,
+                          bool keepSuffix) const;
 
     // Reads a typed length: feet before an apostrophe, then a number with an optional
     // fraction or unit mark ("cm", "mm", "m", '"', "'"; case ignored). A number without a mark

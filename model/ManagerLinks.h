@@ -16,7 +16,7 @@ class IModelView;
 namespace orbisk::geometry {
 class CPoint3d;
 class CVector3d;
-} // namespace orbisk::geometry
+}  // namespace orbisk::geometry
 
 namespace links {
 
@@ -47,11 +47,11 @@ void CopyCamera(CCamera& target, const CCamera& source);
 void SerializeCamera(CArchive& ar, CCamera& camera, bool olderForm);
 bool IsCameraValid(const CCamera& camera);
 void SetCameraFromDirection(CCamera& camera, const orbisk::geometry::CPoint3d& eye,
-                            const orbisk::geometry::CVector3d& direction, const orbisk::geometry::CVector3d& up,
-                            double nearValue, double farValue, bool perspective, double fieldOfView,
-                            double parallelHeight);
+                            const orbisk::geometry::CVector3d& direction,
+                            const orbisk::geometry::CVector3d& up, double nearValue, double farValue,
+                            bool perspective, double fieldOfView, double parallelHeight);
 
 // Whether the camera of the view's view definition is a perspective one.
 bool IsPerspectiveView(IModelView& view);
 
-} // namespace links
+}  // namespace links

@@ -61,7 +61,7 @@ CString DisplayForm(const CString& name)
     return CString(kMaterialDisplayPrefix) + CString(name.GetString() + 1);
 }
 
-} // namespace
+}  // namespace
 
 void CMaterialManager::PlacementDeleter::operator()(CFaceTextureMapping* mapping) const
 {
@@ -417,7 +417,8 @@ int CMaterialManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
     for (int index = GetCount() - 1; index >= 0; --index) {
         CMaterial* material = m_materials[static_cast<size_t>(index)];
         if (!IsMaterial(material)) {
-            AppendValidityMessage("The material %d in %s is not valid\n", index, DescribeEntity(this).GetString());
+            AppendValidityMessage("The material %d in %s is not valid\n", index,
+                                  DescribeEntity(this).GetString());
             return RecordValidity(material, 3, map);
         }
         const int result = map ? material->CheckValidity(level, map) : 0;
@@ -427,7 +428,8 @@ int CMaterialManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
     }
     if (m_current) {
         if (!IsMaterial(m_current)) {
-            AppendValidityMessage("The front material for %s is not valid\n", DescribeEntity(this).GetString());
+            AppendValidityMessage("The front material for %s is not valid\n",
+                                  DescribeEntity(this).GetString());
             return RecordValidity(m_current, 3, map);
         }
         const int result = map ? m_current->CheckValidity(level, map) : 0;
@@ -472,4 +474,4 @@ CMaterial* GetOrCreateColorMaterial(CMaterialManager& manager, CColor color)
     return manager.GetOrCreateColorMaterial(color);
 }
 
-} // namespace links
+}  // namespace links

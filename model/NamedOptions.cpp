@@ -13,7 +13,7 @@ std::string NarrowName(const CString& name)
     return WideToAnsi(name.GetString());
 }
 
-} // namespace
+}  // namespace
 
 CString CNamedOptions::GetOptionName(int index) const
 {

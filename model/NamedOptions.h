@@ -19,7 +19,10 @@ public:
     bool IsSavedWithModel(const CString&) const override { return true; }
     bool IsSecondaryFlagSet(const CString&) const override { return false; }
     void ResetDefaults() override {}
-    std::unique_ptr<COptionsProvider> Clone() const override { return std::make_unique<CNamedOptions>(*this); }
+    std::unique_ptr<COptionsProvider> Clone() const override
+    {
+        return std::make_unique<CNamedOptions>(*this);
+    }
     void MakeCurrent() override {}
 
 private:

@@ -53,7 +53,7 @@ void ApplyLegacyAxesOption(const CTypedValue& value)
     links::SetAxesShown(*model, shown);
 }
 
-} // namespace
+}  // namespace
 
 void COptionsManager::Add(std::unique_ptr<COptionsProvider> provider)
 {

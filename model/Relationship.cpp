@@ -77,4 +77,4 @@ CEntity* GetDrivenEntity(const CEntity& relationship)
     return static_cast<const CRelationship&>(relationship).GetDriven();
 }
 
-} // namespace links
+}  // namespace links

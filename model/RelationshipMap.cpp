@@ -39,7 +39,7 @@ CUndoOperation* RecordingOperation()
     return IsUndoRecording() ? GetCurrentUndoOperation() : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 void CRelationshipMap::Serialize(CArchive& ar)
 {
@@ -114,9 +114,11 @@ IEntityIterator* CRelationshipMap::CreateIterator()
 
 bool CRelationshipMap::AddRelationship(CRelationship* relationship)
 {
-    const bool held = std::any_of(m_relationships.begin(), m_relationships.end(), [&](const CRelationship* other) {
-        return other->GetDriving() == relationship->GetDriving() && other->GetDriven() == relationship->GetDriven();
-    });
+    const bool held =
+        std::any_of(m_relationships.begin(), m_relationships.end(), [&](const CRelationship* other) {
+            return other->GetDriving() == relationship->GetDriving() &&
+                   other->GetDriven() == relationship->GetDriven();
+        });
     if (held)
         return false;
     if (CUndoOperation* operation = RecordingOperation())
@@ -125,12 +127,14 @@ bool CRelationshipMap::AddRelationship(CRelationship* relationship)
     return true;
 }
 
-int CRelationshipMap::GetRelationshipsAsDriver(const CEntity* entity, std::vector<CEntity*>& relationships) const
+int CRelationshipMap::GetRelationshipsAsDriver(const CEntity* entity,
+                                               std::vector<CEntity*>& relationships) const
 {
     return CollectWhere(m_relationships, entity, &CRelationship::GetDriving, relationships);
 }
 
-int CRelationshipMap::GetRelationshipsAsDriven(const CEntity* entity, std::vector<CEntity*>& relationships) const
+int CRelationshipMap::GetRelationshipsAsDriven(const CEntity* entity,
+                                               std::vector<CEntity*>& relationships) const
 {
     return CollectWhere(m_relationships, entity, &CRelationship::GetDriven, relationships);
 }
@@ -186,7 +190,8 @@ int CRelationshipMap::CheckRelationships(int level, CCheckedObjectMap* map)
     for (int i = GetCount() - 1; i >= 0; --i) {
         CRelationship* relationship = m_relationships[static_cast<size_t>(i)];
         if (!relationship || !relationship->IsKindOf(RUNTIME_CLASS(CRelationship))) {
-            AppendValidityMessage("Relationship %d for %s is not valid\n", i, DescribeEntity(this).GetString());
+            AppendValidityMessage("Relationship %d for %s is not valid\n", i,
+                                  DescribeEntity(this).GetString());
             return RecordValidity(relationship, 3, map);
         }
         if (!map)
@@ -220,4 +225,4 @@ void ReplaceInRelationships(CEntity& component, CEntity& oldEntity, CEntity* new
     GetRelationshipMap(component).ReplaceEntity(&oldEntity, newEntity);
 }
 
-} // namespace links
+}  // namespace links

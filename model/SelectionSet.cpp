@@ -13,7 +13,7 @@ void SetSelectedMark(CEntity* entity, bool selected)
         links::SetSelectedFlag(*entity, selected);
 }
 
-} // namespace
+}  // namespace
 
 void CSelectionSet::AddListener(ISSListener* listener)
 {

@@ -37,8 +37,8 @@ orbisk::IXMLSerializableObject* CreateTextureForXML()
     return new CTexture;
 }
 
-const orbisk::XMLSerializableClassInfo g_textureClassInfo("CTexture", "texture", orbisk::kMaterialNamespace, 0, 0,
-                                                          CreateTextureForXML);
+const orbisk::XMLSerializableClassInfo g_textureClassInfo("CTexture", "texture", orbisk::kMaterialNamespace,
+                                                          0, 0, CreateTextureForXML);
 
 // (1 - transparency) x 255 truncated; transparencies outside 0..1 clamp, and one that is no
 // number leaves the texture opaque.
@@ -75,7 +75,7 @@ bool ReadElement(orbisk::IXMLInput& input, const wchar_t* name, Value& value, Re
     return done;
 }
 
-} // namespace
+}  // namespace
 
 CTexture::CTexture(const CTexture& other)
     : CEntity(other),
@@ -83,8 +83,7 @@ CTexture::CTexture(const CTexture& other)
       m_xScale(other.m_xScale),
       m_yScale(other.m_yScale),
       m_averageColor(other.m_averageColor)
-{
-}
+{}
 
 CTexture::~CTexture()
 {
@@ -225,7 +224,8 @@ bool CTexture::WriteXML(orbisk::IXMLOutput& output)
     if (!m_image->CanSaveAs(imageName))
         imageName = orbisk::utils::AppendExtension(orbisk::utils::GetFileName(fileName, false), L"png");
     orbisk::DocumentPersister* persister = orbisk::DocumentPersister::GetCurrent();
-    const std::wstring hint = orbisk::utils::JoinPath(persister ? persister->GetReferencesFolder() : L"", imageName);
+    const std::wstring hint =
+        orbisk::utils::JoinPath(persister ? persister->GetReferencesFolder() : L"", imageName);
     WriteImageListXML(output, ClassInfo(), m_image, hint);
     return true;
 }
@@ -430,8 +430,9 @@ void CTexture::EndTexture()
 
 bool CTexture::IsSameAs(const CTexture& other) const
 {
-    if (!(m_fileName == other.m_fileName) || GetWidth() != other.GetWidth() || GetHeight() != other.GetHeight() ||
-        m_xScale != other.m_xScale || m_yScale != other.m_yScale || m_averageColor != other.m_averageColor)
+    if (!(m_fileName == other.m_fileName) || GetWidth() != other.GetWidth() ||
+        GetHeight() != other.GetHeight() || m_xScale != other.m_xScale || m_yScale != other.m_yScale ||
+        m_averageColor != other.m_averageColor)
         return false;
     const ImageRep* mine = m_image ? m_image->GetImageRep() : nullptr;
     const ImageRep* theirs = other.m_image ? other.m_image->GetImageRep() : nullptr;

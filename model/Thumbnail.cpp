@@ -38,8 +38,8 @@ CThumbnail::~CThumbnail()
 
 void CThumbnail::SetDefaultCamera()
 {
-    links::SetCameraFromDirection(*m_camera, CPoint3d(0, 0, 1), CVector3d(0, 0, 1), CVector3d(0, 1, 0), 0.0, 0.0, true,
-                                  30.0, 1.0);
+    links::SetCameraFromDirection(*m_camera, CPoint3d(0, 0, 1), CVector3d(0, 0, 1), CVector3d(0, 1, 0), 0.0,
+                                  0.0, true, 30.0, 1.0);
 }
 
 void CThumbnail::SetCamera(const CCamera& camera)

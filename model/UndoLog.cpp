@@ -37,7 +37,7 @@ std::FILE* OpenExclusive(const std::wstring& path)
     return file;
 }
 
-} // namespace
+}  // namespace
 
 CUndoLog::CUndoLog()
 {

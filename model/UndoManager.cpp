@@ -12,11 +12,10 @@ CUndoManager* g_currentUndoManager = nullptr;
 int32_t g_operationSerial = 0;
 bool g_checkAfterOperation = false;
 
-} // namespace
+}  // namespace
 
 CUndoManager::CUndoManager(CZephyronModel* model, int depthLimit) : m_depthLimit(depthLimit), m_model(model)
-{
-}
+{}
 
 CUndoManager::~CUndoManager()
 {
@@ -47,21 +46,11 @@ void CUndoManager::Broadcast(BroadcastKind kind, CEntity* entity, IEntityContain
 {
     ForEachListener([&](CDBListener& listener) {
         switch (kind) {
-        case kCreated:
-            listener.OnEntityCreated(entity);
-            break;
-        case kChanged:
-            listener.OnEntityChanged(entity);
-            break;
-        case kErased:
-            listener.OnEntityErased(entity);
-            break;
-        case kAdded:
-            listener.OnElementAdded(entity, container);
-            break;
-        case kRemoved:
-            listener.OnElementRemoved(entity, container);
-            break;
+            case kCreated: listener.OnEntityCreated(entity); break;
+            case kChanged: listener.OnEntityChanged(entity); break;
+            case kErased: listener.OnEntityErased(entity); break;
+            case kAdded: listener.OnElementAdded(entity, container); break;
+            case kRemoved: listener.OnElementRemoved(entity, container); break;
         }
     });
 }
@@ -76,7 +65,8 @@ void CUndoManager::BroadcastModelDeleted(CZephyronModel* model)
     ForEachListener([&](CDBListener& listener) { listener.OnModelDeleted(model); });
 }
 
-CUndoOperation* CUndoManager::StartOperation(int typeCode, const CString& name, bool joinFlag, bool joinWithPrevious)
+CUndoOperation* CUndoManager::StartOperation(int typeCode, const CString& name, bool joinFlag,
+                                             bool joinWithPrevious)
 {
     if (!g_undoRecording || m_depthLimit == 0)
         return nullptr;
@@ -129,7 +119,9 @@ void CUndoManager::Discard(uint32_t flags)
 {
     const int typeCode = m_current->GetTypeCode();
     if (!(flags & kNoOperationEnd))
-        ForEachListener([&](CDBListener& listener) { listener.OnOperationEnd(CDBListener::kDiscarded, typeCode, flags); });
+        ForEachListener([&](CDBListener& listener) {
+            listener.OnOperationEnd(CDBListener::kDiscarded, typeCode, flags);
+        });
     m_current.reset();
     if (m_joinMarkTaken) {
         if (CUndoOperation* newest = GetLastOperation())
@@ -145,7 +137,9 @@ void CUndoManager::Keep(uint32_t flags, bool skipCheck)
     m_undoStack.push_back(std::move(m_current));
     if (!(flags & kNoOperationEnd)) {
         const int typeCode = operation->GetTypeCode();
-        ForEachListener([&](CDBListener& listener) { listener.OnOperationEnd(CDBListener::kCommitted, typeCode, flags); });
+        ForEachListener([&](CDBListener& listener) {
+            listener.OnOperationEnd(CDBListener::kCommitted, typeCode, flags);
+        });
     }
     if (!skipCheck && g_checkAfterOperation)
         operation->CheckAfterOperation();

@@ -24,7 +24,7 @@ bool IsComponent(const CEntity* entity)
     return entity && IsComponentType(entity->GetEntityType());
 }
 
-} // namespace
+}  // namespace
 
 CUndoRecord::CUndoRecord(CEntity* entity, bool keepCopy) : m_entity(entity)
 {
@@ -43,10 +43,10 @@ void CUndoRecord::MakeCopy()
         m_copy = m_entity->CreateCopy();
 }
 
-CUndoOperation::CUndoOperation(int typeCode, const CString& name, CUndoManager* owner, bool joinFlag, int32_t serial)
+CUndoOperation::CUndoOperation(int typeCode, const CString& name, CUndoManager* owner, bool joinFlag,
+                               int32_t serial)
     : m_typeCode(typeCode), m_name(name), m_serial(serial), m_owner(owner), m_joinFlag(joinFlag)
-{
-}
+{}
 
 CUndoOperation::~CUndoOperation()
 {
@@ -108,7 +108,8 @@ void CUndoOperation::ForgetPairsOf(std::vector<ElementPair>& pairs, CEntity* ent
 {
     IEntityContainer* asContainer = dynamic_cast<IEntityContainer*>(entity);
     if (!asContainer) {
-        auto last = std::find_if(pairs.rbegin(), pairs.rend(), [&](const ElementPair& p) { return p.entity == entity; });
+        auto last = std::find_if(pairs.rbegin(), pairs.rend(),
+                                 [&](const ElementPair& p) { return p.entity == entity; });
         if (last != pairs.rend())
             pairs.erase(std::next(last).base());
         return;
@@ -174,11 +175,13 @@ bool CUndoOperation::CheckAfterOperation()
     if (result == 0)
         return true;
     CString message = orbisk::utils::TranslateString(
-        "The operation has resulted in some invalid geometry.\nPlease undo the last operation and save the model.\n"
+        "The operation has resulted in some invalid geometry.\nPlease undo the last operation and "
+        "save the model.\n"
         "Then record what you were trying to do and contact technical\nsupport at ");
     message += CString(kSupportAddress);
     message += orbisk::utils::TranslateString(
-        "\nwith the model and the description of what you were doing.\n\nIf you just did an import, please let us "
+        "\nwith the model and the description of what you were doing.\n\nIf you just did an "
+        "import, please let us "
         "know which importer.\nMost likely, your model is just fine.");
     CheckValidity::ShowReport(message);
     return false;
@@ -202,7 +205,8 @@ bool CUndoOperation::IsEmpty() const
 
 bool CUndoOperation::WasCreatedAndErased(const void* address) const
 {
-    return std::find(m_createdAndErased.begin(), m_createdAndErased.end(), address) != m_createdAndErased.end();
+    return std::find(m_createdAndErased.begin(), m_createdAndErased.end(), address) !=
+           m_createdAndErased.end();
 }
 
 const CUndoRecord* CUndoOperation::FindRecord(const CEntity* entity) const

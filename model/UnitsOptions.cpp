@@ -18,12 +18,9 @@ bool CUnitsOptions::SetOption(const CString& name, const orbisk::utils::CTypedVa
 int32_t CUnitsOptions::GetEffectiveLengthUnit()
 {
     switch (GetLengthFormat()) {
-    case kFormatArchitectural:
-        return kUnitInches;
-    case kFormatEngineering:
-        return kUnitFeet;
-    default:
-        return CurrentValues().lengthUnit;
+        case kFormatArchitectural: return kUnitInches;
+        case kFormatEngineering: return kUnitFeet;
+        default: return CurrentValues().lengthUnit;
     }
 }
 

@@ -13,8 +13,19 @@
 #include "model/FixedOptionsProvider.h"
 
 // Codes of "LengthFormat" and "LengthUnit".
-enum LengthFormat : int32_t { kFormatDecimal = 0, kFormatArchitectural = 1, kFormatEngineering = 2, kFormatFractional = 3 };
-enum LengthUnit : int32_t { kUnitInches = 0, kUnitFeet = 1, kUnitMillimeters = 2, kUnitCentimeters = 3, kUnitMeters = 4 };
+enum LengthFormat : int32_t {
+    kFormatDecimal = 0,
+    kFormatArchitectural = 1,
+    kFormatEngineering = 2,
+    kFormatFractional = 3
+};
+enum LengthUnit : int32_t {
+    kUnitInches = 0,
+    kUnitFeet = 1,
+    kUnitMillimeters = 2,
+    kUnitCentimeters = 3,
+    kUnitMeters = 4
+};
 
 struct CUnitsValues {
     int32_t lengthFormat = kFormatArchitectural;

@@ -24,11 +24,10 @@ void AppendMessageV(const wchar_t* format, va_list arguments)
 {
     try {
         Report().AppendFormatV(format, arguments);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
-} // namespace
+}  // namespace
 
 bool AreValidityChecksEnabled()
 {
@@ -117,9 +116,7 @@ int UI::Ask(int kind, const CString&)
     return kind == 2 ? 1 : 2;
 }
 
-void UI::ShowResults(const CString&, const CString&)
-{
-}
+void UI::ShowResults(const CString&, const CString&) {}
 
 UI* SetUI(UI* ui)
 {
@@ -140,8 +137,7 @@ void ShowReport(const CString& message)
         text += HasValidityProblems() ? Report() : TranslateString("No problems found.") + L"\n";
         if (g_installedUI)
             g_installedUI->ShowResults(TranslateString("Validity Check"), text);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
-} // namespace CheckValidity
+}  // namespace CheckValidity

@@ -79,4 +79,4 @@ int AskUser(int kind, const CString& detail);
 // the report is empty, under the title "Validity Check". Never throws.
 void ShowReport(const CString& message);
 
-} // namespace CheckValidity
+}  // namespace CheckValidity

@@ -48,7 +48,7 @@ bool ScanLiteral(std::string_view& text, char literal)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void CVersionInfo::Copy(const CVersionInfo& other)
 {

@@ -16,7 +16,8 @@ class CVersionInfo : public CObject {
     DECLARE_SERIAL(CVersionInfo)
 public:
     CVersionInfo() = default;
-    CVersionInfo(int32_t major_, int32_t minor_, int32_t build_) : major(major_), minor(minor_), build(build_) {}
+    CVersionInfo(int32_t major_, int32_t minor_, int32_t build_) : major(major_), minor(minor_), build(build_)
+    {}
 
     void Copy(const CVersionInfo& other);
     // Reading scans "{%d.%d.%d}" and stops at the first field that does not match: the fields

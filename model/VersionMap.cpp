@@ -27,7 +27,7 @@ std::string_view CurrentClassName(std::string_view name)
     return name;
 }
 
-} // namespace
+}  // namespace
 
 void CVersionMap::Serialize(CArchive& ar)
 {

@@ -6,9 +6,9 @@
 
 #include "model/ArchiveSchema.h"
 #include "model/DatabaseLinks.h"
+#include "model/Dib.h"
 #include "model/EntityDisposal.h"
 #include "model/MaterialManager.h"
-#include "model/Dib.h"
 #include "model/Texture.h"
 #include "platform/mfc/Archive.h"
 #include "settings/MaterialNotification.h"
@@ -35,13 +35,11 @@ bool DifferNoCase(const CString& a, const CString& b)
     return orbisk::utils::CompareNoCase(a.GetString(), b.GetString()) != 0;
 }
 
-} // namespace
+}  // namespace
 
 CMaterial::CMaterial() = default;
 
-CMaterial::CMaterial(const CString& name, bool managed) : m_name(name), m_managed(managed)
-{
-}
+CMaterial::CMaterial(const CString& name, bool managed) : m_name(name), m_managed(managed) {}
 
 CMaterial::CMaterial(const CMaterial& other)
     : CEntity(other),
@@ -55,8 +53,7 @@ CMaterial::CMaterial(const CMaterial& other)
       m_type(other.m_type),
       m_colorizeType(other.m_colorizeType),
       m_useCount(other.m_useCount)
-{
-}
+{}
 
 void CMaterial::Serialize(CArchive& ar)
 {
@@ -152,7 +149,8 @@ void CMaterial::WriteRecord(CArchive& ar) const
     ar << (m_texture != nullptr);
     if (m_texture)
         m_texture->Serialize(ar);
-    ar << m_managed << m_color << m_secondName << m_type << m_colorizeType << m_transparency << m_useTransparency;
+    ar << m_managed << m_color << m_secondName << m_type << m_colorizeType << m_transparency
+       << m_useTransparency;
 }
 
 void CMaterial::Erase()
@@ -489,4 +487,4 @@ CMaterial* ReadMaterialReference(CArchive& ar)
     return material;
 }
 
-} // namespace links
+}  // namespace links

@@ -38,8 +38,7 @@ int32_t RaiseToPowerOfTwo(int32_t side)
 // The card's limit clamped to 1024..4096, or 0 when it cannot be asked.
 int32_t QueryCardLimit()
 {
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
     GLint value = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
     if (glGetError() != GL_NO_ERROR || value <= 0)
@@ -55,14 +54,10 @@ struct UploadLayout {
 UploadLayout LayoutOf(const ImageRep& image)
 {
     switch (image.GetBytesPerPixel()) {
-    case 3:
-        return {GL_BGR, 3};
-    case 4:
-        return {GL_BGRA, 4};
-    case 1:
-        return {GL_LUMINANCE, GL_LUMINANCE};
-    default:
-        return {GL_RGBA, 4};
+        case 3: return {GL_BGR, 3};
+        case 4: return {GL_BGRA, 4};
+        case 1: return {GL_LUMINANCE, GL_LUMINANCE};
+        default: return {GL_RGBA, 4};
     }
 }
 
@@ -78,7 +73,8 @@ void Upload(const ImageRep& image, bool mipmaps)
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     }
     if (height == 1)
-        glTexImage1D(GL_TEXTURE_1D, 0, layout.components, width, 0, layout.format, GL_UNSIGNED_BYTE, image.GetPixels());
+        glTexImage1D(GL_TEXTURE_1D, 0, layout.components, width, 0, layout.format, GL_UNSIGNED_BYTE,
+                     image.GetPixels());
     else if (mipmaps)
         gluBuild2DMipmaps(GL_TEXTURE_2D, layout.components, width, height, layout.format, GL_UNSIGNED_BYTE,
                           image.GetPixels());
@@ -89,7 +85,7 @@ void Upload(const ImageRep& image, bool mipmaps)
         glPixelStorei(GL_UNPACK_ALIGNMENT, savedAlignment);
 }
 
-} // namespace
+}  // namespace
 
 void SetMaxTextureSizeOverride(int32_t value)
 {

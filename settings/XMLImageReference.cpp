@@ -19,7 +19,7 @@ std::wstring QualifiedName(const orbisk::XMLSerializableClassInfo& classInfo, co
     return orbisk::utils::WideFromUtf8String(classInfo.namespaceURI) + L":" + localName;
 }
 
-} // namespace
+}  // namespace
 
 bool WriteImageRefXML(orbisk::IXMLOutput& output, const std::wstring& elementName, CDib* image,
                       const std::wstring& fileNameHint)
@@ -34,7 +34,8 @@ bool WriteImageRefXML(orbisk::IXMLOutput& output, const std::wstring& elementNam
         const std::wstring fileName = persister->GetReferenceFileName(id);
         output.WriteAttribute(L"id", id);
         output.WriteAttribute(L"path", fileName);
-        written = !isNew || image->SaveFile(orbisk::utils::JoinPath(persister->GetReferencesFolder(), fileName));
+        written =
+            !isNew || image->SaveFile(orbisk::utils::JoinPath(persister->GetReferencesFolder(), fileName));
     }
     output.EndElement(elementName);
     return written;
@@ -59,8 +60,8 @@ CDib* ReadImageRefXML(orbisk::IXMLInput& input)
     return image.release();
 }
 
-bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo, CDib* image,
-                       const std::wstring& fileNameHint)
+bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo,
+                       CDib* image, const std::wstring& fileNameHint)
 {
     const std::wstring listName = QualifiedName(classInfo, L"images");
     if (!output.BeginElement(listName))

@@ -12,7 +12,7 @@ namespace orbisk {
 class IXMLInput;
 class IXMLOutput;
 class XMLSerializableClassInfo;
-} // namespace orbisk
+}  // namespace orbisk
 
 // The first reference to an image within a save writes its file; later ones repeat its id and
 // name. False, with an empty element, when there is no current persister or no image.
@@ -23,7 +23,7 @@ bool WriteImageRefXML(orbisk::IXMLOutput& output, const std::wstring& elementNam
 // starts without holders: the caller takes the first reference.
 CDib* ReadImageRefXML(orbisk::IXMLInput& input);
 
-bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo, CDib* image,
-                       const std::wstring& fileNameHint);
+bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo,
+                       CDib* image, const std::wstring& fileNameHint);
 // Null when either element is missing.
 CDib* ReadImageListXML(orbisk::IXMLInput& input, const orbisk::XMLSerializableClassInfo& classInfo);

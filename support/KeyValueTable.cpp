@@ -9,55 +9,69 @@ namespace orbisk::utils {
 
 namespace {
 
-std::wstring CaseFolded(std::wstring key) {
-  ToLowerInPlace(key);
-  return key;
+std::wstring CaseFolded(std::wstring key)
+{
+    ToLowerInPlace(key);
+    return key;
 }
 
-std::wstring WithoutQuotes(const std::wstring& text) {
-  const CString stripped = StripQuotes(CString(std::wstring_view(text)));
-  return std::wstring(stripped.GetString(), stripped.GetLength());
+std::wstring WithoutQuotes(const std::wstring& text)
+{
+    const CString stripped = StripQuotes(CString(std::wstring_view(text)));
+    return std::wstring(stripped.GetString(), stripped.GetLength());
 }
 
 }  // namespace
 
-CKeyValueTable& CKeyValueTable::GetInstance() {
-  static CKeyValueTable table;
-  return table;
+CKeyValueTable& CKeyValueTable::GetInstance()
+{
+    static CKeyValueTable table;
+    return table;
 }
 
-bool CKeyValueTable::Load(const std::wstring& path) {
-  CTextFile file;
-  if (!file.Open(path)) return false;
-  CString line;
-  while (file.ReadLine(line)) AddLine(std::wstring(line.GetString(), line.GetLength()));
-  loaded_ = true;
-  return true;
+bool CKeyValueTable::Load(const std::wstring& path)
+{
+    CTextFile file;
+    if (!file.Open(path))
+        return false;
+    CString line;
+    while (file.ReadLine(line))
+        AddLine(std::wstring(line.GetString(), line.GetLength()));
+    m_loaded = true;
+    return true;
 }
 
-bool CKeyValueTable::LoadSupportFile() {
-  if (loaded_) return true;
-  const std::wstring path = FindSupportFile(L"Zephyron.dat", L"Support/");
-  return !path.empty() && Load(path);
+bool CKeyValueTable::LoadSupportFile()
+{
+    if (m_loaded)
+        return true;
+    const std::wstring path = FindSupportFile(L"Zephyron.dat", L"Support/");
+    return !path.empty() && Load(path);
 }
 
-void CKeyValueTable::AddLine(std::wstring line) {
-  TrimLeft(line);
-  if (line.empty() || line.front() == L'/' || line.front() == L'[') return;
-  const size_t equals = line.find(L'=');
-  if (equals == std::wstring::npos) return;
-  std::wstring key = line.substr(0, equals);
-  std::wstring value = line.substr(equals + 1);
-  key = WithoutQuotes(Trim(key));
-  Trim(value);
-  if (!value.empty() && value.back() == L';') value.pop_back();
-  if (key.empty()) return;
-  values_[CaseFolded(std::move(key))] = WithoutQuotes(value);
+void CKeyValueTable::AddLine(std::wstring line)
+{
+    TrimLeft(line);
+    if (line.empty() || line.front() == L'/' || line.front() == L'[')
+        return;
+    const size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos)
+        return;
+    std::wstring key = line.substr(0, equals);
+    std::wstring value = line.substr(equals + 1);
+    key = WithoutQuotes(Trim(key));
+    Trim(value);
+    if (!value.empty() && value.back() == L';')
+        value.pop_back();
+    if (key.empty())
+        return;
+    m_values[CaseFolded(std::move(key))] = WithoutQuotes(value);
 }
 
-std::wstring CKeyValueTable::GetValue(const std::wstring& key, const std::wstring& defaultValue) const {
-  const auto found = values_.find(CaseFolded(key));
-  return found == values_.end() ? defaultValue : found->second;
+std::wstring CKeyValueTable::GetValue(const std::wstring& key, const std::wstring& defaultValue) const
+{
+    const auto found = m_values.find(CaseFolded(key));
+    return found == m_values.end() ? defaultValue : found->second;
 }
 
 }  // namespace orbisk::utils

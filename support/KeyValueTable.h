@@ -13,24 +13,24 @@
 namespace orbisk::utils {
 
 class CKeyValueTable {
- public:
-  static CKeyValueTable& GetInstance();
+public:
+    static CKeyValueTable& GetInstance();
 
-  // False, the table staying unloaded, when the file cannot be read. A loaded table
-  // stays loaded even when the file held no entry.
-  bool Load(const std::wstring& path);
-  // Unless the table is loaded: finds "Zephyron.dat" in the folder "Support/" and loads
-  // it. Call before every lookup; true when the table is loaded.
-  bool LoadSupportFile();
-  bool IsLoaded() const { return loaded_; }
+    // False, the table staying unloaded, when the file cannot be read. A loaded table
+    // stays loaded even when the file held no entry.
+    bool Load(const std::wstring& path);
+    // Unless the table is loaded: finds "Zephyron.dat" in the folder "Support/" and loads
+    // it. Call before every lookup; true when the table is loaded.
+    bool LoadSupportFile();
+    bool IsLoaded() const { return m_loaded; }
 
-  std::wstring GetValue(const std::wstring& key, const std::wstring& defaultValue = {}) const;
+    std::wstring GetValue(const std::wstring& key, const std::wstring& defaultValue = {}) const;
 
- private:
-  void AddLine(std::wstring line);
+private:
+    void AddLine(std::wstring line);
 
-  bool loaded_ = false;
-  std::map<std::wstring, std::wstring> values_;  // by case-folded key
+    bool m_loaded = false;
+    std::map<std::wstring, std::wstring> m_values;  // by case-folded key
 };
 
 }  // namespace orbisk::utils

@@ -37,38 +37,41 @@ std::wstring FindSupportFileIn(const std::wstring& programFolder, const std::wst
                                const std::wstring& name, const std::wstring& subfolder);
 
 class CLanguageSettings {
- public:
-  // Made on first use: the current language is the system language when its language
-  // folder has an "i18n.dat", else "en-US".
-  static CLanguageSettings& GetInstance();
-  // Frees the settings; the next GetInstance makes them again.
-  static void ReleaseInstance();
+public:
+    // Made on first use: the current language is the system language when its language
+    // folder has an "i18n.dat", else "en-US".
+    static CLanguageSettings& GetInstance();
+    // Frees the settings; the next GetInstance makes them again.
+    static void ReleaseInstance();
 
-  // Code and country ("pt-BR"), the code alone ("fr"), or "en-US" for a language that
-  // has no code.
-  static std::wstring GetSystemLanguage(std::uint16_t languageId = GetUserLanguageId());
+    // Code and country ("pt-BR"), the code alone ("fr"), or "en-US" for a language that
+    // has no code.
+    static std::wstring GetSystemLanguage(std::uint16_t languageId = GetUserLanguageId());
 
-  // The explicit language when one is set, else the current one.
-  std::wstring GetLanguage() const { return explicitLanguage_.empty() ? currentLanguage_ : explicitLanguage_; }
-  // "en" for the current languages "en-US" and "en-GB", else the current language.
-  std::wstring GetServiceCulture() const { return serviceCulture_; }
-  // The command line's choice; set it before the first text is translated.
-  void SetExplicitLanguage(const std::wstring& language) { explicitLanguage_ = language; }
+    // The explicit language when one is set, else the current one.
+    std::wstring GetLanguage() const
+    {
+        return m_explicitLanguage.empty() ? m_currentLanguage : m_explicitLanguage;
+    }
+    // "en" for the current languages "en-US" and "en-GB", else the current language.
+    std::wstring GetServiceCulture() const { return m_serviceCulture; }
+    // The command line's choice; set it before the first text is translated.
+    void SetExplicitLanguage(const std::wstring& language) { m_explicitLanguage = language; }
 
-  // The file in the folder of GetLanguage, else in that of "en-US", else empty.
-  std::wstring FindLocalizedFile(const std::wstring& name) const;
+    // The file in the folder of GetLanguage, else in that of "en-US", else empty.
+    std::wstring FindLocalizedFile(const std::wstring& name) const;
 
-  CLanguageSettings(const CLanguageSettings&) = delete;
-  CLanguageSettings& operator=(const CLanguageSettings&) = delete;
+    CLanguageSettings(const CLanguageSettings&) = delete;
+    CLanguageSettings& operator=(const CLanguageSettings&) = delete;
 
- private:
-  CLanguageSettings();
-  friend std::default_delete<CLanguageSettings>;
-  ~CLanguageSettings() = default;
+private:
+    CLanguageSettings();
+    friend std::default_delete<CLanguageSettings>;
+    ~CLanguageSettings() = default;
 
-  std::wstring explicitLanguage_;
-  std::wstring currentLanguage_;
-  std::wstring serviceCulture_;
+    std::wstring m_explicitLanguage;
+    std::wstring m_currentLanguage;
+    std::wstring m_serviceCulture;
 };
 
 }  // namespace orbisk::utils

@@ -39,7 +39,7 @@ bool IsDirectory(const std::wstring& path);
 bool IsRegularFile(const std::wstring& path);
 
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 

@@ -15,25 +15,25 @@
 namespace orbisk::utils {
 
 class ResourceLoader {
- public:
-  ResourceLoader() = default;
-  // Unload.
-  ~ResourceLoader();
-  ResourceLoader(const ResourceLoader&) = delete;
-  ResourceLoader& operator=(const ResourceLoader&) = delete;
+public:
+    ResourceLoader() = default;
+    // Unload.
+    ~ResourceLoader();
+    ResourceLoader(const ResourceLoader&) = delete;
+    ResourceLoader& operator=(const ResourceLoader&) = delete;
 
-  // Finds base name + "Rc.so" with FindLocalizedFile and, when it is a resource
-  // library, makes it the source of resources. False when none was loaded: the
-  // program's own resources stay in use.
-  bool Load(const std::wstring& baseName);
-  // Frees the library, then the language settings (the exit step).
-  void Unload();
-  bool IsLoaded() const { return library_ != nullptr; }
+    // Finds base name + "Rc.so" with FindLocalizedFile and, when it is a resource
+    // library, makes it the source of resources. False when none was loaded: the
+    // program's own resources stay in use.
+    bool Load(const std::wstring& baseName);
+    // Frees the library, then the language settings (the exit step).
+    void Unload();
+    bool IsLoaded() const { return m_library != nullptr; }
 
- private:
-  void FreeLibrary();
+private:
+    void FreeLibrary();
 
-  void* library_ = nullptr;
+    void* m_library = nullptr;
 };
 
 // The program's compiled-in resources; null for none.

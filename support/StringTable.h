@@ -17,24 +17,24 @@
 namespace orbisk::utils {
 
 class CStringTable {
- public:
-  // Made and loaded on first use, from the language settled by then.
-  static CStringTable& GetInstance();
-  // Frees the table; the next GetInstance loads it again.
-  static void ReleaseInstance();
+public:
+    // Made and loaded on first use, from the language settled by then.
+    static CStringTable& GetInstance();
+    // Frees the table; the next GetInstance loads it again.
+    static void ReleaseInstance();
 
-  CStringTable() = default;
-  // Reads a "Localizable.strings" file; a missing or unreadable one leaves it empty.
-  explicit CStringTable(const std::wstring& path);
+    CStringTable() = default;
+    // Reads a "Localizable.strings" file; a missing or unreadable one leaves it empty.
+    explicit CStringTable(const std::wstring& path);
 
-  // The translation, or the key itself when the key is empty or has none.
-  std::wstring Lookup(const std::wstring& key) const;
-  size_t GetCount() const { return translations_.size(); }
+    // The translation, or the key itself when the key is empty or has none.
+    std::wstring Lookup(const std::wstring& key) const;
+    size_t GetCount() const { return m_translations.size(); }
 
- private:
-  void AddLine(const std::wstring& line);
+private:
+    void AddLine(const std::wstring& line);
 
-  std::map<std::wstring, std::wstring> translations_;
+    std::map<std::wstring, std::wstring> m_translations;
 };
 
 // The text (code page 1252) in the user-interface language, or unchanged when there is

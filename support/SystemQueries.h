@@ -25,7 +25,7 @@ int DescribeOSVersion(const OSVERSIONINFOEX& info, std::wstring& text);
 int GetOSVersion();
 
 struct ScreenRect {
-  std::int32_t left, top, width, height;
+    std::int32_t left, top, width, height;
 };
 
 // The virtual screen (all monitors), or the primary one on NT 4.
@@ -76,10 +76,9 @@ void DebugTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void SetDebugTraceStream(std::FILE* stream);
 
 struct IntRect {
-  std::int32_t left, top, right, bottom;
+    std::int32_t left, top, right, bottom;
 };
 
-void InitIntRect(IntRect& rect, std::int32_t left, std::int32_t top, std::int32_t right,
-                 std::int32_t bottom);
+void InitIntRect(IntRect& rect, std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
 }  // namespace orbisk::utils

@@ -13,161 +13,190 @@ constexpr size_t kUtf8LineBytes = 1023;
 constexpr size_t kUtf16LineUnits = 255;
 constexpr char32_t kLineSeparator = 0x2028;
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 // The bytes a sequence with this lead byte takes, 0 for a byte that cannot lead one.
-int SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 0;
+int SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    return 0;
 }
 
 // The count of bytes at the end of `bytes` that start a character finished only by
 // bytes not yet read.
-size_t IncompleteTail(const char* bytes, size_t count) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes);
-  for (size_t back = 1; back <= 3 && back <= count; ++back) {
-    const unsigned char byte = data[count - back];
-    if (IsContinuation(byte)) continue;
-    const int length = SequenceLength(byte);
-    return length > static_cast<int>(back) ? back : 0;
-  }
-  return 0;
+size_t IncompleteTail(const char* bytes, size_t count)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+    for (size_t back = 1; back <= 3 && back <= count; ++back) {
+        const unsigned char byte = data[count - back];
+        if (IsContinuation(byte))
+            continue;
+        const int length = SequenceLength(byte);
+        return length > static_cast<int>(back) ? back : 0;
+    }
+    return 0;
 }
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 }  // namespace
 
-size_t DecodeUtf8Line(const char* bytes, wchar_t* buffer, size_t capacity, bool& success) {
-  success = true;
-  if (capacity == 0) return 0;
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes);
-  size_t written = 0;
-  while (*data && written + 1 < capacity) {
-    const unsigned char lead = *data++;
-    const int length = SequenceLength(lead);
-    if (length == 0) {
-      success = false;
-      break;
-    }
-    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-    int k = 1;
-    for (; k < length && IsContinuation(*data); ++k) value = value << 6 | (*data++ & 0x3F);
-    if (k < length) {
-      success = false;
-      break;
-    }
-    buffer[written++] = static_cast<wchar_t>(value);
-  }
-  buffer[written] = L'\0';
-  return written;
-}
-
-bool CTextFile::Open(const std::wstring& path) {
-  Close();
-  encoding_ = kAnsi;
-  hasSignature_ = false;
-  bigEndian_ = false;
-  file_ = OpenFile(path, L"rb");
-  if (!file_) return false;
-  unsigned char signature[3] = {};
-  if (std::fread(signature, 1, 2, file_.get()) < 2) {
-    Close();
-    return false;
-  }
-  if (signature[0] == 0xFF && signature[1] == 0xFE) {
-    encoding_ = kUtf16;
-  } else if (signature[0] == 0xFE && signature[1] == 0xFF) {
-    encoding_ = kUtf16;
-    bigEndian_ = true;
-  } else if (signature[0] == 0xEF && signature[1] == 0xBB &&
-             std::fread(signature + 2, 1, 1, file_.get()) == 1 && signature[2] == 0xBF) {
-    encoding_ = kUtf8;
-  } else {
-    std::rewind(file_.get());
-    return true;
-  }
-  hasSignature_ = true;
-  return true;
-}
-
-bool CTextFile::ReadLine(CString& line) {
-  line.Empty();
-  if (!file_) return false;
-  switch (encoding_) {
-    case kUtf8:
-      return ReadUtf8Line(line);
-    case kUtf16:
-      return ReadUtf16Line(line);
-    default:
-      return ReadAnsiLine(line);
-  }
-}
-
-bool CTextFile::ReadAnsiLine(CString& line) {
-  char bytes[kAnsiLineBytes + 1];
-  if (!std::fgets(bytes, sizeof bytes, file_.get())) return false;
-  size_t count = std::strlen(bytes);
-  // Text mode on Windows reads "\r\n" as "\n".
-  if (count >= 2 && bytes[count - 2] == '\r' && bytes[count - 1] == '\n') {
-    bytes[count - 2] = '\n';
-    --count;
-  }
-  line = CString(std::wstring_view(AnsiToWide(std::string_view(bytes, count))));
-  return true;
-}
-
-bool CTextFile::ReadUtf8Line(CString& line) {
-  char bytes[kUtf8LineBytes + 1];
-  if (!std::fgets(bytes, sizeof bytes, file_.get())) return false;
-  size_t count = std::strlen(bytes);
-  if (count == kUtf8LineBytes && bytes[count - 1] != '\n') {
-    // Leave a character cut by the length limit for the next piece.
-    const size_t tail = IncompleteTail(bytes, count);
-    if (tail > 0 && std::fseek(file_.get(), -static_cast<long>(tail), SEEK_CUR) == 0) {
-      count -= tail;
-      bytes[count] = '\0';
-    }
-  }
-  wchar_t wide[kUtf8LineBytes + 1];
-  bool success = true;
-  const size_t length = DecodeUtf8Line(bytes, wide, count + 1, success);
-  line = CString(std::wstring_view(wide, length));
-  return success;
-}
-
-bool CTextFile::ReadUtf16Unit(char32_t& unit) {
-  unsigned char pair[2];
-  if (std::fread(pair, 1, 2, file_.get()) < 2) return false;
-  unit = bigEndian_ ? (pair[0] << 8 | pair[1]) : (pair[1] << 8 | pair[0]);
-  return true;
-}
-
-bool CTextFile::ReadUtf16Line(CString& line) {
-  std::wstring text;
-  char32_t unit = 0;
-  for (size_t units = 0; units < kUtf16LineUnits && ReadUtf16Unit(unit); ++units) {
-    if (unit == kLineSeparator) unit = L'\n';
-    if (IsHighSurrogate(unit)) {
-      char32_t low = 0;
-      if (ReadUtf16Unit(low)) {
-        if (IsLowSurrogate(low)) {
-          unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-          ++units;
-        } else {
-          std::fseek(file_.get(), -2, SEEK_CUR);
+size_t DecodeUtf8Line(const char* bytes, wchar_t* buffer, size_t capacity, bool& success)
+{
+    success = true;
+    if (capacity == 0)
+        return 0;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+    size_t written = 0;
+    while (*data && written + 1 < capacity) {
+        const unsigned char lead = *data++;
+        const int length = SequenceLength(lead);
+        if (length == 0) {
+            success = false;
+            break;
         }
-      }
+        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+        int k = 1;
+        for (; k < length && IsContinuation(*data); ++k)
+            value = value << 6 | (*data++ & 0x3F);
+        if (k < length) {
+            success = false;
+            break;
+        }
+        buffer[written++] = static_cast<wchar_t>(value);
     }
-    text += static_cast<wchar_t>(unit);
-    if (unit == L'\n') break;
-  }
-  line = CString(std::wstring_view(text));
-  return !text.empty();
+    buffer[written] = L'\0';
+    return written;
+}
+
+bool CTextFile::Open(const std::wstring& path)
+{
+    Close();
+    m_encoding = kAnsi;
+    m_hasSignature = false;
+    m_bigEndian = false;
+    m_file = OpenFile(path, L"rb");
+    if (!m_file)
+        return false;
+    unsigned char signature[3] = {};
+    if (std::fread(signature, 1, 2, m_file.get()) < 2) {
+        Close();
+        return false;
+    }
+    if (signature[0] == 0xFF && signature[1] == 0xFE) {
+        m_encoding = kUtf16;
+    } else if (signature[0] == 0xFE && signature[1] == 0xFF) {
+        m_encoding = kUtf16;
+        m_bigEndian = true;
+    } else if (signature[0] == 0xEF && signature[1] == 0xBB &&
+               std::fread(signature + 2, 1, 1, m_file.get()) == 1 && signature[2] == 0xBF) {
+        m_encoding = kUtf8;
+    } else {
+        std::rewind(m_file.get());
+        return true;
+    }
+    m_hasSignature = true;
+    return true;
+}
+
+bool CTextFile::ReadLine(CString& line)
+{
+    line.Empty();
+    if (!m_file)
+        return false;
+    switch (m_encoding) {
+        case kUtf8: return ReadUtf8Line(line);
+        case kUtf16: return ReadUtf16Line(line);
+        default: return ReadAnsiLine(line);
+    }
+}
+
+bool CTextFile::ReadAnsiLine(CString& line)
+{
+    char bytes[kAnsiLineBytes + 1];
+    if (!std::fgets(bytes, sizeof bytes, m_file.get()))
+        return false;
+    size_t count = std::strlen(bytes);
+    // Text mode on Windows reads "\r\n" as "\n".
+    if (count >= 2 && bytes[count - 2] == '\r' && bytes[count - 1] == '\n') {
+        bytes[count - 2] = '\n';
+        --count;
+    }
+    line = CString(std::wstring_view(AnsiToWide(std::string_view(bytes, count))));
+    return true;
+}
+
+bool CTextFile::ReadUtf8Line(CString& line)
+{
+    char bytes[kUtf8LineBytes + 1];
+    if (!std::fgets(bytes, sizeof bytes, m_file.get()))
+        return false;
+    size_t count = std::strlen(bytes);
+    if (count == kUtf8LineBytes && bytes[count - 1] != '\n') {
+        // Leave a character cut by the length limit for the next piece.
+        const size_t tail = IncompleteTail(bytes, count);
+        if (tail > 0 && std::fseek(m_file.get(), -static_cast<long>(tail), SEEK_CUR) == 0) {
+            count -= tail;
+            bytes[count] = '\0';
+        }
+    }
+    wchar_t wide[kUtf8LineBytes + 1];
+    bool success = true;
+    const size_t length = DecodeUtf8Line(bytes, wide, count + 1, success);
+    line = CString(std::wstring_view(wide, length));
+    return success;
+}
+
+bool CTextFile::ReadUtf16Unit(char32_t& unit)
+{
+    unsigned char pair[2];
+    if (std::fread(pair, 1, 2, m_file.get()) < 2)
+        return false;
+    unit = m_bigEndian ? (pair[0] << 8 | pair[1]) : (pair[1] << 8 | pair[0]);
+    return true;
+}
+
+bool CTextFile::ReadUtf16Line(CString& line)
+{
+    std::wstring text;
+    char32_t unit = 0;
+    for (size_t units = 0; units < kUtf16LineUnits && ReadUtf16Unit(unit); ++units) {
+        if (unit == kLineSeparator)
+            unit = L'\n';
+        if (IsHighSurrogate(unit)) {
+            char32_t low = 0;
+            if (ReadUtf16Unit(low)) {
+                if (IsLowSurrogate(low)) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    ++units;
+                } else {
+                    std::fseek(m_file.get(), -2, SEEK_CUR);
+                }
+            }
+        }
+        text += static_cast<wchar_t>(unit);
+        if (unit == L'\n')
+            break;
+    }
+    line = CString(std::wstring_view(text));
+    return !text.empty();
 }
 
 }  // namespace orbisk::utils

@@ -25,31 +25,31 @@ namespace orbisk::utils {
 size_t DecodeUtf8Line(const char* bytes, wchar_t* buffer, size_t capacity, bool& success);
 
 class CTextFile {
- public:
-  enum Encoding { kAnsi = 0, kUtf8 = 1, kUtf16 = 2 };
+public:
+    enum Encoding { kAnsi = 0, kUtf8 = 1, kUtf16 = 2 };
 
-  // False when the file cannot be opened or is shorter than two bytes.
-  bool Open(const std::wstring& path);
-  // False at the end of the file. In a UTF-8 file also false for a line holding an
-  // invalid sequence (`line` then holds the characters before it), so a reader that
-  // loops while this is true stops there.
-  bool ReadLine(CString& line);
-  void Close() { file_.reset(); }
+    // False when the file cannot be opened or is shorter than two bytes.
+    bool Open(const std::wstring& path);
+    // False at the end of the file. In a UTF-8 file also false for a line holding an
+    // invalid sequence (`line` then holds the characters before it), so a reader that
+    // loops while this is true stops there.
+    bool ReadLine(CString& line);
+    void Close() { m_file.reset(); }
 
-  Encoding GetEncoding() const { return encoding_; }
-  bool HasSignature() const { return hasSignature_; }
-  bool IsBigEndian() const { return bigEndian_; }
+    Encoding GetEncoding() const { return m_encoding; }
+    bool HasSignature() const { return m_hasSignature; }
+    bool IsBigEndian() const { return m_bigEndian; }
 
- private:
-  bool ReadAnsiLine(CString& line);
-  bool ReadUtf8Line(CString& line);
-  bool ReadUtf16Line(CString& line);
-  bool ReadUtf16Unit(char32_t& unit);
+private:
+    bool ReadAnsiLine(CString& line);
+    bool ReadUtf8Line(CString& line);
+    bool ReadUtf16Line(CString& line);
+    bool ReadUtf16Unit(char32_t& unit);
 
-  FilePtr file_;
-  Encoding encoding_ = kAnsi;
-  bool hasSignature_ = false;
-  bool bigEndian_ = false;
+    FilePtr m_file;
+    Encoding m_encoding = kAnsi;
+    bool m_hasSignature = false;
+    bool m_bigEndian = false;
 };
 
 }  // namespace orbisk::utils

@@ -18,7 +18,8 @@ inline constexpr char kMakerHost[] = "http://www.quenta.com";
 
 inline constexpr char kTypesNamespace[] = "http://xmlns.quenta.com/schemas/1.0/types";
 inline constexpr char kPreferencesNamespace[] = "http://xmlns.quenta.com/schemas/1.0/preferences";
-inline constexpr char kDocumentPropertiesNamespace[] = "http://xmlns.quenta.com/schemas/1.0/documentproperties";
+inline constexpr char kDocumentPropertiesNamespace[] =
+    "http://xmlns.quenta.com/schemas/1.0/documentproperties";
 inline constexpr char kReferencesNamespace[] = "http://xmlns.quenta.com/schemas/1.0/references";
 inline constexpr char kMaterialNamespace[] = "http://xmlns.quenta.com/schemas/zephyron/1.0/material";
 inline constexpr char kStyleNamespace[] = "http://xmlns.quenta.com/schemas/zephyron/1.0/style";
@@ -26,21 +27,22 @@ inline constexpr char kNPRNamespace[] = "http://xmlns.quenta.com/schemas/zephyro
 inline constexpr char kWatermarkListNamespace[] = "http://xmlns.quenta.com/schemas/zephyron/1.0/wmlist";
 inline constexpr char kXMLSchemaInstanceNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 
-inline constexpr wchar_t kDocumentPropertiesNamespaceW[] = L"http://xmlns.quenta.com/schemas/1.0/documentproperties";
+inline constexpr wchar_t kDocumentPropertiesNamespaceW[] =
+    L"http://xmlns.quenta.com/schemas/1.0/documentproperties";
 inline constexpr wchar_t kReferencesNamespaceW[] = L"http://xmlns.quenta.com/schemas/1.0/references";
 
 // Older namespace URI to current one; every current URI of the support library (types,
 // preferences, document properties, references, XML Schema instance) maps to itself.
 class OrbiskNamespaceConversionMap {
- public:
-  using Map = std::map<std::wstring, std::wstring>;
+public:
+    using Map = std::map<std::wstring, std::wstring>;
 
-  OrbiskNamespaceConversionMap();
+    OrbiskNamespaceConversionMap();
 
-  const Map& GetMap() const { return map_; }
+    const Map& GetMap() const { return m_map; }
 
- private:
-  Map map_;
+private:
+    Map m_map;
 };
 
 // Built on first use; lives until ReleaseXMLNamespaceMaps.

@@ -23,23 +23,30 @@ XMLSerializableClassInfo::XMLSerializableClassInfo(const char* className_, const
       qualifiedElementName(namespaceURI + ":" + elementName),
       flags1(flags1_),
       flags2(flags2_),
-      factory(factory_) {
-  if (!registry) registry = new Registry;
-  (*registry)[qualifiedElementName] = this;
+      factory(factory_)
+{
+    if (!registry)
+        registry = new Registry;
+    (*registry)[qualifiedElementName] = this;
 }
 
-XMLSerializableClassInfo::~XMLSerializableClassInfo() {
-  if (!registry) return;
-  registry->erase(qualifiedElementName);
-  if (!registry->empty()) return;
-  delete registry;
-  registry = nullptr;
+XMLSerializableClassInfo::~XMLSerializableClassInfo()
+{
+    if (!registry)
+        return;
+    registry->erase(qualifiedElementName);
+    if (!registry->empty())
+        return;
+    delete registry;
+    registry = nullptr;
 }
 
-const XMLSerializableClassInfo* XMLSerializableClassInfo::Find(const std::string& qualifiedElementName) {
-  if (!registry) return nullptr;
-  const auto found = registry->find(qualifiedElementName);
-  return found == registry->end() ? nullptr : found->second;
+const XMLSerializableClassInfo* XMLSerializableClassInfo::Find(const std::string& qualifiedElementName)
+{
+    if (!registry)
+        return nullptr;
+    const auto found = registry->find(qualifiedElementName);
+    return found == registry->end() ? nullptr : found->second;
 }
 
 }  // namespace orbisk

@@ -2,11 +2,14 @@
 
 namespace orbisk {
 
-std::uint32_t XMLSerializableObjectBase::Release() {
-  if (refCount_ > 0) --refCount_;
-  if (refCount_ > 0) return refCount_;
-  delete this;
-  return 0;
+std::uint32_t XMLSerializableObjectBase::Release()
+{
+    if (m_refCount > 0)
+        --m_refCount;
+    if (m_refCount > 0)
+        return m_refCount;
+    delete this;
+    return 0;
 }
 
 }  // namespace orbisk

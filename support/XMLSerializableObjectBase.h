@@ -11,19 +11,19 @@
 namespace orbisk {
 
 class XMLSerializableObjectBase : public IXMLSerializableObject, public IRefCount {
- public:
-  XMLSerializableObjectBase() = default;
-  XMLSerializableObjectBase(const XMLSerializableObjectBase&) : XMLSerializableObjectBase() {}
-  XMLSerializableObjectBase& operator=(const XMLSerializableObjectBase&) { return *this; }
+public:
+    XMLSerializableObjectBase() = default;
+    XMLSerializableObjectBase(const XMLSerializableObjectBase&) : XMLSerializableObjectBase() {}
+    XMLSerializableObjectBase& operator=(const XMLSerializableObjectBase&) { return *this; }
 
-  std::uint32_t AddRef() override { return ++refCount_; }
-  std::uint32_t Release() override;
-  std::uint32_t GetRefCount() const override { return refCount_; }
+    std::uint32_t AddRef() override { return ++m_refCount; }
+    std::uint32_t Release() override;
+    std::uint32_t GetRefCount() const override { return m_refCount; }
 
-  bool PrepareWrite(const std::wstring&) override { return true; }
+    bool PrepareWrite(const std::wstring&) override { return true; }
 
- private:
-  std::uint32_t refCount_ = 0;
+private:
+    std::uint32_t m_refCount = 0;
 };
 
 }  // namespace orbisk

@@ -31,7 +31,8 @@ public:
     virtual orbisk::geometry::CPoint3d GetEyePoint() = 0;
     virtual orbisk::geometry::CVector3d GetViewDirection() = 0;
     // The eye and direction in model coordinates become the only entries of their stacks.
-    virtual void SetEyeAndDirection(const orbisk::geometry::CPoint3d& eye, const orbisk::geometry::CVector3d& direction) = 0;
+    virtual void SetEyeAndDirection(const orbisk::geometry::CPoint3d& eye,
+                                    const orbisk::geometry::CVector3d& direction) = 0;
 
     virtual orbisk::geometry::IGeomFilter* GetGeometryFilter() = 0;
     virtual void ClearGeometryFilters() = 0;

@@ -92,21 +92,22 @@ public:
 
     // The elements' positions are the polyline's vertices, in local coordinates.
     virtual void DrawStrokePolyline(const std::vector<CEntity*>& points, bool widthFloor) = 0;
-    virtual void DrawStyledLine(const CPoint3d& from, const CPoint3d& to, const CColor& color, const double& width,
-                                const unsigned short& stipple) = 0;
+    virtual void DrawStyledLine(const CPoint3d& from, const CPoint3d& to, const CColor& color,
+                                const double& width, const unsigned short& stipple) = 0;
     virtual void DrawLine(const CPoint3d& from, const CPoint3d& to) = 0;
-    virtual void DrawLineWithArrows(const CPoint3d& from, const CPoint3d& to, CColor color, unsigned short stipple,
-                                    bool arrowAtStart, bool arrowAtEnd) = 0;
+    virtual void DrawLineWithArrows(const CPoint3d& from, const CPoint3d& to, CColor color,
+                                    unsigned short stipple, bool arrowAtStart, bool arrowAtEnd) = 0;
     virtual void DrawBoxEdgesFacing(const CBoundingBox3d& box, const CPoint3d& eye, CColor front, CColor back,
                                     double width, unsigned short stipple) = 0;
     virtual void DrawBox(const CBoundingBox3d& box, double width) = 0;
-    virtual void DrawInfiniteLine(const CLine3d& line, unsigned short stipple, bool bothDirections, CColor color,
-                                  double width) = 0;
+    virtual void DrawInfiniteLine(const CLine3d& line, unsigned short stipple, bool bothDirections,
+                                  CColor color, double width) = 0;
     // The eight values between text and cache reach the font unchanged; a null cache makes the
     // font use a temporary one.
     virtual void DrawText3D(CZpFont* font, const CPoint3d& anchor, const wchar_t* text, int alignment,
-                            int justification, const CColor* color, bool outline, bool drawText, bool screenFacing,
-                            const CPlane3d* plane, bool keepReadable, CGLTextImageCache* cache) = 0;
+                            int justification, const CColor* color, bool outline, bool drawText,
+                            bool screenFacing, const CPlane3d* plane, bool keepReadable,
+                            CGLTextImageCache* cache) = 0;
     virtual void DrawScreenText(int x, int y, const wchar_t* text) = 0;
 
     // A GL primitive kind; nothing when the same kind is already open.

@@ -210,6 +210,6 @@ BENCHMARK(BM_ReadStrings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadObjects)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadObjectsFromFile)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

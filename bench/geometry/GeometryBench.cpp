@@ -15,38 +15,45 @@ namespace {
 
 using namespace orbisk::geometry;
 
-std::vector<CPoint3d> GridPoints(int side) {
+std::vector<CPoint3d> GridPoints(int side)
+{
     std::vector<CPoint3d> points;
     points.reserve(static_cast<std::size_t>(side) * side);
     for (int i = 0; i < side; ++i) {
-        for (int j = 0; j < side; ++j) points.emplace_back(i * 0.5, j * 0.5, std::sin(i * 0.1) * std::cos(j * 0.1));
+        for (int j = 0; j < side; ++j)
+            points.emplace_back(i * 0.5, j * 0.5, std::sin(i * 0.1) * std::cos(j * 0.1));
     }
     return points;
 }
 
-void TransformPoints(benchmark::State& state) {
+void TransformPoints(benchmark::State& state)
+{
     std::vector<CPoint3d> points = GridPoints(316);
     CTransform3d transform(CPoint3d(1, 2, 3), CUnitVector3d(1, 1, 1), 0.7);
     transform.scale = 1.5;
     for (auto _ : state) {
-        for (CPoint3d& p : points) transform.TransformPoint(p);
+        for (CPoint3d& p : points)
+            transform.TransformPoint(p);
         benchmark::DoNotOptimize(points.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(points.size()));
 }
 BENCHMARK(TransformPoints);
 
-void TransformBoxes(benchmark::State& state) {
+void TransformBoxes(benchmark::State& state)
+{
     const CTransform3d transform(CPoint3d(1, 2, 3), CUnitVector3d(1, 1, 1), 0.7);
     CBoundingBox3d box;
     box.Add(CPoint3d(0, 0, 0));
     box.Add(CPoint3d(1, 2, 3));
-    for (auto _ : state) benchmark::DoNotOptimize(transform.MultiplyBox(box));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(transform.MultiplyBox(box));
 }
 BENCHMARK(TransformBoxes);
 
 // Every grid cell as a quad whose corners are shared through AddPoint's linear search.
-void BuildMesh(benchmark::State& state) {
+void BuildMesh(benchmark::State& state)
+{
     const int side = static_cast<int>(state.range(0));
     const std::vector<CPoint3d> points = GridPoints(side);
     for (auto _ : state) {
@@ -54,9 +61,9 @@ void BuildMesh(benchmark::State& state) {
         mesh.Reserve(points.size(), static_cast<std::size_t>(side - 1) * (side - 1));
         for (int i = 0; i + 1 < side; ++i) {
             for (int j = 0; j + 1 < side; ++j) {
-                const int quad[4] = {mesh.AddPoint(points[i * side + j]), mesh.AddPoint(points[(i + 1) * side + j]),
-                                     mesh.AddPoint(points[(i + 1) * side + j + 1]),
-                                     mesh.AddPoint(points[i * side + j + 1])};
+                const int quad[4] = {
+                    mesh.AddPoint(points[i * side + j]), mesh.AddPoint(points[(i + 1) * side + j]),
+                    mesh.AddPoint(points[(i + 1) * side + j + 1]), mesh.AddPoint(points[i * side + j + 1])};
                 mesh.AddPolygon(4, quad);
             }
         }
@@ -65,7 +72,8 @@ void BuildMesh(benchmark::State& state) {
 }
 BENCHMARK(BuildMesh)->Arg(16)->Arg(64);
 
-void ClassifyPoints(benchmark::State& state) {
+void ClassifyPoints(benchmark::State& state)
+{
     CPolygon2d star;
     const int tips = static_cast<int>(state.range(0));
     for (int k = 0; k < 2 * tips; ++k) {
@@ -73,10 +81,12 @@ void ClassifyPoints(benchmark::State& state) {
         star.AddPoint(CPoint2d(radius * std::cos(angle), radius * std::sin(angle)));
     }
     std::vector<CPoint2d> probes;
-    for (int i = -50; i < 50; ++i) probes.emplace_back(i * 2.1, i * 1.3);
+    for (int i = -50; i < 50; ++i)
+        probes.emplace_back(i * 2.1, i * 1.3);
     for (auto _ : state) {
         int inside = 0;
-        for (const CPoint2d& p : probes) inside += star.Classify(p) == kInsidePolygon;
+        for (const CPoint2d& p : probes)
+            inside += star.Classify(p) == kInsidePolygon;
         benchmark::DoNotOptimize(inside);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(probes.size()));

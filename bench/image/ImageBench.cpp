@@ -125,7 +125,8 @@ void LibraryJpeg(benchmark::State& state)
         for (size_t y = 0; y < rows.size(); ++y)
             rows[y] = pixels.get() + y * rowBytes;
         while (info.output_scanline < info.output_height)
-            jpeg_read_scanlines(&info, rows.data() + info.output_scanline, info.output_height - info.output_scanline);
+            jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
+                                info.output_height - info.output_scanline);
         jpeg_finish_decompress(&info);
         benchmark::DoNotOptimize(pixels.get());
     }
@@ -191,7 +192,7 @@ public:
     std::map<std::string, double> times;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

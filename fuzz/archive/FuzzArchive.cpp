@@ -103,16 +103,45 @@ namespace {
 void ReadStep(CArchive& ar, uint8_t choice, std::vector<CObject*>& objects)
 {
     switch (choice % 10) {
-    case 0: { CString text; ar >> text; break; }
-    case 1: { uint8_t v; ar >> v; break; }
-    case 2: { int16_t v; ar >> v; break; }
-    case 3: { uint32_t v; ar >> v; break; }
-    case 4: { int64_t v; ar >> v; break; }
-    case 5: { double v; ar >> v; break; }
-    case 6: objects.push_back(ar.ReadObject(nullptr)); break;
-    case 7: objects.push_back(ar.ReadObject(RUNTIME_CLASS(CFuzzLeaf))); break;
-    case 8: objects.push_back(ar.ReadObject(RUNTIME_CLASS(CFuzzNode))); break;
-    default: { uint32_t count; ar >> count; ar.CheckBytesLeft(count); break; }
+        case 0: {
+            CString text;
+            ar >> text;
+            break;
+        }
+        case 1: {
+            uint8_t v;
+            ar >> v;
+            break;
+        }
+        case 2: {
+            int16_t v;
+            ar >> v;
+            break;
+        }
+        case 3: {
+            uint32_t v;
+            ar >> v;
+            break;
+        }
+        case 4: {
+            int64_t v;
+            ar >> v;
+            break;
+        }
+        case 5: {
+            double v;
+            ar >> v;
+            break;
+        }
+        case 6: objects.push_back(ar.ReadObject(nullptr)); break;
+        case 7: objects.push_back(ar.ReadObject(RUNTIME_CLASS(CFuzzLeaf))); break;
+        case 8: objects.push_back(ar.ReadObject(RUNTIME_CLASS(CFuzzNode))); break;
+        default: {
+            uint32_t count;
+            ar >> count;
+            ar.CheckBytesLeft(count);
+            break;
+        }
     }
 }
 
@@ -136,7 +165,7 @@ void StoreAndReadBack(const std::vector<CObject*>& objects)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -153,8 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 ReadStep(ar, choice, objects);
             }
         } catch (const CArchiveException&) {
-        } catch (const CFileException&) {
-        }
+        } catch (const CFileException&) {}
     }
     StoreAndReadBack(objects);
     CFuzzObject::DestroyAll();

@@ -13,7 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PLAnyBmp bmp;
     try {
         decoder.DecodeMemory(data, size, bmp);
-    } catch (const PLTextException&) {
-    }
+    } catch (const PLTextException&) {}
     return 0;
 }

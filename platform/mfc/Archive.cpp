@@ -54,10 +54,16 @@ __attribute__((noinline)) bool StackIsRunningOut()
     return limit != 0 && frame < limit + kStackReserve;
 }
 
-bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(uint32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(uint32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
-} // namespace
+}  // namespace
 
 CArchive::CArchive(CFile* file, uint32_t mode, int bufferSize)
     : m_file(file),
@@ -83,8 +89,7 @@ CArchive::~CArchive()
         return;
     try {
         WriteBuffer();
-    } catch (const CException&) {
-    }
+    } catch (const CException&) {}
 }
 
 void CArchive::Flush()
@@ -177,7 +182,8 @@ size_t CArchive::BufferedUnits(size_t unitSize, uint64_t maxUnits)
 {
     if (static_cast<size_t>(m_readEnd - m_readPos) < unitSize)
         FillBuffer(unitSize);
-    return static_cast<size_t>(std::min<uint64_t>(maxUnits, static_cast<size_t>(m_readEnd - m_readPos) / unitSize));
+    return static_cast<size_t>(
+        std::min<uint64_t>(maxUnits, static_cast<size_t>(m_readEnd - m_readPos) / unitSize));
 }
 
 void CArchive::WriteSlow(const void* buffer, size_t count)
@@ -291,7 +297,8 @@ size_t CArchive::ReadUtf16Characters(wchar_t* out, uint64_t length)
         for (size_t i = 0; i < count; ++i) {
             uint32_t unit = m_readPos[2 * i] | (static_cast<uint32_t>(m_readPos[2 * i + 1]) << 8);
             if (pendingHigh != 0 && IsLowSurrogate(unit)) {
-                out[written++] = static_cast<wchar_t>(0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00));
+                out[written++] =
+                    static_cast<wchar_t>(0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00));
                 pendingHigh = 0;
                 continue;
             }
@@ -472,7 +479,8 @@ void CArchive::WriteClass(const CRuntimeClass& runtimeClass)
     std::string_view name(runtimeClass.m_lpszClassName);
     if (name.size() > CRuntimeClass::kMaxNameLength)
         ThrowException(CArchiveException::badClass);
-    *this << kNewClassTag << static_cast<uint16_t>(runtimeClass.GetSchemaNumber()) << static_cast<uint16_t>(name.size());
+    *this << kNewClassTag << static_cast<uint16_t>(runtimeClass.GetSchemaNumber())
+          << static_cast<uint16_t>(name.size());
     Write(name.data(), static_cast<uint32_t>(name.size()));
     m_storedClasses.emplace(&runtimeClass, NextStoreNumber());
 }

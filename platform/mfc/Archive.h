@@ -48,7 +48,7 @@ public:
     enum Mode : uint32_t {
         store = 0,
         load = 1,
-        bNoFlushOnDelete = 2,   // the destructor does not write what is still buffered
+        bNoFlushOnDelete = 2,  // the destructor does not write what is still buffered
     };
     // Returned by GetObjectSchema when no schema is waiting.
     static constexpr uint32_t kNoSchema = 0xFFFFFFFFu;
@@ -115,8 +115,7 @@ public:
     CArchive& operator<<(char) = delete;
     CArchive& operator<<(wchar_t) = delete;
     template <class T>
-        requires(!std::is_base_of_v<CObject, T>)
-    CArchive& operator<<(const T*) = delete;
+    requires(!std::is_base_of_v<CObject, T>) CArchive& operator<<(const T*) = delete;
 
     CArchive& operator>>(uint8_t& value) { return Load(value); }
     CArchive& operator>>(bool& value)

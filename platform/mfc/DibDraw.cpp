@@ -14,8 +14,8 @@ namespace {
 
 // Copies the part (sourceX, sourceY, sourceWidth x sourceHeight) of the bitmap, clipped to
 // it, stretched to width x height, to (x, y).
-void DrawRegion(wxDC& dc, const PLBmp& bitmap, int sourceX, int sourceY, int sourceWidth, int sourceHeight, int x,
-                int y, int width, int height)
+void DrawRegion(wxDC& dc, const PLBmp& bitmap, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
+                int x, int y, int width, int height)
 {
     const wxRect source = wxRect(sourceX, sourceY, sourceWidth, sourceHeight)
                               .Intersect(wxRect(0, 0, bitmap.GetWidth(), bitmap.GetHeight()));
@@ -29,7 +29,7 @@ void DrawRegion(wxDC& dc, const PLBmp& bitmap, int sourceX, int sourceY, int sou
     dc.DrawBitmap(wxBitmap(image), x, y, false);
 }
 
-} // namespace
+}  // namespace
 
 wxImage ToWxImage(const PLBmp& bitmap, bool withAlpha)
 {
@@ -61,7 +61,8 @@ wxImage ToWxImage(const PLBmp& bitmap, bool withAlpha)
 
 void Draw(wxDC& dc, const PLWinBmp& bitmap, int x, int y)
 {
-    DrawRegion(dc, bitmap, 0, 0, bitmap.GetWidth(), bitmap.GetHeight(), x, y, bitmap.GetWidth(), bitmap.GetHeight());
+    DrawRegion(dc, bitmap, 0, 0, bitmap.GetWidth(), bitmap.GetHeight(), x, y, bitmap.GetWidth(),
+               bitmap.GetHeight());
 }
 
 void StretchDraw(wxDC& dc, const PLWinBmp& bitmap, int x, int y, int width, int height)
@@ -107,4 +108,4 @@ bool DrawWithEffects(wxDC& dc, CWinBmp& bitmap, const utils::IntRect& rect, bool
     return true;
 }
 
-} // namespace orbisk::bmputils
+}  // namespace orbisk::bmputils

@@ -34,4 +34,4 @@ bool Draw(wxDC& dc, const CWinBmp& bitmap, const utils::IntRect& rect, bool stre
 // The bitmap with its effects (CWinBmp::RenderWithEffects) in the rectangle.
 bool DrawWithEffects(wxDC& dc, CWinBmp& bitmap, const utils::IntRect& rect, bool keepAspect);
 
-} // namespace orbisk::bmputils
+}  // namespace orbisk::bmputils

@@ -27,7 +27,7 @@ int OpenMode(uint32_t flags)
     return mode;
 }
 
-} // namespace
+}  // namespace
 
 CFile::CFile(const wchar_t* path, uint32_t openFlags)
 {
@@ -91,7 +91,8 @@ void CFile::Write(const void* buffer, uint32_t count)
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
-            ThrowFileException(put < 0 ? CFileException::ErrnoToCause(errno) : CFileException::diskFull, errno);
+            ThrowFileException(put < 0 ? CFileException::ErrnoToCause(errno) : CFileException::diskFull,
+                               errno);
         total += static_cast<uint32_t>(put);
     }
 }

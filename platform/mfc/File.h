@@ -21,10 +21,10 @@ public:
         shareDenyWrite = 0x0020,
         shareDenyRead = 0x0030,
         shareDenyNone = 0x0040,
-        modeNoInherit = 0x0080,    // always the case here: descriptors are opened close-on-exec
-        modeCreate = 0x1000,       // create, or truncate an existing file unless modeNoTruncate
+        modeNoInherit = 0x0080,  // always the case here: descriptors are opened close-on-exec
+        modeCreate = 0x1000,     // create, or truncate an existing file unless modeNoTruncate
         modeNoTruncate = 0x2000,
-        typeText = 0x4000,         // files are always binary
+        typeText = 0x4000,  // files are always binary
         typeBinary = 0x8000,
     };
     enum SeekPosition : uint32_t { begin = 0, current = 1, end = 2 };

@@ -12,7 +12,7 @@ public:
         badPath = 3,
         tooManyOpenFiles = 4,
         accessDenied = 5,
-        invalidFile = 6,    // an operation on a file that is not open
+        invalidFile = 6,  // an operation on a file that is not open
         badSeek = 7,
         hardIO = 8,
         diskFull = 9,
@@ -26,7 +26,6 @@ public:
     CString GetErrorMessage() const override;
 
     int m_cause;
-    int m_lOsError;   // errno, 0 when the error did not come from the system
+    int m_lOsError;  // errno, 0 when the error did not come from the system
     CString m_strFileName;
 };
-

@@ -21,7 +21,7 @@ wxIcon ButtonIcon(CWinBmp& bitmap, bool enabled)
     return CreateIcon(bitmap, background.GetRGB());
 }
 
-} // namespace
+}  // namespace
 
 wxIcon CreateIcon(const CWinBmp& bitmap, COLORREF background)
 {
@@ -83,4 +83,4 @@ wxCursor CreateCursorFromResource(uint32_t id, uint32_t resourceType, int hotspo
     return bitmap.LoadResource(id, resourceType) ? CreateCursor(bitmap, hotspotX, hotspotY) : wxCursor();
 }
 
-} // namespace orbisk::bmputils
+}  // namespace orbisk::bmputils

@@ -31,4 +31,4 @@ wxIcon CreateIconFromResource(uint32_t id, uint32_t resourceType, bool enabled);
 wxCursor CreateCursorFromFile(const std::wstring& path, int hotspotX, int hotspotY);
 wxCursor CreateCursorFromResource(uint32_t id, uint32_t resourceType, int hotspotX, int hotspotY);
 
-} // namespace orbisk::bmputils
+}  // namespace orbisk::bmputils

@@ -10,8 +10,7 @@ CMemFile::CMemFile(uint32_t growBytes) : m_growBytes(std::max<uint32_t>(growByte
 
 CMemFile::CMemFile(const void* data, size_t size)
     : m_view(static_cast<const uint8_t*>(data)), m_capacity(size), m_size(size)
-{
-}
+{}
 
 uint32_t CMemFile::Read(void* buffer, uint32_t count)
 {
@@ -42,7 +41,9 @@ void CMemFile::Write(const void* buffer, uint32_t count)
 
 uint64_t CMemFile::Seek(int64_t offset, uint32_t from)
 {
-    int64_t base = from == current ? static_cast<int64_t>(m_position) : from == end ? static_cast<int64_t>(m_size) : 0;
+    int64_t base = from == current ? static_cast<int64_t>(m_position)
+                   : from == end   ? static_cast<int64_t>(m_size)
+                                   : 0;
     if ((offset < 0 && -offset > base) || (offset > 0 && offset > std::numeric_limits<int64_t>::max() - base))
         ThrowFileException(CFileException::badSeek);
     m_position = static_cast<size_t>(base + offset);
@@ -65,7 +66,8 @@ void CMemFile::Reserve(size_t size)
 {
     if (size <= m_capacity)
         return;
-    size_t wanted = std::max(size, m_capacity > std::numeric_limits<size_t>::max() / 2 ? size : m_capacity * 2);
+    size_t wanted =
+        std::max(size, m_capacity > std::numeric_limits<size_t>::max() / 2 ? size : m_capacity * 2);
     size_t steps = wanted / m_growBytes + (wanted % m_growBytes != 0);
     size_t capacity = steps > std::numeric_limits<size_t>::max() / m_growBytes ? wanted : steps * m_growBytes;
     auto storage = std::make_unique_for_overwrite<uint8_t[]>(capacity);

@@ -41,9 +41,9 @@ protected:
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)                   \
-public:                                               \
-    static const CRuntimeClass class##class_name;     \
+#define DECLARE_DYNAMIC(class_name)               \
+public:                                           \
+    static const CRuntimeClass class##class_name; \
     const CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
@@ -54,24 +54,35 @@ public:                                               \
     DECLARE_DYNCREATE(class_name)  \
     friend CArchive& operator>>(CArchive& ar, class_name*& object);
 
-#define ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, factory)                         \
-    constinit const CRuntimeClass class_name::class##class_name = {                                      \
+#define ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, factory)                             \
+    constinit const CRuntimeClass class_name::class##class_name = {                                          \
         #class_name, static_cast<int>(sizeof(class_name)), schema, factory, RUNTIME_CLASS(base_class_name)}; \
-    const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }      \
-    static const CRuntimeClassRegistration zphRuntimeClassRegistration##class_name(class_name::class##class_name);
+    const CRuntimeClass* class_name::GetRuntimeClass() const                                                 \
+    {                                                                                                        \
+        return RUNTIME_CLASS(class_name);                                                                    \
+    }                                                                                                        \
+    static const CRuntimeClassRegistration zphRuntimeClassRegistration##class_name(                          \
+        class_name::class##class_name);
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
     ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, CRuntimeClass::kNotSerializable, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                               \
-    CObject* class_name::CreateObject() { return new class_name; }                                     \
-    ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, CRuntimeClass::kNotSerializable, class_name::CreateObject)
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                     \
+    CObject* class_name::CreateObject()                                                      \
+    {                                                                                        \
+        return new class_name;                                                               \
+    }                                                                                        \
+    ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, CRuntimeClass::kNotSerializable, \
+                               class_name::CreateObject)
 
-#define IMPLEMENT_SERIAL(class_name, base_class_name, schema)                                          \
-    CObject* class_name::CreateObject() { return new class_name; }                                     \
-    ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, class_name::CreateObject)          \
-    CArchive& operator>>(CArchive& ar, class_name*& object)                                            \
-    {                                                                                                  \
-        object = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name)));                   \
-        return ar;                                                                                     \
+#define IMPLEMENT_SERIAL(class_name, base_class_name, schema)                                 \
+    CObject* class_name::CreateObject()                                                       \
+    {                                                                                         \
+        return new class_name;                                                                \
+    }                                                                                         \
+    ZPH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, class_name::CreateObject) \
+    CArchive& operator>>(CArchive& ar, class_name*& object)                                   \
+    {                                                                                         \
+        object = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name)));          \
+        return ar;                                                                            \
     }

@@ -12,7 +12,7 @@ std::unordered_map<std::string_view, const CRuntimeClass*>& ClassList()
     return list;
 }
 
-} // namespace
+}  // namespace
 
 CObject* CRuntimeClass::CreateObject() const
 {

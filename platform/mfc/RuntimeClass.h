@@ -21,9 +21,9 @@ struct CRuntimeClass {
 
     const char* m_lpszClassName;
     int m_nObjectSize;
-    uint32_t m_wSchema;                     // schema number, with VERSIONABLE_SCHEMA when versionable
-    CObject* (*m_pfnCreateObject)();        // null when the class cannot be created by name
-    const CRuntimeClass* m_pBaseClass;      // null for CObject
+    uint32_t m_wSchema;                 // schema number, with VERSIONABLE_SCHEMA when versionable
+    CObject* (*m_pfnCreateObject)();    // null when the class cannot be created by name
+    const CRuntimeClass* m_pBaseClass;  // null for CObject
 
     // A new object made by the factory, or null for a class without one.
     CObject* CreateObject() const;

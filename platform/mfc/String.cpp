@@ -1,9 +1,9 @@
 #include "platform/mfc/String.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -16,7 +16,19 @@ struct ArgList {
     va_list args;
 };
 
-enum class LengthModifier { None, Char, Short, Long, LongLong, LongDouble, IntMax, Size, PtrDiff, Int32, Wide };
+enum class LengthModifier {
+    None,
+    Char,
+    Short,
+    Long,
+    LongLong,
+    LongDouble,
+    IntMax,
+    Size,
+    PtrDiff,
+    Int32,
+    Wide
+};
 
 struct Conversion {
     std::wstring flags;
@@ -45,16 +57,26 @@ LengthModifier ParseLength(const wchar_t*& p)
         p += text.size();
         return true;
     };
-    if (take(L"hh")) return LengthModifier::Char;
-    if (take(L"h")) return LengthModifier::Short;
-    if (take(L"ll") || take(L"I64") || take(L"q")) return LengthModifier::LongLong;
-    if (take(L"l")) return LengthModifier::Long;
-    if (take(L"L")) return LengthModifier::LongDouble;
-    if (take(L"j")) return LengthModifier::IntMax;
-    if (take(L"z")) return LengthModifier::Size;
-    if (take(L"I32")) return LengthModifier::Int32;
-    if (take(L"t") || take(L"I")) return LengthModifier::PtrDiff;
-    if (take(L"w")) return LengthModifier::Wide;
+    if (take(L"hh"))
+        return LengthModifier::Char;
+    if (take(L"h"))
+        return LengthModifier::Short;
+    if (take(L"ll") || take(L"I64") || take(L"q"))
+        return LengthModifier::LongLong;
+    if (take(L"l"))
+        return LengthModifier::Long;
+    if (take(L"L"))
+        return LengthModifier::LongDouble;
+    if (take(L"j"))
+        return LengthModifier::IntMax;
+    if (take(L"z"))
+        return LengthModifier::Size;
+    if (take(L"I32"))
+        return LengthModifier::Int32;
+    if (take(L"t") || take(L"I"))
+        return LengthModifier::PtrDiff;
+    if (take(L"w"))
+        return LengthModifier::Wide;
     return LengthModifier::None;
 }
 
@@ -132,28 +154,28 @@ void AppendPadded(std::wstring& out, std::wstring_view text, const Conversion& c
 long long SignedArg(ArgList& list, LengthModifier length)
 {
     switch (length) {
-    case LengthModifier::Char: return static_cast<signed char>(va_arg(list.args, int));
-    case LengthModifier::Short: return static_cast<short>(va_arg(list.args, int));
-    case LengthModifier::Long: return va_arg(list.args, long);
-    case LengthModifier::LongLong: return va_arg(list.args, long long);
-    case LengthModifier::IntMax: return va_arg(list.args, std::intmax_t);
-    case LengthModifier::Size:
-    case LengthModifier::PtrDiff: return va_arg(list.args, std::ptrdiff_t);
-    default: return va_arg(list.args, int);
+        case LengthModifier::Char: return static_cast<signed char>(va_arg(list.args, int));
+        case LengthModifier::Short: return static_cast<short>(va_arg(list.args, int));
+        case LengthModifier::Long: return va_arg(list.args, long);
+        case LengthModifier::LongLong: return va_arg(list.args, long long);
+        case LengthModifier::IntMax: return va_arg(list.args, std::intmax_t);
+        case LengthModifier::Size:
+        case LengthModifier::PtrDiff: return va_arg(list.args, std::ptrdiff_t);
+        default: return va_arg(list.args, int);
     }
 }
 
 unsigned long long UnsignedArg(ArgList& list, LengthModifier length)
 {
     switch (length) {
-    case LengthModifier::Char: return static_cast<unsigned char>(va_arg(list.args, unsigned));
-    case LengthModifier::Short: return static_cast<unsigned short>(va_arg(list.args, unsigned));
-    case LengthModifier::Long: return va_arg(list.args, unsigned long);
-    case LengthModifier::LongLong: return va_arg(list.args, unsigned long long);
-    case LengthModifier::IntMax: return va_arg(list.args, std::uintmax_t);
-    case LengthModifier::Size:
-    case LengthModifier::PtrDiff: return va_arg(list.args, std::size_t);
-    default: return va_arg(list.args, unsigned);
+        case LengthModifier::Char: return static_cast<unsigned char>(va_arg(list.args, unsigned));
+        case LengthModifier::Short: return static_cast<unsigned short>(va_arg(list.args, unsigned));
+        case LengthModifier::Long: return va_arg(list.args, unsigned long);
+        case LengthModifier::LongLong: return va_arg(list.args, unsigned long long);
+        case LengthModifier::IntMax: return va_arg(list.args, std::uintmax_t);
+        case LengthModifier::Size:
+        case LengthModifier::PtrDiff: return va_arg(list.args, std::size_t);
+        default: return va_arg(list.args, unsigned);
     }
 }
 
@@ -187,7 +209,8 @@ void AppendString(std::wstring& out, ArgList& list, const Conversion& c)
 void AppendCharacter(std::wstring& out, ArgList& list, const Conversion& c)
 {
     int value = va_arg(list.args, int);
-    wchar_t ch = IsNarrow(c) ? AnsiToWideChar(static_cast<unsigned char>(value)) : static_cast<wchar_t>(value);
+    wchar_t ch =
+        IsNarrow(c) ? AnsiToWideChar(static_cast<unsigned char>(value)) : static_cast<wchar_t>(value);
     Conversion noPrecision = c;
     noPrecision.precision = -1;
     AppendPadded(out, std::wstring_view(&ch, 1), noPrecision);
@@ -197,38 +220,35 @@ void AppendCharacter(std::wstring& out, ArgList& list, const Conversion& c)
 bool AppendConversion(std::wstring& out, ArgList& list, const Conversion& c)
 {
     switch (c.type) {
-    case L'd':
-    case L'i':
-        AppendPrintf(out, CConversionText(c, L"lld"), SignedArg(list, c.length));
-        return true;
-    case L'u':
-    case L'o':
-    case L'x':
-    case L'X':
-        AppendPrintf(out, CConversionText(c, std::wstring(L"ll") + c.type), UnsignedArg(list, c.length));
-        return true;
-    case L'f': case L'F': case L'e': case L'E': case L'g': case L'G': case L'a': case L'A':
-        if (c.length == LengthModifier::LongDouble)
-            AppendPrintf(out, CConversionText(c, std::wstring(L"L") + c.type), va_arg(list.args, long double));
-        else
-            AppendPrintf(out, CConversionText(c, std::wstring(1, c.type)), va_arg(list.args, double));
-        return true;
-    case L'p':
-        AppendPrintf(out, CConversionText(c, L"p"), va_arg(list.args, void*));
-        return true;
-    case L's':
-    case L'S':
-        AppendString(out, list, c);
-        return true;
-    case L'c':
-    case L'C':
-        AppendCharacter(out, list, c);
-        return true;
-    case L'n':
-        va_arg(list.args, void*);
-        return true;
-    default:
-        return false;
+        case L'd':
+        case L'i': AppendPrintf(out, CConversionText(c, L"lld"), SignedArg(list, c.length)); return true;
+        case L'u':
+        case L'o':
+        case L'x':
+        case L'X':
+            AppendPrintf(out, CConversionText(c, std::wstring(L"ll") + c.type), UnsignedArg(list, c.length));
+            return true;
+        case L'f':
+        case L'F':
+        case L'e':
+        case L'E':
+        case L'g':
+        case L'G':
+        case L'a':
+        case L'A':
+            if (c.length == LengthModifier::LongDouble)
+                AppendPrintf(out, CConversionText(c, std::wstring(L"L") + c.type),
+                             va_arg(list.args, long double));
+            else
+                AppendPrintf(out, CConversionText(c, std::wstring(1, c.type)), va_arg(list.args, double));
+            return true;
+        case L'p': AppendPrintf(out, CConversionText(c, L"p"), va_arg(list.args, void*)); return true;
+        case L's':
+        case L'S': AppendString(out, list, c); return true;
+        case L'c':
+        case L'C': AppendCharacter(out, list, c); return true;
+        case L'n': va_arg(list.args, void*); return true;
+        default: return false;
     }
 }
 
@@ -261,14 +281,13 @@ void AppendFormatted(std::wstring& out, const wchar_t* format, va_list args)
     va_end(list.args);
 }
 
-} // namespace
+}  // namespace
 
 CString::CString(const wchar_t* text) : m_text(Safe(text)) {}
 
 CString::CString(const wchar_t* text, int length)
     : m_text(text && length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring())
-{
-}
+{}
 
 CString::CString(wchar_t ch, int repeat) : m_text(repeat > 0 ? static_cast<size_t>(repeat) : 0, ch) {}
 

@@ -31,7 +31,8 @@ public:
     operator const wchar_t*() const { return m_text.c_str(); }
     wchar_t GetAt(int index) const { return m_text.at(static_cast<size_t>(index)); }
 
-    // Room for at least minLength characters; ReleaseBuffer sets the length (-1: up to the first 0).
+    // Room for at least minLength characters; ReleaseBuffer sets the length (-1: up to the first
+    // 0).
     wchar_t* GetBuffer(int minLength);
     void ReleaseBuffer(int newLength = -1);
 
@@ -53,11 +54,20 @@ public:
     // Code-unit order, case-sensitive.
     friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
     friend bool operator==(const CString& a, const wchar_t* b) { return a.m_text == Safe(b); }
-    friend std::strong_ordering operator<=>(const CString& a, const CString& b) { return a.m_text <=> b.m_text; }
-    friend std::strong_ordering operator<=>(const CString& a, const wchar_t* b) { return std::wstring_view(a.m_text) <=> Safe(b); }
+    friend std::strong_ordering operator<=>(const CString& a, const CString& b)
+    {
+        return a.m_text <=> b.m_text;
+    }
+    friend std::strong_ordering operator<=>(const CString& a, const wchar_t* b)
+    {
+        return std::wstring_view(a.m_text) <=> Safe(b);
+    }
 
 private:
-    static std::wstring_view Safe(const wchar_t* text) { return text ? std::wstring_view(text) : std::wstring_view(); }
+    static std::wstring_view Safe(const wchar_t* text)
+    {
+        return text ? std::wstring_view(text) : std::wstring_view();
+    }
 
     std::wstring m_text;
 };

@@ -11,8 +11,7 @@
 #include <tuple>
 #include <vector>
 
-namespace
-{
+namespace {
 void Report(std::string* failure, std::string text)
 {
     if (failure)
@@ -93,8 +92,15 @@ auto Distance(const GLPixelFormat& offered, const GLPixelFormat& request)
 
 EGLConfig ChooseConfig(EGLDisplay display, const GLPixelFormat& request, std::string* failure)
 {
-    const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                             EGL_COLOR_BUFFER_TYPE, EGL_RGB_BUFFER, EGL_CONFIG_CAVEAT, EGL_NONE, EGL_NONE};
+    const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                             EGL_PBUFFER_BIT,
+                             EGL_RENDERABLE_TYPE,
+                             EGL_OPENGL_BIT,
+                             EGL_COLOR_BUFFER_TYPE,
+                             EGL_RGB_BUFFER,
+                             EGL_CONFIG_CAVEAT,
+                             EGL_NONE,
+                             EGL_NONE};
     EGLint count = 0;
     if (eglChooseConfig(display, wanted, nullptr, 0, &count) != EGL_TRUE || count <= 0) {
         Report(failure, "EGL offers no pbuffer configuration for OpenGL");
@@ -122,71 +128,72 @@ EGLConfig ChooseConfig(EGLDisplay display, const GLPixelFormat& request, std::st
                             std::to_string(request.samples) + " samples");
     return best;
 }
-}
+}  // namespace
 
-std::unique_ptr<CEglPbufferContext> CEglPbufferContext::Create(int width, int height, const GLPixelFormat& request,
+std::unique_ptr<CEglPbufferContext> CEglPbufferContext::Create(int width, int height,
+                                                               const GLPixelFormat& request,
                                                                std::string* failure)
 {
     std::unique_ptr<CEglPbufferContext> result(new CEglPbufferContext);
     CEglPbufferContext& self = *result;
-    self.display_ = SurfacelessDisplay(failure);
-    if (self.display_ == EGL_NO_DISPLAY)
+    self.m_display = SurfacelessDisplay(failure);
+    if (self.m_display == EGL_NO_DISPLAY)
         return nullptr;
-    self.config_ = ChooseConfig(self.display_, request, failure);
-    if (!self.config_)
+    self.m_config = ChooseConfig(self.m_display, request, failure);
+    if (!self.m_config)
         return nullptr;
-    self.format_ = FormatOf(self.display_, self.config_);
-    self.maxWidth_ = Attribute(self.display_, self.config_, EGL_MAX_PBUFFER_WIDTH);
-    self.maxHeight_ = Attribute(self.display_, self.config_, EGL_MAX_PBUFFER_HEIGHT);
+    self.m_format = FormatOf(self.m_display, self.m_config);
+    self.m_maxWidth = Attribute(self.m_display, self.m_config, EGL_MAX_PBUFFER_WIDTH);
+    self.m_maxHeight = Attribute(self.m_display, self.m_config, EGL_MAX_PBUFFER_HEIGHT);
     if (!self.IsValidSize(width, height)) {
         Report(failure, "a pbuffer of " + std::to_string(width) + " x " + std::to_string(height) +
-                            " pixels is outside 1 x 1 to " + std::to_string(self.maxWidth_) + " x " +
-                            std::to_string(self.maxHeight_));
+                            " pixels is outside 1 x 1 to " + std::to_string(self.m_maxWidth) + " x " +
+                            std::to_string(self.m_maxHeight));
         return nullptr;
     }
 
     // Version 2.1 with no profile gives the newest compatibility context the driver has.
     eglBindAPI(EGL_OPENGL_API);
     const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1, EGL_NONE};
-    self.context_ = eglCreateContext(self.display_, self.config_, EGL_NO_CONTEXT, contextAttributes);
-    if (self.context_ == EGL_NO_CONTEXT) {
+    self.m_context = eglCreateContext(self.m_display, self.m_config, EGL_NO_CONTEXT, contextAttributes);
+    if (self.m_context == EGL_NO_CONTEXT) {
         Report(failure, EglErrorText("eglCreateContext"));
         return nullptr;
     }
-    self.surface_ = self.CreateSurface(width, height);
-    if (self.surface_ == EGL_NO_SURFACE) {
+    self.m_surface = self.CreateSurface(width, height);
+    if (self.m_surface == EGL_NO_SURFACE) {
         Report(failure, EglErrorText("eglCreatePbufferSurface"));
         return nullptr;
     }
-    self.width_ = width;
-    self.height_ = height;
+    self.m_width = width;
+    self.m_height = height;
     return result;
 }
 
 CEglPbufferContext::~CEglPbufferContext()
 {
     ReleaseCurrent();
-    if (surface_ != EGL_NO_SURFACE)
-        eglDestroySurface(display_, surface_);
-    if (context_ != EGL_NO_CONTEXT)
-        eglDestroyContext(display_, context_);
+    if (m_surface != EGL_NO_SURFACE)
+        eglDestroySurface(m_display, m_surface);
+    if (m_context != EGL_NO_CONTEXT)
+        eglDestroyContext(m_display, m_context);
 }
 
 bool CEglPbufferContext::MakeCurrent()
 {
     CGLCurrentBinding::ReleaseGlx();
-    return eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
+    return eglMakeCurrent(m_display, m_surface, m_surface, m_context) == EGL_TRUE;
 }
 
 bool CEglPbufferContext::IsCurrent() const
 {
-    return context_ != EGL_NO_CONTEXT && eglGetCurrentContext() == context_;
+    return m_context != EGL_NO_CONTEXT && eglGetCurrentContext() == m_context;
 }
 
 void CEglPbufferContext::ReleaseCurrent()
 {
     if (IsCurrent())
-        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 
 bool CEglPbufferContext::Resize(int width, int height)
@@ -196,24 +203,24 @@ bool CEglPbufferContext::Resize(int width, int height)
     EGLSurface surface = CreateSurface(width, height);
     if (surface == EGL_NO_SURFACE)
         return false;
-    if (IsCurrent() && eglMakeCurrent(display_, surface, surface, context_) != EGL_TRUE) {
-        eglDestroySurface(display_, surface);
+    if (IsCurrent() && eglMakeCurrent(m_display, surface, surface, m_context) != EGL_TRUE) {
+        eglDestroySurface(m_display, surface);
         return false;
     }
-    eglDestroySurface(display_, surface_);
-    surface_ = surface;
-    width_ = width;
-    height_ = height;
+    eglDestroySurface(m_display, m_surface);
+    m_surface = surface;
+    m_width = width;
+    m_height = height;
     return true;
 }
 
 bool CEglPbufferContext::IsValidSize(int width, int height) const
 {
-    return width >= 1 && height >= 1 && width <= maxWidth_ && height <= maxHeight_;
+    return width >= 1 && height >= 1 && width <= m_maxWidth && height <= m_maxHeight;
 }
 
 void* CEglPbufferContext::CreateSurface(int width, int height) const
 {
     const EGLint attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    return eglCreatePbufferSurface(display_, config_, attributes);
+    return eglCreatePbufferSurface(m_display, m_config, attributes);
 }

@@ -15,8 +15,7 @@
 // stencil the closest configuration is chosen, giving up depth before stencil (a request
 // of 32-bit depth with 8-bit stencil gets 24/8 where no 32/8 configuration exists).
 // Format() tells what was chosen.
-class CEglPbufferContext
-{
+class CEglPbufferContext {
 public:
     // A context with a width x height pbuffer (both at least 1), not yet current; null on
     // failure, with the reason in *failure when given.
@@ -39,9 +38,9 @@ public:
     // nothing changes and the result is false.
     bool Resize(int width, int height);
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    const GLPixelFormat& Format() const { return format_; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    const GLPixelFormat& Format() const { return m_format; }
 
 private:
     CEglPbufferContext() = default;
@@ -50,13 +49,13 @@ private:
 
     // EGLDisplay, EGLConfig, EGLContext and EGLSurface, kept opaque so that includers do
     // not get EGL's headers.
-    void* display_ = nullptr;
-    void* config_ = nullptr;
-    void* context_ = nullptr;
-    void* surface_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
-    int maxWidth_ = 0;
-    int maxHeight_ = 0;
-    GLPixelFormat format_;
+    void* m_display = nullptr;
+    void* m_config = nullptr;
+    void* m_context = nullptr;
+    void* m_surface = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    int m_maxWidth = 0;
+    int m_maxHeight = 0;
+    GLPixelFormat m_format;
 };

@@ -23,12 +23,11 @@ wxGLAttributes CGLCanvas::AttributesFor(const GLPixelFormat& format)
 }
 
 CGLCanvas::CGLCanvas(wxWindow* parent, wxWindowID id, const wxGLAttributes& attributes)
-    : wxGLCanvas(parent, attributes, id), context_(this)
-{
-}
+    : wxGLCanvas(parent, attributes, id), m_context(this)
+{}
 
 bool CGLCanvas::MakeCurrent()
 {
     CGLCurrentBinding::ReleaseEgl();
-    return context_.SetCurrent(*this);
+    return m_context.SetCurrent(*this);
 }

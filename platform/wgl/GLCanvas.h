@@ -7,8 +7,7 @@
 // A wxGLCanvas (GLX) together with its own GL context: the window surface that views draw
 // on with legacy OpenGL. Double-buffered; draw, read back from GL_BACK if needed, then
 // SwapBuffers().
-class CGLCanvas : public wxGLCanvas
-{
+class CGLCanvas : public wxGLCanvas {
 public:
     // The canvas with that pixel format (colour and alpha bits are minimums; depth, stencil
     // and samples as given), or null when the display offers no such format.
@@ -22,5 +21,5 @@ public:
 private:
     CGLCanvas(wxWindow* parent, wxWindowID id, const wxGLAttributes& attributes);
 
-    wxGLContext context_;
+    wxGLContext m_context;
 };

@@ -7,36 +7,35 @@ CGLCurrentBinding CGLCurrentBinding::Capture()
 {
     CGLCurrentBinding binding;
     if (EGLContext context = eglGetCurrentContext(); context != EGL_NO_CONTEXT) {
-        binding.api_ = Api::Egl;
-        binding.display_ = eglGetCurrentDisplay();
-        binding.context_ = context;
-        binding.draw_ = reinterpret_cast<std::uintptr_t>(eglGetCurrentSurface(EGL_DRAW));
-        binding.read_ = reinterpret_cast<std::uintptr_t>(eglGetCurrentSurface(EGL_READ));
+        binding.m_api = Api::Egl;
+        binding.m_display = eglGetCurrentDisplay();
+        binding.m_context = context;
+        binding.m_draw = reinterpret_cast<std::uintptr_t>(eglGetCurrentSurface(EGL_DRAW));
+        binding.m_read = reinterpret_cast<std::uintptr_t>(eglGetCurrentSurface(EGL_READ));
         return binding;
     }
     if (GLXContext context = glXGetCurrentContext()) {
-        binding.api_ = Api::Glx;
-        binding.display_ = glXGetCurrentDisplay();
-        binding.context_ = context;
-        binding.draw_ = glXGetCurrentDrawable();
-        binding.read_ = glXGetCurrentReadDrawable();
+        binding.m_api = Api::Glx;
+        binding.m_display = glXGetCurrentDisplay();
+        binding.m_context = context;
+        binding.m_draw = glXGetCurrentDrawable();
+        binding.m_read = glXGetCurrentReadDrawable();
     }
     return binding;
 }
 
 bool CGLCurrentBinding::Restore() const
 {
-    switch (api_) {
-    case Api::Egl:
-        ReleaseGlx();
-        return eglMakeCurrent(display_, reinterpret_cast<EGLSurface>(draw_),
-                              reinterpret_cast<EGLSurface>(read_), context_) == EGL_TRUE;
-    case Api::Glx:
-        ReleaseEgl();
-        return glXMakeContextCurrent(static_cast<Display*>(display_), draw_, read_,
-                                     static_cast<GLXContext>(context_)) == True;
-    case Api::NoContext:
-        break;
+    switch (m_api) {
+        case Api::Egl:
+            ReleaseGlx();
+            return eglMakeCurrent(m_display, reinterpret_cast<EGLSurface>(m_draw),
+                                  reinterpret_cast<EGLSurface>(m_read), m_context) == EGL_TRUE;
+        case Api::Glx:
+            ReleaseEgl();
+            return glXMakeContextCurrent(static_cast<Display*>(m_display), m_draw, m_read,
+                                         static_cast<GLXContext>(m_context)) == True;
+        case Api::NoContext: break;
     }
     ReleaseEgl();
     ReleaseGlx();

@@ -9,8 +9,7 @@
 //
 // A binding captured here is restored with the very handles it saw: the context and
 // surfaces it names must still exist when Restore runs.
-class CGLCurrentBinding
-{
+class CGLCurrentBinding {
 public:
     static CGLCurrentBinding Capture();
 
@@ -18,7 +17,7 @@ public:
     // of either API current.
     bool Restore() const;
 
-    bool IsNone() const { return api_ == Api::NoContext; }
+    bool IsNone() const { return m_api == Api::NoContext; }
 
     static void ReleaseEgl();
     static void ReleaseGlx();
@@ -26,12 +25,12 @@ public:
 private:
     enum class Api { NoContext, Egl, Glx };
 
-    Api api_ = Api::NoContext;
+    Api m_api = Api::NoContext;
     // EGL or GLX handles, kept opaque so that includers get neither Xlib's macros
     // (None, Bool, Status) nor EGL's headers. Surfaces are EGLSurface pointers or GLX
     // drawable ids; both fit an uintptr_t.
-    void* display_ = nullptr;
-    void* context_ = nullptr;
-    std::uintptr_t draw_ = 0;
-    std::uintptr_t read_ = 0;
+    void* m_display = nullptr;
+    void* m_context = nullptr;
+    std::uintptr_t m_draw = 0;
+    std::uintptr_t m_read = 0;
 };

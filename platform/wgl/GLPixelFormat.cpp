@@ -2,15 +2,14 @@
 
 #include <GL/gl.h>
 
-namespace
-{
+namespace {
 int GetInteger(GLenum name)
 {
     GLint value = 0;
     glGetIntegerv(name, &value);
     return value;
 }
-}
+}  // namespace
 
 GLPixelFormat GLPixelFormat::OfCurrentContext()
 {

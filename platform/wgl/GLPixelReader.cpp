@@ -4,10 +4,8 @@
 
 #include <algorithm>
 
-namespace
-{
-struct LayoutFacts
-{
+namespace {
+struct LayoutFacts {
     GLenum format;
     int bytesPerPixel;
 };
@@ -15,10 +13,10 @@ struct LayoutFacts
 LayoutFacts FactsOf(GLPixelLayout layout)
 {
     switch (layout) {
-    case GLPixelLayout::RGB: return {GL_RGB, 3};
-    case GLPixelLayout::RGBA: return {GL_RGBA, 4};
-    case GLPixelLayout::BGR: return {GL_BGR, 3};
-    case GLPixelLayout::BGRA: return {GL_BGRA, 4};
+        case GLPixelLayout::RGB: return {GL_RGB, 3};
+        case GLPixelLayout::RGBA: return {GL_RGBA, 4};
+        case GLPixelLayout::BGR: return {GL_BGR, 3};
+        case GLPixelLayout::BGRA: return {GL_BGRA, 4};
     }
     return {GL_RGBA, 4};
 }
@@ -30,7 +28,7 @@ void FlipRows(std::span<std::uint8_t> pixels, std::size_t rowBytes)
         std::swap_ranges(pixels.begin() + top * rowBytes, pixels.begin() + (top + 1) * rowBytes,
                          pixels.begin() + bottom * rowBytes);
 }
-}
+}  // namespace
 
 std::size_t GLPixelBytes(GLPixelLayout layout, int width, int height)
 {
@@ -40,7 +38,8 @@ std::size_t GLPixelBytes(GLPixelLayout layout, int width, int height)
            static_cast<std::size_t>(FactsOf(layout).bytesPerPixel);
 }
 
-bool ReadGLPixels(const GLPixelRect& rect, GLPixelLayout layout, GLRowOrder order, std::span<std::uint8_t> pixels)
+bool ReadGLPixels(const GLPixelRect& rect, GLPixelLayout layout, GLRowOrder order,
+                  std::span<std::uint8_t> pixels)
 {
     const std::size_t bytes = GLPixelBytes(layout, rect.width, rect.height);
     if (bytes == 0 || pixels.size() < bytes)
@@ -56,7 +55,8 @@ bool ReadGLPixels(const GLPixelRect& rect, GLPixelLayout layout, GLRowOrder orde
     glPixelStorei(GL_PACK_SKIP_ROWS, 0);
     glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
-    glReadPixels(rect.x, rect.y, rect.width, rect.height, FactsOf(layout).format, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(rect.x, rect.y, rect.width, rect.height, FactsOf(layout).format, GL_UNSIGNED_BYTE,
+                 pixels.data());
     glPopClientAttrib();
 
     if (order == GLRowOrder::TopFirst)

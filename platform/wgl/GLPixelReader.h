@@ -15,8 +15,7 @@ enum class GLPixelLayout { RGB, RGBA, BGR, BGRA };
 enum class GLRowOrder { BottomFirst, TopFirst };
 
 // In GL window coordinates: x to the right and y up from the bottom-left pixel.
-struct GLPixelRect
-{
+struct GLPixelRect {
     int x = 0;
     int y = 0;
     int width = 0;
@@ -31,4 +30,5 @@ std::size_t GLPixelBytes(GLPixelLayout layout, int width, int height);
 // nothing read, for an empty rectangle, a buffer too small for it, or a pixel-pack buffer
 // object bound (glReadPixels would write into that instead). GL errors are left for the
 // caller's glGetError.
-bool ReadGLPixels(const GLPixelRect& rect, GLPixelLayout layout, GLRowOrder order, std::span<std::uint8_t> pixels);
+bool ReadGLPixels(const GLPixelRect& rect, GLPixelLayout layout, GLRowOrder order,
+                  std::span<std::uint8_t> pixels);

@@ -4,10 +4,10 @@
 #include "platform/win32/WinTypes.h"
 
 struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
 };
 
 // A random (version 4) GUID from the kernel's random source: S_OK, E_INVALIDARG for a

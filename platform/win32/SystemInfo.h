@@ -13,17 +13,17 @@ inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 inline constexpr DWORD VER_PLATFORM_LINUX = 0x100;
 
 struct OSVERSIONINFOEX {
-  DWORD dwOSVersionInfoSize;
-  DWORD dwMajorVersion;
-  DWORD dwMinorVersion;
-  DWORD dwBuildNumber;
-  DWORD dwPlatformId;
-  WCHAR szCSDVersion[128];
-  WORD wServicePackMajor;
-  WORD wServicePackMinor;
-  WORD wSuiteMask;
-  BYTE wProductType;
-  BYTE wReserved;
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+    WORD wServicePackMajor;
+    WORD wServicePackMinor;
+    WORD wSuiteMask;
+    BYTE wProductType;
+    BYTE wReserved;
 };
 
 // On Linux: VER_PLATFORM_LINUX, the kernel's major, minor and patch numbers, and the
@@ -76,5 +76,5 @@ inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 // The text of a system error (an errno value) into the buffer; the characters
 // written, or 0 when the id has no text or the buffer is too small. No module
 // carries a message table here, so FORMAT_MESSAGE_FROM_HMODULE alone finds nothing.
-DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
-                    LPWSTR buffer, DWORD size, void* arguments);
+DWORD FormatMessage(DWORD flags, const void* source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                    DWORD size, void* arguments);

@@ -6,7 +6,8 @@
 namespace geomtest {
 namespace {
 
-TEST(Interval1d, IntersectionOfTouchingAndDisjointIntervals) {
+TEST(Interval1d, IntersectionOfTouchingAndDisjointIntervals)
+{
     struct Case {
         CInterval1d a, b;
         bool empty;
@@ -30,7 +31,8 @@ TEST(Interval1d, IntersectionOfTouchingAndDisjointIntervals) {
     }
 }
 
-TEST(Interval1d, ToleranceTestsAtTheirBoundaries) {
+TEST(Interval1d, ToleranceTestsAtTheirBoundaries)
+{
     const CInterval1d i(0, 1);
     EXPECT_TRUE(i.ContainsStrictly(0.001));
     EXPECT_FALSE(i.ContainsStrictly(0.0009));
@@ -44,7 +46,8 @@ TEST(Interval1d, ToleranceTestsAtTheirBoundaries) {
     EXPECT_EQ(shrunk.max, 0.75);
 }
 
-TEST(BoundingBox3d, ANewBoxPlusOnePointIsThatPoint) {
+TEST(BoundingBox3d, ANewBoxPlusOnePointIsThatPoint)
+{
     CBoundingBox3d box;
     EXPECT_TRUE(box.IsEmpty());
     EXPECT_EQ(box.GetDiagonalSquared(), 0.0);
@@ -59,7 +62,8 @@ TEST(BoundingBox3d, ANewBoxPlusOnePointIsThatPoint) {
     EXPECT_TRUE(Near3(box.GetMax(), p, 0.0));
 }
 
-TEST(BoundingBox3d, CornersAndCenter) {
+TEST(BoundingBox3d, CornersAndCenter)
+{
     const CBoundingBox3d box = Box({0, 0, 0}, {1, 2, 3});
     EXPECT_TRUE(Near3(box.GetCorner(0), CPoint3d(0, 0, 0), 0.0));
     EXPECT_TRUE(Near3(box.GetCorner(5), CPoint3d(1, 0, 3), 0.0));
@@ -68,7 +72,8 @@ TEST(BoundingBox3d, CornersAndCenter) {
     EXPECT_DOUBLE_EQ(box.GetDiagonalSquared(), 14.0);
 }
 
-TEST(BoundingBox3d, ContainmentWidenedOrShrunkByTheTolerance) {
+TEST(BoundingBox3d, ContainmentWidenedOrShrunkByTheTolerance)
+{
     const CBoundingBox3d box = UnitBox();
     EXPECT_TRUE(box.Contains(CPoint3d(1.0009, 0.5, 0.5)));
     EXPECT_FALSE(box.Contains(CPoint3d(1.0011, 0.5, 0.5)));
@@ -77,7 +82,8 @@ TEST(BoundingBox3d, ContainmentWidenedOrShrunkByTheTolerance) {
     EXPECT_TRUE(box.ContainsStrictly(CPoint3d(0.5, 0.5, 0.5)));
 }
 
-TEST(BoundingBox3d, BoxesSharingAFaceIntersect) {
+TEST(BoundingBox3d, BoxesSharingAFaceIntersect)
+{
     const CBoundingBox3d box = UnitBox();
     EXPECT_TRUE(box.Intersects(Box({1, 0, 0}, {2, 1, 1})));
     const CBoundingBox3d nearby = Box({1.0015, 0, 0}, {2, 1, 1});
@@ -87,7 +93,8 @@ TEST(BoundingBox3d, BoxesSharingAFaceIntersect) {
     EXPECT_FALSE(box.Intersects(CBoundingBox3d()));
 }
 
-TEST(BoundingBox3d, GrowingSkipsEmptyIntervals) {
+TEST(BoundingBox3d, GrowingSkipsEmptyIntervals)
+{
     CBoundingBox3d empty;
     empty.Expand(5);
     EXPECT_TRUE(empty.IsEmpty());
@@ -110,7 +117,8 @@ TEST(BoundingBox3d, GrowingSkipsEmptyIntervals) {
     EXPECT_EQ(box.z.max, 1.5);
 }
 
-TEST(BoundingBox3d, SegmentClipping) {
+TEST(BoundingBox3d, SegmentClipping)
+{
     struct Case {
         const char* what;
         CPoint3d a, b;
@@ -131,7 +139,8 @@ TEST(BoundingBox3d, SegmentClipping) {
     EXPECT_FALSE(CBoundingBox3d().IntersectsSegment(CPoint3d(-1, 0, 0), CPoint3d(1, 0, 0)));
 }
 
-TEST(BoundingBox2d, DiagonalContainmentAndCorners) {
+TEST(BoundingBox2d, DiagonalContainmentAndCorners)
+{
     CBoundingBox2d box;
     EXPECT_EQ(box.GetDiagonal(), 0.0);
     box.Add(CPoint2d(0, 0));

@@ -10,7 +10,8 @@
 namespace geomtest {
 namespace {
 
-TEST(Circle3d, ThroughThreePoints) {
+TEST(Circle3d, ThroughThreePoints)
+{
     const CCircle3d circle(CPoint3d(1, 0, 0), CPoint3d(0, 1, 0), CPoint3d(-1, 0, 0));
     EXPECT_TRUE(Near3(circle.center, CPoint3d(0, 0, 0)));
     EXPECT_DOUBLE_EQ(circle.radius, 1);
@@ -25,11 +26,13 @@ TEST(Circle3d, ThroughThreePoints) {
     EXPECT_TRUE(CPoint3d(1, 3, 5).IsOnPlane(tilted.plane));
 }
 
-TEST(Circle3d, CollinearPointsGiveAHugeCircleInTheirPlane) {
+TEST(Circle3d, CollinearPointsGiveAHugeCircleInTheirPlane)
+{
     const CPoint3d points[] = {{0, 0, 0}, {1, 1, 0}, {3, 3, 0}};
     const CCircle3d circle(points[0], points[1], points[2]);
     EXPECT_NEAR(circle.radius, 1e9, 1e3);
-    for (const CPoint3d& p : points) EXPECT_TRUE(p.IsOnPlane(circle.plane));
+    for (const CPoint3d& p : points)
+        EXPECT_TRUE(p.IsOnPlane(circle.plane));
 
     const CCircle3d vertical(CPoint3d(0, 0, 0), CPoint3d(0, 0, 1), CPoint3d(0, 0, 2));
     EXPECT_NEAR(vertical.radius, 1e9, 1e3);
@@ -39,7 +42,8 @@ TEST(Circle3d, CollinearPointsGiveAHugeCircleInTheirPlane) {
     EXPECT_EQ(coincident.radius, 0);
 }
 
-TEST(Circle3d, AnglesWrapByWholeTurns) {
+TEST(Circle3d, AnglesWrapByWholeTurns)
+{
     const CCircle3d circle(CPoint3d(1, 0, 0), CPoint3d(0, 1, 0), CPoint3d(-1, 0, 0));
     EXPECT_TRUE(Near3(circle.GetPointAt(-kPi / 2), circle.GetPointAt(3 * kPi / 2)));
     EXPECT_TRUE(Near3(circle.GetPointAt(9 * kPi), CPoint3d(-1, 0, 0), 1e-9));
@@ -51,7 +55,8 @@ TEST(Circle3d, AnglesWrapByWholeTurns) {
     EXPECT_NEAR(NormalizeAngle(-kPi), kPi, 1e-12);
 }
 
-TEST(Circle3d, AnEllipseKeepsItsAngles) {
+TEST(Circle3d, AnEllipseKeepsItsAngles)
+{
     CCircle3d circle(CPoint3d(1, 0, 0), CPoint3d(0, 1, 0), CPoint3d(-1, 0, 0));
     circle.Transform(CTransform3d(2, 1, 1));
     EXPECT_FALSE(circle.HasOrthonormalAxes());
@@ -61,17 +66,20 @@ TEST(Circle3d, AnEllipseKeepsItsAngles) {
     CTransform3d shear(CVector3d(1, 0, 0), CVector3d(0.5, 1, 0), CVector3d(0, 0, 1), CPoint3d(3, 0, 0));
     shear.orthonormal = false;
     circle.Transform(shear);
-    for (const double angle : {0.3, 2.0, 5.5}) EXPECT_NEAR(circle.GetAngleOfPoint(circle.GetPointAt(angle)), angle, 1e-9);
+    for (const double angle : {0.3, 2.0, 5.5})
+        EXPECT_NEAR(circle.GetAngleOfPoint(circle.GetPointAt(angle)), angle, 1e-9);
 }
 
-TEST(Circle3d, MirroringKeepsTheNormalWithTheAxes) {
+TEST(Circle3d, MirroringKeepsTheNormalWithTheAxes)
+{
     CCircle3d circle(CPoint3d(1, 0, 0), CPoint3d(0, 1, 0), CPoint3d(-1, 0, 0));
     circle.Transform(CTransform3d(1, -1, 1));
     EXPECT_TRUE(Near3(circle.plane.GetNormal(), CVector3d(0, 0, -1)));
     EXPECT_NEAR(circle.GetAngleOfPoint(CPoint3d(0, -1, 0)), kPi / 2, 1e-12);
 }
 
-TEST(Circle3d, EqualityAcceptsAReversedPlane) {
+TEST(Circle3d, EqualityAcceptsAReversedPlane)
+{
     const CCircle3d circle(CPoint3d(1, 0, 0), CPoint3d(0, 1, 0), CPoint3d(-1, 0, 0));
     const CCircle3d reversed(CPoint3d(1, 0, 0), CPoint3d(0, -1, 0), CPoint3d(-1, 0, 0));
     EXPECT_TRUE(circle.IsEqual(reversed));
@@ -79,7 +87,8 @@ TEST(Circle3d, EqualityAcceptsAReversedPlane) {
     EXPECT_FALSE(circle.IsEqual(larger));
 }
 
-TEST(Circle3d, SetNormalAndRecompute) {
+TEST(Circle3d, SetNormalAndRecompute)
+{
     CCircle3d circle;
     circle.center = CPoint3d(0, 0, 4);
     circle.xAxis = CVector3d(3, 0, 0);
@@ -90,7 +99,8 @@ TEST(Circle3d, SetNormalAndRecompute) {
     EXPECT_TRUE(Near3(circle.yAxis, CVector3d(0, -3, 0)));
 }
 
-TEST(Arc3d, RunsFromTheFirstThroughTheSecondToTheThirdPoint) {
+TEST(Arc3d, RunsFromTheFirstThroughTheSecondToTheThirdPoint)
+{
     const CArc3d upper(CPoint3d(1, 0, 0), CPoint3d(0, 1, 0), CPoint3d(-1, 0, 0));
     EXPECT_EQ(upper.startAngle, 0);
     EXPECT_NEAR(upper.endAngle, kPi, 1e-12);
@@ -103,14 +113,16 @@ TEST(Arc3d, RunsFromTheFirstThroughTheSecondToTheThirdPoint) {
     EXPECT_TRUE(Near3(lower.GetStartPoint(), CPoint3d(1, 0, 0)));
 }
 
-TEST(Arc3d, CollinearPointsOutOfOrderReverseTheHugeCircle) {
+TEST(Arc3d, CollinearPointsOutOfOrderReverseTheHugeCircle)
+{
     const CArc3d arc(CPoint3d(0, 0, 0), CPoint3d(2, 0, 0), CPoint3d(1, 0, 0));
     EXPECT_GT(arc.endAngle, kTwoPi - 1e-8);
     EXPECT_LT(arc.endAngle, kTwoPi);
     EXPECT_TRUE(arc.GetEndPoint() == CPoint3d(1, 0, 0));
 }
 
-TEST(Arc3d, FullCircle) {
+TEST(Arc3d, FullCircle)
+{
     const CArc3d arc;
     EXPECT_FALSE(arc.IsFullCircle(false));
     EXPECT_TRUE(arc.IsFullCircle(true));
@@ -128,7 +140,8 @@ public:
     std::vector<CPoint3d> points;
 };
 
-TEST(Bezier3d, AStraightCurveEmitsItsEndOnly) {
+TEST(Bezier3d, AStraightCurveEmitsItsEndOnly)
+{
     const CBezier3d straight(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(2, 0, 0), CPoint3d(3, 0, 0));
     CollectPoints sink;
     straight.Flatten(&sink, 0.01);
@@ -137,7 +150,8 @@ TEST(Bezier3d, AStraightCurveEmitsItsEndOnly) {
     straight.Flatten(nullptr, 0.01);
 }
 
-TEST(Bezier3d, CurvedPiecesEndOnTheCurveInOrder) {
+TEST(Bezier3d, CurvedPiecesEndOnTheCurveInOrder)
+{
     const CBezier3d arch(CPoint3d(0, 0, 0), CPoint3d(0, 1, 0), CPoint3d(1, 1, 0), CPoint3d(1, 0, 0));
     CBezier3d left, right;
     arch.Subdivide(left, right);
@@ -148,10 +162,12 @@ TEST(Bezier3d, CurvedPiecesEndOnTheCurveInOrder) {
     arch.Flatten(&sink, 0.001);
     ASSERT_GT(sink.points.size(), 4u);
     EXPECT_TRUE(Near3(sink.points.back(), arch.P3, 0.0));
-    for (std::size_t i = 1; i < sink.points.size(); ++i) EXPECT_GT(sink.points[i].x, sink.points[i - 1].x);
+    for (std::size_t i = 1; i < sink.points.size(); ++i)
+        EXPECT_GT(sink.points[i].x, sink.points[i - 1].x);
 }
 
-TEST(Bezier3d, FlatteningEndsForAnyDistanceAndAnyPoints) {
+TEST(Bezier3d, FlatteningEndsForAnyDistanceAndAnyPoints)
+{
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     constexpr double kInf = std::numeric_limits<double>::infinity();
     struct Case {

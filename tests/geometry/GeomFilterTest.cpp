@@ -12,19 +12,22 @@ namespace geomtest {
 namespace {
 
 // The unit cube, normals outwards; the last plane is z >= 0.
-VolumePlanes UnitCube() {
+VolumePlanes UnitCube()
+{
     return {CPlane3d(1, 0, 0, -1), CPlane3d(-1, 0, 0, 0), CPlane3d(0, 1, 0, -1),
             CPlane3d(0, -1, 0, 0), CPlane3d(0, 0, 1, -1), CPlane3d(0, 0, -1, 0)};
 }
 
 // The unit cube open downwards: its sixth plane is not in use.
-VolumePlanes OpenCube() {
+VolumePlanes OpenCube()
+{
     VolumePlanes planes = UnitCube();
     planes[5] = RawPlane(0, 0, -1, HUGE_VAL);
     return planes;
 }
 
-TEST(GeomFilterVolume, BoxesInsideOnTheBoundaryAndOutside) {
+TEST(GeomFilterVolume, BoxesInsideOnTheBoundaryAndOutside)
+{
     const CGeomFilterInsideVolume inside(UnitCube());
     const CGeomFilterCrossingVolume crossing(UnitCube());
     struct Case {
@@ -38,7 +41,8 @@ TEST(GeomFilterVolume, BoxesInsideOnTheBoundaryAndOutside) {
         {"wholly outside", Box({2, 0, 0}, {3, 1, 1}), false, false},
     };
     for (const Case& c : cases) {
-        for (const IGeomFilter* filter : {static_cast<const IGeomFilter*>(&inside), static_cast<const IGeomFilter*>(&crossing)}) {
+        for (const IGeomFilter* filter :
+             {static_cast<const IGeomFilter*>(&inside), static_cast<const IGeomFilter*>(&crossing)}) {
             bool fullyInside = !c.fullyInside;
             EXPECT_EQ(filter->TestBox(c.box, fullyInside), c.accepted) << c.what;
             EXPECT_EQ(fullyInside, c.fullyInside) << c.what;
@@ -47,7 +51,8 @@ TEST(GeomFilterVolume, BoxesInsideOnTheBoundaryAndOutside) {
     }
 }
 
-TEST(GeomFilterVolume, SegmentsThroughTheVolume) {
+TEST(GeomFilterVolume, SegmentsThroughTheVolume)
+{
     const CGeomFilterInsideVolume inside(UnitCube());
     const CGeomFilterCrossingVolume crossing(UnitCube());
     struct Case {
@@ -56,7 +61,11 @@ TEST(GeomFilterVolume, SegmentsThroughTheVolume) {
         bool inside, crossing;
     } cases[] = {
         {"wholly inside", {0.2, 0.2, 0.2}, {0.8, 0.8, 0.8}, true, true},
-        {"entering through one plane and leaving through another", {-0.5, 0.2, 0.5}, {0.5, 1.5, 0.5}, false, true},
+        {"entering through one plane and leaving through another",
+         {-0.5, 0.2, 0.5},
+         {0.5, 1.5, 0.5},
+         false,
+         true},
         {"passing outside a corner", {-0.5, 0.6, 0.5}, {0.6, 1.7, 0.5}, false, false},
         {"wholly outside one plane", {2, 0, 0}, {3, 1, 1}, false, false},
         {"ends on the surface", {0, 0, 0}, {1, 1, 1}, true, true},
@@ -69,7 +78,8 @@ TEST(GeomFilterVolume, SegmentsThroughTheVolume) {
     EXPECT_FALSE(inside.TestPoint(CPoint3d(1.0000001, 0.5, 0.5)));
 }
 
-TEST(GeomFilterVolume, AnUnusedSixthPlaneIsIgnoredButStillGiven) {
+TEST(GeomFilterVolume, AnUnusedSixthPlaneIsIgnoredButStillGiven)
+{
     CGeomFilterCrossingExpandedVolume open(OpenCube());
     EXPECT_FALSE(open.IsSixthPlaneInUse());
     EXPECT_TRUE(open.TestPoint(CPoint3d(0.5, 0.5, -5)));
@@ -88,7 +98,8 @@ TEST(GeomFilterVolume, AnUnusedSixthPlaneIsIgnoredButStillGiven) {
     EXPECT_EQ(open.GetPlane(-1), nullptr);
 }
 
-TEST(GeomFilterVolume, TransformMovesTheVolume) {
+TEST(GeomFilterVolume, TransformMovesTheVolume)
+{
     CGeomFilterInsideVolume volume(UnitCube());
     CTransform3d shift;
     shift.SetTranslation(CVector3d(10, 0, 0));
@@ -97,7 +108,8 @@ TEST(GeomFilterVolume, TransformMovesTheVolume) {
     EXPECT_FALSE(volume.TestPoint(CPoint3d(0.5, 0.5, 0.5)));
 }
 
-TEST(GeomFilterVolume, TheApertureWidensThePlanesAcrossTheEdge) {
+TEST(GeomFilterVolume, TheApertureWidensThePlanesAcrossTheEdge)
+{
     const CGeomFilterCrossingExpandedVolume volume(UnitCube());
     // An edge parallel to the plane x = 1, 0.05 beyond it: the whole width counts.
     const CPoint3d a(1.05, 0.2, 0.5), b(1.05, 0.8, 0.5);
@@ -112,7 +124,8 @@ TEST(GeomFilterVolume, TheApertureWidensThePlanesAcrossTheEdge) {
     EXPECT_FALSE(volume.TestSegmentExpanded(CPoint3d(1.05, 0.5, 0.5), CPoint3d(2, 0.5, 0.5), 0.1));
 }
 
-TEST(GeomFilterVolume, ClonesKeepTheirClassAndPlanes) {
+TEST(GeomFilterVolume, ClonesKeepTheirClassAndPlanes)
+{
     const CGeomFilterInsideVolume inside(UnitCube());
     const auto clone = inside.Clone();
     EXPECT_NE(dynamic_cast<CGeomFilterInsideVolume*>(clone.get()), nullptr);
@@ -120,10 +133,12 @@ TEST(GeomFilterVolume, ClonesKeepTheirClassAndPlanes) {
 
     const CGeomFilterCrossingExpandedVolume expanded(UnitCube());
     EXPECT_NE(dynamic_cast<CGeomFilterCrossingExpandedVolume*>(expanded.Clone().get()), nullptr);
-    EXPECT_NE(dynamic_cast<CGeomFilterCrossingVolume*>(CGeomFilterCrossingVolume(UnitCube()).Clone().get()), nullptr);
+    EXPECT_NE(dynamic_cast<CGeomFilterCrossingVolume*>(CGeomFilterCrossingVolume(UnitCube()).Clone().get()),
+              nullptr);
 }
 
-TEST(GeomFilterPlane, AcceptsWhatLiesOnOrCrossesThePlane) {
+TEST(GeomFilterPlane, AcceptsWhatLiesOnOrCrossesThePlane)
+{
     const CGeomFilterPlane filter(CPlane3d(0, 0, 1, 0));
     struct Case {
         const char* what;
@@ -136,7 +151,8 @@ TEST(GeomFilterPlane, AcceptsWhatLiesOnOrCrossesThePlane) {
         {"both above", {0, 0, 0.002}, {0, 0, 1}, false},
         {"both below", {0, 0, -0.002}, {0, 0, -1}, false},
     };
-    for (const Case& c : cases) EXPECT_EQ(filter.TestSegment(c.a, c.b), c.accepted) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(filter.TestSegment(c.a, c.b), c.accepted) << c.what;
 
     EXPECT_TRUE(filter.TestPoint(CPoint3d(5, 5, -0.0009)));
     EXPECT_FALSE(filter.TestPoint(CPoint3d(5, 5, 0.0011)));
@@ -154,7 +170,8 @@ TEST(GeomFilterPlane, AcceptsWhatLiesOnOrCrossesThePlane) {
     EXPECT_TRUE(filter.TestPoint(CPoint3d(0, 0, 0)));
 }
 
-TEST(GeomFilterSelectAll, AcceptsEverything) {
+TEST(GeomFilterSelectAll, AcceptsEverything)
+{
     const CGeomFilterSelectAll all;
     bool fullyInside = false;
     EXPECT_TRUE(all.TestBox(CBoundingBox3d(), fullyInside));
@@ -163,7 +180,8 @@ TEST(GeomFilterSelectAll, AcceptsEverything) {
     EXPECT_EQ(all.GetPlane(0), nullptr);
 }
 
-TEST(GeomFilterCombined, AcceptsWhatEveryChildAccepts) {
+TEST(GeomFilterCombined, AcceptsWhatEveryChildAccepts)
+{
     CGeomFilterCombined combined(std::make_unique<CGeomFilterCrossingVolume>(UnitCube()),
                                  std::make_unique<CGeomFilterPlane>(CPlane3d(0, 0, 1, -0.5)));
     EXPECT_TRUE(combined.TestPoint(CPoint3d(0.5, 0.5, 0.5)));
@@ -181,7 +199,8 @@ TEST(GeomFilterCombined, AcceptsWhatEveryChildAccepts) {
     EXPECT_TRUE(NearPlane(*combined.GetPlane(0), CPlane3d(1, 0, 0, -1), 0.0));
 }
 
-TEST(GeomFilterCombined, FullyInsideWhenEveryChildIs) {
+TEST(GeomFilterCombined, FullyInsideWhenEveryChildIs)
+{
     CGeomFilterCombined combined(std::make_unique<CGeomFilterSelectAll>(),
                                  std::make_unique<CGeomFilterInsideVolume>(UnitCube()));
     bool fullyInside = false;
@@ -194,7 +213,8 @@ TEST(GeomFilterCombined, FullyInsideWhenEveryChildIs) {
     EXPECT_EQ(empty.GetPlane(0), nullptr);
 }
 
-TEST(GeomFilterCombined, ClonesAreIndependent) {
+TEST(GeomFilterCombined, ClonesAreIndependent)
+{
     CGeomFilterCombined combined(std::make_unique<CGeomFilterInsideVolume>(UnitCube()),
                                  std::make_unique<CGeomFilterSelectAll>());
     auto clone = combined.Clone();

@@ -5,7 +5,8 @@
 namespace geomtest {
 namespace {
 
-TEST(IntersectSegments, ReportsWhereEachSegmentIsMet) {
+TEST(IntersectSegments, ReportsWhereEachSegmentIsMet)
+{
     struct Case {
         const char* what;
         CPoint3d a, b, c, d;
@@ -13,26 +14,98 @@ TEST(IntersectSegments, ReportsWhereEachSegmentIsMet) {
         CPoint3d p;
         double s, t;
     } cases[] = {
-        {"end of the first at the start of the second", {0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {1, 1, 0}, 10, {1, 0, 0}, 1, 0},
-        {"crossing inside both", {-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, 36, {0, 0, 0}, 0.5, 0.5},
-        {"start of the second inside the first", {0, 0, 0}, {2, 0, 0}, {1, 0, 0}, {1, 1, 0}, 12, {1, 0, 0}, 0.5, 0},
-        {"crossing within the tolerance", {-1, 0, 0}, {1, 0, 0}, {0, -1, 0.0005}, {0, 1, 0.0005}, 36,
-         {0, 0, 0.00025}, 0.5, 0.5},
-        {"collinear overlap: first coinciding point only", {0, 0, 0}, {2, 0, 0}, {1, 0, 0}, {3, 0, 0}, 12,
-         {1, 0, 0}, 0.5, 0},
-        {"collinear end to end", {0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 0, 0}, 10, {1, 0, 0}, 1, 0},
-        {"collinear first inside the second", {1, 0, 0}, {2, 0, 0}, {0, 0, 0}, {3, 0, 0}, 33, {1, 0, 0}, 0,
-         1.0 / 3},
-        {"first degenerate inside the second", {0.5, 0, 0}, {0.5, 0, 0}, {0, 0, 0}, {1, 0, 0}, 33, {0.5, 0, 0},
-         0, 0.5},
-        {"first degenerate at the end of the second", {1, 0, 0}, {1, 0, 0.0001}, {0, 0, 0}, {1, 0, 0}, 17,
-         {1, 0, 0.00005 / 2}, 0, 1},
-        {"second degenerate at the end of the first", {0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {1, 0, 0}, 10, {1, 0, 0}, 1,
+        {"end of the first at the start of the second",
+         {0, 0, 0},
+         {1, 0, 0},
+         {1, 0, 0},
+         {1, 1, 0},
+         10,
+         {1, 0, 0},
+         1,
          0},
-        {"second degenerate inside the first", {0, 0, 0}, {1, 0, 0}, {0.25, 0, 0}, {0.25, 0, 0}, 12,
-         {0.25, 0, 0}, 0.25, 0},
-        {"both degenerate and coincident", {1, 1, 1}, {1, 1, 1}, {1, 1, 1.0002}, {1, 1, 1.0002}, 9,
-         {1, 1, 1.0001}, 0, 0},
+        {"crossing inside both", {-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, 36, {0, 0, 0}, 0.5, 0.5},
+        {"start of the second inside the first",
+         {0, 0, 0},
+         {2, 0, 0},
+         {1, 0, 0},
+         {1, 1, 0},
+         12,
+         {1, 0, 0},
+         0.5,
+         0},
+        {"crossing within the tolerance",
+         {-1, 0, 0},
+         {1, 0, 0},
+         {0, -1, 0.0005},
+         {0, 1, 0.0005},
+         36,
+         {0, 0, 0.00025},
+         0.5,
+         0.5},
+        {"collinear overlap: first coinciding point only",
+         {0, 0, 0},
+         {2, 0, 0},
+         {1, 0, 0},
+         {3, 0, 0},
+         12,
+         {1, 0, 0},
+         0.5,
+         0},
+        {"collinear end to end", {0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 0, 0}, 10, {1, 0, 0}, 1, 0},
+        {"collinear first inside the second",
+         {1, 0, 0},
+         {2, 0, 0},
+         {0, 0, 0},
+         {3, 0, 0},
+         33,
+         {1, 0, 0},
+         0,
+         1.0 / 3},
+        {"first degenerate inside the second",
+         {0.5, 0, 0},
+         {0.5, 0, 0},
+         {0, 0, 0},
+         {1, 0, 0},
+         33,
+         {0.5, 0, 0},
+         0,
+         0.5},
+        {"first degenerate at the end of the second",
+         {1, 0, 0},
+         {1, 0, 0.0001},
+         {0, 0, 0},
+         {1, 0, 0},
+         17,
+         {1, 0, 0.00005 / 2},
+         0,
+         1},
+        {"second degenerate at the end of the first",
+         {0, 0, 0},
+         {1, 0, 0},
+         {1, 0, 0},
+         {1, 0, 0},
+         10,
+         {1, 0, 0},
+         1,
+         0},
+        {"second degenerate inside the first",
+         {0, 0, 0},
+         {1, 0, 0},
+         {0.25, 0, 0},
+         {0.25, 0, 0},
+         12,
+         {0.25, 0, 0},
+         0.25,
+         0},
+        {"both degenerate and coincident",
+         {1, 1, 1},
+         {1, 1, 1},
+         {1, 1, 1.0002},
+         {1, 1, 1.0002},
+         9,
+         {1, 1, 1.0001},
+         0,
+         0},
     };
     for (const Case& c : cases) {
         CPoint3d p;
@@ -44,7 +117,8 @@ TEST(IntersectSegments, ReportsWhereEachSegmentIsMet) {
     }
 }
 
-TEST(IntersectSegments, SegmentsThatDoNotMeetGiveMinusOneParameters) {
+TEST(IntersectSegments, SegmentsThatDoNotMeetGiveMinusOneParameters)
+{
     struct Case {
         const char* what;
         CPoint3d a, b, c, d;
@@ -68,7 +142,8 @@ TEST(IntersectSegments, SegmentsThatDoNotMeetGiveMinusOneParameters) {
     }
 }
 
-TEST(ClosestPointOnSegmentToLine, ClampsToTheSegment) {
+TEST(ClosestPointOnSegmentToLine, ClampsToTheSegment)
+{
     const CPoint3d o(0, 0, 0);
     const CUnitVector3d zAxis = CUnitVector3d::ZAxis();
     struct Case {
@@ -89,7 +164,8 @@ TEST(ClosestPointOnSegmentToLine, ClampsToTheSegment) {
     }
 }
 
-TEST(ClosestLineParameters, ParallelLinesProjectTheFirstOrigin) {
+TEST(ClosestLineParameters, ParallelLinesProjectTheFirstOrigin)
+{
     double t1 = 9, t2 = 9;
     EXPECT_FALSE(ClosestLineParameters(CPoint3d(0, 0, 3), CUnitVector3d::XAxis(), CPoint3d(0, 1, 0),
                                        -CUnitVector3d::XAxis(), t1, t2));
@@ -106,7 +182,8 @@ TEST(ClosestLineParameters, ParallelLinesProjectTheFirstOrigin) {
     EXPECT_TRUE(Near3(p2, CPoint3d(2, 0, 3)));
 }
 
-TEST(SegmentNearness, BeyondTheEndsTheEndPointsCount) {
+TEST(SegmentNearness, BeyondTheEndsTheEndPointsCount)
+{
     const CPoint3d a(0, 0, 0), b(10, 0, 0);
     EXPECT_TRUE(IsPointNearSegment(a, b, CPoint3d(5, 0.09, 0), 0.1));
     EXPECT_FALSE(IsPointNearSegment(a, b, CPoint3d(5, 0.11, 0), 0.1));
@@ -115,14 +192,16 @@ TEST(SegmentNearness, BeyondTheEndsTheEndPointsCount) {
     EXPECT_EQ(SegmentParameter(a, a, CPoint3d(4, 0, 0)), 0.0);
 }
 
-TEST(SegmentNearness, LineNearnessIsUnboundedAndTrueForAShortChord) {
+TEST(SegmentNearness, LineNearnessIsUnboundedAndTrueForAShortChord)
+{
     const CPoint3d p0(0, 0, 0), p1(1, 0, 0);
     EXPECT_TRUE(IsPointNearLine(p0, p1, CPoint3d(50, 0.09, 0), 0.1));
     EXPECT_FALSE(IsPointNearLine(p0, p1, CPoint3d(50, 0.2, 0), 0.1));
     EXPECT_TRUE(IsPointNearLine(p0, CPoint3d(0.05, 0, 0), CPoint3d(0, 99, 0), 0.1));
 }
 
-TEST(SegmentNearness, PointOnLine2dGivesAnUnclampedParameter) {
+TEST(SegmentNearness, PointOnLine2dGivesAnUnclampedParameter)
+{
     double t = 0;
     EXPECT_TRUE(IsPointOnLine2d(CPoint2d(0, 0), CPoint2d(1, 1), CPoint2d(2, 2), &t));
     EXPECT_DOUBLE_EQ(t, 2.0);

@@ -9,20 +9,27 @@
 namespace geomtest {
 namespace {
 
-TEST(Plane3d, ThreePointsOrientTheNormalByTheirOrder) {
-    EXPECT_TRUE(NearPlane(CPlane3d(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(0, 1, 0)), RawPlane(0, 0, 1, 0)));
-    EXPECT_TRUE(NearPlane(CPlane3d(CPoint3d(0, 0, 0), CPoint3d(0, 1, 0), CPoint3d(1, 0, 0)), RawPlane(0, 0, -1, 0)));
-    EXPECT_TRUE(NearPlane(CPlane3d(CPoint3d(0, 0, 2), CPoint3d(1, 0, 2), CPoint3d(0, 1, 2)), RawPlane(0, 0, 1, -2)));
+TEST(Plane3d, ThreePointsOrientTheNormalByTheirOrder)
+{
+    EXPECT_TRUE(
+        NearPlane(CPlane3d(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(0, 1, 0)), RawPlane(0, 0, 1, 0)));
+    EXPECT_TRUE(
+        NearPlane(CPlane3d(CPoint3d(0, 0, 0), CPoint3d(0, 1, 0), CPoint3d(1, 0, 0)), RawPlane(0, 0, -1, 0)));
+    EXPECT_TRUE(
+        NearPlane(CPlane3d(CPoint3d(0, 0, 2), CPoint3d(1, 0, 2), CPoint3d(0, 1, 2)), RawPlane(0, 0, 1, -2)));
     // Collinear points give the zero normal, never a rejection.
-    EXPECT_TRUE(NearPlane(CPlane3d(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(2, 0, 0)), RawPlane(0, 0, 0, 0)));
+    EXPECT_TRUE(
+        NearPlane(CPlane3d(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(2, 0, 0)), RawPlane(0, 0, 0, 0)));
 }
 
-TEST(Plane3d, FourValuesAreNormalised) {
+TEST(Plane3d, FourValuesAreNormalised)
+{
     EXPECT_TRUE(NearPlane(CPlane3d(0, 0, 2, 4), RawPlane(0, 0, 1, 2)));
     EXPECT_TRUE(NearPlane(CPlane3d(0, 0, 1e-11, 3), RawPlane(0, 0, 0, 3)));
 }
 
-TEST(Plane3d, DistancesAndProjection) {
+TEST(Plane3d, DistancesAndProjection)
+{
     const CPlane3d plane(0, 0, 1, -2);
     EXPECT_DOUBLE_EQ(plane.SignedDistance(CPoint3d(5, 5, -1)), -3);
     EXPECT_DOUBLE_EQ(plane.DistanceTo(CPoint3d(5, 5, -1)), 3);
@@ -35,7 +42,8 @@ TEST(Plane3d, DistancesAndProjection) {
     EXPECT_TRUE(NearPlane(moved, RawPlane(0, 0, 1, -5)));
 }
 
-TEST(Plane3d, OrientMakesTheFirstSignificantCoefficientPositive) {
+TEST(Plane3d, OrientMakesTheFirstSignificantCoefficientPositive)
+{
     struct Case {
         CPlane3d plane, oriented;
     } cases[] = {
@@ -52,7 +60,8 @@ TEST(Plane3d, OrientMakesTheFirstSignificantCoefficientPositive) {
     }
 }
 
-TEST(Plane3d, RayIntersectionRefusesNearlyParallelRays) {
+TEST(Plane3d, RayIntersectionRefusesNearlyParallelRays)
+{
     const CPlane3d plane;
     const CRay3d down(CPoint3d(1, 2, 5), -CUnitVector3d::ZAxis());
     double t = 0;
@@ -70,7 +79,8 @@ TEST(Plane3d, RayIntersectionRefusesNearlyParallelRays) {
     EXPECT_TRUE(Near3(p, untouched, 0.0));
 }
 
-TEST(Plane3d, TwoPlanesMeetInALine) {
+TEST(Plane3d, TwoPlanesMeetInALine)
+{
     CRay3d line;
     ASSERT_TRUE(CPlane3d(0, 0, 1, -3).IntersectPlane(CPlane3d(1, 0, 0, -2), line));
     EXPECT_TRUE(CUnitVector3d(line.direction).IsParallelTo(CUnitVector3d::YAxis()));
@@ -78,7 +88,8 @@ TEST(Plane3d, TwoPlanesMeetInALine) {
     EXPECT_FALSE(CPlane3d(0, 0, 1, -3).IntersectPlane(CPlane3d(0, 0, -1, 5), line));
 }
 
-TEST(Plane3d, ClassifyBoxHasNoTolerance) {
+TEST(Plane3d, ClassifyBoxHasNoTolerance)
+{
     const CPlane3d plane(0, 0, 1, 0);
     EXPECT_EQ(plane.ClassifyBox(Box({0, 0, 0.5}, {1, 1, 1})), CPlane3d::kBoxPositive);
     EXPECT_EQ(plane.ClassifyBox(Box({0, 0, -2}, {1, 1, -1})), CPlane3d::kBoxNegative);
@@ -87,14 +98,16 @@ TEST(Plane3d, ClassifyBoxHasNoTolerance) {
     EXPECT_EQ(CPlane3d(1, 1, 1, -10).ClassifyBox(UnitBox()), CPlane3d::kBoxNegative);
 }
 
-TEST(Plane3d, BoxWhollyOnTheNegativeSide) {
+TEST(Plane3d, BoxWhollyOnTheNegativeSide)
+{
     struct Case {
         const char* what;
         CPlane3d plane;
         CBoundingBox3d box;
         bool negative;
     } cases[] = {
-        {"+Z plane, box not beyond the tolerance", RawPlane(0, 0, 1, 0), Box({0, 0, -1}, {1, 1, -0.0005}), false},
+        {"+Z plane, box not beyond the tolerance", RawPlane(0, 0, 1, 0), Box({0, 0, -1}, {1, 1, -0.0005}),
+         false},
         {"+Z plane, box beyond the tolerance", RawPlane(0, 0, 1, 0), Box({0, 0, -1}, {1, 1, -0.002}), true},
         {"-Z plane z = 2, box above it", RawPlane(0, 0, -1, 2), Box({0, 0, 2.002}, {1, 1, 3}), true},
         {"-Z plane z = 2, box touching", RawPlane(0, 0, -1, 2), Box({0, 0, 2}, {1, 1, 3}), false},
@@ -104,10 +117,12 @@ TEST(Plane3d, BoxWhollyOnTheNegativeSide) {
         {"oblique plane, box just below its far corner", CPlane3d(1, 1, 1, -3.0001), UnitBox(), true},
         {"oblique plane, box above", CPlane3d(1, 1, 1, 1), UnitBox(), false},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.plane.TestBoxSide(c.box), c.negative) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.plane.TestBoxSide(c.box), c.negative) << c.what;
 }
 
-TEST(Plane3d, ClipSegmentKeepsTheNonPositiveSide) {
+TEST(Plane3d, ClipSegmentKeepsTheNonPositiveSide)
+{
     const CPlane3d plane(0, 0, 1, 0);
     struct Case {
         const char* what;
@@ -128,7 +143,8 @@ TEST(Plane3d, ClipSegmentKeepsTheNonPositiveSide) {
     }
 }
 
-TEST(Plane3d, EqualityAcceptsTheReverseUnlessExact) {
+TEST(Plane3d, EqualityAcceptsTheReverseUnlessExact)
+{
     const CPlane3d planes[] = {CPlane3d(1, 2, 3, 4), CPlane3d(0, 0, 1, 0), CPlane3d(0, 1, 0, 0.0005)};
     for (const CPlane3d& plane : planes) {
         CPlane3d reverse = plane;
@@ -140,7 +156,8 @@ TEST(Plane3d, EqualityAcceptsTheReverseUnlessExact) {
     EXPECT_FALSE(CPlane3d(0, 0, 1, -1).IsEqual(CPlane3d(0, 0, 1, 1), false, kGeomTolerance));
 }
 
-TEST(Plane3d, PlaneCoordinatesAgreeForAPlaneAndItsReverse) {
+TEST(Plane3d, PlaneCoordinatesAgreeForAPlaneAndItsReverse)
+{
     const CPoint2d q = CPlane3d(0, 0, 1, 0).ProjectTo2d(CPoint3d(3, 4, 7));
     EXPECT_DOUBLE_EQ(q.x, 3);
     EXPECT_DOUBLE_EQ(q.y, 4);
@@ -155,7 +172,8 @@ TEST(Plane3d, PlaneCoordinatesAgreeForAPlaneAndItsReverse) {
     }
 }
 
-TEST(Plane3d, FitFollowsTheWindingOfThePoints) {
+TEST(Plane3d, FitFollowsTheWindingOfThePoints)
+{
     const std::vector<CPoint3d> ccw = {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
     CPlane3d plane;
     ASSERT_TRUE(plane.FitToPoints(ccw.size(), ccw.data()));
@@ -170,7 +188,8 @@ TEST(Plane3d, FitFollowsTheWindingOfThePoints) {
     EXPECT_TRUE(NearPlane(plane, RawPlane(1, 0, 0, 0)));
 }
 
-TEST(Plane3d, FitFailsOnPointsOffThePlane) {
+TEST(Plane3d, FitFailsOnPointsOffThePlane)
+{
     std::vector<CPoint3d> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0.5, 0.002}};
     CPlane3d plane;
     EXPECT_FALSE(plane.FitToPoints(points.size(), points.data()));
@@ -178,7 +197,8 @@ TEST(Plane3d, FitFailsOnPointsOffThePlane) {
     EXPECT_TRUE(CUnitVector3d(plane.GetNormal()).IsParallelTo(CUnitVector3d::ZAxis()));
 }
 
-TEST(Plane3d, FitLeavesThePlaneForTooFewOrDegeneratePoints) {
+TEST(Plane3d, FitLeavesThePlaneForTooFewOrDegeneratePoints)
+{
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* what;

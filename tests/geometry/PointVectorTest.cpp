@@ -11,12 +11,14 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(Tolerance, SquaredToleranceIsTheSquareOfTheTolerance) {
+TEST(Tolerance, SquaredToleranceIsTheSquareOfTheTolerance)
+{
     EXPECT_DOUBLE_EQ(kGeomToleranceSquared, 1e-6);
     EXPECT_FLOAT_EQ(kGeomToleranceFloat, 0.001f);
 }
 
-TEST(Tolerance, ComparisonsKeepTheirStrictnessAtTheBoundary) {
+TEST(Tolerance, ComparisonsKeepTheirStrictnessAtTheBoundary)
+{
     // Values around 0, where a difference of 0.001 is exact.
     struct Case {
         const char* what;
@@ -41,10 +43,12 @@ TEST(Tolerance, ComparisonsKeepTheirStrictnessAtTheBoundary) {
         {"infinity is not finite", IsFiniteNumber(-kInf), false},
         {"a large number is finite", IsFiniteNumber(1e300), true},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.actual, c.expected) << c.what;
 }
 
-TEST(Point3d, EqualityNeedsTheSquaredDistanceBelowTheSquaredTolerance) {
+TEST(Point3d, EqualityNeedsTheSquaredDistanceBelowTheSquaredTolerance)
+{
     const CPoint3d p(0, 0, 0), q(0.0009, 0.0009, 0.0009);
     EXPECT_FALSE(p == q);
     EXPECT_TRUE(p != q);
@@ -54,7 +58,8 @@ TEST(Point3d, EqualityNeedsTheSquaredDistanceBelowTheSquaredTolerance) {
     EXPECT_FALSE(p == CPoint3d(0.001, 0, 0));
 }
 
-TEST(Point3d, ArithmeticMixesPointsAndVectors) {
+TEST(Point3d, ArithmeticMixesPointsAndVectors)
+{
     const CPoint3d p(1, 2, 3);
     EXPECT_TRUE(Near3(p + CVector3d(1, 1, 1), CPoint3d(2, 3, 4)));
     EXPECT_TRUE(Near3(CPoint3d(4, 4, 4) - p, CVector3d(3, 2, 1)));
@@ -66,7 +71,8 @@ TEST(Point3d, ArithmeticMixesPointsAndVectors) {
     EXPECT_TRUE(Near3(moved, CPoint3d(0, 0, 0)));
 }
 
-TEST(Point3d, IndexBeyondOneIsZ) {
+TEST(Point3d, IndexBeyondOneIsZ)
+{
     const CPoint3d p(1, 2, 3);
     EXPECT_EQ(p[0], 1);
     EXPECT_EQ(p[1], 2);
@@ -74,14 +80,16 @@ TEST(Point3d, IndexBeyondOneIsZ) {
     EXPECT_EQ(p[7], 3);
 }
 
-TEST(Point3d, NearerPrefersTheFirstOnATie) {
+TEST(Point3d, NearerPrefersTheFirstOnATie)
+{
     const CPoint3d origin, a(1, 0, 0), b(-1, 0, 0);
     EXPECT_TRUE(Near3(origin.Nearer(a, b), a));
     EXPECT_TRUE(Near3(origin.Nearer(b, a), b));
     EXPECT_TRUE(Near3(CPoint3d(-0.5, 0, 0).Nearer(a, b), b));
 }
 
-TEST(Point3d, DistancesToLinesAndPlanes) {
+TEST(Point3d, DistancesToLinesAndPlanes)
+{
     const CRay3d xAxis(CPoint3d(), CUnitVector3d::XAxis());
     const CPoint3d p(5, 3, 4);
     EXPECT_DOUBLE_EQ(p.DistanceToLine(xAxis), 5.0);
@@ -97,7 +105,8 @@ TEST(Point3d, DistancesToLinesAndPlanes) {
     EXPECT_EQ(CPoint3d(1, 1, 1).DistanceTo(CPoint3d(1, 1, 1 + 1e-11)), 0.0);
 }
 
-TEST(Point3d, PerspectiveProjection) {
+TEST(Point3d, PerspectiveProjection)
+{
     CPoint3d onPlane(2, 4, -4);
     ASSERT_TRUE(onPlane.ProjectPerspective(2.0, true));
     EXPECT_TRUE(Near3(onPlane, CPoint3d(1, 2, -2)));
@@ -111,7 +120,8 @@ TEST(Point3d, PerspectiveProjection) {
     EXPECT_TRUE(Near3(atEye, CPoint3d(1, 1, 1e-11), 0.0));
 }
 
-TEST(Vector3d, NormalisationFailsToTheZeroVector) {
+TEST(Vector3d, NormalisationFailsToTheZeroVector)
+{
     CVector3d tiny(0, 0, 1e-11);
     EXPECT_FALSE(tiny.Normalize());
     EXPECT_FALSE(tiny.IsNonZero());
@@ -129,7 +139,8 @@ TEST(Vector3d, NormalisationFailsToTheZeroVector) {
     EXPECT_FALSE(small.IsNonZero());
 }
 
-TEST(Vector3d, SetLengthLeavesANearZeroVectorUnchanged) {
+TEST(Vector3d, SetLengthLeavesANearZeroVectorUnchanged)
+{
     CVector3d v(0, 3, 4);
     EXPECT_TRUE(v.SetLength(10));
     EXPECT_TRUE(Near3(v, CVector3d(0, 6, 8)));
@@ -138,14 +149,16 @@ TEST(Vector3d, SetLengthLeavesANearZeroVectorUnchanged) {
     EXPECT_EQ(small.x, 5e-11);
 }
 
-TEST(Vector3d, CrossAndPerpendicular) {
+TEST(Vector3d, CrossAndPerpendicular)
+{
     EXPECT_TRUE(Near3(CVector3d(1, 0, 0).Cross(CVector3d(0, 1, 0)), CVector3d(0, 0, 1)));
     EXPECT_TRUE(CVector3d(1, 0, 0).IsPerpendicularTo(CVector3d(0.0009, 1, 0)));
     EXPECT_FALSE(CVector3d(1, 0, 0).IsPerpendicularTo(CVector3d(0.001, 1, 0)));
     EXPECT_FALSE(CVector3d(kNaN, 0, 0).IsValid());
 }
 
-TEST(Vector3d, AngleAboutAnAxis) {
+TEST(Vector3d, AngleAboutAnAxis)
+{
     const CVector3d z(0, 0, 1);
     struct Case {
         CVector3d a, b;
@@ -160,10 +173,12 @@ TEST(Vector3d, AngleAboutAnAxis) {
         {{0, 0, 2}, {1, 0, 0}, 0.0},
         {{1, 0, 0}, {0, 0, -1}, 0.0},
     };
-    for (const Case& c : cases) EXPECT_NEAR(z.AngleAbout(c.a, c.b), c.angle, 1e-12);
+    for (const Case& c : cases)
+        EXPECT_NEAR(z.AngleAbout(c.a, c.b), c.angle, 1e-12);
 }
 
-TEST(UnitVector3d, ConstructionNormalises) {
+TEST(UnitVector3d, ConstructionNormalises)
+{
     const CUnitVector3d tiny(0, 0, 1e-11);
     EXPECT_FALSE(tiny.IsNonZero());
     EXPECT_FALSE(tiny.IsValid());
@@ -173,7 +188,8 @@ TEST(UnitVector3d, ConstructionNormalises) {
     EXPECT_TRUE(CUnitVector3d(1, 2, 3).IsValid());
 }
 
-TEST(UnitVector3d, SettersReturnTheLengthBeforeNormalising) {
+TEST(UnitVector3d, SettersReturnTheLengthBeforeNormalising)
+{
     CUnitVector3d u;
     EXPECT_DOUBLE_EQ(u.Set(0, 3, 4), 5.0);
     EXPECT_TRUE(Near3(u, CUnitVector3d(0, 0.6, 0.8)));
@@ -183,21 +199,24 @@ TEST(UnitVector3d, SettersReturnTheLengthBeforeNormalising) {
     EXPECT_FALSE(u.IsNonZero());
 }
 
-TEST(UnitVector3d, ParallelInEitherSenseWithinTheTolerance) {
+TEST(UnitVector3d, ParallelInEitherSenseWithinTheTolerance)
+{
     const CUnitVector3d z = CUnitVector3d::ZAxis();
     EXPECT_TRUE(z.IsParallelTo(-z));
     EXPECT_TRUE(z.IsParallelTo(CUnitVector3d(0.0009, 0, 1)));
     EXPECT_FALSE(z.IsParallelTo(CUnitVector3d(0.002, 0, 1)));
 }
 
-TEST(UnitVector3d, AngleBetweenClampsTheDotProduct) {
+TEST(UnitVector3d, AngleBetweenClampsTheDotProduct)
+{
     const CUnitVector3d x = CUnitVector3d::XAxis();
     EXPECT_EQ(x.AngleBetween(x), 0.0);
     EXPECT_EQ(x.AngleBetween(-x), kPi);
     EXPECT_NEAR(x.AngleBetween(CUnitVector3d::YAxis()), kPi / 2, 1e-15);
 }
 
-TEST(UnitVector3d, ArbitraryAxesCompleteARightHandedFrame) {
+TEST(UnitVector3d, ArbitraryAxesCompleteARightHandedFrame)
+{
     struct Case {
         CUnitVector3d normal, x, y;
     } cases[] = {
@@ -213,7 +232,8 @@ TEST(UnitVector3d, ArbitraryAxesCompleteARightHandedFrame) {
     }
 }
 
-TEST(UnitVector3d, CameraUpVector) {
+TEST(UnitVector3d, CameraUpVector)
+{
     struct Case {
         const char* what;
         CPoint3d target;

@@ -9,13 +9,16 @@
 namespace geomtest {
 namespace {
 
-CPolygon2d Polygon(std::initializer_list<CPoint2d> points) {
+CPolygon2d Polygon(std::initializer_list<CPoint2d> points)
+{
     CPolygon2d polygon;
-    for (const CPoint2d& p : points) polygon.AddPoint(p);
+    for (const CPoint2d& p : points)
+        polygon.AddPoint(p);
     return polygon;
 }
 
-TEST(Polygon2d, ClassifiesPointsAgainstTheSquare) {
+TEST(Polygon2d, ClassifiesPointsAgainstTheSquare)
+{
     const CPolygon2d square = Polygon({{0, 0}, {1, 0}, {1, 1}, {0, 1}});
     struct Case {
         const char* what;
@@ -35,11 +38,13 @@ TEST(Polygon2d, ClassifiesPointsAgainstTheSquare) {
     for (const Case& c : cases) {
         EXPECT_EQ(square.Classify(c.p), c.where) << c.what;
         // Without the box shortcut, the crossing count agrees.
-        EXPECT_EQ(ClassifyPointInPolygon2d(c.p, square.points.data(), square.points.size()), c.where) << c.what;
+        EXPECT_EQ(ClassifyPointInPolygon2d(c.p, square.points.data(), square.points.size()), c.where)
+            << c.what;
     }
 }
 
-TEST(Polygon2d, ARayThroughAVertexCountsItOnce) {
+TEST(Polygon2d, ARayThroughAVertexCountsItOnce)
+{
     const CPolygon2d triangle = Polygon({{0, 0}, {2, 1}, {0, 2}});
     EXPECT_EQ(triangle.Classify(CPoint2d(1, 1)), kInsidePolygon);
     // The ray from a point left of the outline passes the vertex (2, 1) from outside.
@@ -54,12 +59,14 @@ TEST(Polygon2d, ARayThroughAVertexCountsItOnce) {
     EXPECT_EQ(step.Classify(CPoint2d(1.5, 1.5)), kOutsidePolygon);
 }
 
-TEST(Polygon2d, AnEmptyOutlineHoldsNothing) {
+TEST(Polygon2d, AnEmptyOutlineHoldsNothing)
+{
     EXPECT_EQ(ClassifyPointInPolygon2d(CPoint2d(), nullptr, 0), kOutsidePolygon);
     EXPECT_EQ(CPolygon2d().Classify(CPoint2d()), kOutsidePolygon);
 }
 
-TEST(Polygon2d, EqualityIgnoresTheStartingVertexButNotTheDirection) {
+TEST(Polygon2d, EqualityIgnoresTheStartingVertexButNotTheDirection)
+{
     const CPoint2d a(0, 0), b(1, 0), c(0, 1);
     EXPECT_TRUE(Polygon({a, b, c}).IsEqual(Polygon({b, c, a})));
     EXPECT_TRUE(Polygon({a, b, c}).IsEqual(Polygon({{0.0005, 0}, b, c})));
@@ -68,7 +75,8 @@ TEST(Polygon2d, EqualityIgnoresTheStartingVertexButNotTheDirection) {
     EXPECT_FALSE(CPolygon2d().IsEqual(CPolygon2d()));
 }
 
-TEST(Polygon2d, ContainmentOfOutlines) {
+TEST(Polygon2d, ContainmentOfOutlines)
+{
     const CPolygon2d square = Polygon({{0, 0}, {4, 0}, {4, 4}, {0, 4}});
     const CPolygon2d inner = Polygon({{1, 1}, {3, 1}, {3, 3}, {1, 3}});
     const CPolygon2d touching = Polygon({{0, 0}, {2, 0}, {2, 2}, {0, 2}});
@@ -86,7 +94,8 @@ TEST(Polygon2d, ContainmentOfOutlines) {
     EXPECT_TRUE(u.Contains(Polygon({{0.5, 0.5}, {3.5, 0.5}, {3.5, 0.8}, {0.5, 0.8}}), false));
 }
 
-TEST(PolygonMesh, EqualPointsAreShared) {
+TEST(PolygonMesh, EqualPointsAreShared)
+{
     CPolygonMesh mesh;
     EXPECT_EQ(mesh.AddPoint(CPoint3d(0, 0, 0)), 1);
     EXPECT_EQ(mesh.AddPoint(CPoint3d(1, 0, 0)), 2);
@@ -96,7 +105,8 @@ TEST(PolygonMesh, EqualPointsAreShared) {
     EXPECT_EQ(mesh.points.size(), 3u);
 }
 
-TEST(PolygonMesh, PolygonsOfSignedIndices) {
+TEST(PolygonMesh, PolygonsOfSignedIndices)
+{
     CPolygonMesh mesh;
     for (const CPoint3d& p : {CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(1, 1, 0), CPoint3d(0, 1, 0)})
         mesh.AddPoint(p);
@@ -111,7 +121,8 @@ TEST(PolygonMesh, PolygonsOfSignedIndices) {
     EXPECT_TRUE(Near3(mesh.GetPolygonPoint(2, 3), CPoint3d(0, 1, 0), 0.0));
 }
 
-TEST(PolygonMesh, ABadIndexStopsThePolygonPartWay) {
+TEST(PolygonMesh, ABadIndexStopsThePolygonPartWay)
+{
     struct Case {
         const char* what;
         std::vector<int> indices;
@@ -136,7 +147,8 @@ TEST(PolygonMesh, ABadIndexStopsThePolygonPartWay) {
     EXPECT_TRUE(mesh.polygonStarts.empty());
 }
 
-TEST(PolygonMesh, ReserveAddsZeroEntriesThatSettersOverwrite) {
+TEST(PolygonMesh, ReserveAddsZeroEntriesThatSettersOverwrite)
+{
     CPolygonMesh mesh(CPolygonMesh::kFrontUVs | CPolygonMesh::kNormals);
     mesh.Reserve(2, 1);
     EXPECT_EQ(mesh.frontUVs.size(), 2u);
@@ -152,7 +164,8 @@ TEST(PolygonMesh, ReserveAddsZeroEntriesThatSettersOverwrite) {
     EXPECT_TRUE(Near3(mesh.normals[0], CUnitVector3d::ZAxis(), 0.0));
 
     // Indices without an entry append.
-    for (const int invalid : {0, INT_MIN, 3}) mesh.SetBackUV(invalid, CPoint3d(invalid, 0, 0));
+    for (const int invalid : {0, INT_MIN, 3})
+        mesh.SetBackUV(invalid, CPoint3d(invalid, 0, 0));
     EXPECT_EQ(mesh.backUVs.size(), 3u);
 }
 

@@ -9,7 +9,8 @@ namespace {
 
 const CUnitVector3d kX = CUnitVector3d::XAxis();
 
-TEST(Ray3d, IsAnInfiniteLine) {
+TEST(Ray3d, IsAnInfiniteLine)
+{
     const CRay3d ray(CPoint3d(1, 0, 0), kX);
     EXPECT_DOUBLE_EQ(ray.GetParameter(CPoint3d(-4, 3, 0)), -5);
     EXPECT_TRUE(Near3(ray.ProjectPoint(CPoint3d(-4, 3, 0)), CPoint3d(-4, 0, 0)));
@@ -18,7 +19,8 @@ TEST(Ray3d, IsAnInfiniteLine) {
     EXPECT_TRUE(Near3(hit, CPoint3d(-3, 0, 0)));
 }
 
-TEST(Ray3d, DefaultIsTheZAxisAndSetThroughNormalises) {
+TEST(Ray3d, DefaultIsTheZAxisAndSetThroughNormalises)
+{
     const CRay3d ray;
     EXPECT_TRUE(Near3(ray.direction, CUnitVector3d::ZAxis(), 0.0));
     CRay3d through;
@@ -29,7 +31,8 @@ TEST(Ray3d, DefaultIsTheZAxisAndSetThroughNormalises) {
     EXPECT_FALSE(through.IsValid());
 }
 
-TEST(Ray3d, IntersectingLines) {
+TEST(Ray3d, IntersectingLines)
+{
     const CRay3d xAxis(CPoint3d(), kX);
     CPoint3d p;
     EXPECT_TRUE(xAxis.IntersectRay(CRay3d(CPoint3d(2, -1, 0), CUnitVector3d::YAxis()), p));
@@ -40,7 +43,8 @@ TEST(Ray3d, IntersectingLines) {
     EXPECT_FALSE(xAxis.IntersectRay(CRay3d(CPoint3d(0, 0, 0.0001), kX), p));
 }
 
-TEST(Ray3d, ClosestParameterToASegment) {
+TEST(Ray3d, ClosestParameterToASegment)
+{
     const CRay3d xAxis(CPoint3d(), kX);
     struct Case {
         const char* what;
@@ -62,7 +66,8 @@ TEST(Ray3d, ClosestParameterToASegment) {
     }
 }
 
-TEST(Ray3d, BoxHitsCountOnlyAheadOfTheOrigin) {
+TEST(Ray3d, BoxHitsCountOnlyAheadOfTheOrigin)
+{
     const CBoundingBox3d box = UnitBox();
     struct Case {
         const char* what;
@@ -74,15 +79,24 @@ TEST(Ray3d, BoxHitsCountOnlyAheadOfTheOrigin) {
         {"along +X into the xmin face", {{-1, 0.5, 0.5}, kX}, true, {0, 0.5, 0.5}, CRay3d::kXMin},
         {"along -X away from the box", {{-1, 0.5, 0.5}, -kX}, false, {}, 0},
         {"origin inside", {{0.5, 0.5, 0.5}, kX}, true, {0.5, 0.5, 0.5}, CRay3d::kOriginInside},
-        {"down into the zmax face", {{0.25, 0.75, 3}, -CUnitVector3d::ZAxis()}, true, {0.25, 0.75, 1}, CRay3d::kZMax},
+        {"down into the zmax face",
+         {{0.25, 0.75, 3}, -CUnitVector3d::ZAxis()},
+         true,
+         {0.25, 0.75, 1},
+         CRay3d::kZMax},
         {"passing beside the box", {{-1, 2, 0.5}, kX}, false, {}, 0},
-        {"diagonal into the ymin face", {{0.5, -1, 0.5}, CUnitVector3d(0.2, 1, 0)}, true, {0.7, 0, 0.5}, CRay3d::kYMin},
+        {"diagonal into the ymin face",
+         {{0.5, -1, 0.5}, CUnitVector3d(0.2, 1, 0)},
+         true,
+         {0.7, 0, 0.5},
+         CRay3d::kYMin},
     };
     for (const Case& c : cases) {
         CPoint3d point;
         int face = -1;
         EXPECT_EQ(c.ray.IntersectBox(box, point, face), c.hits) << c.what;
-        if (!c.hits) continue;
+        if (!c.hits)
+            continue;
         EXPECT_TRUE(Near3(point, c.point)) << c.what;
         EXPECT_EQ(face, c.face) << c.what;
     }
@@ -91,14 +105,16 @@ TEST(Ray3d, BoxHitsCountOnlyAheadOfTheOrigin) {
     EXPECT_FALSE(CRay3d(CPoint3d(), kX).IntersectBox(CBoundingBox3d(), point, face));
 }
 
-TEST(Ray3d, TransformMovesOriginAndDirection) {
+TEST(Ray3d, TransformMovesOriginAndDirection)
+{
     CRay3d ray(CPoint3d(1, 0, 0), kX);
     ray.Transform(CTransform3d(CPoint3d(), CUnitVector3d::ZAxis(), kPi / 2));
     EXPECT_TRUE(Near3(ray.origin, CPoint3d(0, 1, 0)));
     EXPECT_TRUE(Near3(ray.direction, CUnitVector3d::YAxis()));
 }
 
-TEST(Line3d, SegmentAndHalfLineEnds) {
+TEST(Line3d, SegmentAndHalfLineEnds)
+{
     const CLine3d segment(CPoint3d(0, 0, 0), CPoint3d(3, 4, 0));
     EXPECT_DOUBLE_EQ(segment.t1, 5);
     CPoint3d end;
@@ -121,7 +137,8 @@ TEST(Line3d, SegmentAndHalfLineEnds) {
     EXPECT_TRUE(whole.IsValid());
 }
 
-TEST(Line3d, RayFromTheOneBoundedEnd) {
+TEST(Line3d, RayFromTheOneBoundedEnd)
+{
     CRay3d ray(CPoint3d(9, 9, 9), kX);
     EXPECT_FALSE(CLine3d().GetRay(ray));
     EXPECT_FALSE(CLine3d(CPoint3d(), CPoint3d(1, 0, 0)).GetRay(ray));
@@ -135,7 +152,8 @@ TEST(Line3d, RayFromTheOneBoundedEnd) {
     EXPECT_TRUE(Near3(ray.direction, kX));
 }
 
-TEST(Line3d, SetDirectionTurnsAboutTheExistingEnd) {
+TEST(Line3d, SetDirectionTurnsAboutTheExistingEnd)
+{
     CLine3d segment(CPoint3d(0, 0, 0), CPoint3d(2, 0, 0));
     segment.t0 = 1;
     segment.SetDirection(CUnitVector3d::YAxis());
@@ -150,7 +168,8 @@ TEST(Line3d, SetDirectionTurnsAboutTheExistingEnd) {
     EXPECT_FALSE(noStart.HasStart());
 }
 
-TEST(Line3d, ClipToPlaneKeepsThePositiveSide) {
+TEST(Line3d, ClipToPlaneKeepsThePositiveSide)
+{
     CLine3d upper(CPoint3d(0, 0, -1), CPoint3d(0, 0, 1));
     EXPECT_TRUE(upper.ClipToPlane(CPlane3d(0, 0, 1, 0)));
     CPoint3d p;
@@ -179,7 +198,8 @@ TEST(Line3d, ClipToPlaneKeepsThePositiveSide) {
     EXPECT_FALSE(alongBelow.ClipToPlane(CPlane3d(0, 0, 1, 0)));
 }
 
-TEST(Line3d, IntersectsBoxForSegmentsHalfLinesAndWholeLines) {
+TEST(Line3d, IntersectsBoxForSegmentsHalfLinesAndWholeLines)
+{
     const CBoundingBox3d box = UnitBox();
     const CUnitVector3d minusX = -kX;
     struct Case {
@@ -202,7 +222,8 @@ TEST(Line3d, IntersectsBoxForSegmentsHalfLinesAndWholeLines) {
         {"diagonal whole line missing the box",
          CLine3d(CRay3d({-1, 0.5, 0.5}, CUnitVector3d(1, -1, 0)), true, true), false},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.line.IntersectsBox(box), c.hits) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.line.IntersectsBox(box), c.hits) << c.what;
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ TEST(AnyBmp, ImpossibleSizesAreRefusedBeforeAllocating)
     PLAnyBmp bmp;
     EXPECT_EQ(CodeOf([&] { bmp.Create(-1, 5, Format("I8"), nullptr, 0, {}); }), PLErr::NoMemory);
     EXPECT_EQ(CodeOf([&] { bmp.Create(70000, 70000, Format("A8R8G8B8"), nullptr, 0, {}); }), PLErr::NoMemory);
-    EXPECT_EQ(bmp.GetWidth(), 0); // the old pixels are gone, and nothing dangles
+    EXPECT_EQ(bmp.GetWidth(), 0);  // the old pixels are gone, and nothing dangles
 }
 
 TEST(AnyBmp, CopyKeepsPixelsPaletteAndResolution)
@@ -116,9 +116,9 @@ TEST(AnyBmp, ConversionsFollowTheTableOfDepths)
         PLPixel32 expected;
     };
     PLAnyBmp oneBit = Make(1, 1, "L1");
-    oneBit.GetLine(0)[0] = 0x80; // palette entry 1: white
+    oneBit.GetLine(0)[0] = 0x80;  // palette entry 1: white
     PLAnyBmp sixteen = Make(1, 1, "R5G6B5");
-    sixteen.GetLine(0)[0] = 0x1F; // pure blue
+    sixteen.GetLine(0)[0] = 0x1F;  // pure blue
     const std::pair<const PLAnyBmp*, Case> cases[] = {
         {&oneBit, {"L1", "X8R8G8B8", {255, 255, 255, 255}}},
         {&oneBit, {"L1", "B8G8R8", {255, 255, 255, 255}}},
@@ -141,7 +141,7 @@ TEST(AnyBmp, ToOneBitDarkPixelsBecomeBlack)
     bilevel.CreateConvertedCopy(source, Format("L1"));
     EXPECT_EQ(bilevel.GetPalette()[0], (PLPixel32{255, 255, 255, 255}));
     EXPECT_EQ(bilevel.GetPalette()[1], (PLPixel32{0, 0, 0, 255}));
-    EXPECT_EQ(bilevel.GetLine(0)[0], 0xAA); // even pixels are dark
+    EXPECT_EQ(bilevel.GetLine(0)[0], 0xAA);  // even pixels are dark
     EXPECT_EQ(bilevel.GetLine(0)[1] & 0xC0, 0x80);
 }
 
@@ -170,7 +170,7 @@ TEST(AnyBmp, ConvertingOntoItselfWorks)
     bmp.GetLine(0)[1] = 90;
     const uint8_t* pixels = bmp.GetLine(0);
     bmp.CreateConvertedCopy(bmp, PLPixelFormat());
-    EXPECT_EQ(bmp.GetLine(0), pixels); // own format: nothing changes
+    EXPECT_EQ(bmp.GetLine(0), pixels);  // own format: nothing changes
     bmp.CreateConvertedCopy(bmp, Format("X8R8G8B8"));
     EXPECT_EQ(PixelAt(bmp, 1, 0), (PLPixel32{90, 90, 90, 255}));
 }
@@ -193,4 +193,4 @@ TEST(AnyBmp, GreyscaleMeansPureLuminance)
     EXPECT_FALSE(Make(1, 1, "L8Cbr8").IsGreyscale());
 }
 
-} // namespace
+}  // namespace

@@ -45,10 +45,10 @@ TEST(DataSource, EveryMoveIsCheckedAgainstTheSize)
     source.OpenMemory(data, sizeof data);
     source.ReadBytes(4);
     EXPECT_EQ(CodeOf([&] { source.PeekBytes(5); }), kEnd);
-    EXPECT_EQ(CodeOf([&] { source.ReadBytes(SIZE_MAX); }), kEnd); // no wrap-around
+    EXPECT_EQ(CodeOf([&] { source.ReadBytes(SIZE_MAX); }), kEnd);  // no wrap-around
     EXPECT_EQ(CodeOf([&] { source.Seek(9); }), kEnd);
     EXPECT_EQ(CodeOf([&] { source.Seek(size_t(-1)); }), kEnd);
-    EXPECT_EQ(source.GetPosition(), 4u); // failed moves leave the position
+    EXPECT_EQ(source.GetPosition(), 4u);  // failed moves leave the position
     source.Seek(8);
     EXPECT_EQ(source.GetBytesLeft(), 0u);
     source.Seek(0);
@@ -102,7 +102,7 @@ TEST(FileSource, OpeningFailuresHaveTheirCodes)
 TEST(FileSource, WideNamesOpenTheFileAndAreKept)
 {
     TempFolder folder;
-    WriteFile(folder / "b\xC3\xA4r.dat", 3); // UTF-8 on disk
+    WriteFile(folder / "b\xC3\xA4r.dat", 3);  // UTF-8 on disk
     const std::string base = (folder / "").string();
     const std::wstring path = std::wstring(base.begin(), base.end()) + L"b\u00E4r.dat";
     PLFileSource source;
@@ -189,14 +189,14 @@ TEST(TiffStream, ReadingStaysInsideTheBlock)
     uint8_t buffer[16];
 
     EXPECT_EQ(seek(handle, 4, SEEK_SET), 4u);
-    EXPECT_EQ(seek(handle, toff_t(-8), SEEK_CUR), refused); // before the start
+    EXPECT_EQ(seek(handle, toff_t(-8), SEEK_CUR), refused);  // before the start
     EXPECT_EQ(seek(handle, toff_t(-2), SEEK_CUR), 2u);
     EXPECT_EQ(seek(handle, toff_t(-1), SEEK_SET), refused);
     EXPECT_EQ(seek(handle, 0, SEEK_END), data.size());
-    EXPECT_EQ(read(handle, buffer, sizeof buffer), 0); // at the end
+    EXPECT_EQ(read(handle, buffer, sizeof buffer), 0);  // at the end
     EXPECT_EQ(seek(handle, data.size() - 3, SEEK_SET), data.size() - 3);
-    EXPECT_EQ(read(handle, buffer, sizeof buffer), 3); // what is left
-    EXPECT_EQ(write(handle, buffer, sizeof buffer), 0); // a source is never written
+    EXPECT_EQ(read(handle, buffer, sizeof buffer), 3);   // what is left
+    EXPECT_EQ(write(handle, buffer, sizeof buffer), 0);  // a source is never written
 }
 
-} // namespace
+}  // namespace

@@ -33,7 +33,11 @@ struct DecodeCase {
 };
 
 const auto kColour = [](int x, int y) { return Colour(x, y); };
-const auto kColourAlpha = [](int x, int y) { PLPixel32 c = Colour(x, y); c.a = Alpha(x, y); return c; };
+const auto kColourAlpha = [](int x, int y) {
+    PLPixel32 c = Colour(x, y);
+    c.a = Alpha(x, y);
+    return c;
+};
 const auto kGrey = [](int x, int y) { return GreyPixel(Grey(x, y)); };
 const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
 const auto kLevels4 = [](int x, int y) { return GreyPixel(uint8_t(85 * ((x + y) % 4))); };
@@ -62,37 +66,36 @@ TEST_P(Decode, FileShowsItsPatternInTheExpectedFormat)
     EXPECT_LE(MaxDistance(bmp, c.expected), c.tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Image, Decode,
-    testing::Values(DecodeCase{"rgb.png", Type::PNG, "R8G8B8", 0, kColour},
-                    DecodeCase{"interlaced.png", Type::PNG, "R8G8B8", 0, kColour},
-                    DecodeCase{"rgba.png", Type::PNG, "A8R8G8B8", 0, kColourAlpha},
-                    DecodeCase{"palette.png", Type::PNG, "I8", 0, kColour},
-                    DecodeCase{"grey.png", Type::PNG, "L8", 0, kGrey},
-                    DecodeCase{"grey16.png", Type::PNG, "L8", 0, kGrey},
-                    DecodeCase{"grey2.png", Type::PNG, "L8", 0, kLevels4},
-                    DecodeCase{"greyalpha.png", Type::PNG, "A8R8G8B8", 0, kGreyAlpha},
-                    DecodeCase{"colour.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
-                    DecodeCase{"progressive.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
-                    DecodeCase{"cmyk.jpg", Type::JPEG, "X8R8G8B8", 8, kColour},
-                    DecodeCase{"grey.jpg", Type::JPEG, "L8", 4, kGrey},
-                    DecodeCase{"rgb.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
-                    DecodeCase{"tiled.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
-                    DecodeCase{"rgba.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
-                    DecodeCase{"palette.tif", Type::TIFF, "I8", 0, kColour},
-                    DecodeCase{"grey.tif", Type::TIFF, "L8", 0, kGrey},
-                    DecodeCase{"grey4.tif", Type::TIFF, "L8", 0, kLevels16},
-                    DecodeCase{"grey2.tif", Type::TIFF, "L8", 0, kLevels4},
-                    DecodeCase{"bilevel.tif", Type::TIFF, "L1", 0, kBilevel},
-                    DecodeCase{"plain.gif", Type::GIF, "I8", 0, kColour},
-                    DecodeCase{"interlaced.gif", Type::GIF, "I8", 0, kColour},
-                    DecodeCase{"animated.gif", Type::GIF, "I8", 0, kColour}),
-    [](const testing::TestParamInfo<DecodeCase>& info) {
-        std::string name = info.param.file;
-        for (char& c : name)
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Image, Decode,
+                         testing::Values(DecodeCase{"rgb.png", Type::PNG, "R8G8B8", 0, kColour},
+                                         DecodeCase{"interlaced.png", Type::PNG, "R8G8B8", 0, kColour},
+                                         DecodeCase{"rgba.png", Type::PNG, "A8R8G8B8", 0, kColourAlpha},
+                                         DecodeCase{"palette.png", Type::PNG, "I8", 0, kColour},
+                                         DecodeCase{"grey.png", Type::PNG, "L8", 0, kGrey},
+                                         DecodeCase{"grey16.png", Type::PNG, "L8", 0, kGrey},
+                                         DecodeCase{"grey2.png", Type::PNG, "L8", 0, kLevels4},
+                                         DecodeCase{"greyalpha.png", Type::PNG, "A8R8G8B8", 0, kGreyAlpha},
+                                         DecodeCase{"colour.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
+                                         DecodeCase{"progressive.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
+                                         DecodeCase{"cmyk.jpg", Type::JPEG, "X8R8G8B8", 8, kColour},
+                                         DecodeCase{"grey.jpg", Type::JPEG, "L8", 4, kGrey},
+                                         DecodeCase{"rgb.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
+                                         DecodeCase{"tiled.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
+                                         DecodeCase{"rgba.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
+                                         DecodeCase{"palette.tif", Type::TIFF, "I8", 0, kColour},
+                                         DecodeCase{"grey.tif", Type::TIFF, "L8", 0, kGrey},
+                                         DecodeCase{"grey4.tif", Type::TIFF, "L8", 0, kLevels16},
+                                         DecodeCase{"grey2.tif", Type::TIFF, "L8", 0, kLevels4},
+                                         DecodeCase{"bilevel.tif", Type::TIFF, "L1", 0, kBilevel},
+                                         DecodeCase{"plain.gif", Type::GIF, "I8", 0, kColour},
+                                         DecodeCase{"interlaced.gif", Type::GIF, "I8", 0, kColour},
+                                         DecodeCase{"animated.gif", Type::GIF, "I8", 0, kColour}),
+                         [](const testing::TestParamInfo<DecodeCase>& info) {
+                             std::string name = info.param.file;
+                             for (char& c : name)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
 
 TEST(Decoder, ResolutionComesFromTheFile)
 {
@@ -119,7 +122,7 @@ TEST(Decoder, SixteenBitTiffColourMapBecomesEightBit)
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     decoder.DecodeMemory(data.data(), data.size(), bmp);
-    EXPECT_EQ(PixelAt(bmp, 11, 0), Colour(11, 0)); // red 220 was stored as 56540
+    EXPECT_EQ(PixelAt(bmp, 11, 0), Colour(11, 0));  // red 220 was stored as 56540
 }
 
 TEST(Decoder, SixteenBitGreyTiffIsRefused)
@@ -132,7 +135,7 @@ TEST(Decoder, SixteenBitGreyTiffIsRefused)
 TEST(Decoder, TransparentGifColourHasNoAlpha)
 {
     const PLAnyBmp bmp = DecodeData("transparent.gif");
-    EXPECT_EQ(PixelAt(bmp, 0, 0).a, 0); // the blue corner
+    EXPECT_EQ(PixelAt(bmp, 0, 0).a, 0);  // the blue corner
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             if (x + y) {
@@ -153,7 +156,8 @@ TEST(Decoder, RequestingMoreBitsConverts)
 TEST(Decoder, RequestingFewerBitsIsRefused)
 {
     std::string text;
-    EXPECT_EQ(CodeOf([] { DecodeData("rgb.png", PLPixelFormat::FindByName("I8")); }, &text), PLErr::NotSupported);
+    EXPECT_EQ(CodeOf([] { DecodeData("rgb.png", PLPixelFormat::FindByName("I8")); }, &text),
+              PLErr::NotSupported);
     EXPECT_EQ(text, "Image bit depth doesn't match request.");
 }
 
@@ -173,7 +177,7 @@ TEST(Decoder, FailureLeavesTheDecoderReadyForTheNextFile)
 TEST(Decoder, TruncatedJpegDecodesWithTheRestFilledIn)
 {
     std::vector<uint8_t> data = ReadData("colour.jpg");
-    data.resize(data.size() - 20); // the end of the scan and the End-Of-Image marker
+    data.resize(data.size() - 20);  // the end of the scan and the End-Of-Image marker
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     decoder.DecodeMemory(data.data(), data.size(), bmp);
@@ -208,7 +212,8 @@ TEST(Decoder, MissingFileNamesItselfInTheError)
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     std::string text;
-    EXPECT_EQ(CodeOf([&] { decoder.DecodeFile("/nonexistent-folder/x.png", bmp); }, &text), PLErr::PathNotFound);
+    EXPECT_EQ(CodeOf([&] { decoder.DecodeFile("/nonexistent-folder/x.png", bmp); }, &text),
+              PLErr::PathNotFound);
     EXPECT_EQ(text, "Decoder error: Opening /nonexistent-folder/x.png failed\n");
 }
 
@@ -236,7 +241,8 @@ TEST(Decoder, TraceNamesTheFormatWhenSwitchedOn)
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     EXPECT_EQ(text.rfind("--- Decoding from memory at ", 0), 0u);
     EXPECT_NE(text.find(". ---\nPNG file recognized.\n"), std::string::npos);
-    EXPECT_EQ(text.find("PNG file recognized."), text.rfind("PNG file recognized.")); // once: trace is off again
+    EXPECT_EQ(text.find("PNG file recognized."),
+              text.rfind("PNG file recognized."));  // once: trace is off again
 }
 
-} // namespace
+}  // namespace

@@ -121,7 +121,7 @@ TEST(Detect, EpsDecodesItsTiffPreview)
 TEST(Detect, EpsPreviewBeyondTheEndIsEndOfData)
 {
     std::vector<uint8_t> eps = Eps(ReadData("rgb.tif"));
-    eps[21] = 0x10; // preview offset 4126
+    eps[21] = 0x10;  // preview offset 4126
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     EXPECT_EQ(CodeOf([&] { decoder.DecodeMemory(eps.data(), eps.size(), bmp); }), PLErr::EndOfData);
@@ -133,7 +133,8 @@ TEST(Detect, UnknownDataIsCodeEight)
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     std::string message;
-    EXPECT_EQ(CodeOf([&] { decoder.DecodeMemory(text.data(), text.size(), bmp); }, &message), PLErr::UnknownFileType);
+    EXPECT_EQ(CodeOf([&] { decoder.DecodeMemory(text.data(), text.size(), bmp); }, &message),
+              PLErr::UnknownFileType);
     EXPECT_EQ(message, "Decoder error: Unknown file type.\n");
     EXPECT_EQ(decoder.GetFileType(), Type::Unknown);
 }
@@ -145,8 +146,11 @@ TEST(Detect, FormatsWithoutADecoderAreNamedAndRefused)
         int type;
     };
     const Case cases[] = {
-        {Bytes({'B', 'M'}), Type::BMP}, {Bytes({'P', '6'}), Type::PPM},   {Bytes({'8', 'B', 'P', 'S'}), Type::PSD},
-        {Bytes({'F', 'O', 'R', 'M'}), Type::IFF85}, {Pict(600, {0x00, 0x11, 0x01}), Type::PICT},
+        {Bytes({'B', 'M'}), Type::BMP},
+        {Bytes({'P', '6'}), Type::PPM},
+        {Bytes({'8', 'B', 'P', 'S'}), Type::PSD},
+        {Bytes({'F', 'O', 'R', 'M'}), Type::IFF85},
+        {Pict(600, {0x00, 0x11, 0x01}), Type::PICT},
     };
     PLAnyPicDecoder decoder;
     for (const Case& c : cases) {
@@ -167,8 +171,10 @@ TEST(Detect, MetafilesAreKnownByTheirNameAlone)
         const char* name;
         int type;
     };
-    for (const Case& c : {Case{"logo.wmf", Type::WMF}, Case{"image.EMF.bak", Type::EMF}, Case{"logo.png", Type::PNG}}) {
-        std::ofstream(folder / c.name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    for (const Case& c :
+         {Case{"logo.wmf", Type::WMF}, Case{"image.EMF.bak", Type::EMF}, Case{"logo.png", Type::PNG}}) {
+        std::ofstream(folder / c.name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
         PLAnyPicDecoder decoder;
         PLAnyBmp bmp;
         const int code = CodeOf([&] { decoder.DecodeFile((folder / c.name).c_str(), bmp); });
@@ -186,7 +192,8 @@ TEST(Detect, WideMetafileNamesAreKnownToo)
 {
     TempFolder folder;
     const std::vector<uint8_t> png = ReadData("rgb.png");
-    std::ofstream(folder / "LOGO.Wmf", std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    std::ofstream(folder / "LOGO.Wmf", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     const std::string base = (folder / "").string();
     const std::wstring path = std::wstring(base.begin(), base.end()) + L"LOGO.Wmf";
     PLAnyPicDecoder decoder;
@@ -195,4 +202,4 @@ TEST(Detect, WideMetafileNamesAreKnownToo)
     EXPECT_EQ(decoder.GetFileType(), Type::WMF);
 }
 
-} // namespace
+}  // namespace

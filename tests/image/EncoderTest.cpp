@@ -33,7 +33,8 @@ PLAnyBmp Pattern(const char* format, PLPoint resolution = {})
             else if (bmp.GetBitsPerPixel() == 24)
                 std::memcpy(row + 3 * x, &c, 3);
             else if (bmp.GetBitsPerPixel() == 16)
-                row[2 * x] = uint8_t((c.g >> 2) << 5 | c.b >> 3), row[2 * x + 1] = uint8_t((c.r >> 3) << 3 | c.g >> 5);
+                row[2 * x] = uint8_t((c.g >> 2) << 5 | c.b >> 3),
+                        row[2 * x + 1] = uint8_t((c.r >> 3) << 3 | c.g >> 5);
             else if (bmp.GetBitsPerPixel() == 8)
                 row[x] = Grey(x, y);
         }
@@ -91,22 +92,23 @@ int FirstQuantiser(const std::vector<uint8_t>& jpeg)
 
 class TiffFile {
 public:
-    explicit TiffFile(const std::vector<uint8_t>& data) : m_Folder(), m_Path(m_Folder / "t.tif")
+    explicit TiffFile(const std::vector<uint8_t>& data) : m_folder(), m_path(m_folder / "t.tif")
     {
-        std::ofstream(m_Path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-        m_Tiff = TIFFOpen(m_Path.c_str(), "r");
+        std::ofstream(m_path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+        m_tiff = TIFFOpen(m_path.c_str(), "r");
     }
     ~TiffFile()
     {
-        if (m_Tiff)
-            TIFFClose(m_Tiff);
+        if (m_tiff)
+            TIFFClose(m_tiff);
     }
-    TIFF* operator*() const { return m_Tiff; }
+    TIFF* operator*() const { return m_tiff; }
 
 private:
-    TempFolder m_Folder;
-    std::filesystem::path m_Path;
-    TIFF* m_Tiff = nullptr;
+    TempFolder m_folder;
+    std::filesystem::path m_path;
+    TIFF* m_tiff = nullptr;
 };
 
 TEST(BmpEncoder, ThirtyTwoBitsAreWrittenAsTwentyFourBottomUp)
@@ -137,7 +139,7 @@ TEST(BmpEncoder, OneBitRowsKeepEveryPixel)
     bmp.GetLine(0)[1] = 0xC0;
     PLBmpEncoder encoder;
     const std::vector<uint8_t> file = Encode(encoder, bmp);
-    EXPECT_EQ(Little32(file, 10), 54u + 8); // two palette entries
+    EXPECT_EQ(Little32(file, 10), 54u + 8);  // two palette entries
     ASSERT_EQ(file.size(), 54u + 8 + 4);
     EXPECT_EQ(file[62], 0xFF);
     EXPECT_EQ(file[63], 0xC0);
@@ -152,7 +154,7 @@ TEST(Encoders, ResolutionIsRoundedForBmpAndCutForPng)
     const std::vector<uint8_t> phys = PngChunk(Encode(pngEncoder, bmp), "pHYs");
     ASSERT_EQ(phys.size(), 9u);
     EXPECT_EQ(Big32(phys, 0), 2834u);
-    EXPECT_EQ(phys[8], 1); // per metre
+    EXPECT_EQ(phys[8], 1);  // per metre
 }
 
 TEST(PngEncoder, AlphaDecidesBetweenRgbAndRgba)
@@ -213,7 +215,8 @@ TEST(TiffEncoder, ColourMapHoldsEightBitValues)
 TEST(JpegEncoder, QualityScalesTheStandardTables)
 {
     PLJPEGEncoder encoder;
-    EXPECT_EQ(FirstQuantiser(Encode(encoder, Pattern("X8R8G8B8"))), 8); // libjpeg's default, quality 75
+    EXPECT_EQ(FirstQuantiser(Encode(encoder, Pattern("X8R8G8B8"))),
+              8);  // libjpeg's default, quality 75
     encoder.SetQuality(70);
     EXPECT_EQ(FirstQuantiser(Encode(encoder, Pattern("X8R8G8B8"))), 10);
 }
@@ -260,19 +263,22 @@ std::unique_ptr<PLPicEncoder> Tiff()
     return std::make_unique<PLTIFFEncoder>();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encoders, EncodeAndDecode,
-    testing::Values(RoundTrip{"PngRgb", Png, "X8R8G8B8", "R8G8B8", 0}, RoundTrip{"PngRgba", Png, "A8R8G8B8", "A8R8G8B8", 0},
-                    RoundTrip{"PngPacked", Png, "B8G8R8", "R8G8B8", 0}, RoundTrip{"PngIndexed", Png, "I8", "I8", 0},
-                    RoundTrip{"TiffRgb", Tiff, "X8R8G8B8", "X8R8G8B8", 0},
-                    RoundTrip{"TiffRgba", Tiff, "A8R8G8B8", "A8R8G8B8", 0},
-                    RoundTrip{"TiffPacked", Tiff, "B8G8R8", "X8R8G8B8", 0},
-                    RoundTrip{"TiffIndexed", Tiff, "I8", "I8", 0},
-                    RoundTrip{"TiffSixteen", Tiff, "R5G6B5", "X8R8G8B8", 0},
-                    // libjpeg's defaults halve the chroma resolution both ways.
-                    RoundTrip{"JpegRgb", Jpeg, "X8R8G8B8", "X8R8G8B8", 32},
-                    RoundTrip{"JpegPacked", Jpeg, "B8G8R8", "X8R8G8B8", 32}),
-    [](const testing::TestParamInfo<RoundTrip>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Encoders, EncodeAndDecode,
+                         testing::Values(RoundTrip{"PngRgb", Png, "X8R8G8B8", "R8G8B8", 0},
+                                         RoundTrip{"PngRgba", Png, "A8R8G8B8", "A8R8G8B8", 0},
+                                         RoundTrip{"PngPacked", Png, "B8G8R8", "R8G8B8", 0},
+                                         RoundTrip{"PngIndexed", Png, "I8", "I8", 0},
+                                         RoundTrip{"TiffRgb", Tiff, "X8R8G8B8", "X8R8G8B8", 0},
+                                         RoundTrip{"TiffRgba", Tiff, "A8R8G8B8", "A8R8G8B8", 0},
+                                         RoundTrip{"TiffPacked", Tiff, "B8G8R8", "X8R8G8B8", 0},
+                                         RoundTrip{"TiffIndexed", Tiff, "I8", "I8", 0},
+                                         RoundTrip{"TiffSixteen", Tiff, "R5G6B5", "X8R8G8B8", 0},
+                                         // libjpeg's defaults halve the chroma resolution both ways.
+                                         RoundTrip{"JpegRgb", Jpeg, "X8R8G8B8", "X8R8G8B8", 32},
+                                         RoundTrip{"JpegPacked", Jpeg, "B8G8R8", "X8R8G8B8", 32}),
+                         [](const testing::TestParamInfo<RoundTrip>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(Encoders, FullSinkIsEndOfDataForEveryEncoder)
 {
@@ -311,4 +317,4 @@ TEST(Encoders, UnwritableFileNamesTheReason)
     EXPECT_EQ(text, "Decoder error: Opening /nonexistent-folder/out.bmp failed: No such file or directory\n");
 }
 
-} // namespace
+}  // namespace

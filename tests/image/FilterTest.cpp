@@ -76,9 +76,9 @@ TEST(Filter, GreyscaleUsesRec709Weights)
     PLAnyBmp grey;
     PLFilterGrayscale().ApplyFilter(bmp, grey);
     EXPECT_EQ(grey.GetPixelFormat().GetName(), "L8");
-    EXPECT_EQ(grey.GetLine(0)[0], 54);  // pure red
-    EXPECT_EQ(grey.GetLine(0)[1], 255); // white
-    EXPECT_EQ(grey.GetLine(0)[2], 182); // pure green
+    EXPECT_EQ(grey.GetLine(0)[0], 54);   // pure red
+    EXPECT_EQ(grey.GetLine(0)[1], 255);  // white
+    EXPECT_EQ(grey.GetLine(0)[2], 182);  // pure green
     EXPECT_EQ(grey.GetResolution(), (PLPoint{72, 72}));
 }
 
@@ -137,4 +137,4 @@ TEST(Filter, ResizeRefusesIndexedBitmaps)
     EXPECT_EQ(CodeOf([&] { PLFilterResizeBilinear(2, 2).Apply(indexed); }), PLErr::NotSupported);
 }
 
-} // namespace
+}  // namespace

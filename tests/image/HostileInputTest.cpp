@@ -11,10 +11,10 @@ namespace {
 using namespace imagetest;
 
 const char* const kFiles[] = {
-    "rgb.png",      "rgba.png",      "palette.png", "grey16.png", "grey2.png",   "greyalpha.png", "interlaced.png",
-    "colour.jpg",   "grey.jpg",      "cmyk.jpg",    "progressive.jpg", "rgb.tif", "rgba.tif",    "tiled.tif",
-    "bilevel.tif",  "grey4.tif",     "grey2.tif",   "palette.tif", "grey16.tif",  "plain.gif",   "interlaced.gif",
-    "animated.gif", "transparent.gif",
+    "rgb.png",        "rgba.png",   "palette.png",    "grey16.png",   "grey2.png",       "greyalpha.png",
+    "interlaced.png", "colour.jpg", "grey.jpg",       "cmyk.jpg",     "progressive.jpg", "rgb.tif",
+    "rgba.tif",       "tiled.tif",  "bilevel.tif",    "grey4.tif",    "grey2.tif",       "palette.tif",
+    "grey16.tif",     "plain.gif",  "interlaced.gif", "animated.gif", "transparent.gif",
 };
 
 // Decodes data and reports whether a codec error came out; anything else (a crash, another
@@ -65,12 +65,12 @@ TEST(HostileInput, HugeDimensionsInATinyFileAllocateNothing)
 {
     struct Case {
         const char* file;
-        size_t offset; // of the width or height field, set to its largest value
+        size_t offset;  // of the width or height field, set to its largest value
         std::vector<uint8_t> value;
     };
     const Case cases[] = {
-        {"plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF}},                  // logical screen 65535 x 65535
-        {"colour.jpg", 0, {}},                                       // SOF dimensions, found below
+        {"plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF}},  // logical screen 65535 x 65535
+        {"colour.jpg", 0, {}},                       // SOF dimensions, found below
     };
     PLAnyPicDecoder decoder;
     for (const Case& c : cases) {
@@ -78,7 +78,7 @@ TEST(HostileInput, HugeDimensionsInATinyFileAllocateNothing)
         if (c.value.empty()) {
             for (size_t at = 2; at + 9 < data.size(); ++at) {
                 if (data[at] == 0xFF && data[at + 1] == 0xC0) {
-                    const uint8_t size[] = {0xFD, 0xE8, 0xFD, 0xE8}; // 65000 x 65000, within libjpeg's limit
+                    const uint8_t size[] = {0xFD, 0xE8, 0xFD, 0xE8};  // 65000 x 65000, within libjpeg's limit
                     std::memcpy(data.data() + at + 5, size, 4);
                     break;
                 }
@@ -88,7 +88,8 @@ TEST(HostileInput, HugeDimensionsInATinyFileAllocateNothing)
         }
         std::string text;
         PLAnyBmp bmp;
-        EXPECT_EQ(CodeOf([&] { decoder.DecodeMemory(data.data(), data.size(), bmp); }, &text), PLErr::FormatUnknown)
+        EXPECT_EQ(CodeOf([&] { decoder.DecodeMemory(data.data(), data.size(), bmp); }, &text),
+                  PLErr::FormatUnknown)
             << c.file;
         EXPECT_NE(text.find("more than the data can hold"), std::string::npos) << text;
     }
@@ -98,7 +99,7 @@ TEST(HostileInput, PngDimensionsBeyondTheLimitAreRefused)
 {
     std::vector<uint8_t> data = ReadData("rgb.png");
     const uint8_t huge[] = {0x7F, 0xFF, 0xFF, 0xFF};
-    std::memcpy(data.data() + 16, huge, 4); // IHDR width (the CRC no longer matches either)
+    std::memcpy(data.data() + 16, huge, 4);  // IHDR width (the CRC no longer matches either)
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     EXPECT_EQ(CodeOf([&] { decoder.DecodeMemory(data.data(), data.size(), bmp); }), PLErr::FormatUnknown);
@@ -113,4 +114,4 @@ TEST(HostileInput, TiffDirectoryBeyondTheDataIsRefused)
     EXPECT_NE(CodeOf([&] { decoder.DecodeMemory(data, sizeof data, bmp); }), 0);
 }
 
-} // namespace
+}  // namespace

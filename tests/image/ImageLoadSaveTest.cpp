@@ -21,8 +21,8 @@ using orbisk::imageutils::kFormatRGB;
 using orbisk::imageutils::kFormatRGBA;
 namespace ft = orbisk::imageutils;
 
-const PLPixel32 kLeftHalf{40, 40, 200, 255};  // large.jpg and large.png: rgb(200,40,40)
-const PLPixel32 kRightHalf{200, 40, 40, 255}; // rgb(40,40,200)
+const PLPixel32 kLeftHalf{40, 40, 200, 255};   // large.jpg and large.png: rgb(200,40,40)
+const PLPixel32 kRightHalf{200, 40, 40, 255};  // rgb(40,40,200)
 
 PLPixel32 GreyPixel(uint8_t v, uint8_t alpha = 255)
 {
@@ -75,21 +75,19 @@ TEST_P(Load, FileAndMemoryGiveThePatternInTheNormalisedFormat)
 
 INSTANTIATE_TEST_SUITE_P(
     Image, Load,
-    testing::Values(LoadCase{"rgb.png", kFormatRGB, 0, kColour}, LoadCase{"interlaced.png", kFormatRGB, 0, kColour},
-                    LoadCase{"rgba.png", kFormatRGBA, 0, kColourAlpha},
-                    LoadCase{"palette.png", kFormatRGB, 0, kColour}, LoadCase{"grey.png", kFormatRGB, 0, kGrey},
-                    LoadCase{"grey16.png", kFormatRGB, 0, kGrey}, LoadCase{"grey2.png", kFormatRGB, 0, kLevels4},
-                    LoadCase{"greyalpha.png", kFormatRGBA, 0, kGreyAlpha},
-                    LoadCase{"colour.jpg", kFormatRGB, 6, kColour},
-                    LoadCase{"progressive.jpg", kFormatRGB, 6, kColour},
-                    LoadCase{"cmyk.jpg", kFormatRGB, 8, kColour}, LoadCase{"grey.jpg", kFormatGrey, 4, kGrey},
-                    LoadCase{"rgb.tif", kFormatRGB, 0, kColour}, LoadCase{"tiled.tif", kFormatRGB, 0, kColour},
-                    LoadCase{"rgba.tif", kFormatRGBA, 0, kColourAlpha},
-                    LoadCase{"palette.tif", kFormatRGB, 0, kColour}, LoadCase{"grey.tif", kFormatRGB, 0, kGrey},
-                    LoadCase{"grey4.tif", kFormatRGB, 0, kLevels16}, LoadCase{"grey2.tif", kFormatRGB, 0, kLevels4},
-                    LoadCase{"bilevel.tif", kFormatRGB, 0, kBilevel}, LoadCase{"plain.gif", kFormatRGB, 0, kColour},
-                    LoadCase{"interlaced.gif", kFormatRGB, 0, kColour},
-                    LoadCase{"animated.gif", kFormatRGB, 0, kColour}),
+    testing::Values(
+        LoadCase{"rgb.png", kFormatRGB, 0, kColour}, LoadCase{"interlaced.png", kFormatRGB, 0, kColour},
+        LoadCase{"rgba.png", kFormatRGBA, 0, kColourAlpha}, LoadCase{"palette.png", kFormatRGB, 0, kColour},
+        LoadCase{"grey.png", kFormatRGB, 0, kGrey}, LoadCase{"grey16.png", kFormatRGB, 0, kGrey},
+        LoadCase{"grey2.png", kFormatRGB, 0, kLevels4}, LoadCase{"greyalpha.png", kFormatRGBA, 0, kGreyAlpha},
+        LoadCase{"colour.jpg", kFormatRGB, 6, kColour}, LoadCase{"progressive.jpg", kFormatRGB, 6, kColour},
+        LoadCase{"cmyk.jpg", kFormatRGB, 8, kColour}, LoadCase{"grey.jpg", kFormatGrey, 4, kGrey},
+        LoadCase{"rgb.tif", kFormatRGB, 0, kColour}, LoadCase{"tiled.tif", kFormatRGB, 0, kColour},
+        LoadCase{"rgba.tif", kFormatRGBA, 0, kColourAlpha}, LoadCase{"palette.tif", kFormatRGB, 0, kColour},
+        LoadCase{"grey.tif", kFormatRGB, 0, kGrey}, LoadCase{"grey4.tif", kFormatRGB, 0, kLevels16},
+        LoadCase{"grey2.tif", kFormatRGB, 0, kLevels4}, LoadCase{"bilevel.tif", kFormatRGB, 0, kBilevel},
+        LoadCase{"plain.gif", kFormatRGB, 0, kColour}, LoadCase{"interlaced.gif", kFormatRGB, 0, kColour},
+        LoadCase{"animated.gif", kFormatRGB, 0, kColour}),
     [](const testing::TestParamInfo<LoadCase>& info) {
         std::string name = info.param.file;
         for (char& c : name)
@@ -250,8 +248,8 @@ TEST(ImageLoad, BoundedLoadingPutsTheImageInTheCornerOfAZeroCanvas)
         const char* file;
         bool withAlpha;
         int format;
-        int width, height; // of the image part
-        PLPixel32 corner;  // the pixel at (1, 1)
+        int width, height;  // of the image part
+        PLPixel32 corner;   // the pixel at (1, 1)
         int tolerance;
     };
     const PLPixel32 colour = Colour(1, 1);
@@ -263,9 +261,9 @@ TEST(ImageLoad, BoundedLoadingPutsTheImageInTheCornerOfAZeroCanvas)
         {"colour.jpg", true, kFormatRGBA, 12, 7, colour, 6},
         {"grey.jpg", false, kFormatGrey, 12, 7, GreyPixel(Grey(1, 1)), 4},
         {"grey.jpg", true, kFormatRGBA, 12, 7, GreyPixel(Grey(1, 1)), 4},
-        {"large.jpg", false, kFormatRGB, 200, 150, kLeftHalf, 2}, // decoded at 1/4
+        {"large.jpg", false, kFormatRGB, 200, 150, kLeftHalf, 2},  // decoded at 1/4
         {"large.jpg", true, kFormatRGBA, 200, 150, kLeftHalf, 2},
-        {"large.png", false, kFormatRGB, 256, 192, kLeftHalf, 0}, // decoded whole, then fitted
+        {"large.png", false, kFormatRGB, 256, 192, kLeftHalf, 0},  // decoded whole, then fitted
         {"large.png", true, kFormatRGBA, 256, 192, kLeftHalf, 0},
     };
     for (const Case& c : cases) {
@@ -302,13 +300,21 @@ TEST(ImageSave, TheExtensionChoosesTheEncoder)
 {
     struct Case {
         const char* name;
-        int detected; // PLAnyPicDecoder type of the written file; 0: refused
+        int detected;  // PLAnyPicDecoder type of the written file; 0: refused
     };
     const Case cases[] = {
-        {"a.png", PLAnyPicDecoder::PNG},  {"a.PNG", PLAnyPicDecoder::PNG},  {"a.jpg", PLAnyPicDecoder::JPEG},
-        {"a.JPG", PLAnyPicDecoder::JPEG}, {"a.jpeg", PLAnyPicDecoder::JPEG}, {"a.bmp", PLAnyPicDecoder::BMP},
-        {"a.tif", PLAnyPicDecoder::TIFF}, {"a.tiff", PLAnyPicDecoder::TIFF}, {"a.gif", 0},
-        {"a.txt", 0},                     {"png", 0},                       {"a.png.x", 0},
+        {"a.png", PLAnyPicDecoder::PNG},
+        {"a.PNG", PLAnyPicDecoder::PNG},
+        {"a.jpg", PLAnyPicDecoder::JPEG},
+        {"a.JPG", PLAnyPicDecoder::JPEG},
+        {"a.jpeg", PLAnyPicDecoder::JPEG},
+        {"a.bmp", PLAnyPicDecoder::BMP},
+        {"a.tif", PLAnyPicDecoder::TIFF},
+        {"a.tiff", PLAnyPicDecoder::TIFF},
+        {"a.gif", 0},
+        {"a.txt", 0},
+        {"png", 0},
+        {"a.png.x", 0},
     };
     TempFolder folder;
     for (int format : {kFormatRGB, kFormatRGBA, kFormatGrey}) {
@@ -339,7 +345,7 @@ TEST(ImageSave, LosslessFormatsReadBackTheSamePixels)
     struct Case {
         const char* name;
         int format;
-        int loadedFormat; // TIFF is written from 32-bit pixels, so RGB comes back opaque RGBA
+        int loadedFormat;  // TIFF is written from 32-bit pixels, so RGB comes back opaque RGBA
     };
     const auto pattern = [](int x, int y) {
         PLPixel32 c = Colour(x, y);
@@ -363,7 +369,7 @@ TEST(ImageSave, JpegQualityDefaultsTo70AndIsClamped)
 {
     struct Case {
         const char* name;
-        int quality; // 0: SaveFile without a quality
+        int quality;  // 0: SaveFile without a quality
         int estimated;
     };
     TempFolder folder;
@@ -400,11 +406,21 @@ TEST(ImageFileType, ByExtensionAndByDecoder)
         int type;
     };
     const Case cases[] = {
-        {L"a.jpg", ft::kImageFileJPEG}, {L"a.JPEG", ft::kImageFileJPEG}, {L"a.Bmp", ft::kImageFileBMP},
-        {L"a.tif", ft::kImageFileTIFF}, {L"a.tiff", ft::kImageFileTIFF}, {L"a.png", ft::kImageFilePNG},
-        {L"a.gif", ft::kImageFileGIF},  {L"a.pct", ft::kImageFilePICT},  {L"a.tga", ft::kImageFileTGA},
-        {L"a.psd", ft::kImageFilePSD},  {L"a.pcx", 0},                   {L"a", 0},
-        {L"dir.png/a", 0},              {L"dir.png\\a", 0},              {L"a.png.bak", 0},
+        {L"a.jpg", ft::kImageFileJPEG},
+        {L"a.JPEG", ft::kImageFileJPEG},
+        {L"a.Bmp", ft::kImageFileBMP},
+        {L"a.tif", ft::kImageFileTIFF},
+        {L"a.tiff", ft::kImageFileTIFF},
+        {L"a.png", ft::kImageFilePNG},
+        {L"a.gif", ft::kImageFileGIF},
+        {L"a.pct", ft::kImageFilePICT},
+        {L"a.tga", ft::kImageFileTGA},
+        {L"a.psd", ft::kImageFilePSD},
+        {L"a.pcx", 0},
+        {L"a", 0},
+        {L"dir.png/a", 0},
+        {L"dir.png\\a", 0},
+        {L"a.png.bak", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(GetImageFileType(c.path), c.type) << std::filesystem::path(c.path).string();
@@ -462,7 +478,7 @@ TEST(ImageLoadHostile, HugeJpegDimensionsAllocateNothing)
         ++at;
     ASSERT_LT(at + 9, data.size());
     for (size_t i = at + 5; i < at + 9; ++i)
-        data[i] = 0xFF; // 65535 x 65535
+        data[i] = 0xFF;  // 65535 x 65535
     ImageRep image;
     int width = 0, height = 0;
     EXPECT_FALSE(DecodeJpegScaled(data.data(), data.size(), {}, image, width, height));
@@ -490,4 +506,4 @@ TEST(ImageLoadHostile, TruncatedFilesThroughEveryLoaderLoadOrFail)
     }
 }
 
-} // namespace
+}  // namespace

@@ -42,10 +42,10 @@ TEST(ImageMemoryRep, LoadFileDescribesTheImageFromItsHeader)
         int quality;
     };
     const Case cases[] = {
-        {"rgb.png", ft::kImageFilePNG, 3, 70},    {"rgba.png", ft::kImageFilePNG, 4, 70},
-        {"grey.png", ft::kImageFilePNG, 1, 70},   {"colour.jpg", ft::kImageFileJPEG, 4, 95},
-        {"grey.jpg", ft::kImageFileJPEG, 1, 95},  {"large.jpg", ft::kImageFileJPEG, 4, 90},
-        {"rgb.tif", ft::kImageFileTIFF, 4, 70},   {"plain.gif", ft::kImageFileGIF, 1, 70},
+        {"rgb.png", ft::kImageFilePNG, 3, 70},   {"rgba.png", ft::kImageFilePNG, 4, 70},
+        {"grey.png", ft::kImageFilePNG, 1, 70},  {"colour.jpg", ft::kImageFileJPEG, 4, 95},
+        {"grey.jpg", ft::kImageFileJPEG, 1, 95}, {"large.jpg", ft::kImageFileJPEG, 4, 90},
+        {"rgb.tif", ft::kImageFileTIFF, 4, 70},  {"plain.gif", ft::kImageFileGIF, 1, 70},
     };
     for (const Case& c : cases) {
         ImageMemoryRep memory;
@@ -76,7 +76,7 @@ TEST(ImageMemoryRep, LoadFileRefusesWhatIsNotAnImage)
 
 TEST(ImageMemoryRep, SetDataEstimatesTheQualityOnlyWhenNoneIsGiven)
 {
-    std::vector<uint8_t> jpeg = ReadData("large.jpg"); // written at quality 90
+    std::vector<uint8_t> jpeg = ReadData("large.jpg");  // written at quality 90
     struct Case {
         int given, stored;
     };
@@ -185,7 +185,8 @@ TEST(ImageMemoryRep, EncodedImagesDecodeBack)
         ImageRep decoded;
         ASSERT_TRUE(decoded.LoadMemory(encoded));
         // The JPEG encoder halves the chroma resolution, which blurs this small pattern.
-        EXPECT_LE(ImageDistance(decoded, [](int x, int y) { return Colour(x, y); }), type == ft::kImageFileJPEG ? 32 : 0);
+        EXPECT_LE(ImageDistance(decoded, [](int x, int y) { return Colour(x, y); }),
+                  type == ft::kImageFileJPEG ? 32 : 0);
     }
 }
 
@@ -215,11 +216,12 @@ TEST(ImageMemoryRep, SaveFileWritesTheBytesOnlyUnderAMatchingExtension)
     TempFolder folder;
     ImageMemoryRep memory;
     ASSERT_TRUE(LoadEncoded(memory, "colour.jpg"));
-    for (const Case& c : {Case{"a.png", false}, Case{"a.jpeg", true}, Case{"a.JPG", true}, Case{"a.dat", true},
-                          Case{"a.tif", false}}) {
+    for (const Case& c : {Case{"a.png", false}, Case{"a.jpeg", true}, Case{"a.JPG", true},
+                          Case{"a.dat", true}, Case{"a.tif", false}}) {
         const auto path = folder / c.name;
         EXPECT_EQ(memory.SaveFile(WidePath(path)), c.written) << c.name;
-        EXPECT_EQ(memory.MatchesExtension(WidePath(path)), ft::GetImageFileType(WidePath(path)) == ft::kImageFileJPEG);
+        EXPECT_EQ(memory.MatchesExtension(WidePath(path)),
+                  ft::GetImageFileType(WidePath(path)) == ft::kImageFileJPEG);
         if (c.written)
             EXPECT_EQ(ReadDataAt(path), ReadData("colour.jpg"));
         else
@@ -253,4 +255,4 @@ TEST(ImageMemoryRep, AssignCopiesAndEqualsComparesEverything)
     EXPECT_FALSE(b.IsValid());
 }
 
-} // namespace
+}  // namespace

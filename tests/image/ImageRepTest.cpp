@@ -66,8 +66,9 @@ TEST(ImageRep, CreateRefusesUnknownFormatsEmptySizesAndNegativePadding)
     struct Case {
         int width, height, format, padding;
     };
-    for (const Case& c : {Case{4, 4, 3, 0}, Case{4, 4, -1, 0}, Case{0, 4, kFormatRGB, 0}, Case{4, 0, kFormatRGB, 0},
-                          Case{-2, 4, kFormatRGB, 0}, Case{4, 4, kFormatRGB, -1}}) {
+    for (const Case& c :
+         {Case{4, 4, 3, 0}, Case{4, 4, -1, 0}, Case{0, 4, kFormatRGB, 0}, Case{4, 0, kFormatRGB, 0},
+          Case{-2, 4, kFormatRGB, 0}, Case{4, 4, kFormatRGB, -1}}) {
         ImageRep image;
         image.Create(2, 2, kFormatRGB, 0, nullptr);
         image.Create(c.width, c.height, c.format, c.padding, nullptr);
@@ -83,7 +84,8 @@ TEST(ImageRep, CreateReadsPaddedRowsAndStoresThemPacked)
     ASSERT_TRUE(image.IsValid());
     EXPECT_EQ(image.GetRowPadding(), 0);
     EXPECT_EQ(image.GetBytesPerLine(), 9);
-    EXPECT_EQ(ImageDistance(image, [](int x, int y) { return Solid(uint8_t(x), uint8_t(y), uint8_t(x + y)); }), 0);
+    EXPECT_EQ(
+        ImageDistance(image, [](int x, int y) { return Solid(uint8_t(x), uint8_t(y), uint8_t(x + y)); }), 0);
 }
 
 TEST(ImageRep, FormatsAndDepthsCorrespond)
@@ -143,13 +145,14 @@ TEST(ImageRep, ConvertingGreyToRGBAGivesOpaqueGreyPixels)
 TEST(ImageRep, ConvertToRGBDropsAlphaAndConvertToGreyWeighsChannels)
 {
     ImageRep image;
-    MakeImage(image, 2, 1, kFormatRGBA, [](int x, int) { return x ? Solid(255, 255, 255, 7) : Solid(0, 0, 255, 7); });
+    MakeImage(image, 2, 1, kFormatRGBA,
+              [](int x, int) { return x ? Solid(255, 255, 255, 7) : Solid(0, 0, 255, 7); });
     ASSERT_TRUE(image.ConvertToRGB());
     EXPECT_EQ(image.GetFormat(), kFormatRGB);
     EXPECT_EQ(PixelOf(image, 0, 0), Solid(0, 0, 255));
     ASSERT_TRUE(image.ConvertToGrey());
     EXPECT_EQ(image.GetFormat(), kFormatGrey);
-    EXPECT_EQ(PixelOf(image, 0, 0).r, 54); // pure red
+    EXPECT_EQ(PixelOf(image, 0, 0).r, 54);  // pure red
     EXPECT_EQ(PixelOf(image, 1, 0).r, 255);
 }
 
@@ -171,10 +174,10 @@ TEST(ImageRep, MultiplyAlphaScalesEveryPixelsOpacity)
     struct Case {
         double factor;
         bool result;
-        uint8_t alpha; // of a pixel that had 200
+        uint8_t alpha;  // of a pixel that had 200
     };
     const Case cases[] = {
-        {1.0005, true, 200}, // within the tolerance of 1: unchanged
+        {1.0005, true, 200},  // within the tolerance of 1: unchanged
         {-0.5, false, 200},  {0, true, 0}, {0.5, true, 100}, {2, true, 255}, {-0.0005, true, 0},
     };
     for (const Case& c : cases) {
@@ -221,12 +224,12 @@ TEST(ImageRep, TintFromLuminanceMakesDarkPixelsOpaqueInTheTint)
         PLPixel32 expected;
     };
     const Case cases[] = {
-        {Solid(0, 0, 0, 255), CColor(), 1, Solid(0, 0, 0, 255)},             // black: opaque
-        {Solid(255, 255, 255, 255), CColor(), 1, Solid(255, 255, 255, 0)},   // white: clear
-        {Solid(0, 0, 0, 0), CColor(), 1, Solid(255, 255, 255, 0)},           // transparent: white, clear
-        {Solid(0, 0, 0, 255), CColor(10, 20, 30), 1, Solid(30, 20, 10, 255)}, // tinted
+        {Solid(0, 0, 0, 255), CColor(), 1, Solid(0, 0, 0, 255)},               // black: opaque
+        {Solid(255, 255, 255, 255), CColor(), 1, Solid(255, 255, 255, 0)},     // white: clear
+        {Solid(0, 0, 0, 0), CColor(), 1, Solid(255, 255, 255, 0)},             // transparent: white, clear
+        {Solid(0, 0, 0, 255), CColor(10, 20, 30), 1, Solid(30, 20, 10, 255)},  // tinted
         {Solid(0, 0, 0, 255), CColor(), 0.5, Solid(0, 0, 0, 127)},
-        {Solid(0, 0, 51, 255), CColor(), 1, Solid(0, 0, 51, 204)},           // value 0.2
+        {Solid(0, 0, 51, 255), CColor(), 1, Solid(0, 0, 51, 204)},  // value 0.2
     };
     for (const Case& c : cases) {
         ImageRep image;
@@ -263,7 +266,7 @@ TEST(ImageRep, ScaleToFitKeepsTheAspectRatioAndEnlarges)
         {400, 200, 100, 100, 100, 50},
         {20, 40, 100, 100, 50, 100},
         {3, 3, 10, 5, 5, 5},
-        {1000, 1, 10, 10, 10, 1}, // an extreme aspect ratio still keeps a row
+        {1000, 1, 10, 10, 10, 1},  // an extreme aspect ratio still keeps a row
     };
     for (const Case& c : cases) {
         ImageRep image;
@@ -295,7 +298,8 @@ TEST(ImageRep, ResizingToTheSameSizeKeepsEveryPixel)
 {
     for (int format : {kFormatRGB, kFormatRGBA, kFormatGrey}) {
         ImageRep image, original;
-        MakeImage(image, 5, 4, format, [](int x, int y) { return Solid(uint8_t(31 * x), uint8_t(62 * y), 250, 125); });
+        MakeImage(image, 5, 4, format,
+                  [](int x, int y) { return Solid(uint8_t(31 * x), uint8_t(62 * y), 250, 125); });
         original.CopyFrom(image);
         ASSERT_TRUE(image.Resize(5, 4));
         EXPECT_EQ(image.GetFormat(), format);
@@ -327,7 +331,8 @@ TEST(ImageRep, FlipVerticalTurnsRowsOverAndSwapRedBlueExchangesChannels)
 TEST(ImageRep, AverageColourOfARectangle)
 {
     ImageRep image;
-    MakeImage(image, 4, 2, kFormatRGBA, [](int x, int) { return x < 2 ? Solid(0, 0, 0, 0) : Solid(200, 100, 50, 255); });
+    MakeImage(image, 4, 2, kFormatRGBA,
+              [](int x, int) { return x < 2 ? Solid(0, 0, 0, 0) : Solid(200, 100, 50, 255); });
     EXPECT_EQ(image.GetAverageColor(), CColor(25, 50, 100, 127));
     EXPECT_EQ(image.GetAverageColorInRect(2, 0, 3, 1), CColor(50, 100, 200, 255));
     EXPECT_EQ(image.GetAverageColorInRect(2, 0, 4, 1), CColor()) << "x1 equal to the width";
@@ -343,7 +348,8 @@ TEST(ImageRep, AverageColourOfARectangle)
 TEST(ImageRep, PasteImageCopiesClippedAndOptionallyBottomUp)
 {
     ImageRep target, source;
-    MakeImage(source, 2, 2, kFormatRGB, [](int x, int y) { return Solid(uint8_t(10 + x), uint8_t(10 + y), 0); });
+    MakeImage(source, 2, 2, kFormatRGB,
+              [](int x, int y) { return Solid(uint8_t(10 + x), uint8_t(10 + y), 0); });
     MakeImage(target, 3, 3, kFormatRGB, [](int, int) { return Solid(0, 0, 0); });
 
     ASSERT_TRUE(target.PasteImage(source, 2, 2, false));
@@ -368,7 +374,8 @@ TEST(ImageRep, PasteImageCopiesClippedAndOptionallyBottomUp)
 TEST(ImageRep, CountAlphaPixelsSortsByOpacity)
 {
     ImageRep image;
-    MakeImage(image, 3, 2, kFormatRGBA, [](int x, int y) { return Solid(0, 0, 0, uint8_t(y ? 255 : x * 100)); });
+    MakeImage(image, 3, 2, kFormatRGBA,
+              [](int x, int y) { return Solid(0, 0, 0, uint8_t(y ? 255 : x * 100)); });
     int opaque = -1, transparent = -1, partial = -1;
     image.CountAlphaPixels(opaque, transparent, partial);
     EXPECT_EQ(opaque, 3);
@@ -541,7 +548,8 @@ TEST(ImageBitmapRep, SavesThroughACopy)
     ASSERT_TRUE(image.SaveFile(path));
     ImageRep loaded;
     ASSERT_TRUE(loaded.LoadFile(path));
-    EXPECT_EQ(ImageDistance(loaded, [](int x, int y) { return Solid(uint8_t(x), uint8_t(y), uint8_t(x + y)); }), 0);
+    EXPECT_EQ(
+        ImageDistance(loaded, [](int x, int y) { return Solid(uint8_t(x), uint8_t(y), uint8_t(x + y)); }), 0);
     image.Attach(0, 0, kFormatRGB, 0, nullptr);
     EXPECT_FALSE(image.SaveFile(path));
 }
@@ -550,11 +558,12 @@ TEST(ImageBitmapRep, CreatedFromChannelsAndStride)
 {
     struct Case {
         int channels;
-        int format; // -1: refused
+        int format;  // -1: refused
         int padding;
     };
     std::vector<uint8_t> memory(64);
-    for (const Case& c : {Case{1, kFormatGrey, 2}, Case{3, kFormatRGB, 2}, Case{4, kFormatRGBA, 2}, Case{2, -1, 0}}) {
+    for (const Case& c :
+         {Case{1, kFormatGrey, 2}, Case{3, kFormatRGB, 2}, Case{4, kFormatRGBA, 2}, Case{2, -1, 0}}) {
         const auto image = CreateImageBitmapRep(2, 2, c.channels, 2 * c.channels + 2, memory.data());
         if (c.format < 0) {
             EXPECT_FALSE(image) << c.channels;
@@ -568,4 +577,4 @@ TEST(ImageBitmapRep, CreatedFromChannelsAndStride)
     EXPECT_EQ(CreateImageBitmapRep(2, 2, 3, 0, memory.data())->GetRowPadding(), 0);
 }
 
-} // namespace
+}  // namespace

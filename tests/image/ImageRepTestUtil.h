@@ -23,9 +23,9 @@ inline PLPixel32 PixelOf(const ImageRep& image, int x, int y)
     const int bytes = image.GetBytesPerPixel();
     const uint8_t* p = image.GetPixels() + y * image.GetBytesPerLine() + x * bytes;
     switch (bytes) {
-    case 1: return {p[0], p[0], p[0], 255};
-    case 3: return {p[0], p[1], p[2], 255};
-    default: return {p[0], p[1], p[2], p[3]};
+        case 1: return {p[0], p[0], p[0], 255};
+        case 3: return {p[0], p[1], p[2], 255};
+        default: return {p[0], p[1], p[2], p[3]};
     }
 }
 
@@ -78,4 +78,4 @@ inline bool LoadEncoded(ImageMemoryRep& memory, const std::string& file)
     return memory.LoadFile(WidePath(DataPath(file)));
 }
 
-} // namespace imagetest
+}  // namespace imagetest

@@ -53,15 +53,15 @@ inline PLPixel32 PixelAt(const PLBmp& bmp, int x, int y)
 {
     const uint8_t* row = bmp.GetLine(y);
     switch (bmp.GetBitsPerPixel()) {
-    case 1: return bmp.GetPalette()[(row[x / 8] >> (7 - x % 8)) & 1];
-    case 8: return bmp.GetPalette()[row[x]];
-    case 16: {
-        const int v = row[2 * x] | row[2 * x + 1] << 8;
-        return {uint8_t((v & 0x1F) << 3), uint8_t((v >> 3) & 0xFC), uint8_t((v >> 8) & 0xF8), 255};
-    }
-    case 24: return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
-    case 32: return {row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
-    default: return {};
+        case 1: return bmp.GetPalette()[(row[x / 8] >> (7 - x % 8)) & 1];
+        case 8: return bmp.GetPalette()[row[x]];
+        case 16: {
+            const int v = row[2 * x] | row[2 * x + 1] << 8;
+            return {uint8_t((v & 0x1F) << 3), uint8_t((v >> 3) & 0xFC), uint8_t((v >> 8) & 0xF8), 255};
+        }
+        case 24: return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
+        case 32: return {row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
+        default: return {};
     }
 }
 
@@ -81,7 +81,6 @@ inline int MaxDistance(const PLBmp& bmp, const std::function<PLPixel32(int, int)
     return worst;
 }
 
-
 // Runs action and gives the code of the PLTextException it throws, 0 when none.
 inline int CodeOf(const std::function<void()>& action, std::string* text = nullptr)
 {
@@ -95,4 +94,4 @@ inline int CodeOf(const std::function<void()>& action, std::string* text = nullp
     return 0;
 }
 
-} // namespace imagetest
+}  // namespace imagetest

@@ -33,10 +33,14 @@ TEST(PixelFormat, RegistryHoldsThePredefinedFormats)
         uint64_t mask;
     };
     const Case cases[] = {
-        {"L1", 1, PLPixelFormat::L, 0x1},         {"I8", 8, PLPixelFormat::I, 0xFF},
-        {"X1R5G5B5", 16, PLPixelFormat::X, 0x8000}, {"R5G6B5", 16, PLPixelFormat::G, 0x7E0},
-        {"A8R8G8B8", 32, PLPixelFormat::A, 0xFF000000}, {"B5G5R5A1", 16, PLPixelFormat::R, 0x3E},
-        {"B8G8R8A8", 32, PLPixelFormat::A, 0xFF},   {"L8Cbr8", 16, PLPixelFormat::Cbr, 0xFF},
+        {"L1", 1, PLPixelFormat::L, 0x1},
+        {"I8", 8, PLPixelFormat::I, 0xFF},
+        {"X1R5G5B5", 16, PLPixelFormat::X, 0x8000},
+        {"R5G6B5", 16, PLPixelFormat::G, 0x7E0},
+        {"A8R8G8B8", 32, PLPixelFormat::A, 0xFF000000},
+        {"B5G5R5A1", 16, PLPixelFormat::R, 0x3E},
+        {"B8G8R8A8", 32, PLPixelFormat::A, 0xFF},
+        {"L8Cbr8", 16, PLPixelFormat::Cbr, 0xFF},
     };
     for (const Case& c : cases) {
         const PLPixelFormat& format = PLPixelFormat::FindByName(c.name);
@@ -86,4 +90,4 @@ TEST(PixelFormat, PaletteSizeFollowsTheDepth)
     EXPECT_EQ(PLPixelFormat::FindByName("R5G6B5").PaletteSize(), 0);
 }
 
-} // namespace
+}  // namespace

@@ -20,7 +20,7 @@ using orbisk::imageutils::kFormatRGBA;
 using orbisk::imageutils::kResourceTypeBitmap;
 using orbisk::imageutils::kResourceTypeData;
 
-using ResourceKey = std::pair<uint32_t, uint32_t>; // type, id
+using ResourceKey = std::pair<uint32_t, uint32_t>;  // type, id
 
 std::map<ResourceKey, std::vector<uint8_t>>& Resources()
 {
@@ -123,4 +123,4 @@ TEST_F(ImageResources, BitmapResourcesAreDibsWithTheirOwnPalette)
     EXPECT_EQ(CodeOf([&] { bitmap.CreateFromResource(999); }), PLErr::FileNotFound);
 }
 
-} // namespace
+}  // namespace

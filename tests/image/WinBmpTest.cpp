@@ -33,7 +33,8 @@ uint16_t Le16(const uint8_t* at)
 
 void SetPixel(PLBmp& bitmap, int x, int y, PLPixel32 c)
 {
-    std::memcpy(bitmap.GetLine(y) + x * (bitmap.GetBitsPerPixel() / 8), &c, size_t(bitmap.GetBitsPerPixel() / 8));
+    std::memcpy(bitmap.GetLine(y) + x * (bitmap.GetBitsPerPixel() / 8), &c,
+                size_t(bitmap.GetBitsPerPixel() / 8));
 }
 
 // A 32-bit CWinBmp of width x height pixels from colour(x, y), alpha included.
@@ -51,7 +52,7 @@ TEST(PLWinBmp, RowsArePaddedToWholeWords)
         const char* format;
         int64_t bytesPerLine;
     };
-    const Case cases[] = {{10, "B8G8R8", 32}, {10, "L1", 4}, {5, "I8", 8}, {3, "A8R8G8B8", 12},
+    const Case cases[] = {{10, "B8G8R8", 32}, {10, "L1", 4},    {5, "I8", 8}, {3, "A8R8G8B8", 12},
                           {33, "L1", 8},      {1, "R5G6B5", 4}, {4, "I8", 4}};
     for (const Case& c : cases) {
         PLWinBmp bitmap;
@@ -164,7 +165,8 @@ TEST(PLWinBmp, MalformedDibsAreRefusedWithACodecError)
         std::vector<uint8_t> bad = good;
         std::copy(c.bytes.begin(), c.bytes.end(), bad.begin() + long(c.offset));
         PLWinBmp bitmap;
-        EXPECT_EQ(CodeOf([&] { bitmap.CreateFromDIB(bad.data(), bad.size()); }), PLErr::FormatUnknown) << c.what;
+        EXPECT_EQ(CodeOf([&] { bitmap.CreateFromDIB(bad.data(), bad.size()); }), PLErr::FormatUnknown)
+            << c.what;
     }
     for (size_t length = 0; length < good.size(); ++length) {
         PLWinBmp bitmap;
@@ -176,8 +178,8 @@ TEST(PLWinBmp, MalformedDibsAreRefusedWithACodecError)
 
 TEST(PLWinBmp, DecodersFillItLikeAPlainBitmap)
 {
-    for (const char* file : {"rgb.png", "rgba.png", "palette.png", "colour.jpg", "grey.jpg", "rgb.tif", "tiled.tif",
-                             "bilevel.tif", "plain.gif", "interlaced.gif"}) {
+    for (const char* file : {"rgb.png", "rgba.png", "palette.png", "colour.jpg", "grey.jpg", "rgb.tif",
+                             "tiled.tif", "bilevel.tif", "plain.gif", "interlaced.gif"}) {
         const std::vector<uint8_t> data = ReadData(file);
         PLAnyPicDecoder decoder;
         PLAnyBmp plain;
@@ -195,8 +197,9 @@ TEST(CWinBmp, LoadingGivesA32BitBitmap)
         const char* file;
         const char* format;
     };
-    for (const Case& c : {Case{"rgb.png", "X8R8G8B8"}, Case{"rgba.png", "A8R8G8B8"}, Case{"plain.gif", "X8R8G8B8"},
-                          Case{"grey.jpg", "X8R8G8B8"}, Case{"bilevel.tif", "X8R8G8B8"}}) {
+    for (const Case& c :
+         {Case{"rgb.png", "X8R8G8B8"}, Case{"rgba.png", "A8R8G8B8"}, Case{"plain.gif", "X8R8G8B8"},
+          Case{"grey.jpg", "X8R8G8B8"}, Case{"bilevel.tif", "X8R8G8B8"}}) {
         CWinBmp bitmap;
         ASSERT_TRUE(bitmap.LoadFile(WidePath(DataPath(c.file)))) << c.file;
         EXPECT_EQ(bitmap.GetBitmap()->GetPixelFormat().GetName(), c.format) << c.file;
@@ -250,7 +253,7 @@ TEST(CWinBmp, FadeLightensTheTriangleBelowTheRisingDiagonal)
     }
     CWinBmp half;
     MakeWinBmp(half, 2, 2, [](int, int) { return PLPixel32{0, 100, 200, 255}; });
-    CWinBmp::Fade(*half.GetBitmap(), 51); // a fifth of the way to white
+    CWinBmp::Fade(*half.GetBitmap(), 51);  // a fifth of the way to white
     EXPECT_EQ(PixelAt(*half.GetBitmap(), 1, 1), (PLPixel32{51, 131, 211, 255}));
 }
 
@@ -265,8 +268,8 @@ TEST(CWinBmp, GreyOutGivesTheDisabledLook)
     const Case cases[] = {
         {{255, 255, 255, 255}, {255, 255, 255, 255}},
         {{0, 0, 0, 255}, {128, 128, 128, 255}},
-        {{9, 9, 9, 0}, {20, 10, 200, 255}},       // transparent: the colour itself
-        {{0, 0, 0, 102}, {171, 171, 171, 255}},   // 0.6 of the way from grey 128 to red level 200
+        {{9, 9, 9, 0}, {20, 10, 200, 255}},      // transparent: the colour itself
+        {{0, 0, 0, 102}, {171, 171, 171, 255}},  // 0.6 of the way from grey 128 to red level 200
     };
     for (const Case& c : cases) {
         CWinBmp bitmap;
@@ -317,8 +320,8 @@ TEST(CWinBmp, BlendOverColorRef)
     const Case cases[] = {
         {10, 20, 30, 0, 0x123456, 0x123456},
         {10, 20, 30, 255, 0x123456, 0x1E140A},
-        {255, 0, 0, 51, 0x0000FF, 0x0000FF},       // red over red
-        {0, 0, 255, 51, 0x000000FF, 0x3200CC},   // blue over red: a fifth blue
+        {255, 0, 0, 51, 0x0000FF, 0x0000FF},    // red over red
+        {0, 0, 255, 51, 0x000000FF, 0x3200CC},  // blue over red: a fifth blue
     };
     for (const Case& c : cases)
         EXPECT_EQ(BlendOverColorRef(c.red, c.green, c.blue, c.alpha, c.background), c.expected) << c.alpha;
@@ -348,7 +351,7 @@ TEST(CWinBmp, EffectsFitTheBitmapIntoTheRectangle)
     const Case cases[] = {
         {100, 50, {0, 0, 200, 200}, true, {0, 50, 200, 150}},
         {50, 100, {10, 10, 210, 210}, true, {60, 10, 160, 210}},
-        {100, 50, {0, 0, 400, 100}, true, {100, 0, 300, 100}}, // a wide rectangle: fitted by height
+        {100, 50, {0, 0, 400, 100}, true, {100, 0, 300, 100}},  // a wide rectangle: fitted by height
         {100, 50, {5, 5, 45, 25}, false, {5, 5, 45, 25}},
         {100, 100, {0, 0, 30, 30}, true, {0, 0, 30, 30}},
     };
@@ -379,7 +382,9 @@ TEST(CWinBmp, RecolouringIsUsedOnceAndAColourAdjustmentWins)
 {
     const CColor key(10, 20, 30), match(200, 0, 0), other(0, 0, 200);
     CWinBmp bitmap;
-    MakeWinBmp(bitmap, 2, 1, [](int x, int) { return x ? PLPixel32{30, 20, 10, 255} : PLPixel32{1, 1, 1, 255}; });
+    MakeWinBmp(bitmap, 2, 1, [](int x, int) {
+        return x ? PLPixel32{30, 20, 10, 255} : PLPixel32{1, 1, 1, 255};
+    });
     const IntRect rect{0, 0, 2, 1};
     IntRect placement{};
 
@@ -391,13 +396,14 @@ TEST(CWinBmp, RecolouringIsUsedOnceAndAColourAdjustmentWins)
     EXPECT_EQ(PixelAt(*rendered, 1, 0), (PLPixel32{30, 20, 10, 255})) << "the recolouring was used up";
 
     bitmap.SetRecolor(key, match, other);
-    bitmap.SetColorAdjustment(240, 0, 0, false); // blue hue
+    bitmap.SetColorAdjustment(240, 0, 0, false);  // blue hue
     rendered = bitmap.RenderWithEffects(rect, false, placement);
     const PLPixel32 adjusted = PixelAt(*rendered, 1, 0);
     EXPECT_GT(adjusted.b, adjusted.r) << "adjusted, not recoloured";
     bitmap.SetColorAdjustment(0.0005, 0, 0, false);
     rendered = bitmap.RenderWithEffects(rect, false, placement);
-    EXPECT_EQ(PixelAt(*rendered, 1, 0), (PLPixel32{0, 0, 200, 255})) << "a tiny adjustment lets the recolouring run";
+    EXPECT_EQ(PixelAt(*rendered, 1, 0), (PLPixel32{0, 0, 200, 255}))
+        << "a tiny adjustment lets the recolouring run";
 }
 
 TEST(CWinBmp, EffectsFadeTheCopyNotTheBitmap)
@@ -433,4 +439,4 @@ TEST(CWinBmp, IconImagesMaskTransparentPixelsAndBlendTheRest)
     EXPECT_EQ(CWinBmp().GetIconImages(0).width, 0);
 }
 
-} // namespace
+}  // namespace

@@ -90,7 +90,8 @@ protected:
     // Everything after the two fractions, with the given lengths and image references.
     static Bytes Tail(const std::vector<int32_t>& lengths, const Bytes& images, int32_t imageCount)
     {
-        Bytes bytes = LittleEndian(int32_t{20}, uint8_t{0}, int32_t{8}, int32_t{2}, static_cast<int32_t>(lengths.size()));
+        Bytes bytes = LittleEndian(int32_t{20}, uint8_t{0}, int32_t{8}, int32_t{2},
+                                   static_cast<int32_t>(lengths.size()));
         for (int32_t length : lengths)
             bytes = bytes + LittleEndian(length);
         return bytes + LittleEndian(imageCount) + images;
@@ -105,7 +106,7 @@ protected:
     TestStrokeSet strokeSet;
 };
 
-} // namespace
+}  // namespace
 
 TEST(VariantRecord, EveryCodeReadsItsPayload)
 {
@@ -124,12 +125,19 @@ TEST(VariantRecord, EveryCodeReadsItsPayload)
         {2, LittleEndian(uint8_t{200}), with([](Variant& v) { v.SetByte(200); })},
         {3, LittleEndian(int16_t{-3}), with([](Variant& v) { v.SetShort(-3); })},
         {4, LittleEndian(int32_t{-70000}), Variant(-70000)},
-        {5, LittleEndian(uint8_t{1}, uint8_t{2}, uint8_t{3}, uint8_t{4}), Variant(orbisk::utils::CColor(1, 2, 3, 4))},
+        {5, LittleEndian(uint8_t{1}, uint8_t{2}, uint8_t{3}, uint8_t{4}),
+         Variant(orbisk::utils::CColor(1, 2, 3, 4))},
         {6, LittleEndian(0.25f), with([](Variant& v) { v.SetFloat(0.25f); })},
         {7, LittleEndian(2.5), Variant(2.5)},
-        {9, LittleEndian(1.0, 2.0, 3.0), with([](Variant& v) { v.SetPoint({1.0, 2.0, 3.0}); })},
-        {10, LittleEndian(1.0, 2.0, 3.0), with([](Variant& v) { v.SetVector({1.0, 2.0, 3.0}); })},
-        {11, LittleEndian(0.0, 0.0, 2.0), with([](Variant& v) { v.SetUnitVector({0.0, 0.0, 1.0}); })},
+        {9, LittleEndian(1.0, 2.0, 3.0), with([](Variant& v) {
+             v.SetPoint({1.0, 2.0, 3.0});
+         })},
+        {10, LittleEndian(1.0, 2.0, 3.0), with([](Variant& v) {
+             v.SetVector({1.0, 2.0, 3.0});
+         })},
+        {11, LittleEndian(0.0, 0.0, 2.0), with([](Variant& v) {
+             v.SetUnitVector({0.0, 0.0, 1.0});
+         })},
         {14, LittleEndian(int64_t{1} << 40), with([](Variant& v) { v.SetInt64(int64_t{1} << 40); })},
     };
     for (const Case& c : cases) {
@@ -165,7 +173,9 @@ TEST(VariantRecord, ACodeWithoutPayloadKeepsTheVariant)
     Variant variant(3);
     ReadFrom(Header(8), [&](CArchive& ar) { ReadVariantRecord(ar, variant); });
     EXPECT_EQ(variant.GetInt(), 3);
-    EXPECT_EQ(ArchiveCause([&] { ReadFrom(Header(7) + Bytes(4, 0), [&](CArchive& ar) { ReadVariantRecord(ar, variant); }); }),
+    EXPECT_EQ(ArchiveCause([&] {
+                  ReadFrom(Header(7) + Bytes(4, 0), [&](CArchive& ar) { ReadVariantRecord(ar, variant); });
+              }),
               CArchiveException::endOfFile);
 }
 
@@ -201,7 +211,8 @@ TEST(ImageRecord, RecordsWithoutUsableBytesLeaveAnEmptyImage)
     ReadFrom(LittleEndian(uint8_t{0}), [&](CArchive& ar) { ReadImageRecord(ar, untouched); });
     EXPECT_TRUE(untouched.IsValid()) << "no image: the record ends after its first byte";
     EXPECT_EQ(ArchiveCause([&] {
-                  ReadFrom(LittleEndian(uint8_t{1}, int32_t{0x7FFFFFFF}), [&](CArchive& ar) { ReadImageRecord(ar, untouched); });
+                  ReadFrom(LittleEndian(uint8_t{1}, int32_t{0x7FFFFFFF}),
+                           [&](CArchive& ar) { ReadImageRecord(ar, untouched); });
               }),
               CArchiveException::endOfFile);
 }
@@ -269,7 +280,8 @@ TEST_F(StrokeSetRecordTest, BadCountsAndCutImageListsFailWithoutLeaking)
     const Case cases[] = {
         {"negative length count", LittleEndian(int32_t{20}, uint8_t{0}, int32_t{8}, int32_t{2}, int32_t{-1}),
          CArchiveException::genericException},
-        {"length count beyond the data", LittleEndian(int32_t{20}, uint8_t{0}, int32_t{8}, int32_t{2}, int32_t{1 << 30}),
+        {"length count beyond the data",
+         LittleEndian(int32_t{20}, uint8_t{0}, int32_t{8}, int32_t{2}, int32_t{1 << 30}),
          CArchiveException::endOfFile},
         {"image count beyond the data", Tail({50}, {}, 1 << 30), CArchiveException::endOfFile},
         {"cut image list", Tail({50}, NewImage(file), 2), CArchiveException::endOfFile},
@@ -277,7 +289,8 @@ TEST_F(StrokeSetRecordTest, BadCountsAndCutImageListsFailWithoutLeaking)
     for (const Case& c : cases) {
         TestStrokeSet read;
         EXPECT_EQ(ArchiveCause([&] {
-                      ReadFrom(LittleEndian(int32_t{2}, 0.5, 2.0) + c.tail, [&](CArchive& ar) { ReadNPREdgeRecord(ar, read); });
+                      ReadFrom(LittleEndian(int32_t{2}, 0.5, 2.0) + c.tail,
+                               [&](CArchive& ar) { ReadNPREdgeRecord(ar, read); });
                   }),
                   c.cause)
             << c.what;

@@ -71,7 +71,7 @@ protected:
     ~CurrentMapTest() override { SetCurrentVersionMap(nullptr); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(ClassVersionRegistries, HoldEachFormatsSchemaNumbersFromStartUp)
 {
@@ -81,14 +81,25 @@ TEST(ClassVersionRegistries, HoldEachFormatsSchemaNumbersFromStartUp)
         std::optional<int32_t> number;
     };
     const Case cases[] = {
-        {"CZephyronModel", 1, 22}, {"CZephyronModel", 3, 18}, {"CZephyronModel", 6, 10},
-        {"CRenderingOptions", 1, 36}, {"CRenderingOptions", 2, 35}, {"CViewPage", 1, 12},
-        {"CBackgroundImage", 3, 1}, {"CBackgroundImage", 4, std::nullopt}, {"CCamera", 6, std::nullopt},
-        {"CAttributeNamed", 3, 0}, {"CEntity", 6, 2}, {"CDrawingElement", 5, 8},
-        {"CConstructionGeometry", 6, 0}, {"CVersionMap", 1, std::nullopt}, {"CVersionInfo", 1, std::nullopt},
+        {"CZephyronModel", 1, 22},
+        {"CZephyronModel", 3, 18},
+        {"CZephyronModel", 6, 10},
+        {"CRenderingOptions", 1, 36},
+        {"CRenderingOptions", 2, 35},
+        {"CViewPage", 1, 12},
+        {"CBackgroundImage", 3, 1},
+        {"CBackgroundImage", 4, std::nullopt},
+        {"CCamera", 6, std::nullopt},
+        {"CAttributeNamed", 3, 0},
+        {"CEntity", 6, 2},
+        {"CDrawingElement", 5, 8},
+        {"CConstructionGeometry", 6, 0},
+        {"CVersionMap", 1, std::nullopt},
+        {"CVersionInfo", 1, std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(RegistryNumber(c.registry, c.className), c.number) << c.className << " in registry " << c.registry;
+        EXPECT_EQ(RegistryNumber(c.registry, c.className), c.number)
+            << c.className << " in registry " << c.registry;
     EXPECT_EQ(GetClassVersionRegistry(1)->GetEntries().size(), GetClassSchemaTable().size());
 }
 
@@ -142,12 +153,12 @@ TEST_F(CurrentMapTest, WhileAMapIsInstalledItAloneAnswers)
 TEST_F(CurrentMapTest, AMapReadFromAFileInstallsAndAnswersUnderTheCurrentClassNames)
 {
     const Bytes records = Entry("CPlumoraDoc", 22) + Entry("CAnnotation", 9) + Entry("CPlumoraPage", 1) +
-                          Entry("CEntity", 2) + Entry("CEntity", 3) +
-                          Bytes{0xFF, 0xFE, 0xFF, 5} + Utf16Le(u"CDib\u00E9") + LittleEndian(int32_t{2});
+                          Entry("CEntity", 2) + Entry("CEntity", 3) + Bytes{0xFF, 0xFE, 0xFF, 5} +
+                          Utf16Le(u"CDib\u00E9") + LittleEndian(int32_t{2});
     std::unique_ptr<CVersionMap> map = ReadMap(VersionMapRecord(records));
     ASSERT_TRUE(map);
-    const CVersionMap::Entries expected = {{"CZephyronModel", 22}, {"CText", 9}, {"CZephyronPage", 1},
-                                           {"CEntity", 3}, {"CDib\xE9", 2}};
+    const CVersionMap::Entries expected = {
+        {"CZephyronModel", 22}, {"CText", 9}, {"CZephyronPage", 1}, {"CEntity", 3}, {"CDib\xE9", 2}};
     EXPECT_EQ(map->GetEntries(), expected);
     SetCurrentVersionMap(map.release());
     EXPECT_EQ(GetClassVersion(&kModelClass), 22);
@@ -180,7 +191,8 @@ TEST(VersionMapRecord, UnderAnotherSchemaIsRefused)
 TEST(VersionMapRecord, CannotBeReadThroughAStoringArchive)
 {
     CVersionMap map;
-    EXPECT_EQ(ArchiveCause([&] { WrittenBy([&](CArchive& ar) { map.Serialize(ar); }); }), CArchiveException::writeOnly);
+    EXPECT_EQ(ArchiveCause([&] { WrittenBy([&](CArchive& ar) { map.Serialize(ar); }); }),
+              CArchiveException::writeOnly);
 }
 
 TEST(VersionMapCompatibility, RefusesUnknownClassesAndNewerSchemas)
@@ -222,8 +234,8 @@ TEST(VersionInfo, ValueClampsMinorAndBuildAndWrapsLikeSigned32Bits)
         int32_t value;
     };
     const Case cases[] = {
-        {{5, 0, 150}, 5000150}, {{6, 0, 1}, 6000001}, {{8, 1, 1234}, 8001999}, {{0, 1, 21}, 1021},
-        {{1, 2000, 5}, 1999005}, {{-1, 0, 0}, -1000000}, {{0, -5, 3}, -4997}, {{3000, 0, 0}, -1294967296},
+        {{5, 0, 150}, 5000150},  {{6, 0, 1}, 6000001},   {{8, 1, 1234}, 8001999}, {{0, 1, 21}, 1021},
+        {{1, 2000, 5}, 1999005}, {{-1, 0, 0}, -1000000}, {{0, -5, 3}, -4997},     {{3000, 0, 0}, -1294967296},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.version.GetValue(), c.value) << CString(c.version.ToString()).GetString();
@@ -236,12 +248,8 @@ TEST(VersionInfo, ReadScansFieldsUntilTheFirstMismatch)
         int32_t major, minor, build;
     };
     const Case cases[] = {
-        {"{6.1.21}", 6, 1, 21},
-        {"{7.2}", 7, 2, 3669},
-        {"{4", 4, 0, 3669},
-        {"Zephyron", 8, 0, 3669},
-        {"{ 5. -2.+9}", 5, -2, 9},
-        {"{99999999999.0.1}", INT_MAX, 0, 1},
+        {"{6.1.21}", 6, 1, 21},   {"{7.2}", 7, 2, 3669},     {"{4", 4, 0, 3669},
+        {"Zephyron", 8, 0, 3669}, {"{ 5. -2.+9}", 5, -2, 9}, {"{99999999999.0.1}", INT_MAX, 0, 1},
         {"{1.x.3}", 1, 0, 3669},
     };
     for (const Case& c : cases) {

@@ -53,8 +53,14 @@ Bytes DictionaryBody(bool secondValue)
 
 // Keeps a copy of each "AttributeNamed Notification" payload, which lives only during the post.
 struct SwapObserver : orbisk::utils::IObserver {
-    SwapObserver() { orbisk::utils::CNotificationCenter::GetInstance().AddObserver("AttributeNamed Notification", this); }
-    ~SwapObserver() override { orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this); }
+    SwapObserver()
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().AddObserver("AttributeNamed Notification", this);
+    }
+    ~SwapObserver() override
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+    }
     void OnNotification(const char*, void* payload) override
     {
         seen.push_back(*static_cast<CAttributeNamedNotification*>(payload));
@@ -70,7 +76,7 @@ std::unique_ptr<T> ReadRecord(const Bytes& bytes)
     return object;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(AttributeTest, TheArrayGrowsByFourThenByAnEighthThenBy1024)
 {
@@ -167,8 +173,8 @@ TEST_F(AttributeTest, LookupsFindByTypeAndName)
     auto* plain = new CAttribute;
     auto* first = new CAttributeNamed(L"first");
     auto* second = new CAttributeNamed(L"second");
-    for (CAttribute* attribute : {static_cast<CAttribute*>(plain), static_cast<CAttribute*>(first),
-                                  static_cast<CAttribute*>(second)})
+    for (CAttribute* attribute :
+         {static_cast<CAttribute*>(plain), static_cast<CAttribute*>(first), static_cast<CAttribute*>(second)})
         container.Add(attribute);
     EXPECT_EQ(container.FindByType(kEntityAttributeNamed), first);
     EXPECT_EQ(container.FindNamed(kEntityAttributeNamed, L"second"), second);
@@ -186,12 +192,14 @@ TEST_F(AttributeTest, ADictionaryStoresRemovesAndAlwaysAnnouncesValues)
     CAttributeNamed dictionary(L"info");
     dictionary.SetValue(L"n", CTypedValue(1));
     dictionary.SetValue(L"n", CTypedValue(1));
-    EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&dictionary)), 2) << "an equal value still counts as a change";
+    EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&dictionary)), 2)
+        << "an equal value still counts as a change";
     EXPECT_EQ(dictionary.GetValue(L"n").GetInt(), 1);
     EXPECT_TRUE(dictionary.GetValue(L"N").IsEmpty());
     EXPECT_EQ(dictionary.RemoveValue(L"n").GetInt(), 1);
     EXPECT_TRUE(dictionary.RemoveValue(L"n").IsEmpty());
-    EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&dictionary)), 3) << "removing an absent key is no change";
+    EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&dictionary)), 3)
+        << "removing an absent key is no change";
     EXPECT_TRUE(dictionary.HasName(L"info"));
     EXPECT_FALSE(dictionary.HasName(L"Info"));
 }
@@ -215,8 +223,11 @@ TEST_F(AttributeTest, DynamicAttributesAreSavedOnlyFromFormat7000On)
         bool persistent;
     };
     const Case cases[] = {
-        {L"dynamic_attributes", 6000, false}, {L"Dynamic_Attributes", 5000, false}, {L"dynamic_attributes", 7000, true},
-        {L"DYNAMIC_ATTRIBUTES", 8000, true},  {L"other", 6000, true},
+        {L"dynamic_attributes", 6000, false},
+        {L"Dynamic_Attributes", 5000, false},
+        {L"dynamic_attributes", 7000, true},
+        {L"DYNAMIC_ATTRIBUTES", 8000, true},
+        {L"other", 6000, true},
     };
     for (const Case& c : cases) {
         SetSaveFormat(c.format);
@@ -280,7 +291,8 @@ TEST_F(AttributeTest, ADictionaryRecordIsReadByItsSchema)
         map->Set("CEntity", 3);
         map->Set("CAttributeNamed", c.schema);
         SetCurrentVersionMap(map.release());
-        const Bytes bytes = ClassTag("CAttributeNamed") + DictionaryBody(c.secondValue) + LittleEndian(uint32_t{1});
+        const Bytes bytes =
+            ClassTag("CAttributeNamed") + DictionaryBody(c.secondValue) + LittleEndian(uint32_t{1});
         std::unique_ptr<CAttributeNamed> dictionary;
         EXPECT_EQ(BytesLeftAfter(bytes,
                                  [&](CArchive& ar) {
@@ -300,8 +312,8 @@ TEST_F(AttributeTest, ADictionaryRecordIsReadByItsSchema)
 TEST_F(AttributeTest, AContainerRecordHoldsSharedAttributesOnce)
 {
     // The container, a new dictionary, the same dictionary again (object 4), the end.
-    const Bytes bytes = ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") + DictionaryBody(true) +
-                        LittleEndian(uint16_t{4}) + kNull;
+    const Bytes bytes = ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") +
+                        DictionaryBody(true) + LittleEndian(uint16_t{4}) + kNull;
     std::unique_ptr<CAttributeContainer> container = ReadRecord<CAttributeContainer>(bytes);
     ASSERT_TRUE(container);
     ASSERT_EQ(container->GetCount(), 2);
@@ -320,21 +332,26 @@ TEST_F(AttributeTest, AContainerIsWrittenWithItsPersistentDictionaries)
     container.Add(new CAttributeNamed(L"dynamic_attributes"));
     // Classes and objects are numbered together: 1 and 2 the container, 3 the dictionary class.
     const Bytes containerHead = ClassTag("CAttributeContainer") + kNull;
-    const Bytes infoRecord = ClassTag("CAttributeNamed", 1) + kNull + LittleEndian(uint32_t{0}) + Utf16Text(u"info") +
-                       Utf16Text(u"n") + Bytes{4} + LittleEndian(int32_t{7}) + Utf16Text(u"");
+    const Bytes infoRecord = ClassTag("CAttributeNamed", 1) + kNull + LittleEndian(uint32_t{0}) +
+                             Utf16Text(u"info") + Utf16Text(u"n") + Bytes{4} + LittleEndian(int32_t{7}) +
+                             Utf16Text(u"");
     const Bytes dynamic = LittleEndian(uint16_t{0x8003}) + kNull + LittleEndian(uint32_t{0}) +
                           Utf16Text(u"dynamic_attributes") + Utf16Text(u"");
-    const auto written = [&] { return WrittenBy([&](CArchive& ar) { ar << static_cast<const CObject*>(&container); }); };
-    EXPECT_EQ(written(), containerHead + infoRecord + LittleEndian(uint32_t{0}) + dynamic + LittleEndian(uint32_t{0}) + kNull);
+    const auto written = [&] {
+        return WrittenBy([&](CArchive& ar) { ar << static_cast<const CObject*>(&container); });
+    };
+    EXPECT_EQ(written(), containerHead + infoRecord + LittleEndian(uint32_t{0}) + dynamic +
+                             LittleEndian(uint32_t{0}) + kNull);
     SetSaveFormat(6000);
-    EXPECT_EQ(written(), containerHead + infoRecord + kNull) << "no second value, and the dynamic attributes stay behind";
+    EXPECT_EQ(written(), containerHead + infoRecord + kNull)
+        << "no second value, and the dynamic attributes stay behind";
     container.ReleaseAll();
 }
 
 TEST_F(AttributeTest, DamagedContainerRecordsRaiseTheArchiveException)
 {
-    const Bytes whole = ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") + DictionaryBody(true) +
-                        LittleEndian(uint16_t{4}) + kNull;
+    const Bytes whole = ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") +
+                        DictionaryBody(true) + LittleEndian(uint16_t{4}) + kNull;
     for (size_t length = 0; length < whole.size(); ++length) {
         const Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
         EXPECT_EQ(ArchiveCause([&] { ReadRecord<CAttributeContainer>(cut); }), CArchiveException::endOfFile)
@@ -346,14 +363,15 @@ TEST_F(AttributeTest, AnAttributeInsideItsOwnContainerIsRefused)
 {
     // A dictionary (object 2) whose new container (object 4) lists that dictionary.
     const Bytes bytes = ClassTag("CAttributeNamed") + ClassTag("CAttributeContainer") + kNull +
-                        LittleEndian(uint16_t{2}) + kNull + LittleEndian(uint32_t{0}) + Utf16Text(u"x") + Utf16Text(u"") +
-                        LittleEndian(uint32_t{0});
+                        LittleEndian(uint16_t{2}) + kNull + LittleEndian(uint32_t{0}) + Utf16Text(u"x") +
+                        Utf16Text(u"") + LittleEndian(uint32_t{0});
     EXPECT_EQ(ArchiveCause([&] { ReadRecord<CAttributeNamed>(bytes); }), CArchiveException::genericException);
 }
 
 TEST_F(AttributeTest, MoreAttributesThanTheCountHoldsAreRefused)
 {
-    Bytes bytes = ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") + DictionaryBody(true);
+    Bytes bytes =
+        ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") + DictionaryBody(true);
     const Bytes again = LittleEndian(uint16_t{4});
     bytes.reserve(bytes.size() + 2 * CAttributeContainer::kMaxCount + 4);
     for (int i = 1; i < CAttributeContainer::kMaxCount; ++i)

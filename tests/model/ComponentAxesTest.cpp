@@ -45,7 +45,7 @@ protected:
     AxesView view;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ComponentAxesTest, ThreeAxesOfTheirPixelLengthInRedGreenAndBlue)
 {
@@ -59,7 +59,8 @@ TEST_F(ComponentAxesTest, ThreeAxesOfTheirPixelLengthInRedGreenAndBlue)
     EXPECT_EQ(view.lines[1].color, CColor(0, 178, 0));
     EXPECT_EQ(view.lines[2].color, CColor(0, 0, 178));
     EXPECT_EQ(view.lines[0].width, 3.0);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(30, 10), GLPixel{178, 0, 0, 255})) << "the X axis runs right from the origin";
+    EXPECT_TRUE(PixelNear(ReadGLPixel(30, 10), GLPixel{178, 0, 0, 255}))
+        << "the X axis runs right from the origin";
     EXPECT_TRUE(PixelNear(ReadGLPixel(10, 30), GLPixel{0, 178, 0, 255}));
     EXPECT_EQ(view.lineWidths.back(), 1.0);
     EXPECT_TRUE(view.lighting) << "the lighting switch is restored";
@@ -119,7 +120,8 @@ TEST_F(ComponentAxesTest, RibbonsLieAcrossTheLineOfSight)
     ASSERT_EQ(view.quads.size(), 3u);
     const std::vector<CPoint3d>& x = view.quads[0];
     ASSERT_EQ(x.size(), 4u);
-    EXPECT_EQ(x[0], CPoint3d(0, -3, 0)) << "half-width 0.1 of the length, towards the eye crossed with the axis";
+    EXPECT_EQ(x[0], CPoint3d(0, -3, 0))
+        << "half-width 0.1 of the length, towards the eye crossed with the axis";
     EXPECT_EQ(x[1], CPoint3d(0, 3, 0));
     EXPECT_EQ(x[2], CPoint3d(30, 3, 0));
     EXPECT_EQ(x[3], CPoint3d(30, -3, 0));
@@ -129,7 +131,8 @@ TEST_F(ComponentAxesTest, RibbonsLieAcrossTheLineOfSight)
     view.perspective = true;
     view.eye = CPoint3d(10, 110, 0);
     axes.Draw(view, At10());
-    EXPECT_NEAR(view.quads[0][0].z, 3.0, 1e-12) << "a perspective eye straight above the Y axis turns the X ribbon";
+    EXPECT_NEAR(view.quads[0][0].z, 3.0, 1e-12)
+        << "a perspective eye straight above the Y axis turns the X ribbon";
 }
 
 TEST_F(ComponentAxesTest, TheGluePlaneFramesTheBoundsTranslucently)

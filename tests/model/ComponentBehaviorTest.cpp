@@ -26,7 +26,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ComponentBehaviorTest, ANewBehaviourGluesToNothing)
 {
@@ -42,7 +42,8 @@ TEST_F(ComponentBehaviorTest, ANewBehaviourGluesToNothing)
 TEST_F(ComponentBehaviorTest, EachSchemaReadsWhatItHolds)
 {
     CComponentBehavior five;
-    Read(five, EntityPart() + Bytes{1, 1} + LittleEndian(int32_t{2}) + Bytes{3} + LittleEndian(uint32_t{77}), 5);
+    Read(five, EntityPart() + Bytes{1, 1} + LittleEndian(int32_t{2}) + Bytes{3} + LittleEndian(uint32_t{77}),
+         5);
     EXPECT_TRUE(five.IsSnapEnabled());
     EXPECT_TRUE(five.CutsOpening());
     EXPECT_EQ(five.GetSnapTo(), CComponentBehavior::kSnapVertical);
@@ -68,8 +69,8 @@ TEST_F(ComponentBehaviorTest, TheSunFlagDependsOnTheWriter)
         bool shadowsFaceSun;
     };
     const Case cases[] = {
-        {{5, 0, 120}, 1, true, true},   {{5, 0, 150}, 1, true, true},  {{5, 0, 151}, 1, true, false},
-        {{6, 0, 0}, 1, true, false},    {{6, 0, 0}, 3, true, true},    {{4, 0, 0}, 3, true, false},
+        {{5, 0, 120}, 1, true, true},  {{5, 0, 150}, 1, true, true}, {{5, 0, 151}, 1, true, false},
+        {{6, 0, 0}, 1, true, false},   {{6, 0, 0}, 3, true, true},   {{4, 0, 0}, 3, true, false},
         {{5, 1, 100}, 1, true, false},
     };
     for (const Case& c : cases) {
@@ -97,7 +98,8 @@ TEST_F(ComponentBehaviorTest, WithoutTheCameraFlagTheSunFlagKeepsItsValue)
 TEST_F(ComponentBehaviorTest, AWrittenBehaviourReadsBackTheSame)
 {
     CComponentBehavior source;
-    Read(source, EntityPart() + Bytes{1, 1} + LittleEndian(int32_t{3}) + Bytes{3} + LittleEndian(uint32_t{9}), 5);
+    Read(source, EntityPart() + Bytes{1, 1} + LittleEndian(int32_t{3}) + Bytes{3} + LittleEndian(uint32_t{9}),
+         5);
     SetCurrentVersionMap(nullptr);
     const Bytes written = WrittenBy([&](CArchive& ar) { source.Serialize(ar); });
     CComponentBehavior read;
@@ -118,7 +120,8 @@ TEST_F(ComponentBehaviorTest, AnUnknownGluePlaneFailsTheCheckAndIsRepaired)
     CComponentBehavior behavior;
     Read(behavior, EntityPart() + Bytes{1, 0} + LittleEndian(int32_t{4}), 2);
     EXPECT_EQ(behavior.CheckValidity(kValidityCheck, nullptr), 1);
-    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"Snap-to for CComponentBehavior"), std::wstring::npos);
+    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"Snap-to for CComponentBehavior"),
+              std::wstring::npos);
     EXPECT_EQ(behavior.CheckValidity(kValidityCheckIgnoringIds, nullptr), 0);
     EXPECT_EQ(behavior.CheckValidity(kValidityFix, nullptr), 0);
     EXPECT_EQ(behavior.GetSnapTo(), CComponentBehavior::kSnapAny);

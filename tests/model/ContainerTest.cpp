@@ -45,11 +45,14 @@ protected:
         selection.AddListener(&recorder);
         for (TestDrawingElement* element : {&a, &b, &c})
             element->flags |= TestDrawingElement::kSelected;
-        for (CEntity* entity : {static_cast<CEntity*>(&a), static_cast<CEntity*>(&b), static_cast<CEntity*>(&c),
-                                static_cast<CEntity*>(&plain)})
+        for (CEntity* entity : {static_cast<CEntity*>(&a), static_cast<CEntity*>(&b),
+                                static_cast<CEntity*>(&c), static_cast<CEntity*>(&plain)})
             selection.Insert(entity);
     }
-    bool IsMarked(const TestDrawingElement& element) const { return element.flags & TestDrawingElement::kSelected; }
+    bool IsMarked(const TestDrawingElement& element) const
+    {
+        return element.flags & TestDrawingElement::kSelected;
+    }
 
     TestDrawingElement a, b, c;
     TestEntity plain;
@@ -58,7 +61,7 @@ protected:
     NotificationRecorder changes{"EntityChanged"};
 };
 
-} // namespace
+}  // namespace
 
 TEST(EntitySet, KeepsEachEntityOnceInAddressOrder)
 {
@@ -246,7 +249,7 @@ TEST(BackReferenceIndex, AReferrerThatLeavesWhileToldIsNotCalledAgainAndLeavesNo
     TestEntity referred, leaving, staying;
     leaving.onEvent = [](TestEntity& self, int, CEntity* entity) { index->RemoveReference(entity, &self); };
     staying.onEvent = [](TestEntity&, int, CEntity* entity) {
-        index->AddReference(entity, entity);      // dropped: the entry is busy
+        index->AddReference(entity, entity);         // dropped: the entry is busy
         index->NotifyReferrers(entity, 9, nullptr);  // dropped: the same entity is being told
     };
     local.AddReference(&referred, &leaving);

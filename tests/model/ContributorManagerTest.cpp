@@ -19,8 +19,14 @@ namespace {
 
 class ContributorCodes : public orbisk::utils::IObserver {
 public:
-    ContributorCodes() { orbisk::utils::CNotificationCenter::GetInstance().AddObserver("ContributorNotification", this); }
-    ~ContributorCodes() override { orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this); }
+    ContributorCodes()
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().AddObserver("ContributorNotification", this);
+    }
+    ~ContributorCodes() override
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+    }
     void OnNotification(const char*, void* payload) override
     {
         codes.push_back(static_cast<CContributorNotificationInfo*>(payload)->code);
@@ -43,7 +49,7 @@ protected:
     CContributorManager contributors{&model};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ContributorManagerTest, OperationsCountTowardsTheModifiedState)
 {

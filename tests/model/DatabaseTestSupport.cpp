@@ -27,5 +27,6 @@ void DatabaseTest::UseSchemas(std::initializer_list<std::pair<const char*, int32
 
 Bytes DatabaseTest::NewObject(std::string_view className)
 {
-    return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) + Ascii(className);
+    return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) +
+           Ascii(className);
 }

@@ -13,7 +13,11 @@ namespace {
 
 class DefinitionListTest : public DatabaseTest {
 protected:
-    DefinitionListTest() { root.definitions = &list; list.SetParent(&root); }
+    DefinitionListTest()
+    {
+        root.definitions = &list;
+        list.SetParent(&root);
+    }
 
     TestDefinition* Define(const wchar_t* name)
     {
@@ -66,8 +70,7 @@ TEST_F(DefinitionListTest, AddingAndRemovingPostComponentNotifications)
     EXPECT_TRUE(list.Remove(box));
     EXPECT_FALSE(list.Remove(box));
     EXPECT_EQ(box->GetParent(), nullptr);
-    EXPECT_EQ(ComponentNotifications(),
-              (std::vector<ComponentNotification>{{0, box, 0}, {1, box, 0}}));
+    EXPECT_EQ(ComponentNotifications(), (std::vector<ComponentNotification>{{0, box, 0}, {1, box, 0}}));
 }
 
 TEST_F(DefinitionListTest, AddingADefinitionIsRecordedAndCanRefreshItsInstances)
@@ -102,14 +105,9 @@ TEST_F(DefinitionListTest, UniqueNamesFollowTheNumberingRule)
         const wchar_t* unique;
     };
     const Case cases[] = {
-        {L"Box", false, L"Box#2"},
-        {L"Box#3", false, L"Box#2"},
-        {L"Box#12a", false, L"Box#12a#1"},
-        {L"#5", false, L"#5#1"},
-        {L"Tree#", false, L"Tree#1"},
-        {L"BOX", false, L"BOX#2"},
-        {L"Chair", false, L"Chair"},
-        {L"Chair", true, L"Chair#1"},
+        {L"Box", false, L"Box#2"},   {L"Box#3", false, L"Box#2"},  {L"Box#12a", false, L"Box#12a#1"},
+        {L"#5", false, L"#5#1"},     {L"Tree#", false, L"Tree#1"}, {L"BOX", false, L"BOX#2"},
+        {L"Chair", false, L"Chair"}, {L"Chair", true, L"Chair#1"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(list.MakeUniqueName(c.name, c.force, nullptr), CString(c.unique)) << c.name;
@@ -151,7 +149,8 @@ TEST_F(DefinitionPurgeTest, EraseUnusedReachesDefinitionsFreedByAnEarlierErase)
     list.EraseUnused(false);
     EXPECT_EQ(TestEntity::destroyed, destroyed + 2)
         << "B goes in the first pass, A once B's erase has removed A's only instance";
-    EXPECT_EQ(ComponentNotifications(), (std::vector<ComponentNotification>{{0, a, 0}, {0, b, 0}, {1, a, 0}, {1, b, 0}}));
+    EXPECT_EQ(ComponentNotifications(),
+              (std::vector<ComponentNotification>{{0, a, 0}, {0, b, 0}, {1, a, 0}, {1, b, 0}}));
     EXPECT_EQ(list.GetCount(), 2) << "the list still names what it erased until told to forget";
     list.RemoveAll();
 }
@@ -265,4 +264,4 @@ TEST_F(DefinitionListTest, TheCheckRunsEveryDefinitionsCheckWithTheNameIndex)
     EXPECT_EQ(list.CheckValidity(kValidityCheck, &again), 2);
 }
 
-} // namespace
+}  // namespace

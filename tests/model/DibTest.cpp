@@ -107,7 +107,9 @@ TEST_F(DibTest, EverySchemaReadsBackTheEncodedImage)
 TEST_F(DibTest, OnlySchema3StoresTheJpegQuality)
 {
     const Bytes jpeg = EncodedFile(24);
-    EXPECT_EQ(Read(3, LittleEndian(int32_t{1}) + Sized(jpeg) + LittleEndian(int32_t{85}))->GetEncodedImage()->GetQuality(),
+    EXPECT_EQ(Read(3, LittleEndian(int32_t{1}) + Sized(jpeg) + LittleEndian(int32_t{85}))
+                  ->GetEncodedImage()
+                  ->GetQuality(),
               85);
     const int estimated = Read(2, LittleEndian(int32_t{1}) + Sized(jpeg))->GetEncodedImage()->GetQuality();
     EXPECT_GE(estimated, 60);
@@ -185,7 +187,8 @@ TEST_F(DibTest, RecordsNamingTheSameImageShareOneObject)
 TEST_F(DibTest, TheRecordRoundTrips)
 {
     for (int bits : {24, 32}) {
-        std::unique_ptr<CDib> dib = MadeFrom(5, 3, bits, std::vector<uint8_t>(static_cast<size_t>(bits / 8), 90));
+        std::unique_ptr<CDib> dib =
+            MadeFrom(5, 3, bits, std::vector<uint8_t>(static_cast<size_t>(bits / 8), 90));
         const Bytes written = WrittenBy([&](CArchive& ar) { dib->Serialize(ar); });
         std::unique_ptr<CDib> read = Read(3, written);
         EXPECT_EQ(FileOf(*read), FileOf(*dib)) << bits;
@@ -200,7 +203,8 @@ TEST_F(DibTest, SettingPixelsEncodesAlphaAsPngAndTheRestAsJpeg)
         int type;
     };
     for (const Case& c : {Case{32, kImageFilePNG}, Case{24, kImageFileJPEG}, Case{8, kImageFileJPEG}}) {
-        std::unique_ptr<CDib> dib = MadeFrom(4, 4, c.bits, std::vector<uint8_t>(static_cast<size_t>(c.bits / 8), 128));
+        std::unique_ptr<CDib> dib =
+            MadeFrom(4, 4, c.bits, std::vector<uint8_t>(static_cast<size_t>(c.bits / 8), 128));
         EXPECT_EQ(dib->GetEncodedImage()->GetType(), c.type) << c.bits;
         if (c.type == kImageFileJPEG) {
             EXPECT_EQ(dib->GetEncodedImage()->GetQuality(), 70);
@@ -298,4 +302,4 @@ TEST_F(DibTest, FilesAreLoadedAndSavedUnchangedWhenTheTypeMatches)
     EXPECT_FALSE(other.HasData());
 }
 
-} // namespace
+}  // namespace

@@ -50,18 +50,21 @@ protected:
     // A plain material of schema 7 after its entity part: name, no texture, not managed, colour.
     static Bytes MaterialBody(CColor color)
     {
-        return Text("Paint") + LittleEndian(uint8_t{0}, uint8_t{0}, color.red, color.green, color.blue, color.alpha);
+        return Text("Paint") +
+               LittleEndian(uint8_t{0}, uint8_t{0}, color.red, color.green, color.blue, color.alpha);
     }
     static Bytes MaterialRecord(CColor color) { return NewObject("CMaterial") + MaterialBody(color); }
     // A shown layer of schema 2 with its own material and no behaviour.
     static Bytes LayerRecord()
     {
-        return NewObject("CLayer") + Text("Walls") + LittleEndian(uint8_t{0}) + MaterialBody(kBlue) + LittleEndian(uint32_t{0});
+        return NewObject("CLayer") + Text("Walls") + LittleEndian(uint8_t{0}) + MaterialBody(kBlue) +
+               LittleEndian(uint32_t{0});
     }
     // The announced changes of the material's use count.
     static int UseNotices(const ManagerNotifications& seen, CMaterial* material)
     {
-        return static_cast<int>(std::ranges::count(seen.materials, ManagerNotifications::Seen{kMaterialUseCountChanged, material}));
+        return static_cast<int>(std::ranges::count(
+            seen.materials, ManagerNotifications::Seen{kMaterialUseCountChanged, material}));
     }
 
     // A layer the model does not list, with its own material; it goes with the test.
@@ -113,8 +116,11 @@ TEST_F(DrawingElementTest, TheCommonRecordIsReadInEverySchema)
         {5, MaterialRecord(kBlue) + LittleEndian(uint8_t{2}) + noLayer, 0x07, true},
         {6, LittleEndian(uint16_t{0}, uint8_t{0}, uint8_t{0}, uint8_t{1}) + noLayer, 0x04, false},
         {7, LittleEndian(uint16_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{1}, uint8_t{1}) + noLayer, 0x1E, false},
-        {8, LittleEndian(uint16_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{1}, uint8_t{1}, uint8_t{0}) + noLayer, 0x0E, false},
-        {9, LittleEndian(uint16_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{1}, uint8_t{1}) + noLayer,
+        {8, LittleEndian(uint16_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{1}, uint8_t{1}, uint8_t{0}) + noLayer,
+         0x0E, false},
+        {9,
+         LittleEndian(uint16_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{1}, uint8_t{1}) +
+             noLayer,
          0x35, false},
     };
     for (const Case& c : cases) {
@@ -131,7 +137,8 @@ TEST_F(DrawingElementTest, TheCommonRecordIsReadInEverySchema)
 TEST_F(DrawingElementTest, AMaterialReadCountsTheElementOnceWithoutNotice)
 {
     ManagerNotifications seen;
-    std::unique_ptr<CDrawingElement> element = Read(9, MaterialRecord(kBlue) + Bytes(6, 0) + LittleEndian(uint16_t{0}));
+    std::unique_ptr<CDrawingElement> element =
+        Read(9, MaterialRecord(kBlue) + Bytes(6, 0) + LittleEndian(uint16_t{0}));
     std::unique_ptr<CMaterial> material(element->GetMaterial());
     ASSERT_TRUE(material);
     EXPECT_EQ(material->GetColor(), kBlue);
@@ -141,11 +148,13 @@ TEST_F(DrawingElementTest, AMaterialReadCountsTheElementOnceWithoutNotice)
 
 TEST_F(DrawingElementTest, AnOldColourRecordTakesTheManagersMaterialForThatColour)
 {
-    std::unique_ptr<CDrawingElement> element = Read(0, LittleEndian(uint8_t{255}, uint8_t{0}, uint8_t{0}, uint8_t{255}));
+    std::unique_ptr<CDrawingElement> element =
+        Read(0, LittleEndian(uint8_t{255}, uint8_t{0}, uint8_t{0}, uint8_t{255}));
     ASSERT_EQ(materials.GetCount(), 1);
     EXPECT_EQ(element->GetMaterial(), materials.GetMaterialAt(0));
     EXPECT_EQ(element->GetMaterialColor(), kRed);
-    std::unique_ptr<CDrawingElement> second = Read(3, LittleEndian(uint8_t{255}, uint8_t{0}, uint8_t{0}, uint8_t{255}, uint8_t{0}));
+    std::unique_ptr<CDrawingElement> second =
+        Read(3, LittleEndian(uint8_t{255}, uint8_t{0}, uint8_t{0}, uint8_t{255}, uint8_t{0}));
     EXPECT_EQ(second->GetMaterial(), element->GetMaterial()) << "one material per colour";
     EXPECT_EQ(element->GetMaterial()->GetUseCount(), 2);
 }
@@ -439,15 +448,16 @@ TEST_F(DrawingElementTest, TheCheckReportsAndFixesAMaterialAndALayerTheModelDoes
     CCheckedObjectMap map;
     EXPECT_EQ(element->CheckValidity(kValidityCheck, &map), 1);
     const CString name = DescribeEntity(element);
-    EXPECT_EQ(GetValidityReport(), L"The material for " + name + L" not valid" + L"The layer for " + name + L" not valid");
+    EXPECT_EQ(GetValidityReport(),
+              L"The material for " + name + L" not valid" + L"The layer for " + name + L" not valid");
 
     ClearValidityReport();
     CCheckedObjectMap fixMap;
     EXPECT_EQ(element->CheckValidity(kValidityFix, &fixMap), 0);
     EXPECT_EQ(element->GetMaterial(), nullptr);
     EXPECT_TRUE(element->UsesDefaultLayer());
-    EXPECT_EQ(GetValidityReport(),
-              L"The material for " + name + L" not valid - fixed\n" + L"The layer for " + name + L" not valid - fixed\n");
+    EXPECT_EQ(GetValidityReport(), L"The material for " + name + L" not valid - fixed\n" + L"The layer for " +
+                                       name + L" not valid - fixed\n");
     stray.ClearUseCount();
     root.Remove(element);
     delete element;
@@ -466,4 +476,4 @@ TEST_F(DrawingElementTest, ErasingFromAComponentTellsWhetherItWasThere)
     EXPECT_TRUE(root.relationships.empty()) << "its relationships went with it";
 }
 
-} // namespace
+}  // namespace

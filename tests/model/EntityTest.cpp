@@ -45,7 +45,7 @@ std::vector<CEntity*> Sorted(std::vector<CEntity*> entities)
     return entities;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(EntityTest, NewEntitiesTakeConsecutiveIdsAndCopiesTakeNone)
 {
@@ -146,7 +146,8 @@ TEST_F(EntityTest, ChangesAreRecordedAndAnnouncedUnlessTheModelSuspendsThem)
         CurrentModelScope none(nullptr);
         entity.NotifyChanged();
     }
-    EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&entity)), 3) << "without a current model nothing suspends";
+    EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&entity)), 3)
+        << "without a current model nothing suspends";
     Commit();
 }
 
@@ -269,7 +270,8 @@ TEST_F(EntityTest, RelationshipsAreGatheredFromEveryEnclosingComponent)
     holder.SetParent(&root);
     definition.SetParent(&holder);
     relationships.clear();
-    EXPECT_EQ(entity.GetRelationshipsAsDriver(relationships), 1) << "the climb stops at the first non-component";
+    EXPECT_EQ(entity.GetRelationshipsAsDriver(relationships), 1)
+        << "the climb stops at the first non-component";
 }
 
 TEST_F(EntityTest, RelationshipsOfTheParentComponentAreReplacedAndRemoved)
@@ -364,8 +366,9 @@ TEST_F(EntityWithoutUndoTest, TheEntityRecordFollowsTheSchemaInTheFile)
         {1, LittleEndian(int32_t{77}), false},
         {2, {}, false},
         {3, LittleEndian(uint16_t{0}), false},
-        {3, LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, uint16_t{19}) + Ascii("CAttributeContainer") +
-                LittleEndian(uint16_t{0}, uint16_t{0}),
+        {3,
+         LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, uint16_t{19}) + Ascii("CAttributeContainer") +
+             LittleEndian(uint16_t{0}, uint16_t{0}),
          true},
     };
     for (const Case& c : cases) {
@@ -374,9 +377,10 @@ TEST_F(EntityWithoutUndoTest, TheEntityRecordFollowsTheSchemaInTheFile)
         SetCurrentVersionMap(map.release());
         const Bytes bytes = tag + c.entityPart + LittleEndian(int32_t{42});
         std::unique_ptr<TestEntity> entity;
-        EXPECT_EQ(BytesLeftAfter(bytes,
-                                 [&](CArchive& ar) { entity.reset(static_cast<TestEntity*>(ar.ReadObject(nullptr))); }),
-                  0u)
+        EXPECT_EQ(
+            BytesLeftAfter(
+                bytes, [&](CArchive& ar) { entity.reset(static_cast<TestEntity*>(ar.ReadObject(nullptr))); }),
+            0u)
             << c.schema;
         ASSERT_TRUE(entity);
         EXPECT_EQ(entity->value, 42);
@@ -404,8 +408,8 @@ TEST_F(EntityWithoutUndoTest, TheContainerIsWrittenOnlyFromFormat4000On)
 TEST_F(EntityWithoutUndoTest, AContainerReferencedTwiceInAFileIsRefused)
 {
     // A container whose attribute names that same container (object 2) as its own.
-    const Bytes bytes = LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, uint16_t{19}) + Ascii("CAttributeContainer") +
-                        LittleEndian(uint16_t{0}) +                                              // no container
+    const Bytes bytes = LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, uint16_t{19}) +
+                        Ascii("CAttributeContainer") + LittleEndian(uint16_t{0}) +  // no container
                         LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, uint16_t{10}) + Ascii("CAttribute") +
                         LittleEndian(uint16_t{2}, uint32_t{0}, uint16_t{0});
     EXPECT_EQ(ArchiveCause([&] { ReadFrom(bytes, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),

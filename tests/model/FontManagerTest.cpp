@@ -97,8 +97,8 @@ TEST_F(FontManagerTest, UsesAreCountedFromTheStylesAndTheTextsOfEveryComponent)
     root.definitions = &definitions;
     TestDefinition door(L"Door");
     definitions.Add(&door);
-    TestFontUser rootText(kEntityText, body), doorText(kEntityText, title), doorDimension(kEntityDimensionLinear, dimensions),
-        noFont(kEntityText, nullptr);
+    TestFontUser rootText(kEntityText, body), doorText(kEntityText, title),
+        doorDimension(kEntityDimensionLinear, dimensions), noFont(kEntityText, nullptr);
     root.members = {&rootText, &noFont};
     door.members = {&doorText, &doorDimension};
 
@@ -170,17 +170,20 @@ TEST_F(FontManagerTest, ARecordNamingAnotherClassIsRefused)
 TEST_F(FontManagerTest, TheRecordReadsTheFontsAndRecordsTheirAddition)
 {
     UseSchemas({{"CFontManager", 0}, {"CZpFont", 1}});
-    const Bytes bytes = LittleEndian(int32_t{3}) + NewObject("CZpFont") + LittleEndian(uint16_t{0}, uint16_t{0x8000 | 1});
+    const Bytes bytes =
+        LittleEndian(int32_t{3}) + NewObject("CZpFont") + LittleEndian(uint16_t{0}, uint16_t{0x8000 | 1});
     CFontManager read;
     Start();
     ReadFrom(bytes, [&](CArchive& ar) { read.Serialize(ar); });
     Commit();
     ASSERT_EQ(read.GetCount(), 2);
     EXPECT_EQ(read.GetAt(0)->GetParent(), &read);
-    EXPECT_EQ(listener.Names(), (std::vector<std::string>{"start", "created", "added", "created", "added", "end"}));
+    EXPECT_EQ(listener.Names(),
+              (std::vector<std::string>{"start", "created", "added", "created", "added", "end"}));
     std::unique_ptr<CEntity> first(read.GetAt(0)), second(read.GetAt(1));
-    EXPECT_EQ(ArchiveCause([&] { ReadFrom(LittleEndian(int32_t{-1}), [&](CArchive& ar) { read.Serialize(ar); }); }),
-              CArchiveException::genericException);
+    EXPECT_EQ(
+        ArchiveCause([&] { ReadFrom(LittleEndian(int32_t{-1}), [&](CArchive& ar) { read.Serialize(ar); }); }),
+        CArchiveException::genericException);
     EXPECT_EQ(read.GetCount(), 0) << "the list was emptied before the bad count";
 }
 
@@ -205,4 +208,4 @@ TEST_F(FontManagerTest, ClearingCacheHandlesReachesEveryFont)
     EXPECT_EQ(second->cacheHandlesCleared, 1);
 }
 
-} // namespace
+}  // namespace

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "model/ArchiveSchema.h"
-#include "model/EntityDisposal.h"
 #include "model/DrawingElement.h"
+#include "model/EntityDisposal.h"
 #include "model/Layer.h"
 #include "model/LayerManager.h"
 #include "settings/Material.h"
@@ -31,16 +31,18 @@ protected:
 // (schema 12), behaviour.
 Bytes LayerBody(const char* name, bool hidden = false, uint32_t behavior = 0)
 {
-    const Bytes material = EntityPart() + Text("Layer_x") + Bytes{0} + Bytes{1} + Bytes{5, 6, 7, 255} + Text("") +
-                           LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
-    return EntityPart() + Text(name) + Bytes{static_cast<uint8_t>(hidden)} + material + LittleEndian(behavior);
+    const Bytes material = EntityPart() + Text("Layer_x") + Bytes{0} + Bytes{1} + Bytes{5, 6, 7, 255} +
+                           Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
+    return EntityPart() + Text(name) + Bytes{static_cast<uint8_t>(hidden)} + material +
+           LittleEndian(behavior);
 }
 
 // A manager record (schema 4 unless given) whose new layers are the given bodies; the
 // manager is object 2, the layer class 3 and the layers 4, 5 ...
 Bytes ManagerRecord(const std::vector<Bytes>& layerBodies, const Bytes& current)
 {
-    Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(static_cast<int32_t>(layerBodies.size()));
+    Bytes record =
+        NewObject("CLayerManager") + EntityPart() + LittleEndian(static_cast<int32_t>(layerBodies.size()));
     for (size_t i = 0; i < layerBodies.size(); ++i)
         record = record + (i == 0 ? NewObject("CLayer") : ObjectReference(0x8003)) + layerBodies[i];
     return record + current;
@@ -51,7 +53,7 @@ std::unique_ptr<CLayerManager, void (*)(CEntity*)> ReadManager(const Bytes& reco
     return {ReadObjectFrom<CLayerManager>(record), &DeleteUnrecorded};
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(LayerTest, ANewManagerHasTheDefaultLayerInTheFirstColour)
 {
@@ -72,7 +74,9 @@ TEST_F(LayerTest, NewLayersTakeTheDefaultColoursInTurn)
         name.Format(L"L%d", i);
         CLayer* layer = layers.AddLayer(name);
         ASSERT_NE(layer, nullptr);
-        EXPECT_EQ(layer->GetMaterial()->GetColor(), CLayerManager::kDefaultColors[static_cast<size_t>(i % 58)]) << i;
+        EXPECT_EQ(layer->GetMaterial()->GetColor(),
+                  CLayerManager::kDefaultColors[static_cast<size_t>(i % 58)])
+            << i;
     }
     EXPECT_EQ(CLayerManager::kDefaultColors[13], CLayerManager::kDefaultColors[30]);
     EXPECT_EQ(CLayerManager::kDefaultColors[57], CColor(255, 0, 119));
@@ -110,7 +114,8 @@ TEST_F(LayerTest, TheCurrentLayerIsNeverHidden)
     EXPECT_TRUE(layers.SetLayerHidden(a, true));
     EXPECT_EQ(layers.GetCurrentLayer(), layer0) << "the first shown layer became current";
     EXPECT_TRUE(a->IsHidden());
-    EXPECT_EQ(seen.layers, (std::vector<Seen>{{Code::kCurrentChanged, layer0}, {Code::kVisibilityChanged, a}}));
+    EXPECT_EQ(seen.layers,
+              (std::vector<Seen>{{Code::kCurrentChanged, layer0}, {Code::kVisibilityChanged, a}}));
 
     EXPECT_FALSE(layers.SetLayerHidden(layer0, true)) << "no other shown layer to move to";
     EXPECT_FALSE(layer0->IsHidden());
@@ -157,8 +162,9 @@ TEST_F(LayerTest, EmptyingTheListAnnouncesEachLayerOrTheWholeList)
     CLayer* a = layers.AddLayer(L"A");
     ManagerNotifications seen;
     layers.RemoveAll();
-    EXPECT_EQ(seen.layers,
-              (std::vector<Seen>{{Code::kRemoved, layer0}, {Code::kRemoved, a}, {Code::kCurrentChanged, nullptr}}));
+    EXPECT_EQ(
+        seen.layers,
+        (std::vector<Seen>{{Code::kRemoved, layer0}, {Code::kRemoved, a}, {Code::kCurrentChanged, nullptr}}));
     EXPECT_TRUE(layers.IsEmpty());
 
     layers.KeepOnlyDefaultLayer();
@@ -202,8 +208,8 @@ TEST_F(LayerTest, VisibilityInANewSceneFollowsTheBehaviour)
         bool visibleInNewScene;
     };
     const Case cases[] = {
-        {false, 0, true, true},      {true, 0, false, false},      {false, 0x20, true, false},
-        {true, 0x10, false, true},   {true, 0x30, false, true},    {false, 0x01, false, false},
+        {false, 0, true, true},    {true, 0, false, false},   {false, 0x20, true, false},
+        {true, 0x10, false, true}, {true, 0x30, false, true}, {false, 0x01, false, false},
         {true, 0x21, true, true},
     };
     for (const Case& c : cases) {
@@ -232,8 +238,8 @@ TEST_F(LayerTest, TheDefaultLayerIsTheOneNamedLayer0OrNone)
 TEST_F(LayerTest, LayerRecordsOfEverySchema)
 {
     UseSchemas({{"CLayer", 2}, {"CMaterial", 12}});
-    std::unique_ptr<CLayer, void (*)(CEntity*)> current(ReadObjectFrom<CLayer>(NewObject("CLayer") + LayerBody("Walls", true, 0x20)),
-                                                         &DeleteUnrecorded);
+    std::unique_ptr<CLayer, void (*)(CEntity*)> current(
+        ReadObjectFrom<CLayer>(NewObject("CLayer") + LayerBody("Walls", true, 0x20)), &DeleteUnrecorded);
     EXPECT_EQ(current->GetName(), CString(L"Walls"));
     EXPECT_TRUE(current->IsHidden());
     EXPECT_EQ(current->GetBehavior(), 0x20u);
@@ -241,12 +247,14 @@ TEST_F(LayerTest, LayerRecordsOfEverySchema)
     EXPECT_EQ(current->GetMaterial()->GetParent(), current.get());
 
     UseSchemas({{"CLayer", 0}, {"CMaterial", 12}});
-    const Bytes oldest = NewObject("CLayer") + EntityPart() + Text("Old") + Bytes{0} + Bytes{9, 8, 7, 255} + NewObject("CMaterial") +
-                         EntityPart() + Text("Dropped") + Bytes{0} + Bytes{0} + Bytes{1, 1, 1, 255} + Text("") +
-                         LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
+    const Bytes oldest = NewObject("CLayer") + EntityPart() + Text("Old") + Bytes{0} + Bytes{9, 8, 7, 255} +
+                         NewObject("CMaterial") + EntityPart() + Text("Dropped") + Bytes{0} + Bytes{0} +
+                         Bytes{1, 1, 1, 255} + Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) +
+                         Bytes{0};
     std::unique_ptr<CLayer, void (*)(CEntity*)> old(ReadObjectFrom<CLayer>(oldest), &DeleteUnrecorded);
     EXPECT_EQ(old->GetMaterial()->GetColor(), CColor(9, 8, 7));
-    EXPECT_EQ(old->GetMaterial()->GetName(), CString(L"Layer")) << "the material read is dropped, the colour kept";
+    EXPECT_EQ(old->GetMaterial()->GetName(), CString(L"Layer"))
+        << "the material read is dropped, the colour kept";
     EXPECT_EQ(old->GetBehavior(), 0u);
 }
 
@@ -255,9 +263,10 @@ TEST_F(LayerTest, OldFilesCallTheDefaultLayerDefault)
     UseSchemas({{"CLayerManager", 1}, {"CLayer", 1}, {"CMaterial", 12}});
     const Bytes material = EntityPart() + Text("m") + Bytes{0} + Bytes{0} + Bytes{5, 6, 7, 255} + Text("") +
                            LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
-    const Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{2}) + NewObject("CLayer") +
-                         EntityPart() + Text("Default") + Bytes{1} + material + ObjectReference(0x8003) + EntityPart() +
-                         Text("Doors") + Bytes{0} + material + Text("Default");
+    const Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{2}) +
+                         NewObject("CLayer") + EntityPart() + Text("Default") + Bytes{1} + material +
+                         ObjectReference(0x8003) + EntityPart() + Text("Doors") + Bytes{0} + material +
+                         Text("Default");
     auto read = ReadManager(record);
     ASSERT_EQ(read->GetCount(), 2);
     EXPECT_EQ(read->GetDefaultLayer()->GetName(), CString(L"Layer0"));
@@ -277,7 +286,8 @@ TEST_F(LayerTest, AStaleCurrentLayerIsReplacedAndOutlivesTheRead)
 {
     UseSchemas({{"CLayerManager", 4}, {"CLayer", 2}, {"CMaterial", 12}});
     // Layers 4 and 5 are listed; layer 6, named like layer 5, is the current one.
-    const Bytes record = ManagerRecord({LayerBody("Layer0"), LayerBody("Roof")}, ObjectReference(0x8003) + LayerBody("ROOF"));
+    const Bytes record =
+        ManagerRecord({LayerBody("Layer0"), LayerBody("Roof")}, ObjectReference(0x8003) + LayerBody("ROOF"));
     CLayerManager* read = nullptr;
     CLayer* stale = nullptr;
     ReadFrom(record + ObjectReference(6), [&](CArchive& ar) {
@@ -300,7 +310,8 @@ TEST_F(LayerTest, AStaleCurrentLayerIsReplacedAndOutlivesTheRead)
 TEST_F(LayerTest, AStaleCurrentLayerWithoutNamesakeGivesWayToTheFirstLayer)
 {
     UseSchemas({{"CLayerManager", 3}, {"CLayer", 2}, {"CMaterial", 12}});
-    auto read = ReadManager(ManagerRecord({LayerBody("Layer0"), LayerBody("Roof")}, ObjectReference(0x8003) + LayerBody("Gone")));
+    auto read = ReadManager(
+        ManagerRecord({LayerBody("Layer0"), LayerBody("Roof")}, ObjectReference(0x8003) + LayerBody("Gone")));
     EXPECT_EQ(read->GetCurrentLayer(), read->GetDefaultLayer());
 }
 
@@ -309,9 +320,10 @@ TEST_F(LayerTest, ADamagedListSkipsWhatIsNoLayer)
     UseSchemas({{"CLayerManager", 4}, {"CLayer", 2}, {"CMaterial", 12}});
     // Four entries: a null reference, a material, the manager itself, and one layer.
     const Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{4}) + kNullObject +
-                         NewObject("CMaterial") + EntityPart() + Text("M") + Bytes{0} + Bytes{0} + Bytes{1, 1, 1, 255} +
-                         Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0} + ObjectReference(2) +
-                         NewObject("CLayer") + LayerBody("Only") + ObjectReference(6);
+                         NewObject("CMaterial") + EntityPart() + Text("M") + Bytes{0} + Bytes{0} +
+                         Bytes{1, 1, 1, 255} + Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) +
+                         Bytes{0} + ObjectReference(2) + NewObject("CLayer") + LayerBody("Only") +
+                         ObjectReference(6);
     auto read = ReadManager(record);
     ASSERT_EQ(read->GetCount(), 1);
     EXPECT_EQ(read->GetCurrentLayer()->GetName(), CString(L"Only"));
@@ -355,7 +367,8 @@ TEST_F(LayerTest, TheSelfChecksReportAndRepair)
     odd->SetBehavior(0x40);
     map.clear();
     EXPECT_EQ(layers.CheckValidity(kValidityCheck, &map), 1);
-    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The behavior for CLayer"), std::wstring::npos);
+    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The behavior for CLayer"),
+              std::wstring::npos);
     map.clear();
     EXPECT_EQ(layers.CheckValidity(kValidityFix, &map), 0);
     EXPECT_EQ(odd->GetBehavior(), 0u);
@@ -368,7 +381,8 @@ TEST_F(LayerTest, TheSelfChecksReportAndRepair)
     CLayerManager empty;
     ClearValidityReport();
     EXPECT_EQ(empty.CheckValidity(kValidityCheck, nullptr), 3);
-    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The current layer for CLayerManager"), std::wstring::npos);
+    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The current layer for CLayerManager"),
+              std::wstring::npos);
 }
 
 TEST_F(LayerTest, AddingALayerIsRecordedForUndo)

@@ -46,7 +46,7 @@ struct FormatCase {
     const wchar_t* text;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(LengthFormatterTest, LengthsShowInEachFormatRoundedToThePrecision)
 {
@@ -72,7 +72,8 @@ TEST_F(LengthFormatterTest, LengthsShowInEachFormatRoundedToThePrecision)
         {5.0, kFormatFractional, 3, kUnitInches, L"5\""},
     };
     for (const FormatCase& c : cases)
-        EXPECT_EQ(Formatted(c.inches, c.format, c.precision, c.unit), Local(c.text)) << c.inches << " in format " << c.format;
+        EXPECT_EQ(Formatted(c.inches, c.format, c.precision, c.unit), Local(c.text))
+            << c.inches << " in format " << c.format;
 }
 
 TEST_F(LengthFormatterTest, WholeFeetShowZeroInchesWhenInchDisplayIsForced)
@@ -87,14 +88,17 @@ TEST_F(LengthFormatterTest, SuppressedUnitsDropTheMarkOfDecimalAndFractionalLeng
     Set(L"SuppressUnitsDisplay", CTypedValue(true));
     EXPECT_EQ(Formatted(1.0, kFormatDecimal, 1, kUnitMillimeters), Local(L"25.4"));
     EXPECT_EQ(Formatted(2.375, kFormatFractional, 3), L"2 3/8");
-    EXPECT_EQ(Formatted(18.5, kFormatArchitectural, 4), L"1' 6 1/2\"") << "architectural lengths keep their marks";
+    EXPECT_EQ(Formatted(18.5, kFormatArchitectural, 4), L"1' 6 1/2\"")
+        << "architectural lengths keep their marks";
 }
 
 TEST_F(LengthFormatterTest, ForcedFractionsShowBelowOnePrecisionStep)
 {
     const CLengthFormatter forced(4, true);
-    EXPECT_EQ(std::wstring(forced.FormatLength(24.0, kFormatEngineering, 2, kUnitInches).GetString()), Local(L"2.00'"));
-    EXPECT_EQ(std::wstring(forced.FormatLength(18.0, kFormatArchitectural, 4, kUnitInches).GetString()), L"1' 6 0/2\"");
+    EXPECT_EQ(std::wstring(forced.FormatLength(24.0, kFormatEngineering, 2, kUnitInches).GetString()),
+              Local(L"2.00'"));
+    EXPECT_EQ(std::wstring(forced.FormatLength(18.0, kFormatArchitectural, 4, kUnitInches).GetString()),
+              L"1' 6 0/2\"");
 }
 
 TEST_F(LengthFormatterTest, APrecisionFinerThanTheFormatsOfferIsClamped)
@@ -104,7 +108,8 @@ TEST_F(LengthFormatterTest, APrecisionFinerThanTheFormatsOfferIsClamped)
     EXPECT_EQ(Formatted(1.0078125, kFormatArchitectural, 7), L"~ 1 1/64\"");
     EXPECT_EQ(Formatted(13.0, kFormatFractional, 40), L"13\"");
     EXPECT_EQ(Formatted(1.0, kFormatDecimal, 1000, kUnitMillimeters), Local(L"25.400000mm"));
-    EXPECT_EQ(Formatted(18.5, kFormatArchitectural, -3), L"~ 1' 7\"") << "a negative precision rounds to whole inches";
+    EXPECT_EQ(Formatted(18.5, kFormatArchitectural, -3), L"~ 1' 7\"")
+        << "a negative precision rounds to whole inches";
     EXPECT_DOUBLE_EQ(CLengthFormatter::GetPrecisionStep(kFormatArchitectural, 99), 1.0 / 64);
 
     Set(L"LengthPrecision", CTypedValue(9));
@@ -119,7 +124,8 @@ TEST_F(LengthFormatterTest, TheFormatterTakesTheCurrentUnitsWhenItIsMade)
     const CLengthFormatter formatter;
     Set(L"LengthPrecision", CTypedValue(3));
     EXPECT_EQ(formatter.GetPrecision(), 1);
-    EXPECT_EQ(std::wstring(formatter.Format(1.0).GetString()), Local(L"~ 2.5cm")) << "2.54 rounded to one decimal";
+    EXPECT_EQ(std::wstring(formatter.Format(1.0).GetString()), Local(L"~ 2.5cm"))
+        << "2.54 rounded to one decimal";
     EXPECT_EQ(std::wstring(CLengthFormatter(2).Format(1.0).GetString()), Local(L"2.54cm"));
 }
 
@@ -134,7 +140,8 @@ TEST_F(LengthFormatterTest, LengthsThatAreNoNumberFormatAsNothing)
 {
     EXPECT_EQ(Formatted(std::numeric_limits<double>::quiet_NaN(), kFormatArchitectural, 4), L"");
     EXPECT_EQ(Formatted(std::numeric_limits<double>::infinity(), kFormatDecimal, 2), L"");
-    EXPECT_EQ(Formatted(1e300, kFormatArchitectural, 4).substr(0, 2), L"90") << "huge lengths saturate, never wrap";
+    EXPECT_EQ(Formatted(1e300, kFormatArchitectural, 4).substr(0, 2), L"90")
+        << "huge lengths saturate, never wrap";
 }
 
 TEST_F(LengthFormatterTest, TrimmingDropsTheApproximationMarkTrailingZerosAndOptionallyTheMark)
@@ -142,7 +149,8 @@ TEST_F(LengthFormatterTest, TrimmingDropsTheApproximationMarkTrailingZerosAndOpt
     const CLengthFormatter formatter;
     auto trimmed = [&](double inches, int32_t precision, bool keepSuffix) {
         return std::wstring(
-            formatter.FormatTrimmed(inches, kFormatDecimal, precision, kUnitMillimeters, keepSuffix).GetString());
+            formatter.FormatTrimmed(inches, kFormatDecimal, precision, kUnitMillimeters, keepSuffix)
+                .GetString());
     };
     const double approximately1point5mm = 1.53 / 25.4;
     EXPECT_EQ(trimmed(approximately1point5mm, 1, false), Local(L" 1.5"));
@@ -194,7 +202,8 @@ TEST_F(LengthFormatterTest, TypedLengthsReadBackIntoInches)
     };
     for (const ParseCase& c : cases) {
         double inches = -99.0;
-        EXPECT_EQ(CLengthFormatter::ParseLength(CString(Local(c.text).c_str()), inches, c.format, c.unit), c.readable)
+        EXPECT_EQ(CLengthFormatter::ParseLength(CString(Local(c.text).c_str()), inches, c.format, c.unit),
+                  c.readable)
             << c.text;
         EXPECT_NEAR(inches, c.inches, 1e-9) << c.text;
     }
@@ -222,10 +231,11 @@ TEST_F(LengthFormatterTest, EveryFormattedLengthReadsBackAsTheRoundedLength)
             ASSERT_TRUE(CLengthFormatter::ParseLength(text, read, f.format, f.unit)) << text.GetString();
             const double step = CLengthFormatter::GetPrecisionStep(f.format, f.precision);
             const double stepInInches = f.format == kFormatDecimal && f.unit == kUnitMillimeters ? step / 25.4
-                                        : f.format == kFormatDecimal && f.unit == kUnitMeters    ? step / 0.0254
-                                        : f.format == kFormatDecimal && f.unit == kUnitCentimeters ? step / 2.54
-                                        : f.format == kFormatDecimal && f.unit == kUnitFeet        ? step * 12
-                                                                                                   : step;
+                                        : f.format == kFormatDecimal && f.unit == kUnitMeters ? step / 0.0254
+                                        : f.format == kFormatDecimal && f.unit == kUnitCentimeters
+                                            ? step / 2.54
+                                        : f.format == kFormatDecimal && f.unit == kUnitFeet ? step * 12
+                                                                                            : step;
             EXPECT_NEAR(read, inches, stepInInches / 2 + 1e-9) << text.GetString();
         }
     }
@@ -257,9 +267,9 @@ TEST(LengthPrecisionTest, StepsAndRounding)
         double rounded;
     };
     const Case cases[] = {
-        {kFormatDecimal, 0, 1.0, 2.5, 3.0},          {kFormatDecimal, 2, 0.01, 1.234, 1.23},
-        {kFormatEngineering, 0, 12.0, 18.0, 24.0},   {kFormatEngineering, 1, 1.2, 1.7, 1.2},
-        {kFormatArchitectural, 0, 1.0, 6.49, 6.0},   {kFormatArchitectural, 4, 0.0625, 1.03, 1.0},
+        {kFormatDecimal, 0, 1.0, 2.5, 3.0},        {kFormatDecimal, 2, 0.01, 1.234, 1.23},
+        {kFormatEngineering, 0, 12.0, 18.0, 24.0}, {kFormatEngineering, 1, 1.2, 1.7, 1.2},
+        {kFormatArchitectural, 0, 1.0, 6.49, 6.0}, {kFormatArchitectural, 4, 0.0625, 1.03, 1.0},
         {kFormatFractional, 3, 0.125, 2.4, 2.375},
     };
     for (const Case& c : cases) {

@@ -41,7 +41,8 @@ Bytes Text(std::string_view text)
 
 Bytes NewObject(std::string_view className)
 {
-    return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) + Ascii(className);
+    return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) +
+           Ascii(className);
 }
 
 Bytes ObjectReference(uint16_t number)

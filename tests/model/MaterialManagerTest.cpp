@@ -50,11 +50,11 @@ protected:
 // A material record of schema 12 without texture.
 Bytes MaterialBody(const char* name, bool managed = false)
 {
-    return EntityPart() + Text(name) + Bytes{0} + Bytes{static_cast<uint8_t>(managed)} + Bytes{10, 20, 30, 255} +
-           Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
+    return EntityPart() + Text(name) + Bytes{0} + Bytes{static_cast<uint8_t>(managed)} +
+           Bytes{10, 20, 30, 255} + Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(MaterialManagerTest, ColourMaterialsAreFoundOrMadeWithNumberedNames)
 {
@@ -73,10 +73,12 @@ TEST_F(MaterialManagerTest, UniqueNamesDropTrailingDigitsAndSkipEveryTakenName)
     EXPECT_EQ(materials.MakeUniqueMaterialName(L"Brick12"), CString(L"Brick1"));
     Listed(L"brick1");
     Listed(L"Brick2");
-    EXPECT_EQ(materials.MakeUniqueMaterialName(L"Brick12"), CString(L"Brick3")) << "names compare ignoring case";
+    EXPECT_EQ(materials.MakeUniqueMaterialName(L"Brick12"), CString(L"Brick3"))
+        << "names compare ignoring case";
     CMaterial* unlisted = Named(L"BRICK3");
     materials.SetCurrentMaterial(unlisted, nullptr);
-    EXPECT_EQ(materials.MakeUniqueMaterialName(L"Brick"), CString(L"Brick4")) << "the current material's name is taken";
+    EXPECT_EQ(materials.MakeUniqueMaterialName(L"Brick"), CString(L"Brick4"))
+        << "the current material's name is taken";
     EXPECT_EQ(materials.FindMaterialByName(L"BRICK2")->GetName(), CString(L"Brick2"));
     EXPECT_EQ(materials.FindMaterialByName(L""), nullptr);
 }
@@ -101,7 +103,8 @@ TEST_F(MaterialManagerTest, RemovingTheCurrentMaterialClearsItFirst)
     materials.SetCurrentMaterial(material, nullptr);
     ManagerNotifications seen;
     EXPECT_TRUE(materials.Remove(material));
-    EXPECT_EQ(seen.materials, (std::vector<Seen>{{kMaterialCurrentChanged, nullptr}, {kMaterialRemoved, material}}));
+    EXPECT_EQ(seen.materials,
+              (std::vector<Seen>{{kMaterialCurrentChanged, nullptr}, {kMaterialRemoved, material}}));
     EXPECT_EQ(materials.GetCurrentMaterial(), nullptr);
     EXPECT_EQ(material->GetParent(), nullptr);
     EXPECT_FALSE(materials.Remove(material));
@@ -152,13 +155,17 @@ TEST_F(MaterialManagerTest, MatchingLooksAtColourTextureScalesAndManagement)
         CMaterial* found;
     };
     const Case cases[] = {
-        {CColor(1, 2, 3), L"", 0, 0, false, plain},         {CColor(1, 2, 3), L"", 0, 0, true, managed},
-        {CColor(1, 2, 4), L"", 0, 0, false, nullptr},       {CColor(1, 2, 3), L"wood.jpg", 2.0005, 3, false, textured},
-        {CColor(1, 2, 3), L"wood.jpg", 2.01, 3, false, nullptr}, {CColor(1, 2, 3), L"oak.jpg", 2, 3, false, nullptr},
+        {CColor(1, 2, 3), L"", 0, 0, false, plain},
+        {CColor(1, 2, 3), L"", 0, 0, true, managed},
+        {CColor(1, 2, 4), L"", 0, 0, false, nullptr},
+        {CColor(1, 2, 3), L"wood.jpg", 2.0005, 3, false, textured},
+        {CColor(1, 2, 3), L"wood.jpg", 2.01, 3, false, nullptr},
+        {CColor(1, 2, 3), L"oak.jpg", 2, 3, false, nullptr},
         {CColor(1, 2, 3), L"", 2, 3, false, nullptr},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(materials.FindMatchingMaterial(c.color, c.file, c.x, c.y, c.managed), c.found) << c.file << " " << c.x;
+        EXPECT_EQ(materials.FindMatchingMaterial(c.color, c.file, c.x, c.y, c.managed), c.found)
+            << c.file << " " << c.x;
 }
 
 TEST_F(MaterialManagerTest, PurgingErasesUnusedManagedMaterialsButTheCurrentOne)
@@ -202,7 +209,9 @@ TEST_F(MaterialManagerTest, EmptyingErasesEveryMaterialAndTheUnlistedCurrentOne)
     materials.SetCurrentMaterial(loose, nullptr);
     ManagerNotifications seen;
     materials.RemoveAll();
-    EXPECT_EQ(seen.materials, (std::vector<Seen>{{kMaterialRemoved, first}, {kMaterialRemoved, second}, {kMaterialRemoved, loose}}));
+    EXPECT_EQ(seen.materials,
+              (std::vector<Seen>{
+                  {kMaterialRemoved, first}, {kMaterialRemoved, second}, {kMaterialRemoved, loose}}));
     EXPECT_TRUE(materials.IsEmpty());
     EXPECT_EQ(materials.GetCurrentMaterial(), nullptr);
 }
@@ -249,9 +258,9 @@ TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOne
     UseSchemas({{"CMaterialManager", 4}, {"CMaterial", 12}});
     // Objects: manager class 1, manager 2, material class 3, materials 4 and 5, then the
     // unlisted current material 6.
-    const Bytes record = NewObject("CMaterialManager") + EntityPart() + LittleEndian(int32_t{3}) + NewObject("CMaterial") +
-                         MaterialBody("A") + kNullObject + ObjectReference(0x8003) + MaterialBody("B") +
-                         ObjectReference(0x8003) + MaterialBody("Stale");
+    const Bytes record = NewObject("CMaterialManager") + EntityPart() + LittleEndian(int32_t{3}) +
+                         NewObject("CMaterial") + MaterialBody("A") + kNullObject + ObjectReference(0x8003) +
+                         MaterialBody("B") + ObjectReference(0x8003) + MaterialBody("Stale");
     CMaterialManager* read = nullptr;
     CMaterial* laterReference = nullptr;
     RecordUndo();
@@ -263,7 +272,8 @@ TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOne
         EXPECT_EQ(laterReference->GetName(), CString(L"Stale"));
     });
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(manager->GetCurrentOperation()->GetAddedPairs().size(), 2u) << "each listed material is recorded";
+    EXPECT_EQ(manager->GetCurrentOperation()->GetAddedPairs().size(), 2u)
+        << "each listed material is recorded";
     Commit();
     EXPECT_EQ(read->GetCount(), 2);
     EXPECT_EQ(read->GetMaterialAt(1)->GetName(), CString(L"B"));
@@ -278,9 +288,10 @@ TEST_F(MaterialManagerTest, ARecordListsItsMaterialsAndDropsAnUnlistedCurrentOne
 TEST_F(MaterialManagerTest, AMaterialThatAnotherManagerListsStaysThere)
 {
     UseSchemas({{"CMaterialManager", 2}, {"CMaterial", 12}});
-    const Bytes first = NewObject("CMaterialManager") + EntityPart() + LittleEndian(int32_t{1}) + NewObject("CMaterial") +
-                        MaterialBody("Shared") + ObjectReference(4);
-    const Bytes second = ObjectReference(0x8001) + EntityPart() + LittleEndian(int32_t{1}) + ObjectReference(4) + ObjectReference(4);
+    const Bytes first = NewObject("CMaterialManager") + EntityPart() + LittleEndian(int32_t{1}) +
+                        NewObject("CMaterial") + MaterialBody("Shared") + ObjectReference(4);
+    const Bytes second = ObjectReference(0x8001) + EntityPart() + LittleEndian(int32_t{1}) +
+                         ObjectReference(4) + ObjectReference(4);
     CMaterialManager* owner = nullptr;
     CMaterialManager* thief = nullptr;
     ReadFrom(first + second, [&](CArchive& ar) {
@@ -334,7 +345,8 @@ TEST_F(MaterialManagerTest, TheSelfCheckGoesThroughEveryMaterialAndThePlacement)
     map.clear();
     EXPECT_EQ(materials.CheckValidity(kValidityCheck, &map), 2);
     EXPECT_EQ(map.at(bad), 2);
-    EXPECT_EQ(materials.CheckValidity(kValidityCheck, nullptr), 0) << "without a map the materials go unchecked";
+    EXPECT_EQ(materials.CheckValidity(kValidityCheck, nullptr), 0)
+        << "without a map the materials go unchecked";
 
     bad->SetType(0);
     CFaceTextureMapping placement;
@@ -342,6 +354,7 @@ TEST_F(MaterialManagerTest, TheSelfCheckGoesThroughEveryMaterialAndThePlacement)
     materials.SetCurrentTexturePlacement(&placement);
     ClearValidityReport();
     EXPECT_EQ(materials.CheckValidity(kValidityCheck, nullptr), 2);
-    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The texture info for CMaterialManager"), std::wstring::npos);
+    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The texture info for CMaterialManager"),
+              std::wstring::npos);
     EXPECT_EQ(materials.CheckValidity(kValidityCheckIgnoringIds, nullptr), 0);
 }

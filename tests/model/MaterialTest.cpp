@@ -7,9 +7,9 @@
 #include <limits>
 #include <memory>
 
+#include "image/ImageRep.h"
 #include "model/ArchiveSchema.h"
 #include "model/Dib.h"
-#include "image/ImageRep.h"
 #include "model/EntityDisposal.h"
 #include "model/MaterialManager.h"
 #include "model/Texture.h"
@@ -54,7 +54,7 @@ Bytes TextureBody(const Bytes& image, const char* file = "brick.png")
     return EntityPart() + image + LittleEndian(0.5, 0.25) + Text(file) + Bytes{10, 20, 30, 255};
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(MaterialTest, ANewMaterialIsAnUncolouredPlainColour)
 {
@@ -110,7 +110,8 @@ TEST_F(MaterialTest, ThePlainColourTypeDropsTheTexture)
 {
     CMaterial* material = TexturedMaterial(CColor(0, 0, 255));
     ASSERT_TRUE(material->HasTextureImage());
-    EXPECT_EQ(material->GetDisplayColor(), CColor(0, 0, 255)) << "a textured material shows its image's colour";
+    EXPECT_EQ(material->GetDisplayColor(), CColor(0, 0, 255))
+        << "a textured material shows its image's colour";
     material->SetType(CMaterial::kPlainColor);
     EXPECT_EQ(material->GetTexture(), nullptr);
     EXPECT_TRUE(material->IsPlainColor());
@@ -169,9 +170,10 @@ TEST_F(MaterialTest, TrailingDigitsAreStripped)
 
 TEST_F(MaterialTest, ASchemaTwelveRecordReadsEveryField)
 {
-    const Bytes body = EntityPart() + Text("Brick") + Bytes{1} + TextureBody(NewObject("CDib") + ImageRecord(CColor(0, 0, 255))) +
-                       Bytes{1} + Bytes{200, 100, 50, 255} + Text("second") + LittleEndian(int32_t{2}, int32_t{1}, 0.25) +
-                       Bytes{1};
+    const Bytes body = EntityPart() + Text("Brick") + Bytes{1} +
+                       TextureBody(NewObject("CDib") + ImageRecord(CColor(0, 0, 255))) + Bytes{1} +
+                       Bytes{200, 100, 50, 255} + Text("second") +
+                       LittleEndian(int32_t{2}, int32_t{1}, 0.25) + Bytes{1};
     CMaterial* material = ReadMaterial(body, 12);
     ASSERT_NE(material, nullptr);
     EXPECT_EQ(material->GetName(), CString(L"Brick"));
@@ -193,13 +195,15 @@ TEST_F(MaterialTest, OlderRecordsFillTheFieldsTheyLack)
 {
     // Schema 8: name, texture, managed, colour, second name; the type is then 1 when the
     // texture has an image (taking its colour), else 0.
-    const Bytes textured = EntityPart() + Text("T") + Bytes{1} + TextureBody(NewObject("CDib") + ImageRecord(CColor(0, 255, 0))) +
-                           Bytes{0} + Bytes{9, 9, 9, 255} + Text("");
+    const Bytes textured = EntityPart() + Text("T") + Bytes{1} +
+                           TextureBody(NewObject("CDib") + ImageRecord(CColor(0, 255, 0))) + Bytes{0} +
+                           Bytes{9, 9, 9, 255} + Text("");
     CMaterial* withImage = ReadMaterial(textured, 8);
     EXPECT_EQ(withImage->GetType(), CMaterial::kTextured);
     EXPECT_EQ(withImage->GetColor(), CColor(10, 20, 30)) << "the texture's stored average colour";
 
-    const Bytes imageless = EntityPart() + Text("T") + Bytes{1} + TextureBody(kNullObject) + Bytes{0} + Bytes{9, 9, 9, 255} + Text("");
+    const Bytes imageless = EntityPart() + Text("T") + Bytes{1} + TextureBody(kNullObject) + Bytes{0} +
+                            Bytes{9, 9, 9, 255} + Text("");
     CMaterial* withoutImage = ReadMaterial(imageless, 8);
     EXPECT_EQ(withoutImage->GetType(), CMaterial::kPlainColor);
     EXPECT_EQ(withoutImage->GetColor(), CColor(9, 9, 9));
@@ -213,12 +217,13 @@ TEST_F(MaterialTest, OlderRecordsFillTheFieldsTheyLack)
     EXPECT_EQ(grey->GetTransparency(), 0.0);
 
     // Schema 11: a transparency without its switch turns the switch on.
-    const Bytes translucent = EntityPart() + Text("G") + Bytes{0} + Bytes{0} + Bytes{1, 2, 3, 255} + Text("") +
-                              LittleEndian(int32_t{0}, int32_t{0}, 0.4);
+    const Bytes translucent = EntityPart() + Text("G") + Bytes{0} + Bytes{0} + Bytes{1, 2, 3, 255} +
+                              Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.4);
     EXPECT_TRUE(ReadMaterial(translucent, 11)->UsesTransparency());
 
     // Schema 2: a flag and an ignored value, the texture flag, then the use count; no colour.
-    const Bytes oldest = EntityPart() + Text("Old") + Bytes{1} + LittleEndian(int32_t{77}) + Bytes{0} + LittleEndian(int32_t{5});
+    const Bytes oldest = EntityPart() + Text("Old") + Bytes{1} + LittleEndian(int32_t{77}) + Bytes{0} +
+                         LittleEndian(int32_t{5});
     CMaterial* old = ReadMaterial(oldest, 2);
     EXPECT_EQ(old->GetName(), CString(L"Old"));
     EXPECT_EQ(old->GetUseCount(), 5);
@@ -227,8 +232,8 @@ TEST_F(MaterialTest, OlderRecordsFillTheFieldsTheyLack)
 
 TEST_F(MaterialTest, RecordsBeforeSchemaFourReferToTheirTextureAsAnObject)
 {
-    const Bytes texture = NewObject("CTexture") + NewObject("CDib") + ImageRecord(CColor(40, 50, 60)) + LittleEndian(1.0, 2.0) +
-                          Text("old.bmp") + Bytes{40, 50, 60, 255};
+    const Bytes texture = NewObject("CTexture") + NewObject("CDib") + ImageRecord(CColor(40, 50, 60)) +
+                          LittleEndian(1.0, 2.0) + Text("old.bmp") + Bytes{40, 50, 60, 255};
     const Bytes body = EntityPart() + Text("M") + Bytes{1} + texture + LittleEndian(int32_t{1});
     CMaterial* material = ReadMaterial(body, 3, 1);
     ASSERT_NE(material->GetTexture(), nullptr);
@@ -241,11 +246,14 @@ TEST_F(MaterialTest, RecordsBeforeSchemaFourReferToTheirTextureAsAnObject)
 TEST_F(MaterialTest, ATextureBelongsToOneMaterialOnly)
 {
     UseSchemas({{"CMaterial", 3}, {"CTexture", 1}, {"CDib", 3}});
-    const Bytes texture = NewObject("CTexture") + kNullObject + LittleEndian(1.0, 1.0) + Text("") + Bytes{0, 0, 0, 0};
+    const Bytes texture =
+        NewObject("CTexture") + kNullObject + LittleEndian(1.0, 1.0) + Text("") + Bytes{0, 0, 0, 0};
     // The second material refers back to the first one's texture (object number 4: material
     // class 1, material 2, texture class 3, texture 4).
-    const Bytes first = NewObject("CMaterial") + EntityPart() + Text("A") + Bytes{1} + texture + LittleEndian(int32_t{0});
-    const Bytes second = ObjectReference(0x8001) + EntityPart() + Text("B") + Bytes{1} + ObjectReference(4) + LittleEndian(int32_t{0});
+    const Bytes first =
+        NewObject("CMaterial") + EntityPart() + Text("A") + Bytes{1} + texture + LittleEndian(int32_t{0});
+    const Bytes second = ObjectReference(0x8001) + EntityPart() + Text("B") + Bytes{1} + ObjectReference(4) +
+                         LittleEndian(int32_t{0});
     CMaterial* kept = nullptr;
     EXPECT_EQ(ArchiveCause([&] {
                   ReadFrom(first + second, [&](CArchive& ar) {
@@ -263,8 +271,8 @@ TEST_F(MaterialTest, ARecordCutShortIsAnArchiveErrorAndLeavesNothingBehind)
 {
     UseSchemas({{"CMaterial", 12}, {"CTexture", 6}, {"CDib", 3}});
     const Bytes whole = NewObject("CMaterial") + EntityPart() + Text("Brick") + Bytes{1} +
-                        TextureBody(NewObject("CDib") + ImageRecord(CColor(1, 2, 3))) + Bytes{0} + Bytes{1, 2, 3, 255} +
-                        Text("") + LittleEndian(int32_t{1}, int32_t{0}, 0.0) + Bytes{0};
+                        TextureBody(NewObject("CDib") + ImageRecord(CColor(1, 2, 3))) + Bytes{0} +
+                        Bytes{1, 2, 3, 255} + Text("") + LittleEndian(int32_t{1}, int32_t{0}, 0.0) + Bytes{0};
     for (size_t size = 0; size < whole.size(); ++size) {
         const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_EQ(ArchiveCause([&] { ReadFrom(cut, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),
@@ -295,7 +303,8 @@ TEST_F(MaterialTest, AWrittenMaterialReadsBackTheSame)
     EXPECT_TRUE(read->GetManagedFlag());
     ASSERT_TRUE(read->HasTextureImage());
     EXPECT_EQ(read->GetTexture()->GetXScale(), 3.0);
-    EXPECT_TRUE(read->GetTexture()->GetImage()->GetImageRep()->Equals(*source->GetTexture()->GetImage()->GetImageRep()));
+    EXPECT_TRUE(read->GetTexture()->GetImage()->GetImageRep()->Equals(
+        *source->GetTexture()->GetImage()->GetImageRep()));
 }
 
 TEST_F(MaterialTest, AnExchangeForUndoSwapsTheLookAndTintsTheTextureAgain)
@@ -314,7 +323,8 @@ TEST_F(MaterialTest, AnExchangeForUndoSwapsTheLookAndTintsTheTextureAgain)
     EXPECT_EQ(material->GetName(), CString(L"Before"));
     EXPECT_EQ(material->GetType(), CMaterial::kTextured);
     EXPECT_EQ(snapshot->GetName(), CString(L"After"));
-    EXPECT_EQ(material->GetTexture()->GetAverageColor(), CColor(0, 0, 255)) << "the texture is untinted again";
+    EXPECT_EQ(material->GetTexture()->GetAverageColor(), CColor(0, 0, 255))
+        << "the texture is untinted again";
     EXPECT_EQ(seen.materials, (std::vector<Seen>{{kMaterialSwapped, material}}));
 }
 
@@ -327,7 +337,8 @@ TEST_F(MaterialTest, TheSelfCheckReportsAndRepairsItsFields)
 
     material.SetTransparency(2.0);
     EXPECT_EQ(material.CheckValidity(kValidityCheck, nullptr), 1);
-    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The transparency value for CMaterial"), std::wstring::npos);
+    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The transparency value for CMaterial"),
+              std::wstring::npos);
     ClearValidityReport();
     EXPECT_EQ(material.CheckValidity(kValidityFix, nullptr), 0);
     EXPECT_EQ(material.GetTransparency(), 0.0);

@@ -27,9 +27,10 @@ private:
     std::unique_ptr<TempFolder> m_folder;
 };
 
-[[maybe_unused]] ::testing::Environment* const g_logFolder = ::testing::AddGlobalTestEnvironment(new UndoLogFolder);
+[[maybe_unused]] ::testing::Environment* const g_logFolder =
+    ::testing::AddGlobalTestEnvironment(new UndoLogFolder);
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> ListenerRecorder::Names() const
 {

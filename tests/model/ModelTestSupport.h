@@ -29,7 +29,10 @@ public:
         bool operator==(const Event&) const = default;
     };
 
-    void OnOperationStart(int zero, int typeCode) override { events.push_back({"start", nullptr, nullptr, zero, typeCode}); }
+    void OnOperationStart(int zero, int typeCode) override
+    {
+        events.push_back({"start", nullptr, nullptr, zero, typeCode});
+    }
     void OnOperationEnd(int kind, int typeCode, uint32_t flags) override
     {
         events.push_back({"end", nullptr, nullptr, kind, typeCode, flags});
@@ -73,7 +76,10 @@ public:
         CEntity* entity;
         bool operator==(const Report&) const = default;
     };
-    void OnSelectionChanged(CSelectionSet*, int kind, CEntity* entity) override { reports.push_back({kind, entity}); }
+    void OnSelectionChanged(CSelectionSet*, int kind, CEntity* entity) override
+    {
+        reports.push_back({kind, entity});
+    }
     std::vector<Report> reports;
 };
 

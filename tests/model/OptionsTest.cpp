@@ -76,7 +76,7 @@ std::vector<std::wstring> ProviderNames(const COptionsManager& manager)
     return names;
 }
 
-} // namespace
+}  // namespace
 
 TEST(UnitsOptionsTest, WithoutCurrentUnitsTheAccessorsAnswerTheDefaults)
 {
@@ -95,8 +95,10 @@ TEST(UnitsOptionsTest, TheEffectiveUnitFollowsTheFormat)
         int unit;
         int effective;
     };
-    for (const Case& c : {Case{kFormatEngineering, kUnitCentimeters, kUnitFeet}, Case{kFormatDecimal, kUnitCentimeters, kUnitCentimeters},
-                          Case{kFormatArchitectural, kUnitMeters, kUnitInches}, Case{kFormatFractional, kUnitMillimeters, kUnitMillimeters}}) {
+    for (const Case& c : {Case{kFormatEngineering, kUnitCentimeters, kUnitFeet},
+                          Case{kFormatDecimal, kUnitCentimeters, kUnitCentimeters},
+                          Case{kFormatArchitectural, kUnitMeters, kUnitInches},
+                          Case{kFormatFractional, kUnitMillimeters, kUnitMillimeters}}) {
         CUnitsOptions units;
         units.SetOption(L"LengthFormat", CTypedValue(c.format));
         units.SetOption(L"LengthUnit", CTypedValue(c.unit));
@@ -114,9 +116,16 @@ TEST(UnitsOptionsTest, EveryOptionHasItsNameTypeAndDefault)
         double value;
     };
     const Case cases[] = {
-        {L"LengthPrecision", 4, 4},    {L"LengthFormat", 4, 1},      {L"LengthUnit", 4, 0},   {L"LengthSnapEnabled", 7, 1},
-        {L"LengthSnapLength", 6, 0.0625}, {L"AnglePrecision", 4, 1}, {L"AngleSnapEnabled", 7, 1}, {L"SnapAngle", 6, 15},
-        {L"SuppressUnitsDisplay", 7, 0}, {L"ForceInchDisplay", 7, 0},
+        {L"LengthPrecision", 4, 4},
+        {L"LengthFormat", 4, 1},
+        {L"LengthUnit", 4, 0},
+        {L"LengthSnapEnabled", 7, 1},
+        {L"LengthSnapLength", 6, 0.0625},
+        {L"AnglePrecision", 4, 1},
+        {L"AngleSnapEnabled", 7, 1},
+        {L"SnapAngle", 6, 15},
+        {L"SuppressUnitsDisplay", 7, 0},
+        {L"ForceInchDisplay", 7, 0},
     };
     const CUnitsOptions units;
     ASSERT_EQ(units.GetOptionCount(), 10);
@@ -221,7 +230,8 @@ TEST(ScenePlaybackOptionsTest, TwoTimingOptionsEachAnnouncedWhenSet)
     EXPECT_FALSE(slideshow.SetOption(L"SlideTime", CTypedValue(L"later")));
     EXPECT_FALSE(page.SetOption(L"SlideTime", CTypedValue(2.0)));
     using Seen = OptionObserver::Seen;
-    EXPECT_EQ(observer.seen, (std::vector<Seen>{{"TransitionTime", &page, 0, true}, {"LoopSlideshow", &slideshow, 0, true}}));
+    EXPECT_EQ(observer.seen, (std::vector<Seen>{{"TransitionTime", &page, 0, true},
+                                                {"LoopSlideshow", &slideshow, 0, true}}));
 
     page.MakeCurrent();
     slideshow.MakeCurrent();
@@ -253,7 +263,8 @@ TEST(PrintOptionsTest, FifteenOptionsNoneSavedWithTheModel)
 
 TEST(OptionsRegistryTest, TheSystemKindsAreRegisteredInTheirOrder)
 {
-    const std::vector<std::wstring> order{L"UnitsOptions", L"NamedOptions", L"PageOptions", L"SlideshowOptions", L"PrintOptions"};
+    const std::vector<std::wstring> order{L"UnitsOptions", L"NamedOptions", L"PageOptions",
+                                          L"SlideshowOptions", L"PrintOptions"};
     ASSERT_NE(GetOptionsRegistry(), nullptr);
     EXPECT_EQ(ProviderNames(*GetOptionsRegistry()), order);
 
@@ -292,10 +303,10 @@ TEST(OptionsRegistryTest, NewDefaultsReachModelsMadeAfterwards)
 
 TEST(OptionsRecordTest, StoredOptionsReachTheirProvidersAndUnknownOnesAreSkipped)
 {
-    const Bytes record = LittleEndian(int32_t{2}, int32_t{3}) +
-                         Text("UnitsOptions") + Text("LengthFormat") + IntValue(0) + Text("LengthUnit") + IntValue(4) + Text("") +
-                         Text("PluginOptions") + Text("Color") + IntValue(7) + Text("") +
-                         Text("NamedOptions") + Text("Note") + Bytes{10} + Text("hi") + Text("");
+    const Bytes record = LittleEndian(int32_t{2}, int32_t{3}) + Text("UnitsOptions") + Text("LengthFormat") +
+                         IntValue(0) + Text("LengthUnit") + IntValue(4) + Text("") + Text("PluginOptions") +
+                         Text("Color") + IntValue(7) + Text("") + Text("NamedOptions") + Text("Note") +
+                         Bytes{10} + Text("hi") + Text("");
     const std::unique_ptr<COptionsManager> manager = CreateOptionsManager();
     EXPECT_EQ(BytesLeftAfter(record, [&](CArchive& ar) { manager->Serialize(ar); }), 0u);
     EXPECT_EQ(manager->FindProvider(L"UnitsOptions")->GetOption(L"LengthUnit").GetInt(), kUnitMeters);
@@ -306,7 +317,8 @@ TEST(OptionsRecordTest, StoredOptionsReachTheirProvidersAndUnknownOnesAreSkipped
 TEST(OptionsRecordTest, AVersionOneAxisOptionSetsTheCurrentModelsAxesQuietly)
 {
     auto record = [](int32_t version, const char* option) {
-        return LittleEndian(version, int32_t{1}) + Text("axisoptions") + Text(option) + BoolValue(true) + Text("");
+        return LittleEndian(version, int32_t{1}) + Text("axisoptions") + Text(option) + BoolValue(true) +
+               Text("");
     };
     TestModel model;
     CurrentModelScope current(&model);
@@ -325,7 +337,8 @@ TEST(OptionsRecordTest, AVersionOneAxisOptionSetsTheCurrentModelsAxesQuietly)
 
 TEST(OptionsRecordTest, WithoutACurrentModelTheAxisOptionIsDropped)
 {
-    const Bytes record = LittleEndian(int32_t{1}, int32_t{1}) + Text("AxisOptions") + Text("DisplayAxes") + BoolValue(true) + Text("");
+    const Bytes record = LittleEndian(int32_t{1}, int32_t{1}) + Text("AxisOptions") + Text("DisplayAxes") +
+                         BoolValue(true) + Text("");
     const std::unique_ptr<COptionsManager> manager = CreateOptionsManager();
     EXPECT_EQ(BytesLeftAfter(record, [&](CArchive& ar) { manager->Serialize(ar); }), 0u);
 }
@@ -337,7 +350,9 @@ TEST(OptionsRecordTest, WritingStoresTheSavedOptionsOfEveryProviderInOrder)
     manager.Add(std::make_unique<CPrintOptions>());
     const Bytes written = WrittenBy([&](CArchive& ar) { manager.Serialize(ar); });
     const Bytes header = LittleEndian(int32_t{2}, int32_t{2});
-    auto utf16 = [](std::u16string_view text) { return Bytes{0xFF, 0xFE, 0xFF, static_cast<uint8_t>(text.size())} + Utf16Le(text); };
+    auto utf16 = [](std::u16string_view text) {
+        return Bytes{0xFF, 0xFE, 0xFF, static_cast<uint8_t>(text.size())} + Utf16Le(text);
+    };
     const Bytes expected = header + utf16(u"PageOptions") + utf16(u"ShowTransition") + BoolValue(true) +
                            utf16(u"TransitionTime") + Bytes{6} + LittleEndian(1.5) + utf16(u"") +
                            utf16(u"PrintOptions") + utf16(u"");
@@ -357,7 +372,8 @@ TEST(OptionsRecordTest, WritingStoresTheSavedOptionsOfEveryProviderInOrder)
 
 TEST(OptionsRecordTest, ADamagedRecordEndsInAnArchiveError)
 {
-    const Bytes whole = LittleEndian(int32_t{2}, int32_t{1}) + Text("UnitsOptions") + Text("LengthUnit") + IntValue(2) + Text("");
+    const Bytes whole = LittleEndian(int32_t{2}, int32_t{1}) + Text("UnitsOptions") + Text("LengthUnit") +
+                        IntValue(2) + Text("");
     const std::unique_ptr<COptionsManager> manager = CreateOptionsManager();
     for (size_t size = 0; size < whole.size(); ++size) {
         const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));

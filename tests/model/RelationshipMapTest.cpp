@@ -222,7 +222,8 @@ TEST_F(RelationshipMapTest, TheChecksReportBrokenEnds)
     map.Add(new CRelationship(nullptr, &b));
     CCheckedObjectMap again;
     EXPECT_EQ(map.CheckValidity(kValidityCheck, &again), 3);
-    EXPECT_EQ(GetValidityReport(), L"The driving pointer for " + DescribeEntity(map.GetAt(1)) + L" is not valid\n");
+    EXPECT_EQ(GetValidityReport(),
+              L"The driving pointer for " + DescribeEntity(map.GetAt(1)) + L" is not valid\n");
 }
 
 TEST_F(RelationshipMapTest, AnUndoSnapshotSwapsBackBothEnds)
@@ -235,4 +236,4 @@ TEST_F(RelationshipMapTest, AnUndoSnapshotSwapsBackBothEnds)
     EXPECT_EQ(static_cast<CRelationship&>(*copy).GetDriving(), &b);
 }
 
-} // namespace
+}  // namespace

@@ -36,7 +36,8 @@ protected:
     static std::unique_ptr<ImageRep> Image(int width, int height, int format)
     {
         auto image = std::make_unique<ImageRep>();
-        std::vector<uint8_t> pixels(static_cast<size_t>(width * height * orbisk::imageutils::BytesPerPixelForFormat(format)), 200);
+        std::vector<uint8_t> pixels(
+            static_cast<size_t>(width * height * orbisk::imageutils::BytesPerPixelForFormat(format)), 200);
         image->Create(width, height, format, 0, pixels.data());
         return image;
     }
@@ -75,7 +76,7 @@ void PostRenderingOptionsChange(int32_t property)
     orbisk::utils::CNotificationCenter::GetInstance().PostNotification("Rendering Options Change", &property);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(TextureGLTest, TheLimitIsFixedUntilTheUserChoosesOne)
 {

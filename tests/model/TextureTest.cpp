@@ -44,12 +44,15 @@ Bytes Tail(bool withColor = true)
 
 class TestDocument : public orbisk::DocumentPersister {
 public:
-    TestDocument() : DocumentPersister({L"testDocument", orbisk::kDocumentPartFileName, L"tst", L"urn:test", L"urn:test.xsd"}) {}
+    TestDocument()
+        : DocumentPersister(
+              {L"testDocument", orbisk::kDocumentPartFileName, L"tst", L"urn:test", L"urn:test.xsd"})
+    {}
     bool WriteContent(orbisk::IXMLOutput&) override { return true; }
     bool ReadContent(orbisk::IXMLInput&) override { return true; }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(TextureTest, ANewTextureCoversOneFootWithNoImage)
 {
@@ -103,13 +106,15 @@ TEST_F(TextureTest, AnImageWithoutBytesIsDropped)
     const Bytes empty = LittleEndian(int32_t{4}, int32_t{0});
     EXPECT_EQ(Read(EntityPart() + NewObject("CDib") + empty + Tail(), 6)->GetImage(), nullptr);
     EXPECT_EQ(Read(EntityPart() + Bytes{1} + empty + Tail(), 5)->GetImage(), nullptr);
-    EXPECT_NE(Read(NewObject("CDib") + empty + Tail(), 1)->GetImage(), nullptr) << "the oldest records keep it";
+    EXPECT_NE(Read(NewObject("CDib") + empty + Tail(), 1)->GetImage(), nullptr)
+        << "the oldest records keep it";
 }
 
 TEST_F(TextureTest, ARecordCutShortIsAnArchiveError)
 {
     UseSchemas({{"CTexture", 5}, {"CDib", 3}});
-    const Bytes whole = NewObject("CTexture") + EntityPart() + Bytes{1} + ImageRecord(CColor(1, 2, 3)) + Tail();
+    const Bytes whole =
+        NewObject("CTexture") + EntityPart() + Bytes{1} + ImageRecord(CColor(1, 2, 3)) + Tail();
     for (size_t size = 0; size < whole.size(); ++size) {
         const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_EQ(ArchiveCause([&] { ReadFrom(cut, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),
@@ -283,8 +288,10 @@ TEST_F(TextureTest, TheXMLFormNamesTheImageFileBesideTheDocumentAndReadsBack)
     const std::wstring text = output->GetText();
     orbisk::ReleaseXercesXMLOutput(output);
     EXPECT_NE(text.find(L"<textureFilename>Stone Wall.tga</textureFilename>"), std::wstring::npos) << text;
-    EXPECT_NE(text.find(L"path=\"Stone Wall_1.png\""), std::wstring::npos) << "TGA cannot be written: PNG\n" << text;
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(document.GetReferencesFolder()) / "Stone Wall_1.png"));
+    EXPECT_NE(text.find(L"path=\"Stone Wall_1.png\""), std::wstring::npos) << "TGA cannot be written: PNG\n"
+                                                                           << text;
+    EXPECT_TRUE(
+        std::filesystem::exists(std::filesystem::path(document.GetReferencesFolder()) / "Stone Wall_1.png"));
 
     const auto parsed = orbisk::testing::ParsedDocument::FromText(text);
     ASSERT_TRUE(parsed.IsWellFormed());

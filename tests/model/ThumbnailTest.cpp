@@ -31,7 +31,7 @@ Bytes CameraRecord(double fieldOfView)
     return LittleEndian(fieldOfView);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ThumbnailTest, ANewThumbnailLooksDownWithNoImage)
 {
@@ -77,14 +77,16 @@ TEST_F(ThumbnailTest, AnExchangeForUndoSwapsTheCamerasAndDropsTheImage)
 
 TEST_F(ThumbnailTest, BothSchemasReadTheCameraAndTheImage)
 {
-    std::unique_ptr<CThumbnail> current = Read(EntityPart() + CameraRecord(45.0) + NewObject("CDib") + ImageRecord(CColor(9, 9, 9)), 1);
+    std::unique_ptr<CThumbnail> current =
+        Read(EntityPart() + CameraRecord(45.0) + NewObject("CDib") + ImageRecord(CColor(9, 9, 9)), 1);
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(current->GetCamera().fieldOfView, 45.0);
     EXPECT_EQ(current->GetCamera().olderFormReads, 0);
     ASSERT_NE(current->GetImage(), nullptr);
     EXPECT_EQ(current->GetImage()->GetWidth(), 4);
 
-    std::unique_ptr<CThumbnail> oldest = Read(EntityPart() + LittleEndian(int32_t{1}) + CameraRecord(20.0) + kNullObject, 0);
+    std::unique_ptr<CThumbnail> oldest =
+        Read(EntityPart() + LittleEndian(int32_t{1}) + CameraRecord(20.0) + kNullObject, 0);
     EXPECT_EQ(oldest->GetCamera().olderFormReads, 1) << "schema 0 keeps the camera as an object of its own";
     EXPECT_EQ(oldest->GetCamera().fieldOfView, 20.0);
     EXPECT_EQ(oldest->GetImage(), nullptr);
@@ -101,7 +103,8 @@ TEST_F(ThumbnailTest, AnImageThatTwoRecordsShareOutlivesEitherThumbnail)
 {
     UseSchemas({{"CThumbnail", 1}, {"CDib", 3}});
     // Objects: thumbnail class 1, thumbnail 2, image class 3, image 4.
-    const Bytes first = NewObject("CThumbnail") + EntityPart() + CameraRecord(30.0) + NewObject("CDib") + ImageRecord(CColor(5, 5, 5));
+    const Bytes first = NewObject("CThumbnail") + EntityPart() + CameraRecord(30.0) + NewObject("CDib") +
+                        ImageRecord(CColor(5, 5, 5));
     const Bytes second = ObjectReference(0x8001) + EntityPart() + CameraRecord(30.0) + ObjectReference(4);
     std::unique_ptr<CThumbnail> a;
     std::unique_ptr<CThumbnail> b;
@@ -141,6 +144,7 @@ TEST_F(ThumbnailTest, AnInvalidCameraFailsTheCheckBeforeTheImageIsLookedAt)
     broken.valid = false;
     thumbnail.SetCamera(broken);
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 2);
-    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The camera for CThumbnail"), std::wstring::npos);
+    EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The camera for CThumbnail"),
+              std::wstring::npos);
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheckIgnoringIds, nullptr), 0);
 }

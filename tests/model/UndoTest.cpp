@@ -22,8 +22,14 @@ namespace {
 
 // Keeps the result kind of each "Undo Notification".
 struct UndoNotifications : orbisk::utils::IObserver {
-    UndoNotifications() { orbisk::utils::CNotificationCenter::GetInstance().AddObserver("Undo Notification", this); }
-    ~UndoNotifications() override { orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this); }
+    UndoNotifications()
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().AddObserver("Undo Notification", this);
+    }
+    ~UndoNotifications() override
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+    }
     void OnNotification(const char*, void* payload) override { kinds.push_back(*static_cast<int*>(payload)); }
     std::vector<int> kinds;
 };
@@ -33,7 +39,7 @@ std::string LogText(const CUndoManager& manager)
     return ReadFileText(orbisk::utils::ToUtf8(manager.GetLog().GetPath()));
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ModelTest, ACommittedOperationTellsTheListenersWhatHappened)
 {
@@ -44,7 +50,8 @@ TEST_F(ModelTest, ACommittedOperationTellsTheListenersWhatHappened)
     auto* created = new TestEntity;
     existing.SetValue(3);
     existing.SetValue(4);
-    EXPECT_EQ(listener.Names(), (std::vector<std::string>{"start", "created"})) << "changes wait for the commit";
+    EXPECT_EQ(listener.Names(), (std::vector<std::string>{"start", "created"}))
+        << "changes wait for the commit";
     const int32_t serial = operation->GetSerial();
     EXPECT_EQ(Commit(3), serial);
     EXPECT_EQ(listener.events, (std::vector<Event>{{"start", nullptr, nullptr, 0, 95},
@@ -98,7 +105,8 @@ TEST_F(ModelTest, AnEmptyOperationIsDiscardedUnlessKept)
         EXPECT_EQ(manager->GetUndoCount(), c.undoCount);
         EXPECT_EQ(listener.Names(), c.events);
         if (c.events.size() == 2) {
-            EXPECT_EQ(listener.events[1].first, c.undoCount ? CDBListener::kCommitted : CDBListener::kDiscarded);
+            EXPECT_EQ(listener.events[1].first,
+                      c.undoCount ? CDBListener::kCommitted : CDBListener::kDiscarded);
         }
         EXPECT_EQ(undo.kinds, std::vector<int>{c.undoCount ? 0 : 4});
     }
@@ -174,7 +182,8 @@ TEST_F(ModelTest, AnAdditionAndARemovalOfTheSamePairCancelOut)
     EXPECT_TRUE(operation->GetAddedPairs().empty());
     EXPECT_TRUE(operation->GetRemovedPairs().empty());
     operation->RemoveElement(&entity, &component);
-    EXPECT_EQ(operation->GetRemovedPairs(), (std::vector<CUndoOperation::ElementPair>{{&entity, &component}}));
+    EXPECT_EQ(operation->GetRemovedPairs(),
+              (std::vector<CUndoOperation::ElementPair>{{&entity, &component}}));
     EXPECT_EQ(listener.Names(), (std::vector<std::string>{"start", "added", "removed", "removed"}));
     Commit();
 }
@@ -330,7 +339,8 @@ TEST(UndoLog, TracesOperationsInTheTemporaryFolder)
     manager.StartOperation(92, L"Quiet", false, false);
     manager.CommitOperation(3, 0, true);
     SetCurrentUndoManager(nullptr);
-    EXPECT_EQ(LogText(manager), "Start(Edit Dimension)Commit(" + std::to_string(manager.GetLastOperation()->GetSerial()) +
+    EXPECT_EQ(LogText(manager), "Start(Edit Dimension)Commit(" +
+                                    std::to_string(manager.GetLastOperation()->GetSerial()) +
                                     ")\nStart(Quiet)");
 
     CUndoManager second(nullptr, kUndoDepthLimit);
@@ -357,7 +367,8 @@ TEST(UndoLog, StaysClosedWhenOtherInstancesHoldAllTwentyNames)
         EXPECT_TRUE(manager.GetLog().GetPath().empty());
         manager.LogMessage(L"nowhere");
     }
-    EXPECT_EQ(ReadFileText((folder / "ZephyronUndo0.log").string()), "other") << "a held log is not truncated";
+    EXPECT_EQ(ReadFileText((folder / "ZephyronUndo0.log").string()), "other")
+        << "a held log is not truncated";
     for (int descriptor : held)
         close(descriptor);
 }

@@ -25,7 +25,8 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override
     {
         return CheckAsClass(
-            checkedAs, map, [&] { return CAttribute::CheckValidity(level, map); }, [&] { return ownCheck(); });
+            checkedAs, map, [&] { return CAttribute::CheckValidity(level, map); },
+            [&] { return ownCheck(); });
     }
     const CRuntimeClass* checkedAs = RUNTIME_CLASS(CAttribute);
     std::function<int()> ownCheck = [] { return 0; };
@@ -36,7 +37,7 @@ protected:
     CSuspendUndo noUndo;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ValidityTest, EntitiesAreNamedByClassAndId)
 {
@@ -54,7 +55,8 @@ TEST_F(ValidityTest, OnlyTheFixLevelFixesAndMarksTheFix)
         bool fixes;
         const wchar_t* report;
     };
-    const Case cases[] = {{kValidityCheck, false, L""}, {kValidityFix, true, L" - fixed\n"},
+    const Case cases[] = {{kValidityCheck, false, L""},
+                          {kValidityFix, true, L" - fixed\n"},
                           {kValidityCheckIgnoringIds, false, L""}};
     for (const Case& c : cases) {
         ClearValidityReport();
@@ -82,8 +84,7 @@ TEST_F(ValidityTest, TheScopeRestoresTheSwitchWhenAnExceptionLeavesIt)
     try {
         CValidityCheckScope checksOn;
         throw std::runtime_error("check failed");
-    } catch (const std::runtime_error&) {
-    }
+    } catch (const std::runtime_error&) {}
     EXPECT_FALSE(AreValidityChecksEnabled());
 }
 
@@ -128,7 +129,8 @@ TEST_F(ValidityTest, AContainerPassesOnTheWorstResultOfItsAttributes)
     TestEntity other;
     other.AddAttributeDictionary(new CAttributeNamed(L"bad"));
     other.GetAttributeContainer()->GetAt(0)->NegateId();
-    EXPECT_EQ(other.CheckValidity(kValidityCheck, nullptr), 0) << "without a map contained objects are not checked";
+    EXPECT_EQ(other.CheckValidity(kValidityCheck, nullptr), 0)
+        << "without a map contained objects are not checked";
     entity.GetAttributeContainer()->Erase();
     other.GetAttributeContainer()->Erase();
 }
@@ -142,7 +144,8 @@ TEST_F(ValidityTest, TheCheckPatternReportsAWrongClass)
     EXPECT_EQ(attribute.CheckValidity(kValidityCheck, &map), 3);
     EXPECT_EQ(map.at(&attribute), 3);
     CString expected;
-    expected.Format(L"Entity %s should be a CAttributeContainer but it is not\n", DescribeEntity(&attribute).GetString());
+    expected.Format(L"Entity %s should be a CAttributeContainer but it is not\n",
+                    DescribeEntity(&attribute).GetString());
     EXPECT_EQ(GetValidityReport(), expected);
 }
 
@@ -167,7 +170,8 @@ TEST_F(ValidityTest, TheCheckPatternStoresOnlyNonZeroOwnResultsAndTurnsException
         EXPECT_EQ(attribute.CheckValidity(kValidityCheck, &map), c.result);
         EXPECT_EQ(map.contains(&attribute), c.stored);
         if (c.result == 3) {
-            EXPECT_EQ(GetValidityReport(), L"Unknown Error while validating " + DescribeEntity(&attribute) + L"\n");
+            EXPECT_EQ(GetValidityReport(),
+                      L"Unknown Error while validating " + DescribeEntity(&attribute) + L"\n");
         }
     }
 }

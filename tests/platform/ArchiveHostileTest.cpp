@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/mfc/File.h"
+#include "tests/platform/TestObjects.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/TempFolder.h"
-#include "tests/platform/TestObjects.h"
 
 namespace {
 
@@ -32,8 +32,9 @@ void ReadSmallRecord(CArchive& ar)
 }
 
 const Bytes kSmallRecord = Bytes{0xFF, 0xFE, 0xFF, 0x03} + Utf16Le(u"Zph") + Bytes{0x02, 0x00, 0x00, 0x00} +
-                           kHolderClass + kValueClass + Bytes{0x05, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00} +
-                           Bytes{0x02, 0x00} + Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0x3F};
+                           kHolderClass + kValueClass +
+                           Bytes{0x05, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00} + Bytes{0x02, 0x00} +
+                           Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0x3F};
 
 int CauseOfReading(const Bytes& bytes, const std::function<void(CArchive&)>& read)
 {
@@ -65,23 +66,42 @@ struct Hostile {
 
 // Each record follows a valid CTestValue object (class 1, object 2) that is read first.
 const Hostile kHostileObjects[] = {
-    {"an unknown class name", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x08, 0x00} + Ascii("CUnknown"), nullptr, CArchiveException::badClass},
-    {"a class name in another letter case", Bytes{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00} + Ascii("ctestvalue"), nullptr, CArchiveException::badClass},
-    {"a class without archive records", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x10, 0x00} + Ascii("CTestDynamicOnly"), nullptr, CArchiveException::badClass},
-    {"a class name longer than any class has", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x2C, 0x01} + Repeat({0x41}, 300), nullptr, CArchiveException::badClass},
-    {"a class name longer than the data", Bytes{0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x41}, nullptr, CArchiveException::endOfFile},
-    {"a new class of the wrong kind", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x0A, 0x00} + Ascii("CTestOther"), RUNTIME_CLASS(CTestValue), CArchiveException::badClass},
-    {"a known class of the wrong kind", {0x01, 0x80, 0x00, 0x00, 0x00, 0x00}, RUNTIME_CLASS(CTestHolder), CArchiveException::badClass},
-    {"a back reference of the wrong kind", {0x02, 0x00}, RUNTIME_CLASS(CTestHolder), CArchiveException::badClass},
-    {"a non-versionable class under another schema", Bytes{0xFF, 0xFF, 0x02, 0x00, 0x0A, 0x00} + Ascii("CTestValue"), nullptr, CArchiveException::badSchema},
+    {"an unknown class name", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x08, 0x00} + Ascii("CUnknown"), nullptr,
+     CArchiveException::badClass},
+    {"a class name in another letter case", Bytes{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00} + Ascii("ctestvalue"),
+     nullptr, CArchiveException::badClass},
+    {"a class without archive records", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x10, 0x00} + Ascii("CTestDynamicOnly"),
+     nullptr, CArchiveException::badClass},
+    {"a class name longer than any class has",
+     Bytes{0xFF, 0xFF, 0x00, 0x00, 0x2C, 0x01} + Repeat({0x41}, 300), nullptr, CArchiveException::badClass},
+    {"a class name longer than the data", Bytes{0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x41}, nullptr,
+     CArchiveException::endOfFile},
+    {"a new class of the wrong kind", Bytes{0xFF, 0xFF, 0x00, 0x00, 0x0A, 0x00} + Ascii("CTestOther"),
+     RUNTIME_CLASS(CTestValue), CArchiveException::badClass},
+    {"a known class of the wrong kind",
+     {0x01, 0x80, 0x00, 0x00, 0x00, 0x00},
+     RUNTIME_CLASS(CTestHolder),
+     CArchiveException::badClass},
+    {"a back reference of the wrong kind",
+     {0x02, 0x00},
+     RUNTIME_CLASS(CTestHolder),
+     CArchiveException::badClass},
+    {"a non-versionable class under another schema",
+     Bytes{0xFF, 0xFF, 0x02, 0x00, 0x0A, 0x00} + Ascii("CTestValue"), nullptr, CArchiveException::badSchema},
     {"an object number never seen", {0x05, 0x00}, nullptr, CArchiveException::badIndex},
     {"an object number that names a class", {0x01, 0x00}, nullptr, CArchiveException::badIndex},
     {"a class number never seen", {0x05, 0x80}, nullptr, CArchiveException::badIndex},
     {"a class number that names an object", {0x02, 0x80}, nullptr, CArchiveException::badIndex},
     {"class number 0", {0x00, 0x80}, nullptr, CArchiveException::badIndex},
-    {"a long-form object never seen", {0xFF, 0x7F, 0x10, 0x00, 0x00, 0x00}, nullptr, CArchiveException::badIndex},
+    {"a long-form object never seen",
+     {0xFF, 0x7F, 0x10, 0x00, 0x00, 0x00},
+     nullptr,
+     CArchiveException::badIndex},
     {"a long-form object 0", {0xFF, 0x7F, 0x00, 0x00, 0x00, 0x00}, nullptr, CArchiveException::badIndex},
-    {"a long-form class never seen", {0xFF, 0x7F, 0x10, 0x00, 0x00, 0x80}, nullptr, CArchiveException::badIndex},
+    {"a long-form class never seen",
+     {0xFF, 0x7F, 0x10, 0x00, 0x00, 0x80},
+     nullptr,
+     CArchiveException::badIndex},
     {"a long-form tag cut short", {0xFF, 0x7F, 0x02, 0x00}, nullptr, CArchiveException::endOfFile},
 };
 
@@ -101,11 +121,26 @@ TEST(ArchiveHostile, BadObjectRecordsRaiseTheirCause)
 }
 
 const Hostile kHostileStrings[] = {
-    {"an 8-bit length of 2^31", {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 0x61}, nullptr, CArchiveException::endOfFile},
-    {"a UTF-16 length of 2^31", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 0x61, 0x00}, nullptr, CArchiveException::endOfFile},
-    {"the largest 32-bit length", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, nullptr, CArchiveException::endOfFile},
-    {"a UTF-16 length one unit beyond the data", {0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62}, nullptr, CArchiveException::endOfFile},
-    {"two UTF-16 markers", {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 0x00}, nullptr, CArchiveException::genericException},
+    {"an 8-bit length of 2^31",
+     {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 0x61},
+     nullptr,
+     CArchiveException::endOfFile},
+    {"a UTF-16 length of 2^31",
+     {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 0x61, 0x00},
+     nullptr,
+     CArchiveException::endOfFile},
+    {"the largest 32-bit length",
+     {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+     nullptr,
+     CArchiveException::endOfFile},
+    {"a UTF-16 length one unit beyond the data",
+     {0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62},
+     nullptr,
+     CArchiveException::endOfFile},
+    {"two UTF-16 markers",
+     {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 0x00},
+     nullptr,
+     CArchiveException::genericException},
 };
 
 TEST(ArchiveHostile, BadStringRecordsRaiseTheirCause)
@@ -132,7 +167,7 @@ TEST(ArchiveHostile, AnObjectWhoseRecordFailsIsDestroyedAndForgotten)
         EXPECT_EQ(e.m_cause, CArchiveException::endOfFile);
     }
     EXPECT_EQ(CTestObject::LiveCount(), 0);
-    EXPECT_EQ(ar.GetLoadCount(), 2u);   // null and the holder's class
+    EXPECT_EQ(ar.GetLoadCount(), 2u);  // null and the holder's class
     EXPECT_EQ(ar.GetObjectSchema(), CArchive::kNoSchema);
 }
 
@@ -184,7 +219,8 @@ TEST(ArchiveException, MessagesNameTheArchiveAndItsCause)
         EXPECT_EQ(e.GetErrorMessage(), L"An unexpected format was found in \"/models/house.zph\".");
         EXPECT_STREQ(e.what(), "An unexpected format was found in \"/models/house.zph\".");
     }
-    EXPECT_EQ(CArchiveException(CArchiveException::endOfFile).GetErrorMessage(), L"Unexpected end of data in the archive.");
+    EXPECT_EQ(CArchiveException(CArchiveException::endOfFile).GetErrorMessage(),
+              L"Unexpected end of data in the archive.");
 }
 
-} // namespace
+}  // namespace

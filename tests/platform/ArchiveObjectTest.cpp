@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ArchiveBytes.h"
 #include "tests/platform/TestObjects.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ struct ObjectRecord {
     const char* what;
     Bytes bytes;
     std::function<void(CArchive&)> write;
-    std::function<void(CArchive&)> read;   // checks what it reads
+    std::function<void(CArchive&)> read;  // checks what it reads
 };
 
 const ObjectRecord kObjectRecords[] = {
@@ -39,8 +39,7 @@ const ObjectRecord kObjectRecords[] = {
      {0x00, 0x00},
      [](CArchive& ar) { ar.WriteObject(nullptr); },
      [](CArchive& ar) { EXPECT_EQ(ar.ReadObject(nullptr), nullptr); }},
-    {"a new class followed by an object of it",
-     kValueClass + Bytes{0x2A, 0x00, 0x00, 0x00},
+    {"a new class followed by an object of it", kValueClass + Bytes{0x2A, 0x00, 0x00, 0x00},
      [](CArchive& ar) {
          CTestValue value(42);
          ar << &value;
@@ -77,10 +76,10 @@ const ObjectRecord kObjectRecords[] = {
          ar << &one << &other << &two << &otherAgain << &other << &one;
      },
      [](CArchive& ar) {
-         auto one = ReadOwned(ar);     // class 1, object 2
-         auto other = ReadOwned(ar);   // class 3, object 4
-         auto two = ReadOwned(ar);     // object 5
-         auto otherAgain = ReadOwned(ar);   // a second CTestOther by class tag 8003: object 6
+         auto one = ReadOwned(ar);         // class 1, object 2
+         auto other = ReadOwned(ar);       // class 3, object 4
+         auto two = ReadOwned(ar);         // object 5
+         auto otherAgain = ReadOwned(ar);  // a second CTestOther by class tag 8003: object 6
          EXPECT_EQ(ValueOf(two.get()), 2);
          EXPECT_NE(otherAgain.get(), other.get());
          EXPECT_EQ(ar.ReadObject(nullptr), other.get());
@@ -119,9 +118,9 @@ TEST(ArchiveObject, RecordsReadAndWriteByteForByte)
 TEST(ArchiveObject, LongFormTagsReadClassesAndObjectsOfAnyNumber)
 {
     Bytes bytes = kValueClass + Bytes{0x2A, 0x00, 0x00, 0x00} +
-                  Bytes{0xFF, 0x7F, 0x01, 0x00, 0x00, 0x80, 0x07, 0x00, 0x00, 0x00} +   // class 1, object 3
-                  Bytes{0xFF, 0x7F, 0x02, 0x00, 0x00, 0x00} +                           // object 2
-                  Bytes{0xFF, 0x7F, 0x03, 0x00, 0x00, 0x00};                            // object 3
+                  Bytes{0xFF, 0x7F, 0x01, 0x00, 0x00, 0x80, 0x07, 0x00, 0x00, 0x00} +  // class 1, object 3
+                  Bytes{0xFF, 0x7F, 0x02, 0x00, 0x00, 0x00} +                          // object 2
+                  Bytes{0xFF, 0x7F, 0x03, 0x00, 0x00, 0x00};                           // object 3
     ReadFrom(bytes, [](CArchive& ar) {
         auto first = ReadOwned(ar);
         auto second = ReadOwned(ar);
@@ -138,9 +137,9 @@ TEST(ArchiveObject, NumbersFrom7FFFOnAreWrittenInTheLongForm)
 {
     std::vector<CTestValue> mapped(0x7FFE);
     Bytes expected = kValueClass + Bytes{0x2A, 0x00, 0x00, 0x00} +
-                     Bytes{0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x80, 0x07, 0x00, 0x00, 0x00} +   // class 7FFF
-                     Bytes{0xFF, 0x7F, 0x00, 0x80, 0x00, 0x00} +                           // object 8000
-                     Bytes{0xFE, 0x7F};                                                    // the last mapped
+                     Bytes{0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x80, 0x07, 0x00, 0x00, 0x00} +  // class 7FFF
+                     Bytes{0xFF, 0x7F, 0x00, 0x80, 0x00, 0x00} +                          // object 8000
+                     Bytes{0xFE, 0x7F};                                                   // the last mapped
     CTestValue first(42), second(7);
     Bytes written = WrittenBy([&](CArchive& ar) {
         for (const auto& object : mapped)
@@ -183,14 +182,14 @@ TEST(ArchiveObject, StoreMapAndLoadArrayPairObjectsByNumber)
     ar.MapObject(&shared);
     auto copy = ReadOwned(ar);
     EXPECT_EQ(ar.ReadObject(nullptr), &shared);
-    EXPECT_EQ(ar.GetLoadCount(), 4u);   // null, shared, the class, the copy
+    EXPECT_EQ(ar.GetLoadCount(), 4u);  // null, shared, the class, the copy
     for (auto [object, number] : stored) {
         const CObject* expected = object == &shared ? static_cast<const CObject*>(&shared) : copy.get();
         EXPECT_EQ(ar.GetLoadedObject(number), expected);
     }
     EXPECT_EQ(ar.GetLoadedObject(0), nullptr);
-    EXPECT_EQ(ar.GetLoadedObject(2), nullptr);   // the class
-    EXPECT_EQ(ar.GetLoadedObject(4), nullptr);   // past the end
+    EXPECT_EQ(ar.GetLoadedObject(2), nullptr);  // the class
+    EXPECT_EQ(ar.GetLoadedObject(4), nullptr);  // past the end
 }
 
 TEST(ArchiveObject, ObjectsOfDerivedClassesReadWhereTheBaseIsExpected)
@@ -211,7 +210,8 @@ TEST(ArchiveObject, ObjectsOfDerivedClassesReadWhereTheBaseIsExpected)
 
 TEST(ArchiveObject, VersionableClassesReadAnySchemaAndSeeItOnce)
 {
-    Bytes bytes = Bytes{0xFF, 0xFF, 0x09, 0x00, 0x0B, 0x00} + Ascii("CTestHolder") + Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    Bytes bytes = Bytes{0xFF, 0xFF, 0x09, 0x00, 0x0B, 0x00} + Ascii("CTestHolder") +
+                  Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     ReadFrom(bytes, [](CArchive& ar) {
         auto holder = ReadOwned<CTestHolder>(ar);
         EXPECT_EQ(holder->m_schema, 9u);
@@ -219,4 +219,4 @@ TEST(ArchiveObject, VersionableClassesReadAnySchemaAndSeeItOnce)
     });
 }
 
-} // namespace
+}  // namespace

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ArchiveBytes.h"
 #include "tests/platform/TestObjects.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 
@@ -101,25 +101,28 @@ TEST(ArchivePrimitive, MixedRecordsSurviveEveryBufferSize)
     for (int bufferSize : {0, 16, 17, 64, 4096}) {
         SCOPED_TRACE(bufferSize);
         Bytes bytes = WrittenBy(write, bufferSize);
-        ReadFrom(bytes, [&](CArchive& ar) {
-            for (int32_t i = 0; i < 200; ++i) {
-                int32_t number = 0;
-                double quarter = 0;
-                uint8_t low = 0;
-                CString text;
-                ar >> number >> quarter >> low >> text;
-                std::unique_ptr<CObject> value(ar.ReadObject(RUNTIME_CLASS(CTestValue)));
-                Bytes raw(i % 3 == 0 ? block.size() : 5);
-                ar.Read(raw.data(), static_cast<uint32_t>(raw.size()));
-                ASSERT_EQ(number, i);
-                ASSERT_EQ(quarter, i / 4.0);
-                ASSERT_EQ(low, uint8_t(i));
-                ASSERT_EQ(text, L"entry");
-                ASSERT_EQ(static_cast<CTestValue*>(value.get())->m_value, i);
-                ASSERT_TRUE(std::equal(raw.begin(), raw.end(), block.begin()));
-            }
-            EXPECT_TRUE(IsAtEnd(ar));
-        }, bufferSize);
+        ReadFrom(
+            bytes,
+            [&](CArchive& ar) {
+                for (int32_t i = 0; i < 200; ++i) {
+                    int32_t number = 0;
+                    double quarter = 0;
+                    uint8_t low = 0;
+                    CString text;
+                    ar >> number >> quarter >> low >> text;
+                    std::unique_ptr<CObject> value(ar.ReadObject(RUNTIME_CLASS(CTestValue)));
+                    Bytes raw(i % 3 == 0 ? block.size() : 5);
+                    ar.Read(raw.data(), static_cast<uint32_t>(raw.size()));
+                    ASSERT_EQ(number, i);
+                    ASSERT_EQ(quarter, i / 4.0);
+                    ASSERT_EQ(low, uint8_t(i));
+                    ASSERT_EQ(text, L"entry");
+                    ASSERT_EQ(static_cast<CTestValue*>(value.get())->m_value, i);
+                    ASSERT_TRUE(std::equal(raw.begin(), raw.end(), block.begin()));
+                }
+                EXPECT_TRUE(IsAtEnd(ar));
+            },
+            bufferSize);
     }
 }
 
@@ -136,10 +139,26 @@ int CauseOf(const std::function<void(CArchive&)>& run, CArchive& ar)
 TEST(ArchiveMode, ReadingFromAStoringArchiveIsRefusedAsWriteOnly)
 {
     const Operation reads[] = {
-        {"a byte", [](CArchive& ar) { uint8_t v; ar >> v; }},
-        {"a double", [](CArchive& ar) { double v; ar >> v; }},
-        {"raw bytes", [](CArchive& ar) { char v[4]; ar.Read(v, 4); }},
-        {"a string", [](CArchive& ar) { CString v; ar >> v; }},
+        {"a byte",
+         [](CArchive& ar) {
+             uint8_t v;
+             ar >> v;
+         }},
+        {"a double",
+         [](CArchive& ar) {
+             double v;
+             ar >> v;
+         }},
+        {"raw bytes",
+         [](CArchive& ar) {
+             char v[4];
+             ar.Read(v, 4);
+         }},
+        {"a string",
+         [](CArchive& ar) {
+             CString v;
+             ar >> v;
+         }},
         {"an object", [](CArchive& ar) { ar.ReadObject(nullptr); }},
         {"a length check", [](CArchive& ar) { ar.CheckBytesLeft(1); }},
     };
@@ -159,7 +178,11 @@ TEST(ArchiveMode, WritingIntoALoadingArchiveIsRefusedAsReadOnly)
         {"raw bytes", [](CArchive& ar) { ar.Write("abcd", 4); }},
         {"a string", [](CArchive& ar) { ar << CString(L"x"); }},
         {"a null object", [](CArchive& ar) { ar.WriteObject(nullptr); }},
-        {"an object", [](CArchive& ar) { CTestValue v; ar << &v; }},
+        {"an object",
+         [](CArchive& ar) {
+             CTestValue v;
+             ar << &v;
+         }},
     };
     Bytes bytes(64, 0);
     for (const auto& write : writes) {
@@ -214,10 +237,10 @@ TEST(ArchiveLimits, CheckBytesLeftCountsBufferedAndUnreadBytes)
     Bytes bytes(10000, 0);
     ReadFrom(bytes, [](CArchive& ar) {
         uint8_t first = 0;
-        ar >> first;   // fills the buffer with 4,096 bytes
+        ar >> first;  // fills the buffer with 4,096 bytes
         EXPECT_NO_THROW(ar.CheckBytesLeft(9999));
         EXPECT_EQ(CauseOf([](CArchive& a) { a.CheckBytesLeft(10000); }, ar), CArchiveException::endOfFile);
     });
 }
 
-} // namespace
+}  // namespace

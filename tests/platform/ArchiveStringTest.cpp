@@ -33,8 +33,10 @@ struct StringRecord {
 const StringRecord kUtf16Records[] = {
     {"the model header", L"Zephyron Model", kUnicodeMarker + Bytes{0x0E} + Utf16Le(u"Zephyron Model")},
     {"an empty string", L"", kUnicodeMarker + Bytes{0x00}},
-    {"a character outside the basic plane as a surrogate pair", L"a\U0001F600", kUnicodeMarker + Bytes{0x03, 0x61, 0x00, 0x3D, 0xD8, 0x00, 0xDE}},
-    {"a lone surrogate kept as it is", CString(L"\xD800x"), kUnicodeMarker + Bytes{0x02, 0x00, 0xD8, 0x78, 0x00}},
+    {"a character outside the basic plane as a surrogate pair", L"a\U0001F600",
+     kUnicodeMarker + Bytes{0x03, 0x61, 0x00, 0x3D, 0xD8, 0x00, 0xDE}},
+    {"a lone surrogate kept as it is", CString(L"\xD800x"),
+     kUnicodeMarker + Bytes{0x02, 0x00, 0xD8, 0x78, 0x00}},
 };
 
 TEST(ArchiveString, Utf16RecordsReadAndWriteByteForByte)
@@ -109,9 +111,10 @@ TEST(ArchiveString, LongStringsCrossManyBufferRefills)
     for (int bufferSize : {16, 17, 4096}) {
         SCOPED_TRACE(bufferSize);
         CString read;
-        ReadFrom(bytes, [&](CArchive& ar) { ar >> read; }, bufferSize);
+        ReadFrom(
+            bytes, [&](CArchive& ar) { ar >> read; }, bufferSize);
         EXPECT_EQ(read, text);
     }
 }
 
-} // namespace
+}  // namespace

@@ -59,7 +59,8 @@ TEST_F(FileTest, OpenReportsWhyAFileCannotBeOpened)
     const Case cases[] = {
         {"a missing file", PathOf("missing.zph"), CFile::modeRead, CFileException::fileNotFound},
         {"a folder", CString(m_folder.Path().c_str()), CFile::modeRead, CFileException::accessDenied},
-        {"a file below a missing folder", PathOf("missing/x.zph"), CFile::modeCreate | CFile::modeWrite, CFileException::fileNotFound},
+        {"a file below a missing folder", PathOf("missing/x.zph"), CFile::modeCreate | CFile::modeWrite,
+         CFileException::fileNotFound},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -144,4 +145,4 @@ TEST(MemFile, SeekingBeforeTheStartIsRefused)
     EXPECT_EQ(file.GetPosition(), 3u);
 }
 
-} // namespace
+}  // namespace

@@ -56,4 +56,4 @@ TEST(RuntimeClass, FactoriesMakeObjectsOfTheirClassOnly)
     EXPECT_EQ(RUNTIME_CLASS(CObject)->CreateObject(), nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -38,7 +38,8 @@ TEST(StringFormat, WideFormatsFollowTheWindowsRules)
         {Formatted(L"%s", nullWide), L"(null)"},
         {Formatted(L"%5d|%-5d|%05d|%+d", 42, 42, 42, 42), L"   42|42   |00042|+42"},
         {Formatted(L"%u %x %X %o", 4000000000u, 255u, 255u, 8u), L"4000000000 ff FF 10"},
-        {Formatted(L"%I64d %I64u %lld", INT64_MIN, UINT64_MAX, 5LL), L"-9223372036854775808 18446744073709551615 5"},
+        {Formatted(L"%I64d %I64u %lld", INT64_MIN, UINT64_MAX, 5LL),
+         L"-9223372036854775808 18446744073709551615 5"},
         {Formatted(L"%I32d %hd %hhd", -7, 70000, 300), L"-7 4464 44"},
         {Formatted(L"%.2lf %.3f %e %g", 3.14159, 2.0, 1500.0, 0.5), L"3.14 2.000 1.500000e+03 0.5"},
         {Formatted(L"100%% %"), L"100% %"},
@@ -108,4 +109,4 @@ TEST(String, Utf8IsForTheSystemOnly)
     EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
 }
 
-} // namespace
+}  // namespace

@@ -50,7 +50,7 @@ public:
 
     std::unique_ptr<CTestValue> m_child;
     int32_t m_trailer = 0;
-    uint32_t m_schema = CArchive::kNoSchema;   // the schema the archive gave while reading
+    uint32_t m_schema = CArchive::kNoSchema;  // the schema the archive gave while reading
 };
 
 class CTestOther : public CTestObject {

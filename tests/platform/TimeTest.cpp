@@ -25,7 +25,7 @@ TEST(Time, ReadingZeroExtendsTheCount)
 
 TEST(Time, CalendarFieldsFollowTheProcessTimeZone)
 {
-    CTime time(951782400 + 13 * 3600 + 30 * 60 + 15);   // 2000-02-29 13:30:15 UTC
+    CTime time(951782400 + 13 * 3600 + 30 * 60 + 15);  // 2000-02-29 13:30:15 UTC
     EXPECT_EQ(time.GetYear(), 2000);
     EXPECT_EQ(time.GetMonth(), 2);
     EXPECT_EQ(time.GetDay(), 29);
@@ -36,4 +36,4 @@ TEST(Time, CalendarFieldsFollowTheProcessTimeZone)
     EXPECT_LT(CTime(1), time);
 }
 
-} // namespace
+}  // namespace

@@ -16,15 +16,13 @@
 #include <memory>
 #include <string>
 
-namespace
-{
+namespace {
 const GLPixel kRed{255, 0, 0, 255};
 const GLPixel kBlue{0, 0, 255, 255};
 const GLPixel kGreen{0, 255, 0, 255};
 
 // What one paint saw in the back buffer just before the swap.
-struct PaintRecord
-{
+struct PaintRecord {
     bool madeCurrent = false;
     GLPixel inside;   // the middle of the triangle
     GLPixel outside;  // a corner
@@ -35,13 +33,12 @@ struct PaintRecord
 
 // A frame whose canvas clears to a background colour and draws a red triangle in the
 // middle; the menu command "Green Background" changes the background.
-class CTriangleFrame : public wxFrame
-{
+class CTriangleFrame : public wxFrame {
 public:
     static constexpr int kGreenBackgroundCommand = wxID_HIGHEST + 1;
 
     explicit CTriangleFrame(bool& destroyed)
-        : wxFrame(nullptr, wxID_ANY, "Zephyron", wxDefaultPosition, wxSize(320, 240)), destroyed_(destroyed)
+        : wxFrame(nullptr, wxID_ANY, "Zephyron", wxDefaultPosition, wxSize(320, 240)), m_destroyed(destroyed)
     {
         auto* view = new wxMenu;
         view->Append(kGreenBackgroundCommand, "&Green Background");
@@ -50,48 +47,48 @@ public:
         SetMenuBar(menuBar);
         Bind(wxEVT_MENU, &CTriangleFrame::OnGreenBackground, this, kGreenBackgroundCommand);
 
-        canvas_ = CGLCanvas::Create(this);
-        if (canvas_)
-            canvas_->Bind(wxEVT_PAINT, &CTriangleFrame::OnPaint, this);
+        m_canvas = CGLCanvas::Create(this);
+        if (m_canvas)
+            m_canvas->Bind(wxEVT_PAINT, &CTriangleFrame::OnPaint, this);
     }
-    ~CTriangleFrame() override { destroyed_ = true; }
+    ~CTriangleFrame() override { m_destroyed = true; }
 
-    CGLCanvas* Canvas() const { return canvas_; }
-    int Paints() const { return paints_; }
-    const PaintRecord& LastPaint() const { return last_; }
+    CGLCanvas* Canvas() const { return m_canvas; }
+    int Paints() const { return m_paints; }
+    const PaintRecord& LastPaint() const { return m_last; }
 
     bool WaitForPaintAfter(int paints)
     {
-        return PumpEventsUntil([this, paints] { return paints_ > paints; });
+        return PumpEventsUntil([this, paints] { return m_paints > paints; });
     }
 
 private:
     void OnGreenBackground(wxCommandEvent&)
     {
-        background_ = kGreen;
-        canvas_->Refresh();
+        m_background = kGreen;
+        m_canvas->Refresh();
     }
 
     void OnPaint(wxPaintEvent&)
     {
-        wxPaintDC dc(canvas_);
-        last_ = PaintRecord{};
-        last_.madeCurrent = canvas_->MakeCurrent();
-        if (last_.madeCurrent)
+        wxPaintDC dc(m_canvas);
+        m_last = PaintRecord{};
+        m_last.madeCurrent = m_canvas->MakeCurrent();
+        if (m_last.madeCurrent)
             Draw();
-        ++paints_;
+        ++m_paints;
     }
 
     void Draw()
     {
-        const wxSize size = canvas_->GetClientSize();
+        const wxSize size = m_canvas->GetClientSize();
         glViewport(0, 0, size.x, size.y);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        ClearGLBuffers(background_);
+        ClearGLBuffers(m_background);
         glColor3ub(255, 0, 0);
         glBegin(GL_TRIANGLES);
         glVertex2d(0.2, 0.2);
@@ -100,45 +97,46 @@ private:
         glEnd();
 
         glReadBuffer(GL_BACK);
-        last_.inside = ReadGLPixel(size.x / 2, size.y / 3);
-        last_.outside = ReadGLPixel(2, size.y - 3);
-        last_.format = GLPixelFormat::OfCurrentContext();
+        m_last.inside = ReadGLPixel(size.x / 2, size.y / 3);
+        m_last.outside = ReadGLPixel(2, size.y - 3);
+        m_last.format = GLPixelFormat::OfCurrentContext();
         GLboolean doubleBuffered = GL_FALSE;
         glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
-        last_.doubleBuffered = doubleBuffered == GL_TRUE;
-        last_.stateClean = GLStateIsClean();
-        canvas_->SwapBuffers();
+        m_last.doubleBuffered = doubleBuffered == GL_TRUE;
+        m_last.stateClean = GLStateIsClean();
+        m_canvas->SwapBuffers();
     }
 
-    bool& destroyed_;
-    CGLCanvas* canvas_ = nullptr;
-    GLPixel background_ = kBlue;
-    int paints_ = 0;
-    PaintRecord last_;
+    bool& m_destroyed;
+    CGLCanvas* m_canvas = nullptr;
+    GLPixel m_background = kBlue;
+    int m_paints = 0;
+    PaintRecord m_last;
 };
 
-class GLWindow : public ::testing::Test
-{
+class GLWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        frame_ = new CTriangleFrame(destroyed_);
-        ASSERT_TRUE(frame_->Canvas()) << "the display offers no RGBA, double-buffered, depth 24, stencil 8 format";
-        frame_->Show();
-        ASSERT_TRUE(frame_->WaitForPaintAfter(0)) << "the canvas was never painted";
+        m_frame = new CTriangleFrame(m_destroyed);
+        ASSERT_TRUE(m_frame->Canvas())
+            << "the display offers no RGBA, double-buffered, depth 24, stencil 8 format";
+        m_frame->Show();
+        ASSERT_TRUE(m_frame->WaitForPaintAfter(0)) << "the canvas was never painted";
     }
 
     void TearDown() override
     {
-        frame_->Close(true);
-        EXPECT_TRUE(PumpEventsUntil([this] { return destroyed_; })) << "the closed frame was never destroyed";
+        m_frame->Close(true);
+        EXPECT_TRUE(PumpEventsUntil([this] { return m_destroyed; }))
+            << "the closed frame was never destroyed";
     }
 
-    CTriangleFrame& Window() { return *frame_; }
+    CTriangleFrame& Window() { return *m_frame; }
 
 private:
-    bool destroyed_ = false;
-    CTriangleFrame* frame_ = nullptr;
+    bool m_destroyed = false;
+    CTriangleFrame* m_frame = nullptr;
 };
 
 TEST_F(GLWindow, CanvasDrawsLegacyGLIntoADoubleBufferedStencilFormat)
@@ -197,4 +195,4 @@ TEST(WindowTestMain, WxAssertsBecomeTestFailuresInsteadOfDialogs)
 {
     EXPECT_NONFATAL_FAILURE(wxFAIL_MSG("a probe of the assert handler"), "a probe of the assert handler");
 }
-}
+}  // namespace

@@ -24,8 +24,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
-namespace
-{
+namespace {
 using orbisk::bmputils::CWinBmp;
 using orbisk::imageutils::ImageRep;
 using orbisk::utils::IntRect;
@@ -83,7 +82,9 @@ TEST(WinBmpDrawing, DrawsAtItsOwnSizeCopyingTheColoursWithoutBlending)
 {
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
-    const wxImage shown = Canvas([&](wxDC& dc) { EXPECT_TRUE(bmp::Draw(dc, bitmap, IntRect{5, 6, 30, 30}, false)); });
+    const wxImage shown = Canvas([&](wxDC& dc) {
+        EXPECT_TRUE(bmp::Draw(dc, bitmap, IntRect{5, 6, 30, 30}, false));
+    });
     EXPECT_EQ(At(shown, 5, 6), wxColour(255, 0, 0));
     EXPECT_EQ(At(shown, 6, 7), wxColour(0, 255, 0));
     EXPECT_EQ(At(shown, 7, 6), wxColour(0, 0, 255));
@@ -97,7 +98,9 @@ TEST(WinBmpDrawing, StretchFillsTheRectangleByRepeatingPixels)
 {
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
-    const wxImage shown = Canvas([&](wxDC& dc) { EXPECT_TRUE(bmp::Draw(dc, bitmap, IntRect{0, 0, 8, 4}, true)); });
+    const wxImage shown = Canvas([&](wxDC& dc) {
+        EXPECT_TRUE(bmp::Draw(dc, bitmap, IntRect{0, 0, 8, 4}, true));
+    });
     EXPECT_EQ(At(shown, 0, 0), wxColour(255, 0, 0));
     EXPECT_EQ(At(shown, 1, 3), wxColour(255, 0, 0));
     EXPECT_EQ(At(shown, 2, 0), wxColour(0, 255, 0));
@@ -112,8 +115,8 @@ TEST(WinBmpDrawing, PartsAndScaledCopiesOfAWindowsBitmap)
     MakeBitmap(bitmap, 4, 2, Columns);
     const PLWinBmp& pixels = *bitmap.GetBitmap();
     const wxImage shown = Canvas([&](wxDC& dc) {
-        bmp::DrawPart(dc, pixels, 0, 0, 1, 1, 3, 2); // green and blue of the bottom row
-        bmp::DrawScaled(dc, pixels, 10, 10, 2.5);    // 10 x 5
+        bmp::DrawPart(dc, pixels, 0, 0, 1, 1, 3, 2);  // green and blue of the bottom row
+        bmp::DrawScaled(dc, pixels, 10, 10, 2.5);     // 10 x 5
     });
     EXPECT_EQ(At(shown, 0, 0), wxColour(0, 255, 0));
     EXPECT_EQ(At(shown, 1, 0), wxColour(0, 0, 255));
@@ -130,8 +133,9 @@ TEST(WinBmpDrawing, EffectsKeepTheAspectRatioCentredInTheRectangle)
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, [](int, int) { return wxColour(0, 0, 0); });
     bitmap.SetFadeAmount(255);
-    const wxImage shown =
-        Canvas([&](wxDC& dc) { EXPECT_TRUE(bmp::DrawWithEffects(dc, bitmap, IntRect{0, 0, 20, 20}, true)); });
+    const wxImage shown = Canvas([&](wxDC& dc) {
+        EXPECT_TRUE(bmp::DrawWithEffects(dc, bitmap, IntRect{0, 0, 20, 20}, true));
+    });
     // 20 x 10 from row 5; the fade whitens the lower-right triangle.
     EXPECT_EQ(At(shown, 2, 4), kWhite);
     EXPECT_EQ(At(shown, 2, 6), wxColour(0, 0, 0));
@@ -214,13 +218,12 @@ TEST(WinBmpIcons, IconsFromFilesAreGreyWhenDisabled)
 }
 
 // What the X server shows at the pointer once it is moved to a point of the screen.
-struct ShownCursor
-{
+struct ShownCursor {
     int width = 0;
     int height = 0;
     int hotspotX = -1;
     int hotspotY = -1;
-    unsigned long topLeftPixel = 0; // ARGB, alpha premultiplied
+    unsigned long topLeftPixel = 0;  // ARGB, alpha premultiplied
 };
 
 bool ShowCursorAt(wxPoint point, int width, int height, ShownCursor& shown)
@@ -271,4 +274,4 @@ TEST(WinBmpCursors, AWindowShowsTheCursorOfAFileWithItsHotspotAndAlpha)
     frame->Close(true);
     EXPECT_TRUE(PumpEventsUntil([&] { return destroyed; }));
 }
-}
+}  // namespace

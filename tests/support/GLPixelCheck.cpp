@@ -16,7 +16,8 @@ GLPixel GLPixel::FromFloats(float r, float g, float b, float a)
 
 std::ostream& operator<<(std::ostream& out, const GLPixel& pixel)
 {
-    return out << "(" << int(pixel.r) << ", " << int(pixel.g) << ", " << int(pixel.b) << ", " << int(pixel.a) << ")";
+    return out << "(" << int(pixel.r) << ", " << int(pixel.g) << ", " << int(pixel.b) << ", " << int(pixel.a)
+               << ")";
 }
 
 void ClearGLBuffers(const GLPixel& color)
@@ -36,17 +37,19 @@ GLPixel ReadGLPixel(int x, int y)
 
 ::testing::AssertionResult PixelNear(const GLPixel& actual, const GLPixel& expected, int tolerance)
 {
-    const auto near = [tolerance](std::uint8_t a, std::uint8_t b) { return std::abs(int(a) - int(b)) <= tolerance; };
+    const auto near = [tolerance](std::uint8_t a, std::uint8_t b) {
+        return std::abs(int(a) - int(b)) <= tolerance;
+    };
     if (near(actual.r, expected.r) && near(actual.g, expected.g) && near(actual.b, expected.b) &&
         near(actual.a, expected.a))
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel " << actual << " is not within " << tolerance << " of " << expected;
+    return ::testing::AssertionFailure()
+           << "pixel " << actual << " is not within " << tolerance << " of " << expected;
 }
 
 ::testing::AssertionResult GLStateIsClean()
 {
-    struct Stack
-    {
+    struct Stack {
         GLenum depth;
         const char* name;
         GLint initial;
@@ -69,7 +72,8 @@ GLPixel ReadGLPixel(int x, int y)
         GLint depth = -1;
         glGetIntegerv(stack.depth, &depth);
         if (depth != stack.initial)
-            problems << "the " << stack.name << " stack is " << depth << " deep, not " << stack.initial << "; ";
+            problems << "the " << stack.name << " stack is " << depth << " deep, not " << stack.initial
+                     << "; ";
     }
     if (problems.tellp() == 0)
         return ::testing::AssertionSuccess();

@@ -8,8 +8,7 @@
 #include <iosfwd>
 
 // One RGBA pixel as 8-bit channels.
-struct GLPixel
-{
+struct GLPixel {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
     std::uint8_t b = 0;

@@ -14,22 +14,21 @@ struct ModelFileWriter::RecordClass {
 class ModelFileWriter::RecordObject : public CObject {
 public:
     RecordObject(const CRuntimeClass& runtimeClass, RecordBody body)
-        : runtimeClass_(runtimeClass), body_(std::move(body))
-    {
-    }
-    const CRuntimeClass* GetRuntimeClass() const override { return &runtimeClass_; }
+        : m_runtimeClass(runtimeClass), m_body(std::move(body))
+    {}
+    const CRuntimeClass* GetRuntimeClass() const override { return &m_runtimeClass; }
     void Serialize(CArchive& ar) override
     {
-        if (body_)
-            body_(ar);
+        if (m_body)
+            m_body(ar);
     }
 
 private:
-    const CRuntimeClass& runtimeClass_;
-    RecordBody body_;
+    const CRuntimeClass& m_runtimeClass;
+    RecordBody m_body;
 };
 
-ModelFileWriter::ModelFileWriter() : archive_(std::make_unique<CArchive>(&file_, CArchive::store)) {}
+ModelFileWriter::ModelFileWriter() : m_archive(std::make_unique<CArchive>(&m_file, CArchive::store)) {}
 
 ModelFileWriter::~ModelFileWriter() = default;
 
@@ -66,8 +65,8 @@ void ModelFileWriter::WriteVersionMap(const VersionMap& entries)
 
 const ModelFileWriter::RecordClass& ModelFileWriter::ClassNamed(std::string_view name, uint32_t schema)
 {
-    auto found = classes_.find(name);
-    if (found != classes_.end()) {
+    auto found = m_classes.find(name);
+    if (found != m_classes.end()) {
         if (found->second->runtimeClass.m_wSchema != schema)
             throw std::logic_error("a class keeps the schema of its first record in one archive");
         return *found->second;
@@ -76,16 +75,16 @@ const ModelFileWriter::RecordClass& ModelFileWriter::ClassNamed(std::string_view
     record->name = std::string(name);
     record->runtimeClass = {record->name.c_str(), static_cast<int>(sizeof(RecordObject)), schema, nullptr,
                             RUNTIME_CLASS(CObject)};
-    return *classes_.emplace(record->name, std::move(record)).first->second;
+    return *m_classes.emplace(record->name, std::move(record)).first->second;
 }
 
 ModelFileWriter::Record ModelFileWriter::WriteObjectRecord(std::string_view className, uint32_t schema,
                                                            RecordBody body)
 {
     const RecordClass& recordClass = ClassNamed(className, schema);
-    records_.push_back(std::make_unique<RecordObject>(recordClass.runtimeClass, std::move(body)));
-    Archive().WriteObject(records_.back().get());
-    return records_.back().get();
+    m_records.push_back(std::make_unique<RecordObject>(recordClass.runtimeClass, std::move(body)));
+    Archive().WriteObject(m_records.back().get());
+    return m_records.back().get();
 }
 
 void ModelFileWriter::WriteObjectReference(Record record)
@@ -100,8 +99,8 @@ void ModelFileWriter::WriteNullObject()
 
 Bytes ModelFileWriter::Finish()
 {
-    archive_->Close();
-    return ToBytes(file_.GetData());
+    m_archive->Close();
+    return ToBytes(m_file.GetData());
 }
 
 void ModelFileWriter::SaveTo(const std::string& path)

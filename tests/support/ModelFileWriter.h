@@ -52,7 +52,7 @@ public:
     ModelFileWriter& operator=(const ModelFileWriter&) = delete;
 
     // For the fields of records that the helpers below do not cover.
-    CArchive& Archive() { return *archive_; }
+    CArchive& Archive() { return *m_archive; }
 
     // The value readers compare with their thresholds: (major x 1000 + minor) x 1000 + build,
     // minor and build capped at 999.
@@ -82,9 +82,9 @@ private:
 
     const RecordClass& ClassNamed(std::string_view name, uint32_t schema);
 
-    CMemFile file_;
-    std::unique_ptr<CArchive> archive_;
-    std::map<std::string, std::unique_ptr<RecordClass>, std::less<>> classes_;
+    CMemFile m_file;
+    std::unique_ptr<CArchive> m_archive;
+    std::map<std::string, std::unique_ptr<RecordClass>, std::less<>> m_classes;
     // Alive until the end: the archive numbers objects by their address.
-    std::vector<std::unique_ptr<RecordObject>> records_;
+    std::vector<std::unique_ptr<RecordObject>> m_records;
 };

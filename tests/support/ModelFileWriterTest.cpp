@@ -22,9 +22,8 @@ TEST(ModelFileWriter, WritesTheHeaderAndVersionMapOfANewestFile)
 
     const Bytes expected = Utf16String(u"Zephyron Model") + Utf16String(u"{8.0.3669}") +
                            Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16} + Utf16String(u"") +
-                           Bytes{0x44, 0x33, 0x22, 0x11} +
-                           Bytes{0xFF, 0xFF, 0x00, 0x00, 0x0B, 0x00} + Ascii("CVersionMap") +
-                           Utf16String(u"CZephyronModel") + Bytes{22, 0, 0, 0} +
+                           Bytes{0x44, 0x33, 0x22, 0x11} + Bytes{0xFF, 0xFF, 0x00, 0x00, 0x0B, 0x00} +
+                           Ascii("CVersionMap") + Utf16String(u"CZephyronModel") + Bytes{22, 0, 0, 0} +
                            Utf16String(u"End-Of-Version-Map") + Bytes{0, 0, 0, 0};
     EXPECT_EQ(file.Finish(), expected);
 }

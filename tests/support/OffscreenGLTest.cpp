@@ -7,26 +7,26 @@
 void OffscreenGLTest::SetUp()
 {
     std::string failure;
-    context_ = CEglPbufferContext::Create(width_, height_, {}, &failure);
-    ASSERT_TRUE(context_) << failure;
-    ASSERT_TRUE(context_->MakeCurrent());
+    m_context = CEglPbufferContext::Create(m_width, m_height, {}, &failure);
+    ASSERT_TRUE(m_context) << failure;
+    ASSERT_TRUE(m_context->MakeCurrent());
     UsePixelProjection();
 }
 
 void OffscreenGLTest::TearDown()
 {
-    if (!context_)
+    if (!m_context)
         return;
     EXPECT_TRUE(GLStateIsClean()) << "after the test body";
-    context_.reset();
+    m_context.reset();
 }
 
 void OffscreenGLTest::UsePixelProjection() const
 {
-    glViewport(0, 0, width_, height_);
+    glViewport(0, 0, m_width, m_height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0.0, width_, 0.0, height_, -1.0, 1.0);
+    glOrtho(0.0, m_width, 0.0, m_height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -13,23 +13,22 @@
 // to 1 (near). After the test body, the GL state must be clean (GLStateIsClean).
 //
 // A derived fixture picks another size through the constructor.
-class OffscreenGLTest : public ::testing::Test
-{
+class OffscreenGLTest : public ::testing::Test {
 protected:
-    explicit OffscreenGLTest(int width = 64, int height = 64) : width_(width), height_(height) {}
+    explicit OffscreenGLTest(int width = 64, int height = 64) : m_width(width), m_height(height) {}
 
     void SetUp() override;
     void TearDown() override;
 
-    CEglPbufferContext& Context() { return *context_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    CEglPbufferContext& Context() { return *m_context; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
 
     // Sets the projection and model-view matrices described above.
     void UsePixelProjection() const;
 
 private:
-    int width_;
-    int height_;
-    std::unique_ptr<CEglPbufferContext> context_;
+    int m_width;
+    int m_height;
+    std::unique_ptr<CEglPbufferContext> m_context;
 };

@@ -14,32 +14,32 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "zph-test-XXXXXX").string();
         if (mkdtemp(pattern.data()))
-            path_ = pattern;
+            m_path = pattern;
     }
     ~TempFolder()
     {
         std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
-    std::wstring Wide() const { return path_.wstring(); }
-    std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
+    const std::filesystem::path& Path() const { return m_path; }
+    std::wstring Wide() const { return m_path.wstring(); }
+    std::filesystem::path operator/(const std::filesystem::path& name) const { return m_path / name; }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 // Sets (or, with no value, unsets) an environment variable until the end of the scope.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name)
+    ScopedEnvironment(const char* name, const char* value) : m_name(name)
     {
         if (const char* old = std::getenv(name))
-            previous_ = old;
+            m_previous = old;
         if (value)
             setenv(name, value, 1);
         else
@@ -47,15 +47,15 @@ public:
     }
     ~ScopedEnvironment()
     {
-        if (previous_)
-            setenv(name_.c_str(), previous_->c_str(), 1);
+        if (m_previous)
+            setenv(m_name.c_str(), m_previous->c_str(), 1);
         else
-            unsetenv(name_.c_str());
+            unsetenv(m_name.c_str());
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
-    std::string name_;
-    std::optional<std::string> previous_;
+    std::string m_name;
+    std::optional<std::string> m_previous;
 };

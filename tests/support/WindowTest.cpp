@@ -9,15 +9,15 @@
 #include <cstdio>
 #include <thread>
 
-namespace
-{
+namespace {
 void ReportWxAssert(const wxString& file, int line, const wxString& function, const wxString& condition,
                     const wxString& message)
 {
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wx assert \"" << condition.utf8_string() << "\" in "
-                                                     << function.utf8_string() << ": " << message.utf8_string();
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+        << "wx assert \"" << condition.utf8_string() << "\" in " << function.utf8_string() << ": "
+        << message.utf8_string();
 }
-}
+}  // namespace
 
 bool PumpEventsUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {

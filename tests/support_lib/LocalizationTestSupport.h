@@ -22,24 +22,25 @@ std::string Utf8WithSignature(std::string_view utf8);
 // folder, with the user's locale fixed. The language settings and the string table are
 // made afresh inside its lifetime.
 class TestInstallation {
- public:
-  explicit TestInstallation(const char* locale = "C");
-  ~TestInstallation();
-  TestInstallation(const TestInstallation&) = delete;
-  TestInstallation& operator=(const TestInstallation&) = delete;
+public:
+    explicit TestInstallation(const char* locale = "C");
+    ~TestInstallation();
+    TestInstallation(const TestInstallation&) = delete;
+    TestInstallation& operator=(const TestInstallation&) = delete;
 
-  const std::filesystem::path& Folder() const { return folder_; }
-  std::filesystem::path LanguageFolder(std::string_view culture) const {
-    return folder_ / "Resources" / culture;
-  }
-  // Marks the language as installed with its "i18n.dat".
-  void InstallLanguage(std::string_view culture) const;
+    const std::filesystem::path& Folder() const { return m_folder; }
+    std::filesystem::path LanguageFolder(std::string_view culture) const
+    {
+        return m_folder / "Resources" / culture;
+    }
+    // Marks the language as installed with its "i18n.dat".
+    void InstallLanguage(std::string_view culture) const;
 
- private:
-  TempFolder temp_;
-  ScopedEnvironment config_;
-  ScopedEnvironment locale_;
-  std::filesystem::path folder_;
+private:
+    TempFolder m_temp;
+    ScopedEnvironment m_config;
+    ScopedEnvironment m_locale;
+    std::filesystem::path m_folder;
 };
 
 }  // namespace orbisk::utils::testing

@@ -23,9 +23,9 @@ std::wstring Wide(const XMLCh* text);
 
 // An element's or attribute's name as a namespace-aware reader resolves it.
 struct ExpandedName {
-  std::wstring namespaceURI;
-  std::wstring localName;
-  friend bool operator==(const ExpandedName&, const ExpandedName&) = default;
+    std::wstring namespaceURI;
+    std::wstring localName;
+    friend bool operator==(const ExpandedName&, const ExpandedName&) = default;
 };
 ExpandedName NameOf(const xml::DOMNode* node);
 std::vector<const xml::DOMElement*> ChildElements(const xml::DOMElement* element);
@@ -39,49 +39,49 @@ std::optional<std::wstring> Attribute(const xml::DOMElement* element, const std:
 std::wstring TextOf(const xml::DOMElement* element);
 
 class ParsedDocument {
- public:
-  explicit ParsedDocument(std::string_view utf8);
-  static ParsedDocument FromText(const std::wstring& text);
-  static ParsedDocument FromFile(const std::filesystem::path& path);
-  ~ParsedDocument();
-  ParsedDocument(const ParsedDocument&) = delete;
-  ParsedDocument& operator=(const ParsedDocument&) = delete;
+public:
+    explicit ParsedDocument(std::string_view utf8);
+    static ParsedDocument FromText(const std::wstring& text);
+    static ParsedDocument FromFile(const std::filesystem::path& path);
+    ~ParsedDocument();
+    ParsedDocument(const ParsedDocument&) = delete;
+    ParsedDocument& operator=(const ParsedDocument&) = delete;
 
-  bool IsWellFormed() const { return wellFormed_; }
-  // Null when the document is not well-formed.
-  const xml::DOMElement* Root() const;
+    bool IsWellFormed() const { return m_wellFormed; }
+    // Null when the document is not well-formed.
+    const xml::DOMElement* Root() const;
 
- private:
-  struct Platform {
-    Platform();
-    ~Platform();
-  } platform_;
-  std::unique_ptr<xml::XercesDOMParser> parser_;
-  bool wellFormed_ = false;
+private:
+    struct Platform {
+        Platform();
+        ~Platform();
+    } m_platform;
+    std::unique_ptr<xml::XercesDOMParser> m_parser;
+    bool m_wellFormed = false;
 };
 
 class DomXMLInput : public IXMLInput {
- public:
-  explicit DomXMLInput(const xml::DOMElement* element) : elements_{element} {}
+public:
+    explicit DomXMLInput(const xml::DOMElement* element) : m_elements{element} {}
 
-  bool ReadText(std::wstring& text) override;
-  bool ReadBool(bool& value) override;
-  bool ReadUInt(std::uint32_t& value) override;
-  bool ReadInt(std::int32_t& value) override;
-  bool ReadInt64(std::int64_t& value) override;
-  bool ReadByte(std::uint8_t& value) override;
-  bool ReadShort(std::int16_t& value) override;
-  bool ReadFloat(float& value) override;
-  bool ReadDouble(double& value) override;
-  bool EnterElement(const std::wstring& name) override;
-  bool LeaveElement() override;
-  bool ReadAttribute(const std::wstring& name, std::int32_t& value) override;
-  bool ReadAttribute(const std::wstring& name, double& value) override;
-  bool ReadObject(IXMLSerializableObject*& object) override;
+    bool ReadText(std::wstring& text) override;
+    bool ReadBool(bool& value) override;
+    bool ReadUInt(std::uint32_t& value) override;
+    bool ReadInt(std::int32_t& value) override;
+    bool ReadInt64(std::int64_t& value) override;
+    bool ReadByte(std::uint8_t& value) override;
+    bool ReadShort(std::int16_t& value) override;
+    bool ReadFloat(float& value) override;
+    bool ReadDouble(double& value) override;
+    bool EnterElement(const std::wstring& name) override;
+    bool LeaveElement() override;
+    bool ReadAttribute(const std::wstring& name, std::int32_t& value) override;
+    bool ReadAttribute(const std::wstring& name, double& value) override;
+    bool ReadObject(IXMLSerializableObject*& object) override;
 
- private:
-  const xml::DOMElement* Current() const { return elements_.back(); }
-  std::vector<const xml::DOMElement*> elements_;
+private:
+    const xml::DOMElement* Current() const { return m_elements.back(); }
+    std::vector<const xml::DOMElement*> m_elements;
 };
 
 }  // namespace orbisk::testing

@@ -12,8 +12,7 @@
 #include <memory>
 #include <string>
 
-namespace
-{
+namespace {
 std::unique_ptr<CEglPbufferContext> MakeContext(int width, int height, const GLPixelFormat& request = {})
 {
     std::string failure;
@@ -41,7 +40,8 @@ TEST(EglPbufferContext, IsACompatibilityContextWithTheRequestedFramebuffer)
 
     GLint profile = 0;
     glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
-    EXPECT_NE(profile & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT, 0) << reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    EXPECT_NE(profile & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT, 0)
+        << reinterpret_cast<const char*>(glGetString(GL_VERSION));
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 32);
@@ -51,8 +51,7 @@ TEST(EglPbufferContext, IsACompatibilityContextWithTheRequestedFramebuffer)
 
 TEST(EglPbufferContext, ReportsTheChosenDepthAndStencilNotTheRequest)
 {
-    struct Case
-    {
+    struct Case {
         GLPixelFormat request;
         int minDepth;
         int stencil;
@@ -79,8 +78,7 @@ TEST(EglPbufferContext, ReportsTheChosenDepthAndStencilNotTheRequest)
 
 TEST(EglPbufferContext, RefusesSizesOutOfRangeAndFormatsNoConfigurationHas)
 {
-    struct Case
-    {
+    struct Case {
         const char* what;
         int width;
         int height;
@@ -216,4 +214,4 @@ TEST(GLCurrentBinding, RestoringNothingLeavesNoContextCurrent)
     EXPECT_FALSE(context->IsCurrent());
     EXPECT_TRUE(CGLCurrentBinding::Capture().IsNone());
 }
-}
+}  // namespace

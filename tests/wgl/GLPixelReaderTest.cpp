@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr int kWidth = 5;
 constexpr int kHeight = 3;
 
@@ -24,10 +23,10 @@ GLPixel ColorAt(int x, int y)
 std::vector<std::uint8_t> Bytes(const GLPixel& pixel, GLPixelLayout layout)
 {
     switch (layout) {
-    case GLPixelLayout::RGB: return {pixel.r, pixel.g, pixel.b};
-    case GLPixelLayout::RGBA: return {pixel.r, pixel.g, pixel.b, pixel.a};
-    case GLPixelLayout::BGR: return {pixel.b, pixel.g, pixel.r};
-    case GLPixelLayout::BGRA: return {pixel.b, pixel.g, pixel.r, pixel.a};
+        case GLPixelLayout::RGB: return {pixel.r, pixel.g, pixel.b};
+        case GLPixelLayout::RGBA: return {pixel.r, pixel.g, pixel.b, pixel.a};
+        case GLPixelLayout::BGR: return {pixel.b, pixel.g, pixel.r};
+        case GLPixelLayout::BGRA: return {pixel.b, pixel.g, pixel.r, pixel.a};
     }
     return {};
 }
@@ -45,8 +44,7 @@ std::vector<std::uint8_t> ExpectedImage(const GLPixelRect& rect, GLPixelLayout l
     return image;
 }
 
-class GLPixelReader : public OffscreenGLTest
-{
+class GLPixelReader : public OffscreenGLTest {
 protected:
     GLPixelReader() : OffscreenGLTest(kWidth, kHeight) {}
 
@@ -77,8 +75,8 @@ TEST_F(GLPixelReader, ReadsEveryLayoutAndRowOrderOfWholeAndPartialRectangles)
                 std::vector<std::uint8_t> image(GLPixelBytes(layout, rect.width, rect.height), kUntouched);
                 ASSERT_TRUE(ReadGLPixels(rect, layout, order, image));
                 EXPECT_EQ(image, ExpectedImage(rect, layout, order))
-                    << "layout " << int(layout) << ", row order " << int(order) << ", rectangle " << rect.x << ","
-                    << rect.y << " " << rect.width << "x" << rect.height;
+                    << "layout " << int(layout) << ", row order " << int(order) << ", rectangle " << rect.x
+                    << "," << rect.y << " " << rect.width << "x" << rect.height;
             }
 }
 
@@ -90,21 +88,18 @@ TEST_F(GLPixelReader, LeavesBytesBeyondTheImageAlone)
     ASSERT_TRUE(ReadGLPixels(rect, GLPixelLayout::RGB, GLRowOrder::TopFirst, buffer));
     EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + bytes),
               ExpectedImage(rect, GLPixelLayout::RGB, GLRowOrder::TopFirst));
-    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin() + bytes, buffer.end()), std::vector<std::uint8_t>(7, kUntouched));
+    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin() + bytes, buffer.end()),
+              std::vector<std::uint8_t>(7, kUntouched));
 }
 
 TEST_F(GLPixelReader, RefusesEmptyRectanglesAndShortBuffersWithoutWriting)
 {
-    struct Case
-    {
+    struct Case {
         GLPixelRect rect;
         std::size_t bufferBytes;
     };
     const Case cases[] = {
-        {{0, 0, 0, 3}, 64},
-        {{0, 0, 5, 0}, 64},
-        {{0, 0, -1, 3}, 64},
-        {{0, 0, 5, 3}, 5 * 3 * 4 - 1},
+        {{0, 0, 0, 3}, 64}, {{0, 0, 5, 0}, 64}, {{0, 0, -1, 3}, 64}, {{0, 0, 5, 3}, 5 * 3 * 4 - 1},
         {{0, 0, 5, 3}, 0},
     };
     for (const Case& c : cases) {
@@ -158,4 +153,4 @@ TEST(GLPixelBytes, CountsTightlyPackedRowsAndNothingForEmptySizes)
     EXPECT_EQ(GLPixelBytes(GLPixelLayout::RGB, 0, 3), 0u);
     EXPECT_EQ(GLPixelBytes(GLPixelLayout::RGB, 5, -3), 0u);
 }
-}
+}  // namespace

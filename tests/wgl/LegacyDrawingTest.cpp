@@ -8,15 +8,13 @@
 #include <array>
 #include <vector>
 
-namespace
-{
+namespace {
 const GLPixel kBackground = GLPixel::FromFloats(0.2f, 0.4f, 0.6f);
 const GLPixel kRed{255, 0, 0, 255};
 const GLPixel kGreen{0, 255, 0, 255};
 const GLPixel kBlue{0, 0, 255, 255};
 
-struct Point
-{
+struct Point {
     int x;
     int y;
 };
@@ -50,8 +48,10 @@ TEST_F(LegacyDrawing, RedTriangleCoversItsInsideAndLeavesTheClearColourOutside)
 
     for (Point inside : {Point{32, 24}, Point{20, 12}, Point{44, 12}, Point{32, 50}})
         EXPECT_TRUE(PixelNear(ReadGLPixel(inside.x, inside.y), kRed)) << inside.x << ", " << inside.y;
-    for (Point outside : {Point{2, 2}, Point{61, 2}, Point{2, 61}, Point{61, 61}, Point{12, 40}, Point{52, 40}})
-        EXPECT_TRUE(PixelNear(ReadGLPixel(outside.x, outside.y), kBackground)) << outside.x << ", " << outside.y;
+    for (Point outside :
+         {Point{2, 2}, Point{61, 2}, Point{2, 61}, Point{61, 61}, Point{12, 40}, Point{52, 40}})
+        EXPECT_TRUE(PixelNear(ReadGLPixel(outside.x, outside.y), kBackground))
+            << outside.x << ", " << outside.y;
 }
 
 TEST_F(LegacyDrawing, FrontAndBackNameTheOneOffscreenBuffer)
@@ -69,8 +69,7 @@ TEST_F(LegacyDrawing, FrontAndBackNameTheOneOffscreenBuffer)
 
 TEST_F(LegacyDrawing, DepthTestKeepsTheNearerSurfaceWhicheverIsDrawnFirst)
 {
-    struct Case
-    {
+    struct Case {
         bool depthTest;
         double firstZ;
         double secondZ;
@@ -177,8 +176,7 @@ GLenum TessellateAndFill(std::vector<Contour> contours)
 
 TEST_F(LegacyDrawing, TessellatedPolygonsFillTheirShapeAndNotTheirNotchesOrHoles)
 {
-    struct Case
-    {
+    struct Case {
         const char* shape;
         std::vector<Contour> contours;
         std::vector<Point> filled;
@@ -186,11 +184,19 @@ TEST_F(LegacyDrawing, TessellatedPolygonsFillTheirShapeAndNotTheirNotchesOrHoles
     };
     const std::vector<Case> cases = {
         {"a U, concave",
-         {{{8, 8, 0}, {56, 8, 0}, {56, 56, 0}, {40, 56, 0}, {40, 24, 0}, {24, 24, 0}, {24, 56, 0}, {8, 56, 0}}},
+         {{{8, 8, 0},
+           {56, 8, 0},
+           {56, 56, 0},
+           {40, 56, 0},
+           {40, 24, 0},
+           {24, 24, 0},
+           {24, 56, 0},
+           {8, 56, 0}}},
          {{16, 40}, {48, 40}, {32, 16}},
          {{32, 40}, {32, 60}}},
         {"a square with a square hole",
-         {{{8, 8, 0}, {56, 8, 0}, {56, 56, 0}, {8, 56, 0}}, {{24, 24, 0}, {24, 40, 0}, {40, 40, 0}, {40, 24, 0}}},
+         {{{8, 8, 0}, {56, 8, 0}, {56, 56, 0}, {8, 56, 0}},
+          {{24, 24, 0}, {24, 40, 0}, {40, 40, 0}, {40, 24, 0}}},
          {{16, 32}, {48, 32}, {32, 16}, {32, 48}},
          {{32, 32}, {4, 4}}},
     };
@@ -201,7 +207,8 @@ TEST_F(LegacyDrawing, TessellatedPolygonsFillTheirShapeAndNotTheirNotchesOrHoles
         for (Point p : c.filled)
             EXPECT_TRUE(PixelNear(ReadGLPixel(p.x, p.y), kRed)) << c.shape << " at " << p.x << ", " << p.y;
         for (Point p : c.empty)
-            EXPECT_TRUE(PixelNear(ReadGLPixel(p.x, p.y), kBackground)) << c.shape << " at " << p.x << ", " << p.y;
+            EXPECT_TRUE(PixelNear(ReadGLPixel(p.x, p.y), kBackground))
+                << c.shape << " at " << p.x << ", " << p.y;
     }
 }
-}
+}  // namespace

@@ -79,7 +79,8 @@ bool EraseEntity(CEntity& component, CEntity& entity)
     GetRelationshipMap(component).RemoveRelationshipsOf(&entity);
     auto& container = dynamic_cast<TestComponent&>(component);
     const bool held = container.Remove(&entity);
-    if (CUndoOperation* operation = IsUndoRecording() ? GetCurrentUndoOperation() : nullptr; held && operation)
+    if (CUndoOperation* operation = IsUndoRecording() ? GetCurrentUndoOperation() : nullptr;
+        held && operation)
         operation->RemoveElement(&entity, &container);
     entity.Erase();
     return held;
@@ -109,7 +110,8 @@ int GetInstanceCount(const CEntity& definition)
 CDrawingElement* GetInstanceAt(const CEntity& definition, int index)
 {
     const auto& instances = static_cast<const TestDefinition&>(definition).instances;
-    return index >= 0 && index < static_cast<int>(instances.size()) ? instances[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < static_cast<int>(instances.size()) ? instances[static_cast<size_t>(index)]
+                                                                    : nullptr;
 }
 
 CEntity* GetInstanceDefinition(const CDrawingElement& instance)
@@ -160,4 +162,4 @@ CEntity* GetElementFont(const CEntity& element)
     return static_cast<const TestFontUser&>(element).font;
 }
 
-} // namespace links
+}  // namespace links

@@ -73,7 +73,7 @@ private:
     size_t m_index = 0;
 };
 
-} // namespace
+}  // namespace
 
 TestRelationship::TestRelationship(CEntity* driving, CEntity* driven) : CRelationship(driving, driven)
 {
@@ -92,8 +92,7 @@ bool TestRelationship::IsAlive(const TestRelationship* relationship)
 
 TestComponent::TestComponent(bool definition)
     : m_definition(definition), m_map(MakeMapUnrecorded()), relationships(*m_map)
-{
-}
+{}
 
 TestComponent::~TestComponent()
 {
@@ -156,4 +155,4 @@ CRelationshipMap& GetRelationshipMap(const CEntity& component)
     return const_cast<TestComponent&>(dynamic_cast<const TestComponent&>(component)).relationships;
 }
 
-} // namespace links
+}  // namespace links

@@ -88,7 +88,10 @@ class TestComponent : public TestEntity, public IEntityContainer {
 public:
     explicit TestComponent(bool definition = false);
     ~TestComponent() override;
-    int GetEntityType() const override { return m_definition ? kEntityComponentDefinition : kEntityComponent; }
+    int GetEntityType() const override
+    {
+        return m_definition ? kEntityComponentDefinition : kEntityComponent;
+    }
 
     int GetCount() const override { return static_cast<int>(members.size()); }
     bool IsEmpty() const override { return members.empty(); }

@@ -76,8 +76,8 @@ CVector3d AxesView::GetViewDirection()
     return local;
 }
 
-void AxesView::DrawStyledLine(const CPoint3d& from, const CPoint3d& to, const CColor& color, const double& width,
-                              const unsigned short&)
+void AxesView::DrawStyledLine(const CPoint3d& from, const CPoint3d& to, const CColor& color,
+                              const double& width, const unsigned short&)
 {
     lines.push_back({from, to, color, width});
     glLineWidth(static_cast<float>(width));
@@ -148,7 +148,7 @@ TestModel& Parts(CZephyronModel& model)
     return static_cast<TestModel&>(model);
 }
 
-} // namespace
+}  // namespace
 
 namespace links {
 
@@ -260,8 +260,8 @@ bool IsCameraValid(const CCamera& camera)
     return camera.valid;
 }
 
-void SetCameraFromDirection(CCamera& camera, const CPoint3d& eye, const CVector3d& direction, const CVector3d& up,
-                            double, double, bool perspective, double fieldOfView, double)
+void SetCameraFromDirection(CCamera& camera, const CPoint3d& eye, const CVector3d& direction,
+                            const CVector3d& up, double, double, bool perspective, double fieldOfView, double)
 {
     camera.eye = eye;
     camera.direction = direction;
@@ -275,4 +275,4 @@ bool IsPerspectiveView(IModelView& view)
     return dynamic_cast<AxesView&>(view).perspective;
 }
 
-} // namespace links
+}  // namespace links

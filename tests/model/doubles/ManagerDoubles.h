@@ -56,7 +56,10 @@ public:
 
     void PushTransform(const orbisk::geometry::CTransform3d& t, bool applyToGL) override;
     void PopTransform(bool applyToGL) override;
-    orbisk::geometry::CTransform3d GetTransform() override { return transforms.empty() ? orbisk::geometry::CTransform3d() : transforms.back(); }
+    orbisk::geometry::CTransform3d GetTransform() override
+    {
+        return transforms.empty() ? orbisk::geometry::CTransform3d() : transforms.back();
+    }
     orbisk::geometry::CTransform3d GetInverseTransform() override;
     orbisk::geometry::CPoint3d GetEyePoint() override;
     orbisk::geometry::CVector3d GetViewDirection() override;

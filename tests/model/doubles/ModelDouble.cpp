@@ -41,4 +41,4 @@ int CheckModelValidity(CZephyronModel& model, int, bool)
     return model.validityResult;
 }
 
-} // namespace links
+}  // namespace links

@@ -76,13 +76,19 @@ public:
     bool DrawsEdges() override { return {}; }
     bool DrawsStrokeEdges() override { return {}; }
     void DrawStrokePolyline(const std::vector<CEntity*>&, bool) override {}
-    void DrawStyledLine(const CPoint3d&, const CPoint3d&, const CColor&, const double&, const unsigned short&) override {}
+    void DrawStyledLine(const CPoint3d&, const CPoint3d&, const CColor&, const double&,
+                        const unsigned short&) override
+    {}
     void DrawLine(const CPoint3d&, const CPoint3d&) override {}
     void DrawLineWithArrows(const CPoint3d&, const CPoint3d&, CColor, unsigned short, bool, bool) override {}
-    void DrawBoxEdgesFacing(const CBoundingBox3d&, const CPoint3d&, CColor, CColor, double, unsigned short) override {}
+    void DrawBoxEdgesFacing(const CBoundingBox3d&, const CPoint3d&, CColor, CColor, double,
+                            unsigned short) override
+    {}
     void DrawBox(const CBoundingBox3d&, double) override {}
     void DrawInfiniteLine(const CLine3d&, unsigned short, bool, CColor, double) override {}
-    void DrawText3D(CZpFont*, const CPoint3d&, const wchar_t*, int, int, const CColor*, bool, bool, bool, const CPlane3d*, bool, CGLTextImageCache*) override {}
+    void DrawText3D(CZpFont*, const CPoint3d&, const wchar_t*, int, int, const CColor*, bool, bool, bool,
+                    const CPlane3d*, bool, CGLTextImageCache*) override
+    {}
     void DrawScreenText(int, int, const wchar_t*) override {}
     void BeginPrimitive(int) override {}
     void EndPrimitive() override {}
@@ -144,7 +150,8 @@ public:
     bool IsDrawingModeFixed() override { return {}; }
     void SetDrawingModeFixed(bool) override {}
     bool CanUseItemBuffer() override { return {}; }
-    bool PrepareItemBuffer() override { return {}; }};
+    bool PrepareItemBuffer() override { return {}; }
+};
 
 inline bool RecordingView::IsHiddenByEditing(CDrawingElement* element)
 {
