@@ -62,13 +62,14 @@ int CPolygonMesh::AddPolygon(std::size_t count, const int* polygonIndices)
 {
     if (count <= 2 || !polygonIndices)
         return 0;
-    polygonStarts.push_back(static_cast<int>(indices.size()));
+    // Every index is checked before anything is appended: the polygon reads trust
+    // polygonStarts and indices, so a half-added polygon must never be left behind.
     for (std::size_t i = 0; i < count; ++i) {
-        const int index = polygonIndices[i];
-        if (EntryOf(index, points.size()) == points.size())
+        if (EntryOf(polygonIndices[i], points.size()) == points.size())
             return 0;
-        indices.push_back(index);
     }
+    polygonStarts.push_back(static_cast<int>(indices.size()));
+    indices.insert(indices.end(), polygonIndices, polygonIndices + count);
     return GetPolygonCount();
 }
 

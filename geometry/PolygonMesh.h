@@ -36,9 +36,8 @@ public:
     int FindPoint(const CPoint3d& p) const;
     // An equal existing point's index, else p appended.
     int AddPoint(const CPoint3d& p);
-    // Returns the number of polygons, or 0 for fewer than three indices or an index that
-    // is 0 or beyond the points; in that case the polygon's start and the indices before
-    // the bad one stay in the mesh.
+    // Returns the number of polygons, or 0, leaving the mesh unchanged, for fewer than
+    // three indices or an index that is 0 or beyond the points.
     int AddPolygon(std::size_t count, const int* polygonIndices);
 
     int GetPolygonCount() const { return static_cast<int>(polygonStarts.size()); }

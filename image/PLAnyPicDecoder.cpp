@@ -205,6 +205,11 @@ void PLAnyPicDecoder::ReadPixels(PLBmp& bmp)
     CopyHeader(*m_pCurDec);
 }
 
+bool PLAnyPicDecoder::CanReadPixelsAs(const PLPixelFormat& format) const
+{
+    return m_pCurDec && m_pCurDec->CanReadPixelsAs(format);
+}
+
 void PLAnyPicDecoder::Close()
 {
     if (m_pCurDec)

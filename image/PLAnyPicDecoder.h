@@ -42,6 +42,7 @@ public:
     void Close() override;
     void ReadHeader(PLDataSource* source) override;
     void ReadPixels(PLBmp& bmp) override;
+    bool CanReadPixelsAs(const PLPixelFormat& format) const override;
 
     // The type found by the last detection, readable after Close.
     int GetFileType() const { return m_type; }

@@ -74,7 +74,11 @@ void PLBmpEncoder::WriteImage(const PLBmp& source, PLDataSink& sink)
     if (depth <= 8)
         sink.WriteBytes(paletteBytes, bmp.GetPalette());
 
+    // Readers ignore the padding; 24-bit rows pad with a space (0x20) and then zeros, rows
+    // of palette indices with zeros.
     std::vector<uint8_t> row(paddedRow, 0);
+    if (depth == 24 && paddedRow > rowBytes)
+        row[rowBytes] = 0x20;
     const int pixelBytes = bits / 8;
     for (int32_t y = height - 1; y >= 0; --y) {
         const uint8_t* in = bmp.GetLine(y);

@@ -105,21 +105,48 @@ void PLPNGDecoder::ReadHeader(PLDataSource* source)
     SetHeader({int32_t(width), int32_t(height)}, resolution, PLPixelFormat::FindByName(format));
 }
 
+bool PLPNGDecoder::CanReadPixelsAs(const PLPixelFormat& format) const
+{
+    return m_impl->png && format.GetBitsPerPixel() == 32 && GetBitsPerPixel() < 32;
+}
+
+namespace {
+
+// Rows of palette indices read into the front of 32-bit rows become the palette's colours,
+// from the right so that no index is overwritten before it is read.
+void SpreadIndices(uint8_t* const* rows, int32_t width, int32_t height, const PLPixel32* palette)
+{
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = rows[y];
+        for (int32_t x = width - 1; x >= 0; --x)
+            std::memcpy(row + 4 * int64_t(x), &palette[row[x]], 4);
+    }
+}
+
+}  // namespace
+
 void PLPNGDecoder::ReadPixels(PLBmp& bmp)
 {
     Impl& impl = *m_impl;
     if (!impl.png)
         throw PLTextException(PLErr::Internal, "No PNG header was read.");
+    // A 32-bit bitmap for an image of fewer bits: RGB rows get libpng's filler as their
+    // fourth byte, palette indices (grey levels too) are spread through the palette.
+    const bool widen = bmp.GetBitsPerPixel() == 32 && GetBitsPerPixel() < 32;
+    const bool indexed = GetBitsPerPixel() == 8;
+    // Entries the file does not set keep the grey of a new 8-bit bitmap.
+    PLPixel32 palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 255};
     if (impl.colorType == PNG_COLOR_TYPE_GRAY) {
         // Samples arrive as one byte each; 16-bit ones are reduced to 8 bits.
         const int levels = impl.bitDepth >= 8 ? 256 : 1 << impl.bitDepth;
-        PLPixel32* palette = bmp.GetPalette();
         for (int i = 0; i < levels; ++i) {
             const auto v = uint8_t(i * 255 / (levels - 1));
             palette[i] = {v, v, v, 255};
         }
     }
-    const int64_t rowBytes = PLRowBytes(bmp.GetWidth(), bmp.GetBitsPerPixel());
+    const int64_t rowBytes = PLRowBytes(bmp.GetWidth(), indexed ? 8 : bmp.GetBitsPerPixel());
     uint8_t* const* rows = bmp.GetLineArray();
     bool layoutFits = true;
     const bool ok = PLPngGuard(impl.png, [&] {
@@ -127,7 +154,6 @@ void PLPNGDecoder::ReadPixels(PLBmp& bmp)
             png_colorp entries = nullptr;
             int count = 0;
             if (png_get_PLTE(impl.png, impl.info, &entries, &count)) {
-                PLPixel32* palette = bmp.GetPalette();
                 for (int i = 0; i < count && i < 256; ++i)
                     palette[i] = {entries[i].blue, entries[i].green, entries[i].red, 255};
             }
@@ -136,6 +162,8 @@ void PLPNGDecoder::ReadPixels(PLBmp& bmp)
             png_set_strip_16(impl.png);
         if (impl.bitDepth < 8)
             png_set_packing(impl.png);
+        if (widen && !indexed)
+            png_set_filler(impl.png, 0xFF, PNG_FILLER_AFTER);
         png_set_interlace_handling(impl.png);
         png_read_update_info(impl.png, impl.info);
         layoutFits = png_get_rowbytes(impl.png, impl.info) == size_t(rowBytes);
@@ -149,4 +177,8 @@ void PLPNGDecoder::ReadPixels(PLBmp& bmp)
     impl.Destroy();
     if (!layoutFits)
         RaiseDecoderError(PLErr::FormatUnknown, "PNG rows do not fit the bitmap.");
+    if (widen && indexed)
+        SpreadIndices(rows, bmp.GetWidth(), bmp.GetHeight(), palette);
+    else if (indexed)
+        bmp.CopyPalette(palette);
 }

@@ -91,9 +91,9 @@ void PLPicDecoder::GetImage(PLBmp& bmp, const PLPixelFormat& format)
     const bool direct = format.IsUnnamed() || format == GetPixelFormat();
     if (!direct && format.GetBitsPerPixel() <= GetBitsPerPixel())
         throw PLTextException(PLErr::NotSupported, "Image bit depth doesn't match request.");
-    CheckImageSize();
-    if (direct) {
-        bmp.CreateFromInfo(*this);
+    CheckImageSize(std::max(GetBitsPerPixel(), format.GetBitsPerPixel()));
+    if (direct || CanReadPixelsAs(format)) {
+        bmp.CreateFromInfo(PLBmpInfo(GetSize(), GetResolution(), direct ? GetPixelFormat() : format));
         ReadPixels(bmp);
         return;
     }
@@ -101,6 +101,11 @@ void PLPicDecoder::GetImage(PLBmp& bmp, const PLPixelFormat& format)
     decoded.CreateFromInfo(*this);
     ReadPixels(decoded);
     bmp.CreateConvertedCopy(decoded, format);
+}
+
+bool PLPicDecoder::CanReadPixelsAs(const PLPixelFormat&) const
+{
+    return false;
 }
 
 void PLPicDecoder::Close()
@@ -111,11 +116,11 @@ void PLPicDecoder::Close()
     m_pDataSrc.reset();
 }
 
-void PLPicDecoder::CheckImageSize() const
+void PLPicDecoder::CheckImageSize(int bitsPerPixel) const
 {
     if (GetWidth() < 0 || GetHeight() < 0)
         RaiseDecoderError(PLErr::FormatUnknown, "Image size %d x %d is invalid.", GetWidth(), GetHeight());
-    const int64_t bytes = PLRowBytes(GetWidth(), GetBitsPerPixel()) * GetHeight();
+    const int64_t bytes = PLRowBytes(GetWidth(), bitsPerPixel) * GetHeight();
     const int64_t budget =
         std::max(kMinPixelBudget, int64_t(m_pDataSrc->GetFileSize()) * kPixelBytesPerDataByte);
     if (bytes > std::min(budget, kPLMaxBitmapBytes))

@@ -40,6 +40,10 @@ public:
     // created from that header through its rows (row 0 on top) and palette.
     virtual void ReadHeader(PLDataSource* source) = 0;
     virtual void ReadPixels(PLBmp& bmp) = 0;
+    // Whether ReadPixels can also fill a bitmap of format (more bits than the header's),
+    // giving the bytes a conversion from the header's format would give. GetImage then
+    // decodes straight into the caller's bitmap instead of converting a copy.
+    virtual bool CanReadPixelsAs(const PLPixelFormat& format) const;
 
 private:
     // Attaches source and reads the header; on failure everything is released.
@@ -48,7 +52,7 @@ private:
     void DecodeOpened(PLBmp& bmp, const PLPixelFormat& format);
     // A hostile header must not size an allocation: the pixels may be at most a few
     // thousand times larger than the encoded data (more than any of the codecs reaches).
-    void CheckImageSize() const;
+    void CheckImageSize(int bitsPerPixel) const;
 
     std::unique_ptr<PLDataSource> m_pDataSrc;
 };

@@ -83,19 +83,79 @@ void Unpack(const uint8_t* line, uint8_t* row, int32_t width, int bits, int stri
     }
 }
 
-// libtiff's RGBA reader would multiply an unassociated alpha into the colour; this put
-// routine copies contiguous 8-bit red, green, blue, alpha samples as they are.
-void PutRGBAUnchanged(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
-                      uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples)
+// libtiff's RGBA reader multiplies a straight (unassociated) alpha into the colour. These
+// put routines keep the colour straight: red, green, blue and alpha samples are copied as
+// they are, 16-bit ones reduced to 8 bits with libtiff's own rounding.
+uint8_t To8Bits(uint8_t v)
+{
+    return v;
+}
+
+uint8_t To8Bits(uint16_t v)
+{
+    return uint8_t((v + 128) / 257);
+}
+
+template <class Sample>
+uint32_t PackRGBA(Sample r, Sample g, Sample b, Sample a)
+{
+    return uint32_t(To8Bits(r)) | uint32_t(To8Bits(g)) << 8 | uint32_t(To8Bits(b)) << 16 |
+           uint32_t(To8Bits(a)) << 24;
+}
+
+// Skews are in pixels: samples to skip after each row of the tile, raster values to skip.
+template <class Sample>
+void PutStraightContig(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
+                       uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* bytes)
 {
     const int spp = image->samplesperpixel;
+    const auto* samples = reinterpret_cast<const Sample*>(bytes);
     for (; height > 0; --height) {
         for (uint32_t x = 0; x < width; ++x, samples += spp)
-            *raster++ = uint32_t(samples[0]) | uint32_t(samples[1]) << 8 | uint32_t(samples[2]) << 16 |
-                        uint32_t(samples[3]) << 24;
+            *raster++ = PackRGBA(samples[0], samples[1], samples[2], samples[3]);
         raster += toSkew;
         samples += int64_t(fromSkew) * spp;
     }
+}
+
+template <class Sample>
+void PutStraightSeparate(TIFFRGBAImage*, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
+                         uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* redBytes,
+                         unsigned char* greenBytes, unsigned char* blueBytes, unsigned char* alphaBytes)
+{
+    const auto* red = reinterpret_cast<const Sample*>(redBytes);
+    const auto* green = reinterpret_cast<const Sample*>(greenBytes);
+    const auto* blue = reinterpret_cast<const Sample*>(blueBytes);
+    const auto* alpha = reinterpret_cast<const Sample*>(alphaBytes);
+    const int64_t rowStep = int64_t(width) + fromSkew;
+    for (; height > 0; --height) {
+        for (uint32_t x = 0; x < width; ++x)
+            *raster++ = PackRGBA(red[x], green[x], blue[x], alpha[x]);
+        raster += toSkew;
+        red += rowStep;
+        green += rowStep;
+        blue += rowStep;
+        alpha += rowStep;
+    }
+}
+
+// Four-sample RGB images of 8 bits in one plane are copied unchanged, whatever their
+// alpha; straight alpha of 8 or 16 bits, in one plane or four, keeps its colour straight.
+// Associated (premultiplied) alpha of other layouts goes through libtiff's routines, which
+// keep the stored colour as it is.
+void KeepColourAsStored(TIFFRGBAImage& image)
+{
+    if (image.samplesperpixel != 4 || image.photometric != PHOTOMETRIC_RGB)
+        return;
+    const bool straight = image.alpha == EXTRASAMPLE_UNASSALPHA;
+    if (image.bitspersample == 8 && image.isContig)
+        image.put.contig = PutStraightContig<uint8_t>;
+    else if (straight && image.bitspersample == 8)
+        image.put.separate = PutStraightSeparate<uint8_t>;
+    else if (straight && image.bitspersample == 16 && image.isContig)
+        image.put.contig = PutStraightContig<uint16_t>;
+    else if (straight && image.bitspersample == 16)
+        image.put.separate = PutStraightSeparate<uint16_t>;
 }
 
 }  // namespace
@@ -216,10 +276,7 @@ void PLTIFFDecoder::DoRGBA(PLBmp& bmp)
     TIFFRGBAImage image;
     if (!TIFFRGBAImageOK(tiff, message) || !TIFFRGBAImageBegin(&image, tiff, 0, message))
         RaiseDecoderError(PLErr::WrongSignature, "TIFF subformat not supported.");
-    const Layout layout = ReadLayout(tiff);
-    if (layout.samplesPerPixel == 4 && layout.bitsPerSample == 8 && layout.photometric == PHOTOMETRIC_RGB &&
-        image.isContig)
-        image.put.contig = PutRGBAUnchanged;
+    KeepColourAsStored(image);
 
     const int32_t width = bmp.GetWidth();
     const int32_t height = bmp.GetHeight();

@@ -4,6 +4,7 @@
 #include "geometry/PolygonMesh.h"
 
 #include <climits>
+#include <iterator>
 #include <vector>
 
 namespace geomtest {
@@ -121,30 +122,31 @@ TEST(PolygonMesh, PolygonsOfSignedIndices)
     EXPECT_TRUE(Near3(mesh.GetPolygonPoint(2, 3), CPoint3d(0, 1, 0), 0.0));
 }
 
-TEST(PolygonMesh, ABadIndexStopsThePolygonPartWay)
+TEST(PolygonMesh, AFailedAddLeavesTheMeshUnchanged)
 {
+    const int good[] = {1, 2, 3};
     struct Case {
         const char* what;
         std::vector<int> indices;
-        std::size_t keptIndices;
     } cases[] = {
-        {"index beyond the points", {1, -2, 5}, 2},
-        {"index 0", {0, 1, 2}, 0},
-        {"most negative int", {1, INT_MIN, 2}, 1},
+        {"index beyond the points", {1, -2, 5}},
+        {"negative index beyond the points", {1, 2, -5}},
+        {"index 0", {0, 1, 2}},
+        {"most negative int", {1, INT_MIN, 2}},
+        {"fewer than three indices", {1, 2}},
     };
     for (const Case& c : cases) {
         CPolygonMesh mesh;
         for (const CPoint3d& p : {CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(1, 1, 0), CPoint3d(0, 1, 0)})
             mesh.AddPoint(p);
+        ASSERT_EQ(mesh.AddPolygon(3, good), 1);
         EXPECT_EQ(mesh.AddPolygon(c.indices.size(), c.indices.data()), 0) << c.what;
-        EXPECT_EQ(mesh.polygonStarts.size(), 1u) << c.what;
-        EXPECT_EQ(mesh.indices.size(), c.keptIndices) << c.what;
+        EXPECT_EQ(mesh.GetPolygonCount(), 1) << c.what;
+        EXPECT_EQ(mesh.indices, std::vector<int>(std::begin(good), std::end(good))) << c.what;
+        EXPECT_EQ(mesh.GetPolygonVertexCount(1), 3) << c.what;
+        // The mesh still takes polygons after the failure.
+        EXPECT_EQ(mesh.AddPolygon(3, good), 2) << c.what;
     }
-    CPolygonMesh mesh;
-    mesh.AddPoint(CPoint3d());
-    const int two[] = {1, 1};
-    EXPECT_EQ(mesh.AddPolygon(2, two), 0);
-    EXPECT_TRUE(mesh.polygonStarts.empty());
 }
 
 TEST(PolygonMesh, ReserveAddsZeroEntriesThatSettersOverwrite)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using namespace imagetest;
@@ -38,6 +40,13 @@ const auto kColourAlpha = [](int x, int y) {
     c.a = Alpha(x, y);
     return c;
 };
+// Colour stored multiplied by its alpha (associated alpha) stays so.
+const auto kColourPremultiplied = [](int x, int y) {
+    const PLPixel32 c = Colour(x, y);
+    const int a = Alpha(x, y);
+    const auto times = [a](int v) { return uint8_t((v * a + 127) / 255); };
+    return PLPixel32{times(c.b), times(c.g), times(c.r), uint8_t(a)};
+};
 const auto kGrey = [](int x, int y) { return GreyPixel(Grey(x, y)); };
 const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
 const auto kLevels4 = [](int x, int y) { return GreyPixel(uint8_t(85 * ((x + y) % 4))); };
@@ -66,36 +75,41 @@ TEST_P(Decode, FileShowsItsPatternInTheExpectedFormat)
     EXPECT_LE(MaxDistance(bmp, c.expected), c.tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(Image, Decode,
-                         testing::Values(DecodeCase{"rgb.png", Type::PNG, "R8G8B8", 0, kColour},
-                                         DecodeCase{"interlaced.png", Type::PNG, "R8G8B8", 0, kColour},
-                                         DecodeCase{"rgba.png", Type::PNG, "A8R8G8B8", 0, kColourAlpha},
-                                         DecodeCase{"palette.png", Type::PNG, "I8", 0, kColour},
-                                         DecodeCase{"grey.png", Type::PNG, "L8", 0, kGrey},
-                                         DecodeCase{"grey16.png", Type::PNG, "L8", 0, kGrey},
-                                         DecodeCase{"grey2.png", Type::PNG, "L8", 0, kLevels4},
-                                         DecodeCase{"greyalpha.png", Type::PNG, "A8R8G8B8", 0, kGreyAlpha},
-                                         DecodeCase{"colour.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
-                                         DecodeCase{"progressive.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
-                                         DecodeCase{"cmyk.jpg", Type::JPEG, "X8R8G8B8", 8, kColour},
-                                         DecodeCase{"grey.jpg", Type::JPEG, "L8", 4, kGrey},
-                                         DecodeCase{"rgb.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
-                                         DecodeCase{"tiled.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
-                                         DecodeCase{"rgba.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
-                                         DecodeCase{"palette.tif", Type::TIFF, "I8", 0, kColour},
-                                         DecodeCase{"grey.tif", Type::TIFF, "L8", 0, kGrey},
-                                         DecodeCase{"grey4.tif", Type::TIFF, "L8", 0, kLevels16},
-                                         DecodeCase{"grey2.tif", Type::TIFF, "L8", 0, kLevels4},
-                                         DecodeCase{"bilevel.tif", Type::TIFF, "L1", 0, kBilevel},
-                                         DecodeCase{"plain.gif", Type::GIF, "I8", 0, kColour},
-                                         DecodeCase{"interlaced.gif", Type::GIF, "I8", 0, kColour},
-                                         DecodeCase{"animated.gif", Type::GIF, "I8", 0, kColour}),
-                         [](const testing::TestParamInfo<DecodeCase>& info) {
-                             std::string name = info.param.file;
-                             for (char& c : name)
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Image, Decode,
+    testing::Values(DecodeCase{"rgb.png", Type::PNG, "R8G8B8", 0, kColour},
+                    DecodeCase{"interlaced.png", Type::PNG, "R8G8B8", 0, kColour},
+                    DecodeCase{"rgba.png", Type::PNG, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"palette.png", Type::PNG, "I8", 0, kColour},
+                    DecodeCase{"grey.png", Type::PNG, "L8", 0, kGrey},
+                    DecodeCase{"grey16.png", Type::PNG, "L8", 0, kGrey},
+                    DecodeCase{"grey2.png", Type::PNG, "L8", 0, kLevels4},
+                    DecodeCase{"greyalpha.png", Type::PNG, "A8R8G8B8", 0, kGreyAlpha},
+                    DecodeCase{"colour.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
+                    DecodeCase{"progressive.jpg", Type::JPEG, "X8R8G8B8", 6, kColour},
+                    DecodeCase{"cmyk.jpg", Type::JPEG, "X8R8G8B8", 8, kColour},
+                    DecodeCase{"grey.jpg", Type::JPEG, "L8", 4, kGrey},
+                    DecodeCase{"rgb.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
+                    DecodeCase{"tiled.tif", Type::TIFF, "X8R8G8B8", 0, kColour},
+                    DecodeCase{"rgba.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"rgba-planar.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"rgba16.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"rgba16-planar.tif", Type::TIFF, "A8R8G8B8", 0, kColourAlpha},
+                    DecodeCase{"rgba16-associated.tif", Type::TIFF, "A8R8G8B8", 1, kColourPremultiplied},
+                    DecodeCase{"palette.tif", Type::TIFF, "I8", 0, kColour},
+                    DecodeCase{"grey.tif", Type::TIFF, "L8", 0, kGrey},
+                    DecodeCase{"grey4.tif", Type::TIFF, "L8", 0, kLevels16},
+                    DecodeCase{"grey2.tif", Type::TIFF, "L8", 0, kLevels4},
+                    DecodeCase{"bilevel.tif", Type::TIFF, "L1", 0, kBilevel},
+                    DecodeCase{"plain.gif", Type::GIF, "I8", 0, kColour},
+                    DecodeCase{"interlaced.gif", Type::GIF, "I8", 0, kColour},
+                    DecodeCase{"animated.gif", Type::GIF, "I8", 0, kColour}),
+    [](const testing::TestParamInfo<DecodeCase>& info) {
+        std::string name = info.param.file;
+        for (char& c : name)
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
 
 TEST(Decoder, ResolutionComesFromTheFile)
 {
@@ -151,6 +165,26 @@ TEST(Decoder, RequestingMoreBitsConverts)
     EXPECT_EQ(bmp.GetPixelFormat().GetName(), "A8R8G8B8");
     EXPECT_EQ(MaxDistance(bmp, kColour), 0);
     EXPECT_EQ(DecodeData("rgb.png", PLPixelFormat()).GetPixelFormat().GetName(), "R8G8B8");
+}
+
+TEST(Decoder, PngAskedForThirtyTwoBitsGivesTheBytesOfAConversion)
+{
+    // Every PNG colour type and depth below 32 bits: RGB (also interlaced), palette, and
+    // grey of 2, 8 and 16 bits.
+    for (const char* file :
+         {"rgb.png", "interlaced.png", "palette.png", "grey.png", "grey2.png", "grey16.png"}) {
+        const PLAnyBmp own = DecodeData(file);
+        for (const char* format : {"A8R8G8B8", "X8R8G8B8"}) {
+            PLAnyBmp converted;
+            converted.CreateConvertedCopy(own, PLPixelFormat::FindByName(format));
+            const PLAnyBmp direct = DecodeData(file, PLPixelFormat::FindByName(format));
+            ASSERT_EQ(direct.GetPixelFormat().GetName(), format) << file;
+            ASSERT_EQ(direct.GetSize(), own.GetSize()) << file;
+            for (int y = 0; y < kHeight; ++y)
+                EXPECT_EQ(std::memcmp(direct.GetLine(y), converted.GetLine(y), 4 * kWidth), 0)
+                    << file << " " << format << " row " << y;
+        }
+    }
 }
 
 TEST(Decoder, RequestingFewerBitsIsRefused)

@@ -119,16 +119,40 @@ TEST(BmpEncoder, ThirtyTwoBitsAreWrittenAsTwentyFourBottomUp)
         for (int i = 0; i < 12; ++i)
             bmp.GetLine(y)[i] = uint8_t(16 * y + i);
     PLBmpEncoder encoder;
-    const std::vector<uint8_t> file = Encode(encoder, bmp);
-    ASSERT_EQ(file.size(), 54u + 2 * 12);
-    EXPECT_EQ(file[0], 'B');
-    EXPECT_EQ(Little32(file, 2), 78u);
-    EXPECT_EQ(Little32(file, 10), 54u);
-    EXPECT_EQ(file[28], 24);
-    // The first row in the file is the bottom row: 16 17 18, 20 21 22, 24 25 26, 3 padding bytes.
-    const uint8_t bottom[] = {16, 17, 18, 20, 21, 22, 24, 25, 26};
-    EXPECT_EQ(std::memcmp(file.data() + 54, bottom, 9), 0);
-    EXPECT_EQ(file[54 + 12], 0);
+    const std::vector<uint8_t> expected = {
+        'B', 'M', 78, 0,  0,  0,  0,  0,  0,  0,    54, 0, 0, 0,  // file header
+        40,  0,   0,  0,  3,  0,  0,  0,  2,  0,    0,  0, 1, 0,
+        24,  0,  // size, width, height, planes, depth
+        0,   0,   0,  0,  0,  0,  0,  0,  0,  0,    0,  0, 0, 0,
+        0,   0,                                             // compression, image size, resolution
+        0,   0,   0,  0,  0,  0,  0,  0,                    // colours used and important
+        16,  17,  18, 20, 21, 22, 24, 25, 26, 0x20, 0,  0,  // bottom row first, fourth bytes dropped
+        0,   1,   2,  4,  5,  6,  8,  9,  10, 0x20, 0,  0,  // top row
+    };
+    EXPECT_EQ(Encode(encoder, bmp), expected);
+}
+
+TEST(BmpEncoder, RowPaddingIsASpaceThenZerosForColourAndZerosForIndices)
+{
+    struct Case {
+        const char* format;
+        int width;
+        std::vector<uint8_t> padding;
+    } cases[] = {
+        {"X8R8G8B8", 1, {0x20}}, {"X8R8G8B8", 2, {0x20, 0}}, {"X8R8G8B8", 3, {0x20, 0, 0}},
+        {"X8R8G8B8", 4, {}},     {"I8", 1, {0, 0, 0}},       {"I8", 6, {0, 0}},
+        {"L1", 9, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        PLAnyBmp bmp;
+        bmp.Create(c.width, 1, PLPixelFormat::FindByName(c.format), nullptr, 0, {});
+        std::memset(bmp.GetLine(0), 0xFF, size_t(PLRowBytes(c.width, bmp.GetBitsPerPixel())));
+        PLBmpEncoder encoder;
+        const std::vector<uint8_t> file = Encode(encoder, bmp);
+        const std::vector<uint8_t> tail(file.end() - long(c.padding.size()), file.end());
+        EXPECT_EQ(tail, c.padding) << c.format << " " << c.width;
+        EXPECT_EQ(file[file.size() - c.padding.size() - 1], 0xFF) << c.format << " " << c.width;
+    }
 }
 
 TEST(BmpEncoder, OneBitRowsKeepEveryPixel)

@@ -11,10 +11,11 @@ namespace {
 using namespace imagetest;
 
 const char* const kFiles[] = {
-    "rgb.png",        "rgba.png",   "palette.png",    "grey16.png",   "grey2.png",       "greyalpha.png",
-    "interlaced.png", "colour.jpg", "grey.jpg",       "cmyk.jpg",     "progressive.jpg", "rgb.tif",
-    "rgba.tif",       "tiled.tif",  "bilevel.tif",    "grey4.tif",    "grey2.tif",       "palette.tif",
-    "grey16.tif",     "plain.gif",  "interlaced.gif", "animated.gif", "transparent.gif",
+    "rgb.png",           "rgba.png",       "palette.png",    "grey16.png",   "grey2.png",
+    "greyalpha.png",     "interlaced.png", "colour.jpg",     "grey.jpg",     "cmyk.jpg",
+    "progressive.jpg",   "rgb.tif",        "rgba.tif",       "tiled.tif",    "bilevel.tif",
+    "grey4.tif",         "grey2.tif",      "palette.tif",    "grey16.tif",   "rgba16.tif",
+    "rgba16-planar.tif", "plain.gif",      "interlaced.gif", "animated.gif", "transparent.gif",
 };
 
 // Decodes data and reports whether a codec error came out; anything else (a crash, another

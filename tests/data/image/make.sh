@@ -51,6 +51,12 @@ convert "$tmp/colour.ppm" -quality 95 -sampling-factor 1x1 -colorspace CMYK cmyk
 # TIFF
 convert "$tmp/colour.ppm" -compress lzw rgb.tif
 rgba colour.ppm -compress lzw rgba.tif
+rgba colour.ppm -compress lzw -interlace plane rgba-planar.tif
+# 16 bits per sample: straight (unassociated) alpha, the same stored premultiplied
+# (associated), and straight alpha in separate planes.
+rgba colour.ppm -depth 16 -compress lzw rgba16.tif
+rgba colour.ppm -depth 16 -compress lzw -define tiff:alpha=associated rgba16-associated.tif
+rgba colour.ppm -depth 16 -compress lzw -interlace plane rgba16-planar.tif
 convert "$tmp/colour.ppm" -compress lzw -define tiff:tile-geometry=16x16 tiled.tif
 pnmtotiff -miniswhite "$tmp/bilevel.pbm" > bilevel.tif
 pnmtotiff "$tmp/grey.pgm" > grey.tif
