@@ -6,7 +6,26 @@ find_package(PkgConfig REQUIRED)
 
 set(OpenGL_GL_PREFERENCE GLVND)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL GLX)
+if(NOT TARGET OpenGL::GLU)
+  message(FATAL_ERROR "GLU was not found: install libglu1-mesa-dev (scripts/setup does).")
+endif()
+
+# FindX11 finds whatever X libraries are installed and reports none of the missing ones,
+# so a missing one would only show up later as an unknown X11::<name> target. Each X
+# library the build links is checked here, with the package that brings it.
 find_package(X11 REQUIRED)
+set(zph_x11_libraries "X11 libx11-dev")
+if(ZPH_BUILD_TESTS)
+  list(APPEND zph_x11_libraries "Xfixes libxfixes-dev")  # the window tests read the shown cursor
+endif()
+foreach(entry IN LISTS zph_x11_libraries)
+  separate_arguments(entry)
+  list(GET entry 0 library)
+  list(GET entry 1 package)
+  if(NOT TARGET X11::${library})
+    message(FATAL_ERROR "The X library lib${library} was not found: install ${package} (scripts/setup does).")
+  endif()
+endforeach()
 
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
@@ -29,6 +48,7 @@ target_link_libraries(zph_wx INTERFACE ${wxWidgets_LIBRARIES})
 if(ZPH_BUILD_TESTS)
   find_package(GTest REQUIRED)
   include(GoogleTest)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)  # the layer check
 endif()
 if(ZPH_BUILD_BENCH)
   find_package(benchmark REQUIRED)

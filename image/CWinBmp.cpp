@@ -4,11 +4,13 @@
 #include "image/PLAnyPicDecoder.h"
 #include "image/PLFilterResizeBilinear.h"
 #include "image/PLWinBmp.h"
+#include "platform/win32/SystemInfo.h"
 #include "support/PathUtils.h"
 #include "support/ResourceLoader.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cwctype>
 
 namespace orbisk::bmputils {
@@ -72,7 +74,57 @@ utils::IntRect FitAndCentre(const utils::IntRect& rect, int width, int height)
     return placement;
 }
 
+// The packed DIB's header, and its rows: stored bottom row first, so the last row of the
+// bitmap starts them.
+const BITMAPINFO* InfoOf(const PLWinBmp& bitmap)
+{
+    return reinterpret_cast<const BITMAPINFO*>(bitmap.GetBitmapInfo());
+}
+const void* BitsOf(const PLWinBmp& bitmap)
+{
+    return bitmap.GetLine(bitmap.GetHeight() - 1);
+}
+
+// Over the button face colour, greyed out when not enabled.
+HICON ButtonIcon(CWinBmp& bitmap, bool enabled)
+{
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    if (!enabled) {
+        utils::CColor grey(face);
+        grey.alpha = 255;
+        bitmap.GreyOut(grey);
+    }
+    return bitmap.CreateIcon(false, face, 0, 0);
+}
+
 }  // namespace
+
+void Draw(HDC dc, const PLWinBmp& bitmap, int x, int y, DWORD rop)
+{
+    StretchDraw(dc, bitmap, x, y, bitmap.GetWidth(), bitmap.GetHeight(), rop);
+}
+
+void StretchDraw(HDC dc, const PLWinBmp& bitmap, int x, int y, int width, int height, DWORD rop)
+{
+    if (bitmap.GetHeight() < 1)
+        return;
+    StretchDIBits(dc, x, y, width, height, 0, 0, bitmap.GetWidth(), bitmap.GetHeight(), BitsOf(bitmap),
+                  InfoOf(bitmap), DIB_RGB_COLORS, rop);
+}
+
+void DrawScaled(HDC dc, const PLWinBmp& bitmap, int x, int y, double factor, DWORD rop)
+{
+    StretchDraw(dc, bitmap, x, y, int(factor * bitmap.GetWidth()), int(factor * bitmap.GetHeight()), rop);
+}
+
+void DrawPart(HDC dc, const PLWinBmp& bitmap, int x, int y, int left, int top, int right, int bottom)
+{
+    if (bitmap.GetHeight() < 1 || right <= left || bottom <= top)
+        return;
+    // The source's lower-left corner, counted from the bottom row as in every bottom-up DIB.
+    SetDIBitsToDevice(dc, x, y, DWORD(right - left), DWORD(bottom - top), left, bitmap.GetHeight() - bottom,
+                      0, UINT(bitmap.GetHeight()), BitsOf(bitmap), InfoOf(bitmap), DIB_RGB_COLORS);
+}
 
 COLORREF BlendOverColorRef(int red, int green, int blue, int alpha, COLORREF background)
 {
@@ -305,6 +357,86 @@ std::unique_ptr<PLWinBmp> CWinBmp::RenderWithEffects(const utils::IntRect& rect,
     }
 }
 
+bool CWinBmp::Draw(HDC dc, const utils::IntRect& rect, bool stretch) const
+{
+    if (!m_pBitmap)
+        return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (stretch && (width != GetWidth() || height != GetHeight()))
+        StretchDraw(dc, *m_pBitmap, rect.left, rect.top, width, height, SRCCOPY);
+    else
+        bmputils::Draw(dc, *m_pBitmap, rect.left, rect.top, SRCCOPY);
+    return true;
+}
+
+bool CWinBmp::DrawWithEffects(HDC dc, const utils::IntRect& rect, bool keepAspect)
+{
+    utils::IntRect placement{};
+    const std::unique_ptr<PLWinBmp> rendered = RenderWithEffects(rect, keepAspect, placement);
+    if (!rendered)
+        return false;
+    bmputils::Draw(dc, *rendered, placement.left, placement.top, SRCCOPY);
+    return true;
+}
+
+HICON CWinBmp::CreateIcon(bool asCursor, COLORREF background, int hotspotX, int hotspotY) const
+{
+    const IconImages images = GetIconImages(background);
+    if (images.width < 1 || images.height < 1)
+        return nullptr;
+    // Colours without alpha (every alpha byte 0), so that the mask alone decides.
+    std::vector<BYTE> colour(4 * images.colour.size(), 0);
+    for (size_t i = 0; i < images.colour.size(); ++i) {
+        const COLORREF c = asCursor && images.mask[i] ? 0 : images.colour[i];
+        colour[4 * i] = BYTE(c >> 16);
+        colour[4 * i + 1] = BYTE(c >> 8);
+        colour[4 * i + 2] = BYTE(c);
+    }
+    ICONPIXELS info{};
+    info.fIcon = !asCursor;
+    info.xHotspot = DWORD(hotspotX);
+    info.yHotspot = DWORD(hotspotY);
+    info.width = images.width;
+    info.height = images.height;
+    info.colour = colour.data();
+    info.mask = images.mask.data();
+    return CreateIconFromPixels(&info);
+}
+
+HCURSOR CWinBmp::CreateCursor(int hotspotX, int hotspotY) const
+{
+    if (!m_pBitmap || GetWidth() < 1 || GetHeight() < 1)
+        return nullptr;
+    try {
+        std::unique_ptr<PLWinBmp> converted;
+        const PLBmp* bitmap = m_pBitmap.get();
+        if (bitmap->GetBitsPerPixel() != 32) {
+            converted = Converted32(*bitmap);
+            bitmap = converted.get();
+        }
+        const bool hasAlpha = bitmap->GetPixelFormat().HasAlphaChannel();
+        const size_t width = size_t(bitmap->GetWidth());
+        std::vector<BYTE> colour(4 * width * size_t(bitmap->GetHeight()));
+        for (int32_t y = 0; y < bitmap->GetHeight(); ++y) {
+            BYTE* row = colour.data() + 4 * width * size_t(y);
+            std::memcpy(row, bitmap->GetLine(y), 4 * width);
+            for (size_t x = 0; !hasAlpha && x < width; ++x)
+                row[4 * x + 3] = 255;
+        }
+        ICONPIXELS info{};
+        info.fIcon = FALSE;
+        info.xHotspot = DWORD(hotspotX);
+        info.yHotspot = DWORD(hotspotY);
+        info.width = bitmap->GetWidth();
+        info.height = bitmap->GetHeight();
+        info.colour = colour.data();
+        return CreateIconFromPixels(&info);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 IconImages CWinBmp::GetIconImages(COLORREF background) const
 {
     IconImages images;
@@ -332,6 +464,30 @@ IconImages CWinBmp::GetIconImages(COLORREF background) const
         }
     }
     return images;
+}
+
+HICON CreateIconFromFile(const std::wstring& path, bool enabled)
+{
+    CWinBmp bitmap;
+    return bitmap.LoadFile(path) ? ButtonIcon(bitmap, enabled) : nullptr;
+}
+
+HICON CreateIconFromResource(uint32_t id, uint32_t resourceType, bool enabled)
+{
+    CWinBmp bitmap;
+    return bitmap.LoadResource(id, resourceType) ? ButtonIcon(bitmap, enabled) : nullptr;
+}
+
+HCURSOR CreateCursorFromFile(const std::wstring& path, int hotspotX, int hotspotY)
+{
+    CWinBmp bitmap;
+    return bitmap.LoadFile(path) ? bitmap.CreateCursor(hotspotX, hotspotY) : nullptr;
+}
+
+HCURSOR CreateCursorFromResource(uint32_t id, uint32_t resourceType, int hotspotX, int hotspotY)
+{
+    CWinBmp bitmap;
+    return bitmap.LoadResource(id, resourceType) ? bitmap.CreateCursor(hotspotX, hotspotY) : nullptr;
 }
 
 }  // namespace orbisk::bmputils

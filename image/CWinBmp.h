@@ -2,11 +2,13 @@
 
 // The bitmap behind the user interface's art: an image file loaded into a 32-bit Windows
 // bitmap, with the pixel work of its effects (colour adjustment, two-tone recolouring,
-// fading, the disabled look, flattening onto a background) and of its icons. Drawing it
-// and turning it into icons and cursors is the platform layer's part
-// (platform/mfc/DibDraw.h, platform/mfc/IconCursor.h); everything here works without a
-// display.
+// fading, the disabled look, flattening onto a background), drawn into device contexts
+// and made into icons and cursors through the platform's GDI calls
+// (platform/win32/Gdi.h, platform/win32/Icon.h). Everything here works without a
+// display; only the device contexts and the showing of icons belong to the window side.
 
+#include "platform/win32/Gdi.h"
+#include "platform/win32/Icon.h"
 #include "platform/win32/WinTypes.h"
 #include "support/Color.h"
 #include "support/SystemQueries.h"
@@ -34,6 +36,18 @@ COLORREF BlendOverColorRef(int red, int green, int blue, int alpha, COLORREF bac
 // "JPEG", "PNG", "BMP" or "TIF" for a path whose last four characters are ".jpg",
 // ".png", ".bmp" or ".tif" (without regard to case); otherwise empty.
 std::wstring GetEncoderNameForPath(const std::wstring& path);
+
+// Windows bitmaps drawn with StretchDIBits (SetDIBitsToDevice for a part), from the
+// whole bitmap unless a part is named. Rectangles are in the device context's
+// coordinates.
+// At the bitmap's own size with its top-left corner at (x, y).
+void Draw(HDC dc, const PLWinBmp& bitmap, int x, int y, DWORD rop = SRCCOPY);
+void StretchDraw(HDC dc, const PLWinBmp& bitmap, int x, int y, int width, int height, DWORD rop = SRCCOPY);
+// At truncate(factor x width) x truncate(factor x height).
+void DrawScaled(HDC dc, const PLWinBmp& bitmap, int x, int y, double factor, DWORD rop = SRCCOPY);
+// The part left..right, top..bottom of the bitmap (top row 0; right and bottom
+// exclusive), unscaled, at (x, y).
+void DrawPart(HDC dc, const PLWinBmp& bitmap, int x, int y, int left, int top, int right, int bottom);
 
 // The two pictures of an icon, top row first: the colour of every pixel, and the mask,
 // which is set (white) where the background shows through.
@@ -93,8 +107,20 @@ public:
     std::unique_ptr<PLWinBmp> RenderWithEffects(const utils::IntRect& rect, bool keepAspect,
                                                 utils::IntRect& placement);
 
+    // False without a bitmap. With stretch the bitmap fills the rectangle, otherwise it is
+    // drawn at its own size at the rectangle's top-left corner.
+    bool Draw(HDC dc, const utils::IntRect& rect, bool stretch) const;
+    // RenderWithEffects, drawn where it places it. False without a bitmap or on failure.
+    bool DrawWithEffects(HDC dc, const utils::IntRect& rect, bool keepAspect);
+
     // Every pixel over the background by its alpha; the mask is set where alpha is 0.
     IconImages GetIconImages(COLORREF background) const;
+    // The icon images; as a cursor, the masked pixels are black. Null without a bitmap.
+    // The handle is the caller's.
+    HICON CreateIcon(bool asCursor, COLORREF background, int hotspotX, int hotspotY) const;
+    // The bitmap's colours and alpha, with the hot spot from the top-left corner. Null
+    // without a bitmap. The handle is the caller's.
+    HCURSOR CreateCursor(int hotspotX, int hotspotY) const;
 
 private:
     // Replaces the bitmap by what decode puts into a new one, made 32-bit.
@@ -111,5 +137,13 @@ private:
     utils::CColor m_recolorMatch;
     utils::CColor m_recolorOther;
 };
+
+// The image of a file, or of a resource (imageutils::kResourceTypeData for image files),
+// as an icon over the button face colour, greyed out when not enabled; or as a cursor.
+// Null when the image does not load. The handles are the caller's.
+HICON CreateIconFromFile(const std::wstring& path, bool enabled);
+HICON CreateIconFromResource(uint32_t id, uint32_t resourceType, bool enabled);
+HCURSOR CreateCursorFromFile(const std::wstring& path, int hotspotX, int hotspotY);
+HCURSOR CreateCursorFromResource(uint32_t id, uint32_t resourceType, int hotspotX, int hotspotY);
 
 }  // namespace orbisk::bmputils

@@ -21,6 +21,8 @@ using geometry::CVector3d;
 
 // Arrays nest; a file cannot make the reader recurse deeper than this.
 constexpr int kMaxArrayDepth = 64;
+// Elements reserved before an array of a larger count has shown them in the file.
+constexpr size_t kArrayReserve = 256;
 
 bool IsDoubleKind(std::int32_t type)
 {
@@ -632,10 +634,15 @@ void CTypedValue::Read(CArchive& ar, int depth)
                 return;
             if (depth >= kMaxArrayDepth)
                 AfxThrowArchiveException(CArchiveException::genericException);
-            ar.CheckBytesLeft(static_cast<std::uint64_t>(count));  // every element takes a byte at least
-            std::vector<CTypedValue> elements(static_cast<size_t>(count));
-            for (CTypedValue& element : elements)
-                element.Read(ar, depth + 1);
+            // Every element is stored in one byte at least, so a larger count cannot be
+            // right. Even a possible count may still be a lie, and an element takes 16
+            // bytes in memory: the array grows with the elements actually read, so its
+            // memory follows the bytes the file really holds.
+            ar.CheckBytesLeft(static_cast<std::uint64_t>(count));
+            std::vector<CTypedValue> elements;
+            elements.reserve(std::min<size_t>(static_cast<size_t>(count), kArrayReserve));
+            for (std::int32_t i = 0; i < count; ++i)
+                elements.emplace_back().Read(ar, depth + 1);
             SetArray(std::move(elements));
             return;
         }

@@ -93,6 +93,21 @@ std::wstring XMLValueText(const std::vector<unsigned char>& bytes)
     return text;
 }
 
+std::wstring EscapeXMLText(std::wstring_view text)
+{
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (const wchar_t c : text) {
+        if (c == L'<')
+            escaped += L"&lt;";
+        else if (c == L'>')
+            escaped += L"&gt;";
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 bool IXMLOutput::BeginElement(const std::wstring& name, const std::wstring& text)
 {
     if (!BeginElement(name))

@@ -11,7 +11,8 @@
 // Values: a bool as 0 or 1; char and unsigned char as the byte's value 0 to 255; other
 // integers in decimal; float with 7 and double with 13 significant digits (printf's
 // "%.7g" and "%.13g"), always with a full stop. UTF-8 text comes as const char*, wide
-// text as std::wstring; the writer escapes special characters when it serialises.
+// text as std::wstring; the writer escapes special characters when it serialises. User
+// text goes through XMLEscapedText, which escapes "<" and ">" once more (see there).
 //
 // Callers write in document order: open an element, set its attributes and namespaces,
 // add text and children, close it. An implementation supplies the six primitive
@@ -19,6 +20,7 @@
 
 #include <concepts>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -39,6 +41,16 @@ std::wstring XMLValueText(float value);
 std::wstring XMLValueText(double value);
 // Each byte's value, separated by commas ("1,20,255"); empty for no bytes.
 std::wstring XMLValueText(const std::vector<unsigned char>& bytes);
+
+// Wide text that the writer escapes before it becomes a value: every "<" becomes "&lt;"
+// and every ">" "&gt;", and nothing else changes. Serialisation then escapes values as
+// always, so the file holds "&amp;lt;" and "&amp;gt;" where the text had "<" and ">":
+// the form in which these documents carry names, descriptions and other user text, and
+// which their readers take back themselves.
+struct XMLEscapedText {
+    std::wstring_view text;
+};
+std::wstring EscapeXMLText(std::wstring_view text);
 
 // The numbers the writer formats; other kinds (long long, wchar_t) must be converted by
 // the caller.
@@ -94,6 +106,10 @@ public:
 
     // A null UTF-8 text sets nothing.
     void WriteAttribute(const std::wstring& name, const wchar_t* value) { WriteAttribute(name, Wide(value)); }
+    void WriteAttribute(const std::wstring& name, XMLEscapedText value)
+    {
+        WriteAttribute(name, EscapeXMLText(value.text));
+    }
     void WriteAttribute(const std::wstring& name, const char* utf8);
     template <XMLNumber T>
     void WriteAttribute(const std::wstring& name, T value)
@@ -105,6 +121,7 @@ public:
 
     // A null UTF-8 text appends empty text.
     void WriteText(const wchar_t* text) { WriteText(Wide(text)); }
+    void WriteText(XMLEscapedText text) { WriteText(EscapeXMLText(text.text)); }
     void WriteText(const char* utf8);
     template <XMLNumber T>
     void WriteText(T value)
@@ -116,6 +133,10 @@ public:
     // null UTF-8 text gives an element with empty text.
     void WriteElement(const std::wstring& name, const std::wstring& text);
     void WriteElement(const std::wstring& name, const wchar_t* text) { WriteElement(name, Wide(text)); }
+    void WriteElement(const std::wstring& name, XMLEscapedText text)
+    {
+        WriteElement(name, EscapeXMLText(text.text));
+    }
     void WriteElement(const std::wstring& name, const char* utf8);
     void WriteElement(const std::wstring& name, const std::vector<unsigned char>& bytes)
     {

@@ -1,22 +1,21 @@
 #include "platform/mfc/ArchiveException.h"
 
+#include <iterator>
+
 namespace {
 
-const wchar_t* CauseText(int cause)
-{
-    switch (cause) {
-        case CArchiveException::none: return L"No error occurred while reading or writing %s.";
-        case CArchiveException::readOnly: return L"Cannot write into %s: it is open for reading.";
-        case CArchiveException::endOfFile: return L"Unexpected end of data in %s.";
-        case CArchiveException::writeOnly: return L"Cannot read from %s: it is open for writing.";
-        case CArchiveException::badIndex:
-            return L"A reference to an object that does not exist was found in %s.";
-        case CArchiveException::badClass:
-            return L"An object of an unknown or unexpected class was found in %s.";
-        case CArchiveException::badSchema: return L"An object of an unsupported version was found in %s.";
-        default: return L"An unexpected format was found in %s.";
-    }
-}
+// Indexed by cause.
+constexpr const wchar_t* kCauseTexts[] = {
+    L"No error occurred while reading or writing %s.",
+    L"An unexpected format was found in %s.",
+    L"Cannot write into %s: it is open for reading.",
+    L"Unexpected end of data in %s.",
+    L"Cannot read from %s: it is open for writing.",
+    L"A reference to an object that does not exist was found in %s.",
+    L"An object of an unknown or unexpected class was found in %s.",
+    L"An object of an unsupported version was found in %s.",
+};
+static_assert(std::size(kCauseTexts) == CArchiveException::badSchema + 1);
 
 }  // namespace
 
@@ -28,10 +27,7 @@ CArchiveException::CArchiveException(int cause, const CString& archiveName)
 
 CString CArchiveException::GetErrorMessage() const
 {
-    CString name = m_strFileName.IsEmpty() ? CString(L"the archive") : L"\"" + m_strFileName + L"\"";
-    CString message;
-    message.Format(CauseText(m_cause), name.GetString());
-    return message;
+    return FormatCauseMessage(kCauseTexts, m_cause, m_strFileName, L"the archive");
 }
 
 void AfxThrowArchiveException(int cause, const wchar_t* archiveName)

@@ -3,6 +3,7 @@
 // reference (catch (const CArchiveException& e)); nothing is ever deleted by the catcher.
 
 #include <exception>
+#include <span>
 #include <string>
 
 #include "platform/mfc/String.h"
@@ -18,6 +19,12 @@ public:
 protected:
     CException() = default;
     void SetWhat(const CString& message);
+
+    // The message of a cause, for the exceptions that name a file: the cause's text from
+    // the table (indexed by cause; entry 1, the generic cause, for a number beyond it)
+    // with "%s" standing for the file's name in quotes, or for `unnamed` without a name.
+    static CString FormatCauseMessage(std::span<const wchar_t* const> texts, int cause,
+                                      const CString& fileName, const wchar_t* unnamed);
 
 private:
     std::string m_what;

@@ -2,24 +2,24 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
-const wchar_t* CauseText(int cause)
-{
-    switch (cause) {
-        case CFileException::none: return L"No error occurred with %s.";
-        case CFileException::fileNotFound: return L"Cannot find %s.";
-        case CFileException::badPath: return L"The path of %s is not valid.";
-        case CFileException::tooManyOpenFiles: return L"Too many files are open to open %s.";
-        case CFileException::accessDenied: return L"Access to %s was denied.";
-        case CFileException::invalidFile: return L"Cannot use %s: it is not open.";
-        case CFileException::badSeek: return L"Cannot move to that position in %s.";
-        case CFileException::hardIO: return L"A hardware error occurred while accessing %s.";
-        case CFileException::diskFull: return L"The disk is full while writing %s.";
-        default: return L"An unexpected error occurred while accessing %s.";
-    }
-}
+// Indexed by cause.
+constexpr const wchar_t* kCauseTexts[] = {
+    L"No error occurred with %s.",
+    L"An unexpected error occurred while accessing %s.",
+    L"Cannot find %s.",
+    L"The path of %s is not valid.",
+    L"Too many files are open to open %s.",
+    L"Access to %s was denied.",
+    L"Cannot use %s: it is not open.",
+    L"Cannot move to that position in %s.",
+    L"A hardware error occurred while accessing %s.",
+    L"The disk is full while writing %s.",
+};
+static_assert(std::size(kCauseTexts) == CFileException::diskFull + 1);
 
 }  // namespace
 
@@ -58,9 +58,7 @@ int CFileException::ErrnoToCause(int error)
 
 CString CFileException::GetErrorMessage() const
 {
-    CString name = m_strFileName.IsEmpty() ? CString(L"the file") : L"\"" + m_strFileName + L"\"";
-    CString message;
-    message.Format(CauseText(m_cause), name.GetString());
+    CString message = FormatCauseMessage(kCauseTexts, m_cause, m_strFileName, L"the file");
     if (m_lOsError != 0)
         message.AppendFormat(L" (%hs)", std::strerror(m_lOsError));
     return message;

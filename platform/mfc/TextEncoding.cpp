@@ -54,3 +54,32 @@ std::string WideToUtf8(std::wstring_view text)
     }
     return utf8;
 }
+
+std::wstring Utf8ToWide(std::string_view text)
+{
+    std::wstring wide;
+    wide.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            wide += static_cast<wchar_t>(lead);
+            ++i;
+            continue;
+        }
+        // The sequence's length and the smallest code point it may carry.
+        const size_t length = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        const char32_t smallest = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        char32_t c = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+        bool valid = length != 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = c << 6 | (next & 0x3F);
+        }
+        valid = valid && c >= smallest && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        wide += valid ? static_cast<wchar_t>(c) : L'\xFFFD';
+        i += valid ? length : 1;
+    }
+    return wide;
+}

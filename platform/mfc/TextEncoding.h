@@ -31,3 +31,6 @@ std::string WideToAnsi(std::wstring_view text);
 
 // Characters that are no Unicode scalar value (surrogates, above 10FFFF) become U+FFFD.
 std::string WideToUtf8(std::wstring_view text);
+// Each byte that starts no valid sequence (a stray continuation, an overlong form, a
+// surrogate, beyond 10FFFF, cut short) becomes U+FFFD, and decoding goes on after it.
+std::wstring Utf8ToWide(std::string_view text);

@@ -1,16 +1,16 @@
 #include "platform/win32/SystemInfo.h"
 
-#include <X11/Xlib.h>
+#include "platform/mfc/TextEncoding.h"
+
 #include <sys/utsname.h>
 #include <unistd.h>
-#include <wx/string.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -21,10 +21,9 @@ constexpr int kHeadlessWidth = 1280;
 constexpr int kHeadlessHeight = 1024;
 constexpr int kHeadlessDpi = 96;
 
-std::wstring WideFromUtf8(std::string_view text)
-{
-    return wxString::FromUTF8(text.data(), text.size()).ToStdWstring();
-}
+// Set by the window side at start-up. Zero-initialised, so it is null before any
+// start-up code runs.
+const IDisplayQueries* g_displayQueries = nullptr;
 
 // Copies text and its null when the buffer holds them; returns the length copied, or
 // 0 when it does not fit.
@@ -43,30 +42,20 @@ struct ScreenFacts {
     int dpiY = kHeadlessDpi;
 };
 
-int Dpi(int pixels, int millimetres)
-{
-    if (millimetres <= 0)
-        return kHeadlessDpi;
-    return static_cast<int>(std::lround(pixels * 25.4 / millimetres));
-}
-
-// Opened for each query: the queries are rare and the display may come and go.
 ScreenFacts QueryScreen()
 {
     ScreenFacts facts;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return facts;
-    const int screen = DefaultScreen(display);
-    facts.width = DisplayWidth(display, screen);
-    facts.height = DisplayHeight(display, screen);
-    facts.dpiX = Dpi(facts.width, DisplayWidthMM(display, screen));
-    facts.dpiY = Dpi(facts.height, DisplayHeightMM(display, screen));
-    XCloseDisplay(display);
+    if (!g_displayQueries || !g_displayQueries->GetScreen(facts.width, facts.height, facts.dpiX, facts.dpiY))
+        return ScreenFacts{};
     return facts;
 }
 
 }  // namespace
+
+void SetDisplayQueries(const IDisplayQueries* queries)
+{
+    g_displayQueries = queries;
+}
 
 BOOL GetVersionEx(OSVERSIONINFOEX* info)
 {
@@ -83,7 +72,7 @@ BOOL GetVersionEx(OSVERSIONINFOEX* info)
     info->dwMajorVersion = major;
     info->dwMinorVersion = minor;
     info->dwBuildNumber = patch;
-    const std::wstring release = WideFromUtf8(name.release);
+    const std::wstring release = Utf8ToWide(name.release);
     const size_t length = std::min(release.size(), std::size(info->szCSDVersion) - 1);
     std::wmemcpy(info->szCSDVersion, release.c_str(), length);
     return 1;
@@ -114,9 +103,13 @@ int GetScreenDeviceCaps(int index)
 
 COLORREF GetSysColor(int index)
 {
+    COLORREF colour = 0;
+    if (g_displayQueries && g_displayQueries->GetSysColor(index, colour))
+        return colour;
     switch (index) {
         case COLOR_WINDOW: return 0x00FFFFFF;
         case COLOR_WINDOWTEXT: return 0x00000000;
+        case COLOR_BTNFACE: return 0x00F0F0F0;
         default: return 0;
     }
 }
@@ -129,7 +122,7 @@ DWORD GetModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof path)
         return 0;
-    std::wstring wide = WideFromUtf8(std::string_view(path, static_cast<size_t>(length)));
+    std::wstring wide = Utf8ToWide(std::string_view(path, static_cast<size_t>(length)));
     if (wide.size() >= size)
         wide.resize(size - 1);
     return CopyOut(wide, buffer, size);
@@ -138,7 +131,7 @@ DWORD GetModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
 DWORD GetTempPath(DWORD size, LPWSTR buffer)
 {
     const char* folder = std::getenv("TMPDIR");
-    std::wstring path = WideFromUtf8(folder && *folder ? folder : "/tmp");
+    std::wstring path = Utf8ToWide(folder && *folder ? folder : "/tmp");
     if (path.back() != L'/')
         path += L'/';
     if (path.size() + 1 > size)
@@ -163,5 +156,5 @@ DWORD FormatMessage(DWORD flags, const void*, DWORD messageId, DWORD, LPWSTR buf
     const char* description = strerrordesc_np(static_cast<int>(messageId));
     if (!description)
         return 0;
-    return CopyOut(WideFromUtf8(description), buffer, size);
+    return CopyOut(Utf8ToWide(description), buffer, size);
 }

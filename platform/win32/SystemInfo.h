@@ -1,7 +1,13 @@
 #pragma once
-// Win32 system queries answered on Linux: the version record, the screen from the X
-// display (fixed answers when there is no display), system colours, the program's
-// own file, the temporary folder and the last error with its text.
+// Win32 system queries answered on Linux: the version record, the screen, system
+// colours, the program's own file, the temporary folder and the last error with its
+// text.
+//
+// The screen and the colours are the display's only in programs that link the window
+// side of the layer (zph_platform_ui), which installs its answers at start-up
+// (SetDisplayQueries). Everything else gets fixed answers: a 1280 x 1024 screen at 96
+// dots per inch and Windows' default colours, so that readers, tools and the tests of
+// the libraries need no display and no X library.
 
 #include "platform/win32/WinTypes.h"
 
@@ -38,23 +44,38 @@ inline constexpr int SM_CXVIRTUALSCREEN = 78;
 inline constexpr int SM_CYVIRTUALSCREEN = 79;
 inline constexpr int SM_CMONITORS = 80;
 
-// The screen metrics above, 0 for any other index. The X root window is both the
-// primary and the virtual screen, counted as one monitor. Without a display the
-// screen is 1280 x 1024 at (0, 0).
+// The screen metrics above, 0 for any other index. The display's screen is both the
+// primary and the virtual screen, counted as one monitor, at (0, 0).
 int GetSystemMetrics(int index);
 
 inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
 
 // GetDeviceCaps of the screen's device context for LOGPIXELSX and LOGPIXELSY: the
-// display's resolution, 96 without a display; 0 for any other index.
+// display's resolution; 0 for any other index.
 int GetScreenDeviceCaps(int index);
 
 inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWTEXT = 8;
+inline constexpr int COLOR_BTNFACE = 15;
 
-// White window background and black window text; 0 for any other index.
+// The colours above; 0 for any other index. Fixed: white window background, black
+// window text, light grey (240, 240, 240) button face.
 COLORREF GetSysColor(int index);
+
+// What the display tells of itself, for the queries above.
+class IDisplayQueries {
+public:
+    virtual ~IDisplayQueries() = default;
+    // Pixels and dots per inch; false when there is no display to ask.
+    virtual bool GetScreen(int& width, int& height, int& dpiX, int& dpiY) const = 0;
+    // False for a colour the display does not give (or cannot give yet).
+    virtual bool GetSysColor(int index, COLORREF& colour) const = 0;
+};
+
+// The display the queries ask from now on; null goes back to the fixed answers. The
+// object stays the caller's and must outlive its use.
+void SetDisplayQueries(const IDisplayQueries* queries);
 
 // The full path of the program's executable (the module must be null: the program is
 // the only module), truncated to size - 1 characters and null-terminated; returns the

@@ -17,6 +17,15 @@ using WCHAR = wchar_t;
 using LPCWSTR = const wchar_t*;
 using LPWSTR = wchar_t*;
 
+// Macros, as in the Windows headers: wxWidgets and libjpeg define the same ones when
+// they are missing.
+#ifndef FALSE
+#define FALSE 0
+#endif
+#ifndef TRUE
+#define TRUE 1
+#endif
+
 inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
@@ -28,6 +37,14 @@ inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+
+// Left, top, right and bottom; right and bottom are exclusive.
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
 
 // A loaded module; on Linux the program itself is the only one these services know.
 struct HINSTANCE__;

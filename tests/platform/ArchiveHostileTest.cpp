@@ -210,17 +210,4 @@ TEST(ArchiveHostile, LengthsAreCheckedAgainstTheFileBeforeReading)
     file.Close();
 }
 
-TEST(ArchiveException, MessagesNameTheArchiveAndItsCause)
-{
-    try {
-        AfxThrowArchiveException(CArchiveException::genericException, L"/models/house.zph");
-    } catch (const CArchiveException& e) {
-        EXPECT_EQ(e.m_cause, CArchiveException::genericException);
-        EXPECT_EQ(e.GetErrorMessage(), L"An unexpected format was found in \"/models/house.zph\".");
-        EXPECT_STREQ(e.what(), "An unexpected format was found in \"/models/house.zph\".");
-    }
-    EXPECT_EQ(CArchiveException(CArchiveException::endOfFile).GetErrorMessage(),
-              L"Unexpected end of data in the archive.");
-}
-
 }  // namespace

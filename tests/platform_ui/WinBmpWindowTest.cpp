@@ -1,9 +1,9 @@
-// The user interface's bitmaps on a real display: drawn into device contexts, turned into
-// icons and cursors, and a cursor shown by a window.
+// The user interface's bitmaps on a real display: drawn into device contexts over wx ones,
+// turned into icons and cursors, and a cursor shown by a window.
 #include "image/CWinBmp.h"
 #include "image/ImageRep.h"
 #include "image/PLWinBmp.h"
-#include "platform/mfc/DibDraw.h"
+#include "platform/mfc/DC.h"
 #include "platform/mfc/IconCursor.h"
 #include "support/ResourceLoader.h"
 #include "tests/support/WindowTest.h"
@@ -61,17 +61,24 @@ wxColour Columns(int x, int)
 }
 
 // Draws into a white 40 x 30 canvas and gives back what it shows.
-wxImage Canvas(const std::function<void(wxDC&)>& draw)
+wxImage Canvas(const std::function<void(HDC)>& draw)
 {
     wxBitmap target(40, 30, 24);
     {
-        wxMemoryDC dc(target);
-        dc.SetBackground(wxBrush(kWhite));
-        dc.Clear();
+        wxMemoryDC memory(target);
+        memory.SetBackground(wxBrush(kWhite));
+        memory.Clear();
+        CDC dc(memory);
         draw(dc);
     }
     return target.ConvertToImage();
 }
+
+// Handles made by the tests, destroyed with them.
+struct Icon {
+    HICON handle;
+    ~Icon() { DestroyIcon(handle); }
+};
 
 wxColour At(const wxImage& image, int x, int y)
 {
@@ -82,9 +89,7 @@ TEST(WinBmpDrawing, DrawsAtItsOwnSizeCopyingTheColoursWithoutBlending)
 {
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
-    const wxImage shown = Canvas([&](wxDC& dc) {
-        EXPECT_TRUE(bmp::Draw(dc, bitmap, IntRect{5, 6, 30, 30}, false));
-    });
+    const wxImage shown = Canvas([&](HDC dc) { EXPECT_TRUE(bitmap.Draw(dc, IntRect{5, 6, 30, 30}, false)); });
     EXPECT_EQ(At(shown, 5, 6), wxColour(255, 0, 0));
     EXPECT_EQ(At(shown, 6, 7), wxColour(0, 255, 0));
     EXPECT_EQ(At(shown, 7, 6), wxColour(0, 0, 255));
@@ -98,9 +103,7 @@ TEST(WinBmpDrawing, StretchFillsTheRectangleByRepeatingPixels)
 {
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
-    const wxImage shown = Canvas([&](wxDC& dc) {
-        EXPECT_TRUE(bmp::Draw(dc, bitmap, IntRect{0, 0, 8, 4}, true));
-    });
+    const wxImage shown = Canvas([&](HDC dc) { EXPECT_TRUE(bitmap.Draw(dc, IntRect{0, 0, 8, 4}, true)); });
     EXPECT_EQ(At(shown, 0, 0), wxColour(255, 0, 0));
     EXPECT_EQ(At(shown, 1, 3), wxColour(255, 0, 0));
     EXPECT_EQ(At(shown, 2, 0), wxColour(0, 255, 0));
@@ -114,7 +117,7 @@ TEST(WinBmpDrawing, PartsAndScaledCopiesOfAWindowsBitmap)
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
     const PLWinBmp& pixels = *bitmap.GetBitmap();
-    const wxImage shown = Canvas([&](wxDC& dc) {
+    const wxImage shown = Canvas([&](HDC dc) {
         bmp::DrawPart(dc, pixels, 0, 0, 1, 1, 3, 2);  // green and blue of the bottom row
         bmp::DrawScaled(dc, pixels, 10, 10, 2.5);     // 10 x 5
     });
@@ -133,8 +136,8 @@ TEST(WinBmpDrawing, EffectsKeepTheAspectRatioCentredInTheRectangle)
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, [](int, int) { return wxColour(0, 0, 0); });
     bitmap.SetFadeAmount(255);
-    const wxImage shown = Canvas([&](wxDC& dc) {
-        EXPECT_TRUE(bmp::DrawWithEffects(dc, bitmap, IntRect{0, 0, 20, 20}, true));
+    const wxImage shown = Canvas([&](HDC dc) {
+        EXPECT_TRUE(bitmap.DrawWithEffects(dc, IntRect{0, 0, 20, 20}, true));
     });
     // 20 x 10 from row 5; the fade whitens the lower-right triangle.
     EXPECT_EQ(At(shown, 2, 4), kWhite);
@@ -143,9 +146,9 @@ TEST(WinBmpDrawing, EffectsKeepTheAspectRatioCentredInTheRectangle)
     EXPECT_EQ(At(shown, 2, 15), kWhite);
 
     CWinBmp empty;
-    Canvas([&](wxDC& dc) {
-        EXPECT_FALSE(bmp::Draw(dc, empty, IntRect{0, 0, 5, 5}, false));
-        EXPECT_FALSE(bmp::DrawWithEffects(dc, empty, IntRect{0, 0, 5, 5}, true));
+    Canvas([&](HDC dc) {
+        EXPECT_FALSE(empty.Draw(dc, IntRect{0, 0, 5, 5}, false));
+        EXPECT_FALSE(empty.DrawWithEffects(dc, IntRect{0, 0, 5, 5}, true));
     });
 }
 
@@ -156,7 +159,8 @@ TEST(WinBmpIcons, TransparentPixelsAreMaskedAndTheRestBlendedOverTheBackground)
         const wxColour colours[] = {{9, 9, 9, 0}, {255, 0, 0, 255}, {0, 0, 255, 51}};
         return colours[x];
     });
-    const wxIcon icon = bmp::CreateIcon(bitmap, 0x0000FF);
+    const Icon made{bitmap.CreateIcon(false, 0x0000FF, 0, 0)};
+    const wxIcon icon = ToWxIcon(made.handle);
     ASSERT_TRUE(icon.IsOk());
     EXPECT_EQ(icon.GetWidth(), 3);
     EXPECT_EQ(icon.GetHeight(), 1);
@@ -166,7 +170,14 @@ TEST(WinBmpIcons, TransparentPixelsAreMaskedAndTheRestBlendedOverTheBackground)
     EXPECT_EQ(image.GetAlpha(1, 0), 255);
     EXPECT_EQ(At(image, 1, 0), wxColour(255, 0, 0));
     EXPECT_EQ(At(image, 2, 0), wxColour(204, 0, 50)) << "a fifth blue over red";
-    EXPECT_FALSE(bmp::CreateIcon(CWinBmp(), 0).IsOk());
+    EXPECT_EQ(CWinBmp().CreateIcon(false, 0, 0, 0), nullptr);
+    EXPECT_FALSE(ToWxIcon(nullptr).IsOk());
+
+    const Icon asCursor{bitmap.CreateIcon(true, 0x0000FF, 1, 0)};
+    ASSERT_NE(asCursor.handle, nullptr);
+    EXPECT_EQ(asCursor.handle->rgba[3], 0) << "masked";
+    EXPECT_EQ(asCursor.handle->rgba[0], 0) << "and black as a cursor";
+    EXPECT_EQ(asCursor.handle->xHotspot, 1);
 }
 
 std::vector<uint8_t> FileBytes(const char* name)
@@ -189,21 +200,23 @@ int ProgramResources(uint32_t type, uint32_t id, const void** data, size_t* size
 TEST(WinBmpIcons, IconsAndCursorsFromResources)
 {
     orbisk::utils::SetProgramResources(&ProgramResources);
-    const wxIcon icon = bmp::CreateIconFromResource(7, orbisk::imageutils::kResourceTypeData, true);
-    const wxCursor cursor = bmp::CreateCursorFromResource(7, orbisk::imageutils::kResourceTypeData, 1, 1);
-    const wxIcon missing = bmp::CreateIconFromResource(8, orbisk::imageutils::kResourceTypeData, true);
+    const Icon icon{bmp::CreateIconFromResource(7, orbisk::imageutils::kResourceTypeData, true)};
+    const Icon cursor{bmp::CreateCursorFromResource(7, orbisk::imageutils::kResourceTypeData, 1, 1)};
+    const Icon missing{bmp::CreateIconFromResource(8, orbisk::imageutils::kResourceTypeData, true)};
     orbisk::utils::SetProgramResources(nullptr);
-    ASSERT_TRUE(icon.IsOk());
-    EXPECT_EQ(icon.GetWidth(), 12);
-    EXPECT_EQ(icon.GetHeight(), 7);
-    EXPECT_TRUE(cursor.IsOk());
-    EXPECT_FALSE(missing.IsOk());
+    ASSERT_TRUE(ToWxIcon(icon.handle).IsOk());
+    EXPECT_EQ(ToWxIcon(icon.handle).GetWidth(), 12);
+    EXPECT_EQ(ToWxIcon(icon.handle).GetHeight(), 7);
+    EXPECT_TRUE(ToWxCursor(cursor.handle).IsOk());
+    EXPECT_EQ(missing.handle, nullptr);
 }
 
 TEST(WinBmpIcons, IconsFromFilesAreGreyWhenDisabled)
 {
-    const wxIcon enabled = bmp::CreateIconFromFile(DataFile("rgb.png"), true);
-    const wxIcon disabled = bmp::CreateIconFromFile(DataFile("rgb.png"), false);
+    const Icon enabledIcon{bmp::CreateIconFromFile(DataFile("rgb.png"), true)};
+    const Icon disabledIcon{bmp::CreateIconFromFile(DataFile("rgb.png"), false)};
+    const wxIcon enabled = ToWxIcon(enabledIcon.handle);
+    const wxIcon disabled = ToWxIcon(disabledIcon.handle);
     ASSERT_TRUE(enabled.IsOk());
     ASSERT_TRUE(disabled.IsOk());
     EXPECT_EQ(enabled.GetWidth(), 12);
@@ -214,7 +227,7 @@ TEST(WinBmpIcons, IconsFromFilesAreGreyWhenDisabled)
     EXPECT_EQ(greyed.Red(), greyed.Green());
     EXPECT_EQ(greyed.Green(), greyed.Blue());
     EXPECT_GE(greyed.Red(), 128);
-    EXPECT_FALSE(bmp::CreateIconFromFile(DataFile("missing.png"), true).IsOk());
+    EXPECT_EQ(bmp::CreateIconFromFile(DataFile("missing.png"), true), nullptr);
 }
 
 // What the X server shows at the pointer once it is moved to a point of the screen.
@@ -249,10 +262,12 @@ bool ShowCursorAt(wxPoint point, int width, int height, ShownCursor& shown)
 
 TEST(WinBmpCursors, AWindowShowsTheCursorOfAFileWithItsHotspotAndAlpha)
 {
-    const wxCursor cursor = bmp::CreateCursorFromFile(DataFile("rgba.png"), 3, 4);
+    const Icon made{bmp::CreateCursorFromFile(DataFile("rgba.png"), 3, 4)};
+    const wxCursor cursor = ToWxCursor(made.handle);
     ASSERT_TRUE(cursor.IsOk());
-    EXPECT_FALSE(bmp::CreateCursorFromFile(DataFile("missing.png"), 0, 0).IsOk());
-    EXPECT_FALSE(bmp::CreateCursor(CWinBmp(), 0, 0).IsOk());
+    EXPECT_EQ(bmp::CreateCursorFromFile(DataFile("missing.png"), 0, 0), nullptr);
+    EXPECT_EQ(CWinBmp().CreateCursor(0, 0), nullptr);
+    EXPECT_FALSE(ToWxCursor(nullptr).IsOk());
 
     auto* frame = new wxFrame(nullptr, wxID_ANY, "Cursor", wxDefaultPosition, wxSize(100, 80));
     bool destroyed = false;

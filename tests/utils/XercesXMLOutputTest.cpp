@@ -4,7 +4,7 @@
 #include "support/XMLSerializableClassInfo.h"
 #include "support/XMLSerializableObjectBase.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support_lib/XmlTestSupport.h"
+#include "tests/support/XmlTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -267,6 +267,28 @@ TEST_F(XercesWriter, SpecialCharactersSurviveTheRoundTrip)
     EXPECT_EQ(TextOf(Child(root, L"", L"mixed")), text);
 }
 
+TEST_F(XercesWriter, EscapedTextCarriesAngleBracketsAsEntitiesOneLevelDeep)
+{
+    const std::wstring text = L"<b> & &lt; \u00E9";
+    // What a reader of the document sees: the brackets as entities, all else as it was.
+    const std::wstring read = L"&lt;b&gt; & &lt; \u00E9";
+    IXMLOutput& out = Open(L"root");
+    out.WriteAttribute(L"attribute", XMLEscapedText{text});
+    out.WriteElement(L"element", XMLEscapedText{text});
+    out.BeginElement(L"mixed");
+    out.WriteText(XMLEscapedText{text});
+    out.EndElement(L"mixed");
+    out.WriteElement(L"empty", XMLEscapedText{});
+
+    const auto* root = Finish();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Attribute(root, L"", L"attribute"), read);
+    EXPECT_EQ(TextOf(Child(root, L"", L"element")), read);
+    EXPECT_EQ(TextOf(Child(root, L"", L"mixed")), read);
+    EXPECT_EQ(TextOf(Child(root, L"", L"empty")), L"");
+    EXPECT_NE(m_stream.str().find("&amp;lt;b&amp;gt;"), std::string::npos) << m_stream.str();
+}
+
 TEST_F(XercesWriter, NullUtf8TextsWriteNothingOrEmptyText)
 {
     IXMLOutput& out = Open(L"root");
@@ -353,18 +375,6 @@ TEST_F(XercesWriter, GetTextLeavesTheDocumentAsItIs)
     EXPECT_EQ(ChildNames(parsed.Root()), (std::vector<ExpandedName>{{L"urn:r", L"item"}}));
     out.WriteElement(L"urn:r:item", 2);
     EXPECT_EQ(ChildNames(Finish()).size(), 2u);
-}
-
-TEST_F(XercesWriter, ContextsAndBasePathAreOnlyStored)
-{
-    IXMLOutput& out = Open(L"root");
-    int first = 0, second = 0;
-    EXPECT_EQ(out.SetContext(&first), &first);
-    EXPECT_EQ(out.SetSecondContext(&second), &second);
-    out.SetBasePath(L"/some/folder");
-    EXPECT_EQ(out.GetContext(), &first);
-    EXPECT_EQ(out.GetSecondContext(), &second);
-    EXPECT_EQ(out.GetBasePath(), L"/some/folder");
 }
 
 TEST(XercesFileWriter, WritesTheDocumentToTheFileAtRelease)

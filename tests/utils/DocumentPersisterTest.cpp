@@ -3,7 +3,7 @@
 #include "support/StringUtils.h"
 #include "support/XMLNamespaces.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support_lib/XmlTestSupport.h"
+#include "tests/support/XmlTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -190,21 +190,6 @@ TEST(DocumentPersister, CurrentPersisterIsSetForAScope)
         EXPECT_EQ(DocumentPersister::GetCurrent(), &outer);
     }
     EXPECT_EQ(DocumentPersister::GetCurrent(), nullptr);
-}
-
-TEST(DocumentPersister, PartRecordsOfTheSystem)
-{
-    TestDocument document;
-    const DocumentPartInfo& properties = document.GetDocumentPropertiesPartInfo();
-    EXPECT_EQ(properties.rootElement, L"documentProperties");
-    EXPECT_EQ(properties.partFileName, L"documentProperties.xml");
-    EXPECT_EQ(properties.prefix, L"dp");
-    EXPECT_EQ(properties.schemaLocation, kDp + L".xsd");
-    const DocumentPartInfo& references = document.GetReferencesPartInfo();
-    EXPECT_EQ(references.rootElement, L"references");
-    EXPECT_EQ(references.prefix, L"r");
-    EXPECT_EQ(references.namespaceURI, std::wstring(kReferencesNamespaceW));
-    EXPECT_EQ(document.GetPartInfo().prefix, L"tst");
 }
 
 }  // namespace

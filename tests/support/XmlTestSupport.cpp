@@ -1,4 +1,4 @@
-#include "tests/support_lib/XmlTestSupport.h"
+#include "tests/support/XmlTestSupport.h"
 
 #include "support/StringUtils.h"
 #include "support/XMLSerializableClassInfo.h"

@@ -1,4 +1,4 @@
-#include "tests/support_lib/LocalizationTestSupport.h"
+#include "tests/utils/LocalizationTestSupport.h"
 
 #include "platform/win32/Registry.h"
 #include "support/LanguageSettings.h"

@@ -1,6 +1,6 @@
 #include "support/LanguageSettings.h"
 
-#include "tests/support_lib/LocalizationTestSupport.h"
+#include "tests/utils/LocalizationTestSupport.h"
 
 #include <gtest/gtest.h>
 

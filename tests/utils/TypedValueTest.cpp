@@ -5,10 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <optional>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's allocation hooks (sanitizer/allocator_interface.h, which g++
+// does not ship).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onAllocation)(const volatile void*, size_t),
+                                                         void (*onRelease)(const volatile void*));
+#endif
 
 namespace orbisk::utils {
 namespace {
@@ -380,6 +388,68 @@ TEST(TypedValueArchive, HostileAndTruncatedInputRaisesTheArchiveException)
         CTypedValue value;
         EXPECT_EQ(ArchiveCause([&] { BytesLeftAfter(c.bytes, [&](CArchive& ar) { ar >> value; }); }),
                   c.cause);
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+size_t g_largestAllocation = 0;
+bool g_watchingAllocations = false;
+
+void OnAllocation(const volatile void*, size_t size)
+{
+    if (g_watchingAllocations)
+        g_largestAllocation = std::max(g_largestAllocation, size);
+}
+void OnRelease(const volatile void*) {}
+#endif
+
+// The largest block allocated while `run` runs; only sanitizer builds can watch them.
+std::optional<size_t> LargestAllocationDuring(const std::function<void()>& run)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    static const int installed = __sanitizer_install_malloc_and_free_hooks(OnAllocation, OnRelease);
+    if (installed == 0)
+        return std::nullopt;
+    g_largestAllocation = 0;
+    g_watchingAllocations = true;
+    run();
+    g_watchingAllocations = false;
+    return g_largestAllocation;
+#else
+    run();
+    return std::nullopt;
+#endif
+}
+
+TEST(TypedValueArchive, ArrayCountsTheDataCouldHoldAllocateOnlyForWhatIsThere)
+{
+    // Counts no larger than the bytes that follow, which each element needs at least,
+    // with elements that break off at once: memory must not follow the counts.
+    constexpr std::int32_t kCount = 1 << 20;
+    const Bytes stringPastTheEnd = Bytes{0x0A, 0xFF, 0xFF, 0xFF} + LittleEndian(std::uint32_t{0xFFFFFFF0});
+    Bytes nested;
+    for (int level = 0; level < 4; ++level)
+        nested = nested + Bytes{0x0B} + LittleEndian(kCount);
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"a string longer than the data", Bytes{0x0B} + LittleEndian(kCount) + stringPastTheEnd},
+        {"arrays nested in arrays", nested + stringPastTheEnd},
+    };
+    for (Case c : cases) {
+        SCOPED_TRACE(c.what);
+        c.bytes.resize(c.bytes.size() + kCount, 0x00);
+        int cause = CArchiveException::none;
+        const std::optional<size_t> largest = LargestAllocationDuring([&] {
+            CTypedValue value;
+            cause = ArchiveCause([&] { BytesLeftAfter(c.bytes, [&](CArchive& ar) { ar >> value; }); });
+        });
+        EXPECT_EQ(cause, CArchiveException::endOfFile);
+        if (!largest)
+            GTEST_SKIP() << "allocations are watched in sanitizer builds only";
+        EXPECT_LT(*largest, size_t{kCount}) << "no block as large as the data, let alone 16 bytes an element";
     }
 }
 

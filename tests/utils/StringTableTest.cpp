@@ -1,7 +1,7 @@
 #include "support/StringTable.h"
 
 #include "support/LanguageSettings.h"
-#include "tests/support_lib/LocalizationTestSupport.h"
+#include "tests/utils/LocalizationTestSupport.h"
 
 #include <gtest/gtest.h>
 

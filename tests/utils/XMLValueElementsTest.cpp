@@ -2,7 +2,7 @@
 
 #include "support/XercesXMLOutput.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support_lib/XmlTestSupport.h"
+#include "tests/support/XmlTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "support/StringUtils.h"
 #include "support/XMLNamespaces.h"
 #include "support/XercesXMLOutput.h"
-#include "tests/support_lib/XmlTestSupport.h"
+#include "tests/support/XmlTestSupport.h"
 
 #include <gtest/gtest.h>
 

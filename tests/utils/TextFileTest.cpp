@@ -3,7 +3,7 @@
 #include "support/KeyValueTable.h"
 #include "support/StringTable.h"
 
-#include "tests/support_lib/LocalizationTestSupport.h"
+#include "tests/utils/LocalizationTestSupport.h"
 
 #include <gtest/gtest.h>
 
