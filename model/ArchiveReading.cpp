@@ -1,7 +1,8 @@
 #include "model/ArchiveReading.h"
 
-#include <vector>
-
+#include "model/CurrentModel.h"
+#include "model/DroppedObjectPool.h"
+#include "model/IModelContext.h"
 #include "platform/mfc/Archive.h"
 
 int32_t ReadItemCount(CArchive& ar, uint32_t bytesPerItem)
@@ -16,8 +17,10 @@ int32_t ReadItemCount(CArchive& ar, uint32_t bytesPerItem)
 
 void KeepUnownedObject(CObject* object)
 {
-    // Never destroyed, so that the objects stay reachable until the process ends.
-    static auto* kept = new std::vector<CObject*>;
-    if (object)
-        kept->push_back(object);
+    if (IModelContext* model = GetCurrentModel()) {
+        model->GetDroppedObjects().Keep(object);
+        return;
+    }
+    CDroppedObjectPool alone;
+    alone.Keep(object);
 }

@@ -15,6 +15,7 @@ inline constexpr uint32_t kMinObjectReferenceBytes = 2;
 int32_t ReadItemCount(CArchive& ar, uint32_t bytesPerItem);
 
 // For an object that a record reads for the first time and then drops: later records may still
-// refer back to it, so it is kept (reachable, never freed) for the life of the process instead of
-// being freed under those references. Null is ignored.
+// refer back to it, so it goes to the dropped-object pool of the current model (the model being
+// read), which frees it with the model. Without a current model nothing could keep it, and it is
+// freed at once. Null is ignored.
 void KeepUnownedObject(CObject* object);

@@ -3,9 +3,8 @@
 #include <GL/gl.h>
 
 #include "geometry/UnitVector3d.h"
-#include "model/ManagerLinks.h"
+#include "model/IModelView.h"
 #include "support/Color.h"
-#include "view/IModelView.h"
 
 using orbisk::geometry::CBoundingBox3d;
 using orbisk::geometry::CPoint3d;
@@ -21,9 +20,9 @@ constexpr double kAxisShade = 0.7;
 constexpr float kGluePlaneOffset = -2.5f;
 
 // The direction towards the viewer in the view's current (local) coordinates.
-CVector3d TowardsEye(IModelView& view)
+CVector3d TowardsEye(IModelView& view, bool perspective)
 {
-    if (!links::IsPerspectiveView(view))
+    if (!perspective)
         return -view.GetViewDirection();
     CVector3d towards = view.GetEyePoint() - CPoint3d();
     const double length = towards.Length();
@@ -42,7 +41,7 @@ void CComponentAxes::ResetDefaults()
     m_gluePlaneShown = false;
 }
 
-void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame) const
+void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame, bool perspective) const
 {
     if (m_size < 1 || view.GetDrawingMode() == kItemBufferDrawing)
         return;
@@ -57,7 +56,7 @@ void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame) const
     const double length = view.PixelsToModel(m_size, frame.GetOrigin());
     view.SetLineWidth(kAxisWidth);
     view.PushTransform(frame, true);
-    const CVector3d towardsEye = TowardsEye(view);
+    const CVector3d towardsEye = TowardsEye(view, perspective);
     const CPoint3d origin;
     DrawAxis(view, origin, CPoint3d(length, 0, 0), kAxisShade, 0, 0, towardsEye);
     DrawAxis(view, origin, CPoint3d(0, length, 0), 0, kAxisShade, 0, towardsEye);

@@ -28,8 +28,10 @@ public:
     void ResetDefaults();
 
     // The axes of the frame (its matrix columns, from its translation) in the view's current
-    // coordinates. Nothing below one pixel or while the view draws its item buffer.
-    void Draw(IModelView& view, const orbisk::geometry::CTransform3d& frame) const;
+    // coordinates; perspective tells whether the camera of the view is a perspective one, which
+    // decides where ribbons turn to. Nothing below one pixel or while the view draws its item
+    // buffer.
+    void Draw(IModelView& view, const orbisk::geometry::CTransform3d& frame, bool perspective) const;
 
     int32_t GetSize() const { return m_size; }
     bool HasCross() const { return m_cross; }

@@ -87,7 +87,7 @@ void CComponentBehavior::SwapContents(CEntity& other)
     std::swap(m_shadowsFaceSun, that.m_shadowsFaceSun);
 }
 
-CZephyronModel* CComponentBehavior::GetModel() const
+IModelContext* CComponentBehavior::GetModel() const
 {
     return m_ownerModel ? m_ownerModel : CEntity::GetModel();
 }

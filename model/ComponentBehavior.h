@@ -15,7 +15,7 @@ public:
 
     CComponentBehavior() = default;
     // The model's own behaviour answers that model as its model.
-    explicit CComponentBehavior(CZephyronModel* ownerModel) : m_ownerModel(ownerModel) {}
+    explicit CComponentBehavior(IModelContext* ownerModel) : m_ownerModel(ownerModel) {}
     // Every field.
     CComponentBehavior(const CComponentBehavior& other) = default;
     CComponentBehavior& operator=(const CComponentBehavior&) = delete;
@@ -29,7 +29,7 @@ public:
     CEntity* CreateCopy() const override;
     // Exchanges every field but the owner model.
     void SwapContents(CEntity& other) override;
-    CZephyronModel* GetModel() const override;
+    IModelContext* GetModel() const override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityComponentBehavior; }
 
@@ -54,5 +54,5 @@ private:
     uint32_t m_storedValue = 0;
     bool m_alwaysFaceCamera = false;
     bool m_shadowsFaceSun = false;
-    CZephyronModel* m_ownerModel = nullptr;
+    IModelContext* m_ownerModel = nullptr;
 };

@@ -4,8 +4,10 @@
 
 #include "model/AttributeContainer.h"
 #include "model/AttributeNamed.h"
-#include "model/DatabaseLinks.h"
-#include "model/ManagerLinks.h"
+#include "model/DefinitionList.h"
+#include "model/IComponent.h"
+#include "model/IComponentDefinition.h"
+#include "model/IModelContext.h"
 #include "model/VersionInfo.h"
 #include "support/NotificationCenter.h"
 
@@ -45,7 +47,7 @@ int CountOf(const CContributorManager::ArrayRef& array)
 
 }  // namespace
 
-CContributorManager::CContributorManager(CZephyronModel* model) : m_model(model)
+CContributorManager::CContributorManager(IModelContext* model) : m_model(model)
 {
     RemoveLastModifiedBy(false);
 }
@@ -59,7 +61,7 @@ bool CContributorManager::SetEnabled(bool enabled)
 
 CAttributeNamed* CContributorManager::FindDictionary() const
 {
-    CEntity* root = m_model ? links::GetRootComponent(*m_model) : nullptr;
+    CEntity* root = m_model ? m_model->GetRootComponent() : nullptr;
     return root ? FindContributorDictionary(*root) : nullptr;
 }
 
@@ -67,7 +69,7 @@ CAttributeNamed* CContributorManager::GetOrCreateDictionary()
 {
     if (CAttributeNamed* found = FindDictionary())
         return found;
-    CEntity* root = m_model ? links::GetRootComponent(*m_model) : nullptr;
+    CEntity* root = m_model ? m_model->GetRootComponent() : nullptr;
     if (!root)
         return nullptr;
     auto* dictionary = new CAttributeNamed(kDictionaryName);
@@ -138,7 +140,16 @@ int CContributorManager::GetContributorCount() const
 
 int CContributorManager::CountContributingDefinitions() const
 {
-    return m_enabled && m_model ? links::CountContributingDefinitions(*m_model) : 0;
+    const IComponent* root = m_enabled && m_model ? AsComponent(m_model->GetRootComponent()) : nullptr;
+    const CDefinitionList* definitions = root ? root->GetDefinitionList() : nullptr;
+    int count = 0;
+    for (int i = 0; definitions && i < definitions->GetCount(); ++i) {
+        const CEntity* definition = definitions->GetAt(i);
+        const IComponentDefinition* asDefinition = AsComponentDefinition(definition);
+        if (asDefinition && !asDefinition->IsInternal() && CountNicknamesOf(*definition) > 0)
+            ++count;
+    }
+    return count;
 }
 
 void CContributorManager::CollectContributorNames(std::vector<CString>& names) const
@@ -165,12 +176,12 @@ void CContributorManager::CopyNicknamesToModelProperties()
         return;
     const CTypedValue nicknames = dictionary->GetValue(kNicknamesKey);
     if (CountOf(ArrayOf(nicknames)) > 0)
-        links::GetOrCreateModelProperties(*m_model).SetValue(kContributorsProperty, nicknames);
+        m_model->GetOrCreateModelProperties().SetValue(kContributorsProperty, nicknames);
 }
 
 void CContributorManager::OnModelLoaded()
 {
-    if (m_model && links::GetModelVersion(*m_model).major < kFirstVersionWithLastModifier &&
+    if (m_model && m_model->GetVersion().major < kFirstVersionWithLastModifier &&
         GetLastModifiedBy().IsEmpty())
         SetLastModifiedBy(CString());
     m_unsavedOperations = 0;

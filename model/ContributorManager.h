@@ -21,7 +21,7 @@
 class CAttributeNamed;
 class CContributorManager;
 class CEntity;
-class CZephyronModel;
+class IModelContext;
 
 struct CContributorNotificationInfo {
     enum Code : int32_t { kLastModifierStored = 2, kLastModifierRemoved = 3, kModifiedChanged = 4 };
@@ -35,7 +35,7 @@ public:
     using ArrayRef = orbisk::utils::CRefPtr<Array>;
 
     // The model is not owned. The last modifier is removed without an announcement.
-    explicit CContributorManager(CZephyronModel* model);
+    explicit CContributorManager(IModelContext* model);
     CContributorManager(const CContributorManager&) = delete;
     CContributorManager& operator=(const CContributorManager&) = delete;
 
@@ -58,7 +58,8 @@ public:
     static ArrayRef GetNicknamesOf(const CEntity& entity);
     static int CountNicknamesOf(const CEntity& entity);
     int GetContributorCount() const;
-    // The definitions of the model that carry contributors; 0 when disabled.
+    // The definitions of the model's definition list that carry contributors, internal ones
+    // left out; 0 when disabled.
     int CountContributingDefinitions() const;
     // The nicknames whose user id and nickname are both strings, from the last pair shared by
     // both arrays to the first.
@@ -80,7 +81,7 @@ private:
     ArrayRef GetArray(const wchar_t* key) const;
     void Post(int32_t code);
 
-    CZephyronModel* m_model;
+    IModelContext* m_model;
     bool m_enabled = true;
     int32_t m_unsavedOperations = 0;
 };

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class CEntity;
-class CZephyronModel;
+class IModelContext;
 class IEntityContainer;
 
 class CDBListener {
@@ -26,6 +26,6 @@ public:
     virtual void OnElementRemoved(CEntity*, IEntityContainer*) {}
     // Never sent in this program.
     virtual void OnOperationReset(int, int, uint32_t) {}
-    virtual void OnModelCleared(CZephyronModel*) {}
-    virtual void OnModelDeleted(CZephyronModel*) {}
+    virtual void OnModelCleared(IModelContext*) {}
+    virtual void OnModelDeleted(IModelContext*) {}
 };

@@ -5,8 +5,11 @@
 #include <unordered_set>
 
 #include "model/ArchiveReading.h"
-#include "model/DatabaseLinks.h"
+#include "model/ComponentNotification.h"
 #include "model/DrawingElement.h"
+#include "model/IComponentDefinition.h"
+#include "model/IComponentInstance.h"
+#include "model/IInstancePath.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
 #include "support/StringUtils.h"
@@ -19,7 +22,25 @@ enum { kNotificationAdded = 0, kNotificationRemoved = 1 };
 
 bool IsDefinition(const CEntity* entity)
 {
-    return IsEntityOfType(entity, kEntityComponentDefinition);
+    return IsEntityOfType(entity, kEntityComponentDefinition) && AsComponentDefinition(entity);
+}
+
+int InstanceCount(const CEntity* definition)
+{
+    const IComponentDefinition* asDefinition = AsComponentDefinition(definition);
+    return asDefinition ? asDefinition->GetInstanceCount() : 0;
+}
+
+CDrawingElement* InstanceAt(const CEntity* definition, int index)
+{
+    const IComponentDefinition* asDefinition = AsComponentDefinition(definition);
+    return asDefinition ? asDefinition->GetInstanceAt(index) : nullptr;
+}
+
+CString NameOf(const CEntity* definition)
+{
+    const IComponentDefinition* asDefinition = AsComponentDefinition(definition);
+    return asDefinition ? asDefinition->GetName() : CString();
 }
 
 std::wstring Folded(const CString& name)
@@ -121,7 +142,7 @@ void CDefinitionList::Add(CEntity* entity)
         return;
     entity->SetParent(this);
     m_definitions.push_back(entity);
-    links::PostComponentNotification(kNotificationAdded, entity, 0);
+    PostComponentNotification(kNotificationAdded, entity, nullptr);
 }
 
 bool CDefinitionList::Remove(CEntity* entity)
@@ -129,7 +150,7 @@ bool CDefinitionList::Remove(CEntity* entity)
     if (!Contains(entity))
         return false;
     m_definitions.erase(std::find(m_definitions.begin(), m_definitions.end(), entity));
-    links::PostComponentNotification(kNotificationRemoved, entity, 0);
+    PostComponentNotification(kNotificationRemoved, entity, nullptr);
     entity->SetParent(nullptr);
     return true;
 }
@@ -151,8 +172,8 @@ void CDefinitionList::AddDefinition(CEntity* definition, bool refreshInstances)
     Add(definition);
     if (!refreshInstances || !GetModel() || !IsDefinition(definition))
         return;
-    for (int i = 0; i < links::GetInstanceCount(*definition); ++i) {
-        if (CDrawingElement* instance = links::GetInstanceAt(*definition, i))
+    for (int i = 0; i < InstanceCount(definition); ++i) {
+        if (CDrawingElement* instance = InstanceAt(definition, i))
             instance->OnChange();
     }
 }
@@ -161,8 +182,7 @@ bool CDefinitionList::IsNameUnique(const CString& name, const CEntity* except) c
 {
     return std::none_of(m_definitions.begin(), m_definitions.end(), [&](const CEntity* definition) {
         return definition != except &&
-               orbisk::utils::CompareNoCase(links::GetDefinitionName(*definition).GetString(),
-                                            name.GetString()) == 0;
+               orbisk::utils::CompareNoCase(NameOf(definition).GetString(), name.GetString()) == 0;
     });
 }
 
@@ -191,7 +211,7 @@ void CDefinitionList::RebuildNameIndex()
     m_nameIndex.clear();
     for (const CEntity* definition : m_definitions) {
         if (IsDefinition(definition))
-            m_nameIndex.insert(Folded(links::GetDefinitionName(*definition)));
+            m_nameIndex.insert(Folded(NameOf(definition)));
     }
 }
 
@@ -224,8 +244,8 @@ void CDefinitionList::EraseDefinitionAndInstances(CEntity* definition)
 {
     if (!IsDefinition(definition))
         return;
-    for (int i = links::GetInstanceCount(*definition) - 1; i >= 0; --i) {
-        if (CDrawingElement* instance = links::GetInstanceAt(*definition, i))
+    for (int i = InstanceCount(definition) - 1; i >= 0; --i) {
+        if (CDrawingElement* instance = InstanceAt(definition, i))
             instance->EraseFrom(instance->GetParent());
     }
     RemoveAndErase(definition);
@@ -237,8 +257,9 @@ void CDefinitionList::PurgeUnused(bool onlyMarked)
         erased = false;
         for (size_t i = 0; i < m_definitions.size();) {
             CEntity* definition = m_definitions[i];
-            const bool keep = links::GetInstanceCount(*definition) > 0 ||
-                              (onlyMarked && !links::IsPurgeMarked(*definition));
+            const IComponentDefinition* asDefinition = AsComponentDefinition(definition);
+            const bool keep = InstanceCount(definition) > 0 ||
+                              (onlyMarked && !(asDefinition && asDefinition->IsPurgeMarked()));
             if (keep || !RemoveAndErase(definition)) {
                 ++i;
                 continue;
@@ -248,16 +269,16 @@ void CDefinitionList::PurgeUnused(bool onlyMarked)
     }
 }
 
-void CDefinitionList::PurgeUnusedExcept(const CInstancePath& path)
+void CDefinitionList::PurgeUnusedExcept(const IInstancePath& path)
 {
     std::unordered_set<const CEntity*> onPath;
-    for (int i = 0; i < links::GetPathSize(path); ++i) {
-        if (const CDrawingElement* instance = links::GetPathInstance(path, i))
-            onPath.insert(links::GetInstanceDefinition(*instance));
+    for (int i = 0; i < path.GetSize(); ++i) {
+        if (const auto* instance = dynamic_cast<const IComponentInstance*>(path.GetInstance(i)))
+            onPath.insert(instance->GetDefinition());
     }
     for (int i = GetCount() - 1; i >= 0; --i) {
         CEntity* definition = m_definitions[static_cast<size_t>(i)];
-        if (links::GetInstanceCount(*definition) == 0 && !onPath.contains(definition))
+        if (InstanceCount(definition) == 0 && !onPath.contains(definition))
             EraseDefinitionAndInstances(definition);
     }
 }
@@ -265,13 +286,13 @@ void CDefinitionList::PurgeUnusedExcept(const CInstancePath& path)
 void CDefinitionList::EraseUnused(bool forgetAll)
 {
     for (CEntity* definition : m_definitions)
-        links::PostComponentNotification(kNotificationRemoved, definition, 0);
+        PostComponentNotification(kNotificationRemoved, definition, nullptr);
     // Erased definitions may be deleted already: they are never looked at again.
     std::unordered_set<const CEntity*> erased;
     for (bool erasedAny = true; erasedAny;) {
         erasedAny = false;
         for (CEntity* definition : m_definitions) {
-            if (erased.contains(definition) || links::GetInstanceCount(*definition) > 0)
+            if (erased.contains(definition) || InstanceCount(definition) > 0)
                 continue;
             erased.insert(definition);
             definition->Erase();
@@ -296,8 +317,8 @@ void CDefinitionList::OrderDefinitions(CEntity* rootComponent, std::vector<CEnti
             if (placed.contains(definition))
                 continue;
             bool ready = true;
-            for (int i = 0; ready && i < links::GetInstanceCount(*definition); ++i) {
-                const CDrawingElement* instance = links::GetInstanceAt(*definition, i);
+            for (int i = 0; ready && i < InstanceCount(definition); ++i) {
+                const CDrawingElement* instance = InstanceAt(definition, i);
                 ready = instance && placed.contains(instance->GetParentComponent());
             }
             if (ready)

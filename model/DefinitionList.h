@@ -4,8 +4,8 @@
 // erases the definitions that nothing uses. Its record has no entity part: a count and the
 // definitions as object references.
 //
-// Definitions (entity type 4) belong to a later subsystem: the list keeps them as entities and
-// reaches their names and instances through model/DatabaseLinks.h.
+// The list keeps definitions (entity type 4) as entities and reaches their names and instances
+// through IComponentDefinition (model/IComponentDefinition.h).
 
 #include <cstdint>
 #include <set>
@@ -15,7 +15,7 @@
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
 
-class CInstancePath;
+class IInstancePath;
 
 class CDefinitionList : public CEntity, public IEntityContainer {
     DECLARE_SERIAL(CDefinitionList)
@@ -68,7 +68,7 @@ public:
     // in passes until none goes.
     void PurgeUnused(bool onlyMarked);
     // Erases the definitions without instances that no instance on the path uses.
-    void PurgeUnusedExcept(const CInstancePath& path);
+    void PurgeUnusedExcept(const IInstancePath& path);
     // Posts kind 1 for every definition, then erases the definitions left without instances in
     // passes until none goes; with forgetAll the list is emptied at the end.
     void EraseUnused(bool forgetAll);

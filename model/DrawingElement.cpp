@@ -4,11 +4,18 @@
 
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
-#include "model/DatabaseLinks.h"
-#include "model/EntityLinks.h"
+#include "model/CurrentModel.h"
+#include "model/IComponent.h"
+#include "model/IInstancePath.h"
+#include "model/IModelContext.h"
+#include "model/IModelView.h"
+#include "model/IRenderingOptions.h"
+#include "model/Layer.h"
+#include "model/LayerManager.h"
+#include "model/MaterialManager.h"
 #include "platform/mfc/Archive.h"
+#include "settings/Material.h"
 #include "support/ArchiveOperators.h"
-#include "view/IModelView.h"
 
 IMPLEMENT_SERIAL(CDrawingElement, CEntity, VERSIONABLE_SCHEMA | 9)
 
@@ -18,18 +25,18 @@ namespace {
 
 constexpr uint32_t kClearedAfterReading = 0x1FC0;  // bits 6 to 12
 
-CZephyronModel* ModelOrCurrent(const CEntity& entity)
+IModelContext* ModelOrCurrent(const CEntity& entity)
 {
-    CZephyronModel* model = entity.GetModel();
-    return model ? model : links::GetCurrentModel();
+    IModelContext* model = entity.GetModel();
+    return model ? model : GetCurrentModel();
 }
 
-CLayerManager* LayerManagerOf(CZephyronModel* model)
+CLayerManager* LayerManagerOf(const IModelContext* model)
 {
-    return model ? links::GetRootLayerManager(*model) : nullptr;
+    return model ? model->GetLayerManager() : nullptr;
 }
 
-CRenderingOptions* OptionsOf(IModelView* view)
+const IRenderingOptions* OptionsOf(IModelView* view)
 {
     return view ? view->GetRenderingOptions() : nullptr;
 }
@@ -43,9 +50,9 @@ bool IsNoColor(const CColor& color)
 
 CDrawingElement::CDrawingElement()
 {
-    CLayerManager* manager = LayerManagerOf(links::GetCurrentModel());
-    CLayer* current = manager ? links::GetCurrentLayer(*manager) : nullptr;
-    if (!links::IsDefaultLayer(current))
+    CLayerManager* manager = LayerManagerOf(GetCurrentModel());
+    CLayer* current = manager ? manager->GetCurrentLayer() : nullptr;
+    if (!CLayer::IsDefaultLayer(current))
         m_layer = current;
 }
 
@@ -95,12 +102,13 @@ void CDrawingElement::ReadRecord(CArchive& ar)
         ar >> hasMaterial;
         if (hasMaterial) {
             const uint32_t objectsBefore = ar.GetLoadCount();
-            CMaterial* dropped = links::ReadMaterialReference(ar);
+            CMaterial* dropped = nullptr;
+            ar >> dropped;
             if (dropped && ar.GetLoadCount() != objectsBefore)
-                KeepUnownedObject(links::AsEntity(dropped));
+                KeepUnownedObject(dropped);
         }
     } else if (schema >= 4) {
-        m_layer = links::ReadLayerReference(ar);
+        ar >> m_layer;
     }
     m_flags &= ~kClearedAfterReading;
 }
@@ -110,9 +118,9 @@ void CDrawingElement::ReadMaterial(CArchive& ar, int32_t schema)
     if (schema == 2)
         return;
     if (schema >= 5) {
-        m_material = links::ReadMaterialReference(ar);
+        ar >> m_material;
         if (m_material)
-            links::AddMaterialUse(*m_material, false);
+            m_material->AddUse(false);
         return;
     }
     CColor color;
@@ -122,19 +130,19 @@ void CDrawingElement::ReadMaterial(CArchive& ar, int32_t schema)
 
 void CDrawingElement::WriteRecord(CArchive& ar) const
 {
-    ar << static_cast<const CObject*>(links::AsEntity(m_material));
+    ar << static_cast<const CObject*>(m_material);
     for (uint32_t bit : {kHidden, kCastsShadows, kSecondShadow, kSoft, kSmooth})
         ar << ((m_flags & bit) != 0);
     const int format = GetSaveFormat();
     if (format >= 5000 && format <= 8000)
         ar << ((m_flags & kSecondHighlight) != 0);
-    ar << static_cast<const CObject*>(links::AsEntity(m_layer));
+    ar << static_cast<const CObject*>(m_layer);
 }
 
 void CDrawingElement::Erase()
 {
     if (m_material)
-        links::RemoveMaterialUse(*m_material, true);
+        m_material->RemoveUse(true);
     CEntity::Erase();
 }
 
@@ -170,11 +178,11 @@ int CDrawingElement::CheckOwnValidity(int level, CCheckedObjectMap* map)
         AppendValidityMessage("The parent of %s is not a CEntity\n", name.GetString());
         return RecordValidity(parent, 3, map);
     }
-    if (m_material && !IsEntityOfType(links::AsEntity(m_material), kEntityMaterial)) {
+    if (m_material && !IsEntityOfType(m_material, kEntityMaterial)) {
         AppendValidityMessage("The material for %s is not a CMaterial\n", name.GetString());
         return RecordValidity(m_material, 3, map);
     }
-    if (m_layer && !IsEntityOfType(links::AsEntity(m_layer), kEntityLayer)) {
+    if (m_layer && !IsEntityOfType(m_layer, kEntityLayer)) {
         AppendValidityMessage("The layer for %s is not a CLayer\n", name.GetString());
         return RecordValidity(m_layer, 3, map);
     }
@@ -191,17 +199,17 @@ int CDrawingElement::CheckOwnValidity(int level, CCheckedObjectMap* map)
 
 int CDrawingElement::CheckMaterialMembership(int level, CCheckedObjectMap* map)
 {
-    CZephyronModel* model = GetModel();
-    CMaterialManager* manager = m_material && model ? links::GetRootMaterialManager(*model) : nullptr;
+    IModelContext* model = GetModel();
+    CMaterialManager* manager = m_material && model ? model->GetMaterialManager() : nullptr;
     if (!manager)
         return 0;
     const CString name = DescribeEntity(this);
-    if (!IsEntityOfType(links::AsEntity(manager), kEntityMaterialManager)) {
+    if (!IsEntityOfType(manager, kEntityMaterialManager)) {
         AppendValidityMessage("The model's material manager (accessed from %s) is not a CMaterialManager\n",
                               name.GetString());
         return RecordValidity(manager, 3, map);
     }
-    if (links::ContainsMaterial(*manager, m_material))
+    if (manager->Contains(m_material))
         return 0;
     AppendValidityMessage("The material for %s not valid", name.GetString());
     if (!ShouldFix(level))
@@ -213,17 +221,17 @@ int CDrawingElement::CheckMaterialMembership(int level, CCheckedObjectMap* map)
 
 int CDrawingElement::CheckLayerMembership(int level, CCheckedObjectMap* map)
 {
-    CZephyronModel* model = GetModel();
-    CLayerManager* manager = m_layer && model ? links::GetRootLayerManager(*model) : nullptr;
+    IModelContext* model = GetModel();
+    CLayerManager* manager = m_layer && model ? model->GetLayerManager() : nullptr;
     if (!manager)
         return 0;
     const CString name = DescribeEntity(this);
-    if (!IsEntityOfType(links::AsEntity(manager), kEntityLayerManager)) {
+    if (!IsEntityOfType(manager, kEntityLayerManager)) {
         AppendValidityMessage("The model's layer manager (accessed from %s) is not a CLayerManager\n",
                               name.GetString());
         return RecordValidity(manager, 3, map);
     }
-    if (links::ContainsLayer(*manager, m_layer))
+    if (manager->Contains(m_layer))
         return 0;
     AppendValidityMessage("The layer for %s not valid", name.GetString());
     if (!ShouldFix(level))
@@ -279,8 +287,8 @@ bool CDrawingElement::IsHidden(IModelView* view)
 {
     if (!(m_flags & kHidden))
         return IsOnHiddenLayer(view);
-    const CRenderingOptions* options = OptionsOf(view);
-    if (options && links::IsHiddenGeometryShown(*options))
+    const IRenderingOptions* options = OptionsOf(view);
+    if (options && options->IsHiddenGeometryShown())
         return IsOnHiddenLayer(view);
     return true;
 }
@@ -292,7 +300,7 @@ bool CDrawingElement::IsOnHiddenLayer(IModelView* view)
         layer = view->GetLayer();
     if (!layer)
         layer = GetDefaultLayer();
-    return layer && links::IsLayerHidden(*layer);
+    return layer && layer->IsHidden();
 }
 
 int CDrawingElement::PickInside(IPickHelper*)
@@ -323,11 +331,11 @@ bool CDrawingElement::HasHiddenInstanceOnPath(IModelView* view)
 
 bool CDrawingElement::HasInstanceOnPathWith(IModelView* view, uint32_t bit)
 {
-    const CInstancePath* path = view ? view->GetInstancePath() : nullptr;
+    const IInstancePath* path = view ? view->GetInstancePath() : nullptr;
     if (!path)
         return false;
-    for (int i = links::GetPathSize(*path) - 1; i >= 0; --i) {
-        const CDrawingElement* instance = links::GetPathInstance(*path, i);
+    for (int i = path->GetSize() - 1; i >= 0; --i) {
+        const CDrawingElement* instance = path->GetInstance(i);
         if (instance && (instance->m_flags & bit))
             return true;
     }
@@ -368,20 +376,20 @@ void CDrawingElement::SetMaterial(CMaterial* material)
 void CDrawingElement::ReplaceMaterial(CMaterial* material, bool notify)
 {
     if (m_material)
-        links::RemoveMaterialUse(*m_material, notify);
+        m_material->RemoveUse(notify);
     m_material = material;
     if (m_material)
-        links::AddMaterialUse(*m_material, notify);
+        m_material->AddUse(notify);
 }
 
 CMaterial* CDrawingElement::GetMaterialForView(IModelView* view)
 {
-    const CRenderingOptions* options = OptionsOf(view);
-    if (options && links::IsColorByLayer(*options)) {
+    const IRenderingOptions* options = OptionsOf(view);
+    if (options && options->IsColorByLayer()) {
         CLayer* layer = GetLayer();
-        if (links::IsDefaultLayer(layer) && view->GetLayer())
+        if (CLayer::IsDefaultLayer(layer) && view->GetLayer())
             layer = view->GetLayer();
-        return layer ? links::GetLayerMaterial(*layer) : nullptr;
+        return layer ? layer->GetMaterial() : nullptr;
     }
     if (m_material)
         return m_material;
@@ -401,12 +409,12 @@ CLayer* CDrawingElement::GetLayer() const
 CLayer* CDrawingElement::GetDefaultLayer() const
 {
     CLayerManager* manager = LayerManagerOf(ModelOrCurrent(*this));
-    return manager ? links::GetDefaultLayer(*manager) : nullptr;
+    return manager ? manager->GetDefaultLayer() : nullptr;
 }
 
 void CDrawingElement::SetLayer(CLayer* layer)
 {
-    CLayer* stored = links::IsDefaultLayer(layer) ? nullptr : layer;
+    CLayer* stored = CLayer::IsDefaultLayer(layer) ? nullptr : layer;
     if (stored == m_layer)
         return;
     MarkChanged();
@@ -415,7 +423,8 @@ void CDrawingElement::SetLayer(CLayer* layer)
 
 bool CDrawingElement::EraseFrom(CEntity* component)
 {
-    return component && links::EraseEntity(*component, *this);
+    IComponent* container = AsComponent(component);
+    return container && container->EraseEntity(this);
 }
 
 void CDrawingElement::CopyDisplayProperties(CDrawingElement& other)
@@ -460,22 +469,22 @@ void CDrawingElement::ApplyDrawColor(IModelView* view)
     SetDrawColor(view, GetColorForView(view));
 }
 
-CColor CDrawingElement::GetDefaultColor(const CRenderingOptions* options)
+CColor CDrawingElement::GetDefaultColor(const IRenderingOptions* options)
 {
-    return options ? links::GetEdgeColor(*options) : CColor();
+    return options ? options->GetEdgeColor() : CColor();
 }
 
 CColor CDrawingElement::GetColorForView(IModelView* view)
 {
-    const CRenderingOptions* options = OptionsOf(view);
+    const IRenderingOptions* options = OptionsOf(view);
     CColor color;
     if (UsesHighlightColor() && (IsSelected() || IsPathSelected(view))) {
         if (options) {
             const bool second = (m_flags & kSecondHighlight) || HasFlaggedInstanceOnPath(view);
-            color = second ? links::GetLockedColor(*options) : links::GetSelectedColor(*options);
+            color = second ? options->GetLockedColor() : options->GetSelectedColor();
         }
     } else if (const CMaterial* material = GetMaterialForView(view)) {
-        color = links::GetMaterialDisplayColor(*material);
+        color = material->GetDisplayColor();
     }
     if (IsNoColor(color))
         color = GetDefaultColor(options);
@@ -484,8 +493,8 @@ CColor CDrawingElement::GetColorForView(IModelView* view)
 
 CColor CDrawingElement::GetSolidColor(const IColorContext* context)
 {
-    if (m_material && links::IsPlainColorMaterial(*m_material))
-        return links::GetMaterialColor(*m_material);
+    if (m_material && m_material->IsPlainColor())
+        return m_material->GetColor();
     if (context)
         return context->GetOverrideColor();
     return CColor();
@@ -500,36 +509,20 @@ CColor CDrawingElement::GetMaterialColor() const
 {
     if (!m_material)
         return CColor();
-    return links::IsPlainColorMaterial(*m_material) ? links::GetMaterialColor(*m_material)
-                                                    : links::GetMaterialDisplayColor(*m_material);
+    return m_material->IsPlainColor() ? m_material->GetColor() : m_material->GetDisplayColor();
 }
 
 void CDrawingElement::SetMaterialFromColor(CColor color, bool announce)
 {
     if (IsNoColor(color) || !AcceptsMaterial())
         return;
-    if (m_material && links::IsPlainColorMaterial(*m_material) &&
-        links::GetMaterialColor(*m_material) == color)
+    if (m_material && m_material->IsPlainColor() && m_material->GetColor() == color)
         return;
-    CZephyronModel* model = links::GetCurrentModel();
-    CMaterialManager* manager = model ? links::GetRootMaterialManager(*model) : nullptr;
+    IModelContext* model = GetCurrentModel();
+    CMaterialManager* manager = model ? model->GetMaterialManager() : nullptr;
     if (!manager)
         return;
     if (announce)
         MarkChanged();
-    ReplaceMaterial(links::GetOrCreateColorMaterial(*manager, color), announce);
+    ReplaceMaterial(manager->GetOrCreateColorMaterial(color), announce);
 }
-
-namespace links {
-
-void SetSelectedFlag(CEntity& element, bool selected)
-{
-    static_cast<CDrawingElement&>(element).SetSelectedFlag(selected);
-}
-
-CLayer* GetLayer(CEntity& element)
-{
-    return static_cast<CDrawingElement&>(element).GetLayer();
-}
-
-}  // namespace links

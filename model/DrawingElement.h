@@ -21,9 +21,9 @@
 class CEntitySet;
 class CLayer;
 class CMaterial;
-class CRenderingOptions;
 class CShadowVolumeBuilder;
 class IEntityExportVisitor;
+class IRenderingOptions;
 class IModelView;
 class IPickHelper;
 
@@ -119,7 +119,7 @@ public:
     // A colour of 0 leaves the view's colour.
     virtual void SetDrawColor(IModelView* view, CColor color);
     virtual void ApplyDrawColor(IModelView* view);
-    virtual CColor GetDefaultColor(const CRenderingOptions* options);
+    virtual CColor GetDefaultColor(const IRenderingOptions* options);
     // The selection colours when selected, else the material's colour for the view, else the
     // default colour; 0 for none.
     virtual CColor GetColorForView(IModelView* view);

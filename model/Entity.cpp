@@ -9,8 +9,15 @@
 #include "model/Attribute.h"
 #include "model/AttributeContainer.h"
 #include "model/BackReferenceIndex.h"
-#include "model/EntityLinks.h"
+#include "model/CurrentModel.h"
+#include "model/DroppedObjectPool.h"
+#include "model/EntityDisposal.h"
 #include "model/EntitySet.h"
+#include "model/IComponent.h"
+#include "model/IEdge.h"
+#include "model/IModelContext.h"
+#include "model/Relationship.h"
+#include "model/RelationshipMap.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
 #include "support/NotificationCenter.h"
@@ -78,14 +85,25 @@ private:
 
 CBackReferenceIndex* CurrentBackReferenceIndex()
 {
-    CZephyronModel* model = links::GetCurrentModel();
-    return model ? &links::GetBackReferenceIndex(*model) : nullptr;
+    IModelContext* model = GetCurrentModel();
+    return model ? &model->GetBackReferenceIndex() : nullptr;
 }
 
 bool AreCurrentModelNotificationsSuspended()
 {
-    CZephyronModel* model = links::GetCurrentModel();
-    return model && links::AreNotificationsSuspended(*model);
+    IModelContext* model = GetCurrentModel();
+    return model && model->AreNotificationsSuspended();
+}
+
+// Someone else owns the entity now, or it is going: the pool must not free it.
+void LeaveDroppedObjects(const CEntity* entity)
+{
+    IModelContext* model = GetCurrentModel();
+    if (!model)
+        return;
+    CDroppedObjectPool& pool = model->GetDroppedObjects();
+    if (!pool.IsEmpty())
+        pool.Release(entity);
 }
 
 }  // namespace
@@ -98,6 +116,13 @@ CEntity::CEntity()
 }
 
 CEntity::CEntity(const CEntity& other) : CObject(other), m_attributes(other.m_attributes) {}
+
+CEntity::~CEntity()
+{
+    LeaveDroppedObjects(this);
+    if (m_ownsAttributes)
+        DeleteUnrecorded(m_attributes);
+}
 
 void CEntity::Serialize(CArchive& ar)
 {
@@ -129,14 +154,25 @@ void CEntity::ReadAttributeContainer(CArchive& ar)
     // or make it own its owner.
     if (ar.GetLoadCount() == objectsBefore)
         AfxThrowArchiveException(CArchiveException::genericException);
+    DiscardAttributeContainer();
     m_attributes = container;
+    m_ownsAttributes = true;
     container->SetParent(this);
 }
 
 void CEntity::Erase()
 {
-    if (m_attributes)
-        m_attributes->Erase();
+    if (CAttributeContainer* container = m_attributes) {
+        // With recording off the container deletes itself; an open operation takes it over with
+        // the entity. Only with recording on and no operation open does it stay this entity's.
+        if (!IsUndoRecording()) {
+            m_attributes = nullptr;
+            m_ownsAttributes = false;
+        } else if (container->GetUndoOperation()) {
+            m_ownsAttributes = false;
+        }
+        container->Erase();
+    }
     OnErase();
     if (CBackReferenceIndex* index = CurrentBackReferenceIndex())
         index->NotifyReferrers(this, kEventErased, nullptr);
@@ -163,7 +199,7 @@ bool CEntity::CollectWithDependents(CEntitySet& set)
         std::vector<CEntity*> relationships;
         GetRelationshipsAsDriver(relationships);
         for (CEntity* relationship : relationships) {
-            CEntity* driven = links::GetDrivenEntity(*relationship);
+            CEntity* driven = static_cast<CRelationship*>(relationship)->GetDriven();
             if (!driven)
                 continue;
             CEntity* dependent =
@@ -196,7 +232,11 @@ CEntity* CEntity::CreateCopy() const
 
 void CEntity::SwapContents(CEntity& other)
 {
-    std::swap(m_attributes, other.m_attributes);
+    // A container that both share stays with its owner.
+    if (m_attributes != other.m_attributes) {
+        std::swap(m_attributes, other.m_attributes);
+        std::swap(m_ownsAttributes, other.m_ownsAttributes);
+    }
     NotifyChanged();
 }
 
@@ -213,7 +253,7 @@ CString CEntity::GetTypeName() const
     return CString(name.GetString() + 1);
 }
 
-CZephyronModel* CEntity::GetModel() const
+IModelContext* CEntity::GetModel() const
 {
     return m_parent ? m_parent->GetModel() : nullptr;
 }
@@ -315,8 +355,10 @@ int CEntity::SetParent(CEntity* parent)
 {
     m_parent = parent;
     if (parent) {
+        LeaveDroppedObjects(this);
         for (const CEntity* edge = this; edge->GetEntityType() == kEntityEdge;) {
-            CEntity* curve = links::GetEdgeCurve(*edge);
+            const auto* asEdge = dynamic_cast<const IEdge*>(edge);
+            CEntity* curve = asEdge ? asEdge->GetCurve() : nullptr;
             if (!curve || curve == this)
                 break;
             curve->m_parent = parent;
@@ -352,13 +394,17 @@ void CEntity::NotifyChanged()
 
 namespace {
 
-int CollectRelationships(const CEntity& entity, links::RelationshipRole role,
-                         std::vector<CEntity*>& relationships)
+enum class RelationshipRole { kDriver, kDriven };
+
+int CollectRelationships(const CEntity& entity, RelationshipRole role, std::vector<CEntity*>& relationships)
 {
     int count = 0;
-    for (CEntity* ancestor = entity.GetParent(); ancestor && IsComponentType(ancestor->GetEntityType());
-         ancestor = ancestor->GetParent())
-        count += links::GetRelationships(*ancestor, entity, role, relationships);
+    for (const CEntity* ancestor = entity.GetParent(); const IComponent* component = AsComponent(ancestor);
+         ancestor = ancestor->GetParent()) {
+        const CRelationshipMap& map = component->GetRelationshipMap();
+        count += role == RelationshipRole::kDriver ? map.GetRelationshipsAsDriver(&entity, relationships)
+                                                   : map.GetRelationshipsAsDriven(&entity, relationships);
+    }
     return count;
 }
 
@@ -366,24 +412,24 @@ int CollectRelationships(const CEntity& entity, links::RelationshipRole role,
 
 int CEntity::GetRelationshipsAsDriver(std::vector<CEntity*>& relationships) const
 {
-    return CollectRelationships(*this, links::RelationshipRole::kDriver, relationships);
+    return CollectRelationships(*this, RelationshipRole::kDriver, relationships);
 }
 
 int CEntity::GetRelationshipsAsDriven(std::vector<CEntity*>& relationships) const
 {
-    return CollectRelationships(*this, links::RelationshipRole::kDriven, relationships);
+    return CollectRelationships(*this, RelationshipRole::kDriven, relationships);
 }
 
 void CEntity::RemoveRelationshipsOf()
 {
-    if (m_parent && IsComponentType(m_parent->GetEntityType()))
-        links::RemoveRelationshipsOf(*m_parent, *this);
+    if (IComponent* component = AsComponent(m_parent))
+        component->GetRelationshipMap().RemoveRelationshipsOf(this);
 }
 
 void CEntity::ReplaceInRelationships(CEntity* other)
 {
-    if (CEntity* component = GetParentComponent())
-        links::ReplaceInRelationships(*component, *this, other);
+    if (IComponent* component = AsComponent(GetParentComponent()))
+        component->GetRelationshipMap().ReplaceEntity(this, other);
 }
 
 void CEntity::AddBackReference(CEntity* referrer)
@@ -409,6 +455,7 @@ void CEntity::AddAttributeDictionary(CAttribute* attribute)
     if (!m_attributes) {
         MarkChanged();
         m_attributes = new CAttributeContainer;
+        m_ownsAttributes = true;
         m_attributes->SetParent(this);
     }
     m_attributes->Add(attribute);
@@ -444,7 +491,8 @@ bool CEntity::ShouldFix(int level)
 
 void CEntity::DiscardAttributeContainer()
 {
-    if (CAttributeContainer* container = std::exchange(m_attributes, nullptr))
+    CAttributeContainer* container = std::exchange(m_attributes, nullptr);
+    if (container && std::exchange(m_ownsAttributes, false))
         container->Erase();
 }
 

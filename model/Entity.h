@@ -10,8 +10,9 @@
 // entity is erased inside an open operation, which then owns it. Outside undo recording an
 // erased entity deletes itself.
 //
-// The destructor does nothing of its own: undo copies share the original's attribute
-// container, so the container goes only through Erase.
+// The entity owns its attribute container: deleting the entity frees the container and what it
+// holds. Undo copies share the original's container without owning it, and an entity erased
+// inside an open operation hands its container to the operation with itself.
 
 #include <cstdint>
 #include <vector>
@@ -29,7 +30,7 @@ class CAttribute;
 class CAttributeContainer;
 class CEntitySet;
 class CUndoOperation;
-class CZephyronModel;
+class IModelContext;
 
 class CEntity : public CObject {
     DECLARE_SERIAL(CEntity)
@@ -47,6 +48,9 @@ public:
     // made this way.
     CEntity(const CEntity& other);
     CEntity& operator=(const CEntity&) = delete;
+    // Frees the attribute container the entity owns. An entity kept in the current model's
+    // dropped-object pool leaves it.
+    ~CEntity() override;
 
     // Reading branches on the schema of CEntity in the file: 1 one ignored 32-bit value, 0 and 2
     // nothing, 3 and later an object reference to the attribute container.
@@ -70,7 +74,7 @@ public:
     virtual CString GetClassName() const;
     // The class name without a leading "C".
     virtual CString GetTypeName() const;
-    virtual CZephyronModel* GetModel() const;
+    virtual IModelContext* GetModel() const;
     virtual CEntity* GetParent() const;
     // The nearest ancestor that is a component (entity type 2 or 4), or null.
     virtual CEntity* GetParentComponent() const;
@@ -91,7 +95,8 @@ public:
     static void ResetIdCounter();
 
     // Returns the entity's type code. An edge's curve (and so on while the object reached is an
-    // edge) takes the same non-null parent.
+    // edge) takes the same non-null parent. An entity that gets a parent leaves the current
+    // model's dropped-object pool: the parent owns it now.
     int SetParent(CEntity* parent);
     // The entity on the given one's parent chain (the given one included) whose parent is this
     // entity's parent; null when the chain ends first.
@@ -135,8 +140,8 @@ protected:
     int CheckAsClass(const CRuntimeClass* runtimeClass, CCheckedObjectMap* map, BaseCheck baseCheck,
                      OwnCheck ownCheck);
     // Runs a record's reading or writing; when reading throws, the attribute container read so
-    // far is erased before the exception goes on (the archive deletes the half-read entity,
-    // whose destructor leaves the container alone).
+    // far is erased before the exception goes on, so that an entity read in place keeps no part
+    // of the failed record.
     template <class Body>
     void SerializeGuarded(CArchive& ar, Body body);
     // True while the entity reads its attribute container: a reference back to it from inside
@@ -150,8 +155,17 @@ private:
 
     CAttributeContainer* m_attributes = nullptr;
     int32_t m_id = 0;
+    // False for undo copies, which share the original's container, and once an open operation
+    // holds the container.
+    bool m_ownsAttributes = false;
     CEntity* m_parent = nullptr;
 };
+
+// True for an entity (checked as such) of that entity type.
+inline bool IsEntityOfType(const CEntity* entity, int type)
+{
+    return entity && entity->IsKindOf(RUNTIME_CLASS(CEntity)) && entity->GetEntityType() == type;
+}
 
 template <class Body>
 void CEntity::SerializeGuarded(CArchive& ar, Body body)

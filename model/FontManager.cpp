@@ -6,9 +6,13 @@
 #include "geometry/Tolerance.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
-#include "model/DatabaseLinks.h"
+#include "model/CurrentModel.h"
 #include "model/DefinitionList.h"
-#include "model/EntityLinks.h"
+#include "model/IComponent.h"
+#include "model/IFont.h"
+#include "model/IFontUser.h"
+#include "model/IModelContext.h"
+#include "model/IObjectFactory.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
 #include "support/StringUtils.h"
@@ -19,7 +23,12 @@ namespace {
 
 bool IsFont(const CEntity* entity)
 {
-    return IsEntityOfType(entity, kEntityFont);
+    return IsEntityOfType(entity, kEntityFont) && dynamic_cast<const IFont*>(entity);
+}
+
+IFont& AsFont(CEntity* font)
+{
+    return dynamic_cast<IFont&>(*font);
 }
 
 CUndoOperation* RecordingOperation()
@@ -41,16 +50,21 @@ void CountFont(CEntity* font, CFontManager::UseCounts& counts)
         ++counts[font];
 }
 
-void CountElementFonts(CEntity& component, CFontManager::UseCounts& counts, int saveFormat)
+void CountElementFonts(CEntity* component, CFontManager::UseCounts& counts, int saveFormat)
 {
-    std::unique_ptr<IEntityIterator> entities(links::GetEntities(component).CreateIterator());
+    IComponent* container = AsComponent(component);
+    if (!container)
+        return;
+    std::unique_ptr<IEntityIterator> entities(container->GetEntities().CreateIterator());
     for (CEntity* entity = nullptr; entities && entities->Next(entity);) {
         if (!entity)
             continue;
         const int type = entity->GetEntityType();
         const bool isDimension = type == kEntityDimensionLinear || type == kEntityDimensionRadial;
-        if ((isDimension && saveFormat >= 6) || type == kEntityText)
-            CountFont(links::GetElementFont(*entity), counts);
+        if (!(isDimension && saveFormat >= 6) && type != kEntityText)
+            continue;
+        if (const auto* user = dynamic_cast<const IFontUser*>(entity))
+            CountFont(user->GetUsedFont(), counts);
     }
 }
 
@@ -91,7 +105,7 @@ void CFontManager::ReadFonts(CArchive& ar)
 void CFontManager::WriteFonts(CArchive& ar)
 {
     std::vector<CEntity*> written = m_fonts;
-    CZephyronModel* model = GetModel();
+    IModelContext* model = GetModel();
     if (GetSaveFormat() < 6000 && model) {
         UseCounts counts;
         CountUsedFonts(*model, counts, 5);
@@ -163,8 +177,8 @@ IEntityIterator* CFontManager::CreateIterator()
 
 CFontManager* CFontManager::GetCurrentFontManager()
 {
-    CZephyronModel* model = links::GetCurrentModel();
-    return model ? links::GetFontManager(*model) : nullptr;
+    IModelContext* model = GetCurrentModel();
+    return model ? model->GetFontManager() : nullptr;
 }
 
 CEntity* CFontManager::GetFont(const CString& faceName, uint8_t style1, uint8_t style2, int32_t type,
@@ -172,11 +186,16 @@ CEntity* CFontManager::GetFont(const CString& faceName, uint8_t style1, uint8_t 
 {
     const CFontDescription wanted{faceName, style1, style2, type, extra, pointSize, textCache};
     for (CEntity* font : m_fonts) {
-        if (Matches(links::DescribeFont(*font), wanted))
+        if (Matches(AsFont(font).GetDescription(), wanted))
             return font;
     }
-    CEntity* font = links::CreateFont(wanted);
-    AddRecorded(font);
+    IModelContext* model = GetModel();
+    if (!model)
+        model = GetCurrentModel();
+    IObjectFactory* factory = model ? model->GetObjectFactory() : nullptr;
+    CEntity* font = factory ? factory->CreateFont(wanted) : nullptr;
+    if (font)
+        AddRecorded(font);
     return font;
 }
 
@@ -192,24 +211,23 @@ bool CFontManager::RemoveFont(CEntity* font)
 void CFontManager::ClearCacheHandles()
 {
     for (CEntity* font : m_fonts)
-        links::ClearFontCacheHandle(*font);
+        AsFont(font).ClearCacheHandle();
 }
 
-void CFontManager::CountUsedFonts(CZephyronModel& model, UseCounts& counts, int saveFormat)
+void CFontManager::CountUsedFonts(IModelContext& model, UseCounts& counts, int saveFormat)
 {
-    if (CEntity* first = links::GetTextStyleFont(model, 0)) {
+    if (CEntity* first = model.GetTextStyleFont(0)) {
         CountFont(first, counts);
         if (saveFormat > 5)
-            CountFont(links::GetTextStyleFont(model, 1), counts);
+            CountFont(model.GetTextStyleFont(1), counts);
     }
-    CountFont(links::GetDimensionStyleFont(model), counts);
-    CEntity* root = links::GetRootComponent(model);
-    if (!root)
-        return;
-    CountElementFonts(*root, counts, saveFormat);
-    CDefinitionList* definitions = links::GetDefinitionList(*root);
+    CountFont(model.GetDimensionStyleFont(), counts);
+    CEntity* root = model.GetRootComponent();
+    CountElementFonts(root, counts, saveFormat);
+    const IComponent* rootComponent = AsComponent(root);
+    CDefinitionList* definitions = rootComponent ? rootComponent->GetDefinitionList() : nullptr;
     for (int i = 0; definitions && i < definitions->GetCount(); ++i)
-        CountElementFonts(*definitions->GetAt(i), counts, saveFormat);
+        CountElementFonts(definitions->GetAt(i), counts, saveFormat);
 }
 
 int CFontManager::CheckValidity(int level, CCheckedObjectMap* map)
@@ -234,7 +252,7 @@ int CFontManager::CheckFonts(int level, CCheckedObjectMap* map)
 // Without a model there are no users to compare with, and nothing is reported.
 int CFontManager::CheckUseCounts(int level)
 {
-    CZephyronModel* model = GetModel();
+    IModelContext* model = GetModel();
     if (!model)
         return 0;
     UseCounts counts;
@@ -255,10 +273,10 @@ int CFontManager::CheckUseCounts(int level)
             ++i;
             continue;
         }
-        if (found->second != links::GetFontRefCount(*font)) {
+        if (found->second != AsFont(font).GetRefCount()) {
             ++wronglyCounted;
             if (fix)
-                links::SetFontRefCount(*font, found->second);
+                AsFont(font).SetRefCount(found->second);
         }
         counts.erase(found);
         ++i;
@@ -266,7 +284,10 @@ int CFontManager::CheckUseCounts(int level)
     const int missing = static_cast<int>(counts.size());
     if (fix) {
         for (const auto& [font, count] : counts) {
-            links::SetFontRefCount(*font, count);
+            // A user's font that is not a font is left to the user's own check.
+            if (!IsFont(font))
+                continue;
+            AsFont(font).SetRefCount(count);
             AddRecorded(font);
         }
     }

@@ -4,8 +4,8 @@
 // fonts' parent; it finds or creates fonts on request and checks that the fonts' reference
 // counts agree with their users, repairing the list in fix mode.
 //
-// Fonts belong to a later subsystem: the manager keeps them as entities and reaches their
-// properties through model/DatabaseLinks.h.
+// The manager keeps fonts as entities and reaches their properties through IFont
+// (model/IFont.h); new fonts come from the model's object factory.
 
 #include <cstdint>
 #include <map>
@@ -13,6 +13,8 @@
 
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
+
+class IModelContext;
 
 class CFontManager : public CEntity, public IEntityContainer {
     DECLARE_SERIAL(CFontManager)
@@ -47,8 +49,9 @@ public:
     static CFontManager* GetCurrentFontManager();
 
     // The first font with that face (without regard to case), style bytes, type, extra byte and
-    // text cache whose size differs by less than the library tolerance; else a new font, added
-    // (and recorded). Never null.
+    // text cache whose size differs by less than the library tolerance; else a new font from the
+    // object factory of the manager's model (or the current model), added (and recorded). Null
+    // only when no font matches and there is no factory to make one.
     CEntity* GetFont(const CString& faceName, uint8_t style1, uint8_t style2, int32_t type,
                      const void* textCache, uint8_t extra, double pointSize);
     // Remove, recording the removal.
@@ -56,7 +59,7 @@ public:
     void ClearCacheHandles();
     // Adds one use for every font that the model's styles hold and that its dimensions (from
     // save format 6 on) and texts use, in the root component and in every definition.
-    static void CountUsedFonts(CZephyronModel& model, UseCounts& counts, int saveFormat);
+    static void CountUsedFonts(IModelContext& model, UseCounts& counts, int saveFormat);
 
 private:
     void ReadFonts(CArchive& ar);

@@ -4,7 +4,6 @@
 
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
-#include "model/DatabaseLinks.h"
 #include "model/EntityDisposal.h"
 #include "model/LayerManager.h"
 #include "platform/mfc/Archive.h"
@@ -213,34 +212,3 @@ int CLayer::CheckOwnValidity(int level, CCheckedObjectMap* map)
     }
     return remembered;
 }
-
-namespace links {
-
-CEntity* AsEntity(CLayer* layer)
-{
-    return layer;
-}
-
-bool IsDefaultLayer(const CLayer* layer)
-{
-    return CLayer::IsDefaultLayer(layer);
-}
-
-bool IsLayerHidden(const CLayer& layer)
-{
-    return layer.IsHidden();
-}
-
-CMaterial* GetLayerMaterial(const CLayer& layer)
-{
-    return layer.GetMaterial();
-}
-
-CLayer* ReadLayerReference(CArchive& ar)
-{
-    CLayer* layer = nullptr;
-    ar >> layer;
-    return layer;
-}
-
-}  // namespace links

@@ -6,11 +6,10 @@
 
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
-#include "model/DatabaseLinks.h"
+#include "model/CurrentModel.h"
 #include "model/EntityDisposal.h"
-#include "model/EntityLinks.h"
+#include "model/IModelContext.h"
 #include "model/Layer.h"
-#include "model/ManagerLinks.h"
 #include "model/SelectionSet.h"
 #include "model/Texture.h"
 #include "model/UndoManager.h"
@@ -74,8 +73,8 @@ CLayerManager::~CLayerManager()
 
 CLayerManager* CLayerManager::GetCurrentLayerManager()
 {
-    CZephyronModel* model = links::GetCurrentModel();
-    return model ? links::GetRootLayerManager(*model) : nullptr;
+    IModelContext* model = GetCurrentModel();
+    return model ? model->GetLayerManager() : nullptr;
 }
 
 void CLayerManager::Post(int32_t code, CLayer* layer)
@@ -365,9 +364,9 @@ bool CLayerManager::SetLayerHidden(CLayer* layer, bool hidden)
     if (hidden && layer == m_current)
         return false;
     layer->SetHidden(hidden);
-    CZephyronModel* model = GetModel();
+    IModelContext* model = GetModel();
     if (hidden && model)
-        links::GetSelection(*model).RemoveOnLayer(layer);
+        model->GetSelection().RemoveOnLayer(layer);
     Post(CLayerNotificationInfo::kVisibilityChanged, layer);
     return true;
 }
@@ -433,27 +432,3 @@ int CLayerManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
         return result;
     return std::max(remembered, result);
 }
-
-namespace links {
-
-CLayer* GetCurrentLayer(const CLayerManager& manager)
-{
-    return manager.GetCurrentLayer();
-}
-
-CLayer* GetDefaultLayer(const CLayerManager& manager)
-{
-    return manager.GetDefaultLayer();
-}
-
-bool ContainsLayer(const CLayerManager& manager, const CLayer* layer)
-{
-    return manager.Contains(layer);
-}
-
-CEntity* AsEntity(CLayerManager* manager)
-{
-    return manager;
-}
-
-}  // namespace links

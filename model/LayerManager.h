@@ -9,7 +9,8 @@
 // model turns on for its root component's manager alone.
 //
 // A current layer that a file names but does not list is replaced by the listed layer of its
-// name and kept unowned (KeepUnownedObject): later records may still refer back to it.
+// name and goes to the dropped-object pool of the model being read (KeepUnownedObject): later
+// records may still refer back to it.
 
 #include <array>
 #include <cstdint>

@@ -7,10 +7,10 @@
 
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
-#include "model/DatabaseLinks.h"
+#include "model/CurrentModel.h"
 #include "model/EntityDisposal.h"
-#include "model/EntityLinks.h"
-#include "model/ManagerLinks.h"
+#include "model/IFaceTextureMapping.h"
+#include "model/IModelContext.h"
 #include "model/Texture.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
@@ -63,11 +63,6 @@ CString DisplayForm(const CString& name)
 
 }  // namespace
 
-void CMaterialManager::PlacementDeleter::operator()(CFaceTextureMapping* mapping) const
-{
-    links::DeleteTextureMapping(mapping);
-}
-
 CMaterialManager::CMaterialManager()
 {
     CNotificationCenter::GetInstance().AddObserver("Rendering Options Change", this);
@@ -81,8 +76,8 @@ CMaterialManager::~CMaterialManager()
 
 CMaterialManager* CMaterialManager::GetCurrentMaterialManager()
 {
-    CZephyronModel* model = links::GetCurrentModel();
-    return model ? links::GetRootMaterialManager(*model) : nullptr;
+    IModelContext* model = GetCurrentModel();
+    return model ? model->GetMaterialManager() : nullptr;
 }
 
 void CMaterialManager::Serialize(CArchive& ar)
@@ -185,8 +180,8 @@ void CMaterialManager::Erase()
 
 void CMaterialManager::ClearMaterials()
 {
-    CZephyronModel* model = GetModel();
-    if (model && GetParent() == links::GetRootComponent(*model))
+    IModelContext* model = GetModel();
+    if (model && GetParent() == model->GetRootComponent())
         PostMaterialNotification(nullptr, kMaterialsCleared);
     DeleteCurrentIfUnlisted();
     for (CMaterial* material : std::exchange(m_materials, {}))
@@ -331,7 +326,7 @@ CString CMaterialManager::MakeUniqueMaterialName(const CString& base) const
     }
 }
 
-bool CMaterialManager::SetCurrentMaterial(CMaterial* material, const CFaceTextureMapping* placement)
+bool CMaterialManager::SetCurrentMaterial(CMaterial* material, const IFaceTextureMapping* placement)
 {
     if (material != m_current)
         DeleteCurrentIfUnlisted();
@@ -341,11 +336,11 @@ bool CMaterialManager::SetCurrentMaterial(CMaterial* material, const CFaceTextur
     return true;
 }
 
-void CMaterialManager::SetCurrentTexturePlacement(const CFaceTextureMapping* placement)
+void CMaterialManager::SetCurrentTexturePlacement(const IFaceTextureMapping* placement)
 {
     if (placement && placement == m_placement.get())
         return;
-    m_placement.reset(placement ? links::CopyTextureMapping(*placement) : nullptr);
+    m_placement = placement ? placement->CopyWithoutPairs() : nullptr;
 }
 
 void CMaterialManager::ClearUseCounts()
@@ -437,7 +432,7 @@ int CMaterialManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
             return result;
         remembered = std::max(remembered, result);
     }
-    if (level != kValidityCheckIgnoringIds && m_placement && !links::IsTextureMappingValid(*m_placement)) {
+    if (level != kValidityCheckIgnoringIds && m_placement && !m_placement->IsValid()) {
         AppendValidityMessage("The texture info for %s is not valid\n", DescribeEntity(this).GetString());
         return 2;
     }
@@ -456,22 +451,3 @@ bool CMaterialIterator::Next(CEntity*& entity)
     entity = nullptr;
     return false;
 }
-
-namespace links {
-
-bool ContainsMaterial(const CMaterialManager& manager, const CMaterial* material)
-{
-    return manager.Contains(material);
-}
-
-CEntity* AsEntity(CMaterialManager* manager)
-{
-    return manager;
-}
-
-CMaterial* GetOrCreateColorMaterial(CMaterialManager& manager, CColor color)
-{
-    return manager.GetOrCreateColorMaterial(color);
-}
-
-}  // namespace links

@@ -8,18 +8,18 @@
 //
 // The manager owns its listed materials, and the current material too while it is not
 // listed: such a material is deleted (with its texture) when it stops being current.
-// Materials that a file names but the manager drops are kept unowned (KeepUnownedObject), since
-// later records may still refer back to them.
+// Materials that a file names but the manager drops go to the dropped-object pool of the model
+// being read (KeepUnownedObject), since later records may still refer back to them.
 
 #include <memory>
 #include <vector>
 
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
+#include "model/IFaceTextureMapping.h"
 #include "support/Color.h"
 #include "support/Observer.h"
 
-class CFaceTextureMapping;
 class CMaterial;
 
 class CMaterialManager : public CEntity, public IEntityContainer, public orbisk::utils::IObserver {
@@ -87,25 +87,21 @@ public:
     CString MakeColorMaterialName() const { return MakeUniqueMaterialName(L"*"); }
 
     CMaterial* GetCurrentMaterial() const { return m_current; }
-    const CFaceTextureMapping* GetCurrentTexturePlacement() const { return m_placement.get(); }
+    const IFaceTextureMapping* GetCurrentTexturePlacement() const { return m_placement.get(); }
     // A new current material drops an unlisted old one; the placement is copied without its
     // reference pairs. Announces code 3.
-    bool SetCurrentMaterial(CMaterial* material, const CFaceTextureMapping* placement);
-    void SetCurrentTexturePlacement(const CFaceTextureMapping* placement);
+    bool SetCurrentMaterial(CMaterial* material, const IFaceTextureMapping* placement);
+    void SetCurrentTexturePlacement(const IFaceTextureMapping* placement);
 
     void ClearUseCounts();
     // Removes (recorded) and erases every managed material that is unused and not current.
     void PurgeUnusedMaterials();
     void ReleaseMaterialTextures();
     // Moves the unmanaged materials of a manager read from an older file into this one, then
-    // deletes the other manager; what is left in it is kept unowned.
+    // deletes the other manager; what is left in it goes to the dropped-object pool.
     void MergeLegacyManager(CMaterialManager* legacy);
 
 private:
-    struct PlacementDeleter {
-        void operator()(CFaceTextureMapping* mapping) const;
-    };
-
     void ReadRecord(CArchive& ar);
     // The materials read for the first time here are added to fresh.
     void ReadMaterials(CArchive& ar, int32_t count, std::vector<CMaterial*>& fresh);
@@ -120,7 +116,7 @@ private:
 
     std::vector<CMaterial*> m_materials;
     CMaterial* m_current = nullptr;
-    std::unique_ptr<CFaceTextureMapping, PlacementDeleter> m_placement;
+    std::unique_ptr<IFaceTextureMapping> m_placement;
 };
 
 // Walks a manager's materials in list order, with or without the managed ones.

@@ -1,7 +1,8 @@
 #include "model/OptionsManager.h"
 
-#include "model/EntityLinks.h"
-#include "model/ManagerLinks.h"
+#include "model/CurrentModel.h"
+#include "model/IModelContext.h"
+#include "model/IRenderingOptions.h"
 #include "model/NamedOptions.h"
 #include "model/PageOptions.h"
 #include "model/PrintOptions.h"
@@ -46,11 +47,12 @@ void ApplyLegacyAxesOption(const CTypedValue& value)
     bool shown = false;
     if (!value.TryGetBool(shown))
         return;
-    CZephyronModel* model = links::GetCurrentModel();
-    if (!model)
+    IModelContext* model = GetCurrentModel();
+    IRenderingOptions* options = model ? model->GetRenderingOptions() : nullptr;
+    if (!options)
         return;
     orbisk::utils::CNotificationSuspender quiet;
-    links::SetAxesShown(*model, shown);
+    options->SetAxesShown(shown);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "model/EntityLinks.h"
 #include "platform/mfc/Archive.h"
 
 IMPLEMENT_SERIAL(CRelationship, CEntity, VERSIONABLE_SCHEMA | 0)
@@ -69,12 +68,3 @@ int CRelationship::CheckEnds(CCheckedObjectMap* map)
     }
     return 0;
 }
-
-namespace links {
-
-CEntity* GetDrivenEntity(const CEntity& relationship)
-{
-    return static_cast<const CRelationship&>(relationship).GetDriven();
-}
-
-}  // namespace links

@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "model/ArchiveReading.h"
-#include "model/DatabaseLinks.h"
 #include "model/DrawingElement.h"
-#include "model/EntityLinks.h"
 #include "model/Relationship.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
@@ -204,25 +202,3 @@ int CRelationshipMap::CheckRelationships(int level, CCheckedObjectMap* map)
     }
     return remembered;
 }
-
-namespace links {
-
-int GetRelationships(const CEntity& component, const CEntity& entity, RelationshipRole role,
-                     std::vector<CEntity*>& relationships)
-{
-    const CRelationshipMap& map = GetRelationshipMap(component);
-    return role == RelationshipRole::kDriver ? map.GetRelationshipsAsDriver(&entity, relationships)
-                                             : map.GetRelationshipsAsDriven(&entity, relationships);
-}
-
-void RemoveRelationshipsOf(CEntity& component, CEntity& entity)
-{
-    GetRelationshipMap(component).RemoveRelationshipsOf(&entity);
-}
-
-void ReplaceInRelationships(CEntity& component, CEntity& oldEntity, CEntity* newEntity)
-{
-    GetRelationshipMap(component).ReplaceEntity(&oldEntity, newEntity);
-}
-
-}  // namespace links

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
-#include "model/Entity.h"
-#include "model/EntityLinks.h"
+#include "model/DrawingElement.h"
 
 namespace {
 
 void SetSelectedMark(CEntity* entity, bool selected)
 {
-    if (entity->IsDrawingElement())
-        links::SetSelectedFlag(*entity, selected);
+    if (auto* element = dynamic_cast<CDrawingElement*>(entity))
+        element->SetSelectedFlag(selected);
 }
 
 }  // namespace
@@ -71,7 +70,8 @@ void CSelectionSet::RemoveOnLayer(const CLayer* layer)
     SuspendNotifications();
     std::vector<CEntity*> onLayer;
     for (CEntity* entity : GetMembers()) {
-        if (entity->IsDrawingElement() && links::GetLayer(*entity) == layer)
+        const auto* element = dynamic_cast<const CDrawingElement*>(entity);
+        if (element && element->GetLayer() == layer)
             onLayer.push_back(entity);
     }
     for (CEntity* entity : onLayer)

@@ -6,8 +6,10 @@
 #include "geometry/Vector3d.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
+#include "model/CurrentModel.h"
 #include "model/Dib.h"
-#include "model/ManagerLinks.h"
+#include "model/IModelContext.h"
+#include "model/IObjectFactory.h"
 #include "platform/mfc/Archive.h"
 #include "support/NotificationCenter.h"
 
@@ -16,20 +18,27 @@ IMPLEMENT_SERIAL(CThumbnail, CEntity, VERSIONABLE_SCHEMA | 1)
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CVector3d;
 
-void CThumbnail::CameraDeleter::operator()(CCamera* camera) const
+namespace {
+
+std::unique_ptr<ICamera> CreateCameraOfCurrentModel()
 {
-    links::DeleteCamera(camera);
+    IModelContext* model = GetCurrentModel();
+    IObjectFactory* factory = model ? model->GetObjectFactory() : nullptr;
+    return factory ? factory->CreateCamera() : nullptr;
 }
 
-CThumbnail::CThumbnail() : m_camera(links::CreateCamera())
+}  // namespace
+
+CThumbnail::CThumbnail() : CThumbnail(CreateCameraOfCurrentModel()) {}
+
+CThumbnail::CThumbnail(std::unique_ptr<ICamera> camera) : m_camera(std::move(camera))
 {
     SetDefaultCamera();
 }
 
-CThumbnail::CThumbnail(const CThumbnail& other) : CEntity(other), m_camera(links::CreateCamera())
-{
-    links::CopyCamera(*m_camera, *other.m_camera);
-}
+CThumbnail::CThumbnail(const CThumbnail& other)
+    : CEntity(other), m_camera(other.m_camera ? other.m_camera->Clone() : nullptr)
+{}
 
 CThumbnail::~CThumbnail()
 {
@@ -38,14 +47,18 @@ CThumbnail::~CThumbnail()
 
 void CThumbnail::SetDefaultCamera()
 {
-    links::SetCameraFromDirection(*m_camera, CPoint3d(0, 0, 1), CVector3d(0, 0, 1), CVector3d(0, 1, 0), 0.0,
-                                  0.0, true, 30.0, 1.0);
+    if (m_camera)
+        m_camera->SetFromDirection(CPoint3d(0, 0, 1), CVector3d(0, 0, 1), CVector3d(0, 1, 0), 0.0, 0.0, true,
+                                   30.0, 1.0);
 }
 
-void CThumbnail::SetCamera(const CCamera& camera)
+void CThumbnail::SetCamera(const ICamera& camera)
 {
     MarkChanged();
-    links::CopyCamera(*m_camera, camera);
+    if (m_camera)
+        m_camera->Assign(camera);
+    else
+        m_camera = camera.Clone();
 }
 
 void CThumbnail::SetImage(CDib* image)
@@ -84,7 +97,9 @@ void CThumbnail::Serialize(CArchive& ar)
 void CThumbnail::ReadRecord(CArchive& ar)
 {
     const int32_t schema = GetClassVersion(RUNTIME_CLASS(CThumbnail));
-    links::SerializeCamera(ar, *m_camera, schema == 0);
+    if (!m_camera)
+        AfxThrowArchiveException(CArchiveException::genericException);
+    m_camera->ReadEmbedded(ar, schema == 0);
     CDib* image = nullptr;
     ar >> image;
     if (image && !image->HasData()) {
@@ -98,7 +113,9 @@ void CThumbnail::ReadRecord(CArchive& ar)
 
 void CThumbnail::WriteRecord(CArchive& ar)
 {
-    links::SerializeCamera(ar, *m_camera, false);
+    if (!m_camera)
+        AfxThrowArchiveException(CArchiveException::genericException);
+    m_camera->WriteEmbedded(ar);
     ar << static_cast<const CObject*>(m_image);
 }
 
@@ -124,7 +141,7 @@ int CThumbnail::CheckValidity(int level, CCheckedObjectMap* map)
 
 int CThumbnail::CheckOwnValidity(int level)
 {
-    if (level != kValidityCheckIgnoringIds && !links::IsCameraValid(*m_camera)) {
+    if (level != kValidityCheckIgnoringIds && !(m_camera && m_camera->IsValid())) {
         AppendValidityMessage("The camera for %s is not valid\n", DescribeEntity(this).GetString());
         return 2;
     }

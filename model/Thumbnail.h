@@ -8,23 +8,28 @@
 #include <memory>
 
 #include "model/Entity.h"
+#include "model/ICamera.h"
 
-class CCamera;
 class CDib;
 
 class CThumbnail : public CEntity {
     DECLARE_SERIAL(CThumbnail)
 public:
-    // No image; the default camera.
+    // No image; a camera made by the current model's object factory, aimed by
+    // SetDefaultCamera. Without a factory the thumbnail has no camera until SetCamera gives it
+    // one.
     CThumbnail();
-    // The camera without the image.
+    // No image; the camera, aimed by SetDefaultCamera.
+    explicit CThumbnail(std::unique_ptr<ICamera> camera);
+    // A copy of the camera without the image.
     CThumbnail(const CThumbnail& other);
     CThumbnail& operator=(const CThumbnail&) = delete;
     // Releases the image.
     ~CThumbnail() override;
 
     // After the entity record: the camera (in schema 0 as an archive object of its own) and
-    // an image reference. An image without encoded bytes is dropped.
+    // an image reference. An image without encoded bytes is dropped. A thumbnail without a
+    // camera cannot take the record: genericException.
     void Serialize(CArchive& ar) override;
     CEntity* CreateCopy() const override;
     // Exchanges the cameras; this thumbnail's image is cleared.
@@ -32,9 +37,10 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityThumbnail; }
 
-    const CCamera& GetCamera() const { return *m_camera; }
+    // Null while the thumbnail has no camera.
+    const ICamera* GetCamera() const { return m_camera.get(); }
     // Marks the change and copies the camera.
-    void SetCamera(const CCamera& camera);
+    void SetCamera(const ICamera& camera);
     // Looking down on the XY plane: eye (0, 0, 1), direction (0, 0, 1), up (0, 1, 0),
     // perspective with a field of view of 30 degrees.
     void SetDefaultCamera();
@@ -43,10 +49,6 @@ public:
     void SetImage(CDib* image);
 
 private:
-    struct CameraDeleter {
-        void operator()(CCamera* camera) const;
-    };
-
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
     int CheckOwnValidity(int level);
@@ -54,6 +56,6 @@ private:
     void HoldImage(CDib* image);
     void PostCleared();
 
-    std::unique_ptr<CCamera, CameraDeleter> m_camera;
+    std::unique_ptr<ICamera> m_camera;
     CDib* m_image = nullptr;
 };

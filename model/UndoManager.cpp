@@ -14,8 +14,7 @@ bool g_checkAfterOperation = false;
 
 }  // namespace
 
-CUndoManager::CUndoManager(CZephyronModel* model, int depthLimit) : m_depthLimit(depthLimit), m_model(model)
-{}
+CUndoManager::CUndoManager(IModelContext* model, int depthLimit) : m_depthLimit(depthLimit), m_model(model) {}
 
 CUndoManager::~CUndoManager()
 {
@@ -55,12 +54,12 @@ void CUndoManager::Broadcast(BroadcastKind kind, CEntity* entity, IEntityContain
     });
 }
 
-void CUndoManager::BroadcastModelCleared(CZephyronModel* model)
+void CUndoManager::BroadcastModelCleared(IModelContext* model)
 {
     ForEachListener([&](CDBListener& listener) { listener.OnModelCleared(model); });
 }
 
-void CUndoManager::BroadcastModelDeleted(CZephyronModel* model)
+void CUndoManager::BroadcastModelDeleted(IModelContext* model)
 {
     ForEachListener([&](CDBListener& listener) { listener.OnModelDeleted(model); });
 }

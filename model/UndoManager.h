@@ -20,7 +20,7 @@
 
 class CDBListener;
 class CEntity;
-class CZephyronModel;
+class IModelContext;
 class IEntityContainer;
 
 // The depth limit every model gives its manager.
@@ -40,7 +40,7 @@ public:
     static constexpr int kSilentCommitType = 92;
 
     // A depth limit of 0 disables recording. Opens the log.
-    CUndoManager(CZephyronModel* model, int depthLimit);
+    CUndoManager(IModelContext* model, int depthLimit);
     // Stops being the current manager, clears the history, closes the log.
     ~CUndoManager();
     CUndoManager(const CUndoManager&) = delete;
@@ -50,8 +50,8 @@ public:
     void AddListener(CDBListener* listener);
     void RemoveListener(CDBListener* listener);
     void Broadcast(BroadcastKind kind, CEntity* entity, IEntityContainer* container = nullptr);
-    void BroadcastModelCleared(CZephyronModel* model);
-    void BroadcastModelDeleted(CZephyronModel* model);
+    void BroadcastModelCleared(IModelContext* model);
+    void BroadcastModelDeleted(IModelContext* model);
 
     // The open operation, or null when recording is off or the depth limit is 0.
     CUndoOperation* StartOperation(int typeCode, const CString& name, bool joinFlag, bool joinWithPrevious);
@@ -71,7 +71,7 @@ public:
     bool IsHistoryChanged() const { return m_historyChanged; }
     int GetFirstPositionCounter() const { return m_firstPosition; }
     int GetSecondPositionCounter() const { return m_secondPosition; }
-    CZephyronModel* GetModel() const { return m_model; }
+    IModelContext* GetModel() const { return m_model; }
 
     void LogMessage(const wchar_t* text) { m_log.Write(text); }
     const CUndoLog& GetLog() const { return m_log; }
@@ -96,7 +96,7 @@ private:
     std::vector<CDBListener*> m_listeners;
     bool m_joinMarkTaken = false;
     CUndoLog m_log;
-    CZephyronModel* m_model;
+    IModelContext* m_model;
 };
 
 bool IsUndoRecording();

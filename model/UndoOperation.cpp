@@ -4,7 +4,7 @@
 
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
-#include "model/EntityLinks.h"
+#include "model/IModelContext.h"
 #include "model/UndoManager.h"
 #include "model/Validity.h"
 #include "support/StringTable.h"
@@ -169,8 +169,8 @@ bool CUndoOperation::CheckAfterOperation()
     int result = 0;
     {
         CValidityCheckScope checksOn;
-        CZephyronModel* model = m_owner ? m_owner->GetModel() : nullptr;
-        result = model ? links::CheckModelValidity(*model, kValidityCheck, true) : 0;
+        IModelContext* model = m_owner ? m_owner->GetModel() : nullptr;
+        result = model ? model->CheckValidity(kValidityCheck, true) : 0;
     }
     if (result == 0)
         return true;

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "model/ArchiveSchema.h"
-#include "model/DatabaseLinks.h"
 #include "model/Dib.h"
 #include "model/EntityDisposal.h"
 #include "model/MaterialManager.h"
@@ -447,44 +446,3 @@ void CMaterial::Announce(int32_t code)
 {
     PostMaterialNotification(this, code);
 }
-
-namespace links {
-
-CEntity* AsEntity(CMaterial* material)
-{
-    return material;
-}
-
-void AddMaterialUse(CMaterial& material, bool notify)
-{
-    material.AddUse(notify);
-}
-
-void RemoveMaterialUse(CMaterial& material, bool notify)
-{
-    material.RemoveUse(notify);
-}
-
-CColor GetMaterialColor(const CMaterial& material)
-{
-    return material.GetColor();
-}
-
-bool IsPlainColorMaterial(const CMaterial& material)
-{
-    return material.IsPlainColor();
-}
-
-CColor GetMaterialDisplayColor(const CMaterial& material)
-{
-    return material.GetDisplayColor();
-}
-
-CMaterial* ReadMaterialReference(CArchive& ar)
-{
-    CMaterial* material = nullptr;
-    ar >> material;
-    return material;
-}
-
-}  // namespace links

@@ -18,7 +18,7 @@
 
 namespace {
 
-// Run-time records of classes that later subsystems declare, with their declared schemas.
+// Run-time records of classes that this library does not define, with their declared schemas.
 constexpr CRuntimeClass kViewPageClass = {"CViewPage", 0, VERSIONABLE_SCHEMA | 11, nullptr, nullptr};
 constexpr CRuntimeClass kModelClass = {"CZephyronModel", 0, VERSIONABLE_SCHEMA | 22, nullptr, nullptr};
 

@@ -50,7 +50,7 @@ protected:
 TEST_F(ComponentAxesTest, ThreeAxesOfTheirPixelLengthInRedGreenAndBlue)
 {
     const CComponentAxes axes(40, false, true, false, CComponentAxes::kDefaultRibbonRatio);
-    axes.Draw(view, At10());
+    axes.Draw(view, At10(), false);
     ASSERT_EQ(view.lines.size(), 3u);
     EXPECT_EQ(view.lines[0].to, CPoint3d(40, 0, 0));
     EXPECT_EQ(view.lines[1].to, CPoint3d(0, 40, 0));
@@ -73,18 +73,18 @@ TEST_F(ComponentAxesTest, ThreeAxesOfTheirPixelLengthInRedGreenAndBlue)
 TEST_F(ComponentAxesTest, NothingIsDrawnBelowOnePixelOrIntoTheItemBuffer)
 {
     CComponentAxes axes(0, false, true, false, CComponentAxes::kDefaultRibbonRatio);
-    axes.Draw(view, At10());
+    axes.Draw(view, At10(), false);
     EXPECT_TRUE(view.lines.empty());
     const CComponentAxes sized(25, false, true, false, CComponentAxes::kDefaultRibbonRatio);
     view.drawingMode = 1;
-    sized.Draw(view, At10());
+    sized.Draw(view, At10(), false);
     EXPECT_TRUE(view.lines.empty());
 }
 
 TEST_F(ComponentAxesTest, GluedComponentsShowACrossInsteadOfTheZAxis)
 {
     const CComponentAxes axes(40, true, true, false, CComponentAxes::kDefaultRibbonRatio);
-    axes.Draw(view, At10());
+    axes.Draw(view, At10(), false);
     ASSERT_EQ(view.lines.size(), 4u);
     EXPECT_EQ(view.lines[2].from, CPoint3d(10, 10, 0));
     EXPECT_EQ(view.lines[2].to, CPoint3d(-10, -10, 0));
@@ -104,10 +104,10 @@ TEST_F(ComponentAxesTest, AxesWithoutDepthTestShowThroughWhatIsInFront)
     glVertex3d(20, 64, 0.5);
     glEnd();
     CComponentAxes tested(40, false, true, false, CComponentAxes::kDefaultRibbonRatio);
-    tested.Draw(view, At10());
+    tested.Draw(view, At10(), false);
     EXPECT_TRUE(PixelNear(ReadGLPixel(30, 10), GLPixel{0, 0, 0, 255}));
     const CComponentAxes over(40, false, false, false, CComponentAxes::kDefaultRibbonRatio);
-    over.Draw(view, At10());
+    over.Draw(view, At10(), false);
     EXPECT_TRUE(PixelNear(ReadGLPixel(30, 10), GLPixel{178, 0, 0, 255}));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the depth test is on again";
 }
@@ -116,7 +116,7 @@ TEST_F(ComponentAxesTest, RibbonsLieAcrossTheLineOfSight)
 {
     const CComponentAxes axes(30, false, true, true, 0.1);
     view.direction = CVector3d(0, 0, -1);
-    axes.Draw(view, At10());
+    axes.Draw(view, At10(), false);
     ASSERT_EQ(view.quads.size(), 3u);
     const std::vector<CPoint3d>& x = view.quads[0];
     ASSERT_EQ(x.size(), 4u);
@@ -128,9 +128,9 @@ TEST_F(ComponentAxesTest, RibbonsLieAcrossTheLineOfSight)
     EXPECT_TRUE(PixelNear(ReadGLPixel(25, 11), GLPixel{178, 0, 0, 255}));
 
     view.quads.clear();
-    view.perspective = true;
     view.eye = CPoint3d(10, 110, 0);
-    axes.Draw(view, At10());
+    const bool perspective = true;
+    axes.Draw(view, At10(), perspective);
     EXPECT_NEAR(view.quads[0][0].z, 3.0, 1e-12)
         << "a perspective eye straight above the Y axis turns the X ribbon";
 }
@@ -145,7 +145,7 @@ TEST_F(ComponentAxesTest, TheGluePlaneFramesTheBoundsTranslucently)
     axes.SetBounds(bounds);
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    axes.Draw(view, At10());
+    axes.Draw(view, At10(), false);
     ASSERT_EQ(view.quads.size(), 1u);
     EXPECT_EQ(view.quads[0][0], CPoint3d(-5, -5, 0)) << "grown by a tenth of the diagonal (50)";
     EXPECT_EQ(view.quads[0][2], CPoint3d(35, 45, 0));

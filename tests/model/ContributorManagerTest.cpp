@@ -10,6 +10,7 @@
 #include "model/AttributeContainer.h"
 #include "model/AttributeNamed.h"
 #include "model/ContributorManager.h"
+#include "model/DefinitionList.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ManagerTestSupport.h"
 
@@ -149,15 +150,23 @@ TEST_F(ContributorManagerTest, FilesOfOlderVersionsGetAnEmptyLastModifier)
 
 TEST_F(ContributorManagerTest, DefinitionsCarryNicknamesOfTheirOwn)
 {
-    CEntity definition;
-    EXPECT_EQ(CContributorManager::CountNicknamesOf(definition), 0);
-    auto* own = new CAttributeNamed(L"QZP_ContributorsInfo");
-    own->SetValue(L"NicknamesKey", Strings({L"x", L"y"}));
-    definition.AddAttributeDictionary(own);
-    EXPECT_EQ(CContributorManager::CountNicknamesOf(definition), 2);
-    model.contributingDefinitions = 4;
-    EXPECT_EQ(contributors.CountContributingDefinitions(), 4);
+    CDefinitionList definitions;
+    model.root->definitions = &definitions;
+    TestDefinition plain(L"Plain"), credited(L"Credited"), internal(L"Internal");
+    internal.internal = true;
+    for (TestDefinition* definition : {&credited, &internal}) {
+        auto* own = new CAttributeNamed(L"QZP_ContributorsInfo");
+        own->SetValue(L"NicknamesKey", Strings({L"x", L"y"}));
+        definition->AddAttributeDictionary(own);
+    }
+    for (TestDefinition* definition : {&plain, &credited, &internal})
+        definitions.Add(definition);
+    EXPECT_EQ(CContributorManager::CountNicknamesOf(plain), 0);
+    EXPECT_EQ(CContributorManager::CountNicknamesOf(credited), 2);
+    EXPECT_EQ(contributors.CountContributingDefinitions(), 1)
+        << "definitions without nicknames and internal ones do not count";
     contributors.SetEnabled(false);
     EXPECT_EQ(contributors.CountContributingDefinitions(), 0);
-    definition.GetAttributeContainer()->Erase();
+    definitions.RemoveAll();
+    model.root->definitions = nullptr;
 }

@@ -4,16 +4,12 @@
 
 #include "model/VersionMap.h"
 
-DatabaseTest::DatabaseTest()
-{
-    ComponentNotifications().clear();
-}
+DatabaseTest::DatabaseTest() = default;
 
 DatabaseTest::~DatabaseTest()
 {
     SetCurrentVersionMap(nullptr);
     SetSaveFormat(8000);
-    ComponentNotifications().clear();
 }
 
 void DatabaseTest::UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas)

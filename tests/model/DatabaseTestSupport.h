@@ -28,7 +28,8 @@ protected:
     static Bytes NewObject(std::string_view className);
 
     TestModel model;
-    CurrentModelScope current{&model};
+    CCurrentModelScope current{&model};
+    ComponentPosts componentPosts;
     TestRoot& root = *model.root;
     CLayerManager& layers = *model.layers;
     CMaterialManager& materials = *model.materials;

@@ -70,7 +70,8 @@ TEST_F(DefinitionListTest, AddingAndRemovingPostComponentNotifications)
     EXPECT_TRUE(list.Remove(box));
     EXPECT_FALSE(list.Remove(box));
     EXPECT_EQ(box->GetParent(), nullptr);
-    EXPECT_EQ(ComponentNotifications(), (std::vector<ComponentNotification>{{0, box, 0}, {1, box, 0}}));
+    EXPECT_EQ(componentPosts.posts,
+              (std::vector<ComponentPosts::Post>{{0, box, nullptr}, {1, box, nullptr}}));
 }
 
 TEST_F(DefinitionListTest, AddingADefinitionIsRecordedAndCanRefreshItsInstances)
@@ -149,8 +150,8 @@ TEST_F(DefinitionPurgeTest, EraseUnusedReachesDefinitionsFreedByAnEarlierErase)
     list.EraseUnused(false);
     EXPECT_EQ(TestEntity::destroyed, destroyed + 2)
         << "B goes in the first pass, A once B's erase has removed A's only instance";
-    EXPECT_EQ(ComponentNotifications(),
-              (std::vector<ComponentNotification>{{0, a, 0}, {0, b, 0}, {1, a, 0}, {1, b, 0}}));
+    EXPECT_EQ(componentPosts.posts, (std::vector<ComponentPosts::Post>{
+                                        {0, a, nullptr}, {0, b, nullptr}, {1, a, nullptr}, {1, b, nullptr}}));
     EXPECT_EQ(list.GetCount(), 2) << "the list still names what it erased until told to forget";
     list.RemoveAll();
 }
@@ -162,7 +163,7 @@ TEST_F(DefinitionPurgeTest, PurgeUnusedExceptKeepsTheDefinitionsOfTheActivePath)
     // The instance being edited, not yet listed among its definition's instances.
     TestInstance edited;
     edited.definition = onPath;
-    CInstancePath path;
+    TestInstancePath path;
     path.instances = {&edited};
     list.PurgeUnusedExcept(path);
     EXPECT_EQ(Items(), std::vector<CEntity*>{onPath});
@@ -210,7 +211,7 @@ TEST_F(DefinitionListTest, TheRecordListsADefinitionReferencedTwiceOnce)
     });
     EXPECT_EQ(Items(), (std::vector<CEntity*>{&first, &second}));
     EXPECT_EQ(first.GetParent(), &list);
-    EXPECT_TRUE(ComponentNotifications().empty()) << "reading posts nothing";
+    EXPECT_TRUE(componentPosts.posts.empty()) << "reading posts nothing";
     list.RemoveAll();
 }
 

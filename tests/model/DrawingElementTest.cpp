@@ -75,7 +75,7 @@ protected:
     }
 
     RecordingView view;
-    CRenderingOptions options;
+    TestRenderingOptions options;
     std::vector<std::unique_ptr<CEntity, void (*)(CEntity*)>> owned;
 };
 
@@ -319,7 +319,7 @@ TEST_F(DrawingElementTest, ASelectedElementDrawsInTheSelectionColourUnlessItKeep
 
     element.SetSelectedFlag(false);
     TestDrawingElement instance;
-    CInstancePath path;
+    TestInstancePath path;
     path.instances = {&instance, nullptr};
     view.path = &path;
     EXPECT_EQ(element.GetColorForView(&view), kRed);

@@ -24,8 +24,8 @@ protected:
         SetCurrentVersionMap(nullptr);
         SetSaveFormat(8000);
     }
-    CZephyronModel model;
-    CurrentModelScope current{&model};
+    BasicTestModel model;
+    CCurrentModelScope current{&model};
 };
 
 // For tests that let erased entities delete themselves.
@@ -70,8 +70,6 @@ TEST_F(EntityTest, NewEntitiesTakeConsecutiveIdsAndCopiesTakeNone)
     CEntity::ResetIdCounter();
     EXPECT_EQ(TestEntity().GetId(), 1);
     Commit();
-    CSuspendUndo noUndo;
-    first.GetAttributeContainer()->Erase();
 }
 
 TEST_F(EntityTest, TypeNameDropsOnlyALeadingC)
@@ -143,7 +141,7 @@ TEST_F(EntityTest, ChangesAreRecordedAndAnnouncedUnlessTheModelSuspendsThem)
     entity.NotifyChanged();
     EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&entity)), 2);
     {
-        CurrentModelScope none(nullptr);
+        CCurrentModelScope none(nullptr);
         entity.NotifyChanged();
     }
     EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&entity)), 3)
@@ -166,7 +164,6 @@ TEST_F(EntityTest, SwappingExchangesAttributeContainersAndAnnouncesTheChange)
     EXPECT_EQ(a.GetAttributeContainer(), nullptr);
     EXPECT_EQ(b.value, 1);
     EXPECT_EQ(changes.payloads, std::vector<void*>{static_cast<CEntity*>(&a)});
-    container->Erase();
 }
 
 TEST_F(EntityWithoutUndoTest, AnErasedEntityTellsItsReferrersAndDeletesItself)
@@ -232,7 +229,6 @@ TEST_F(EntityTest, DependentsAreWhatTheEntityDrivesWhatRefersToItAndItsAttribute
     EXPECT_EQ(Members(set), Sorted({&entity, drives, &driven, drivesInside, &group, &referrer,
                                     entity.GetAttributeContainer(), attribute}));
     EXPECT_FALSE(entity.CollectWithDependents(set));
-    entity.GetAttributeContainer()->Erase();
 }
 
 TEST_F(EntityTest, CyclicRelationshipsFromAFileEndTheWalk)
@@ -295,7 +291,7 @@ TEST_F(EntityTest, BackReferencesNeedACurrentModel)
 {
     TestEntity entity, referrer;
     {
-        CurrentModelScope none(nullptr);
+        CCurrentModelScope none(nullptr);
         entity.AddBackReference(&referrer);
         entity.NotifyReferencers(5, nullptr);
     }
@@ -322,7 +318,35 @@ TEST_F(EntityWithoutUndoTest, TheFirstDictionaryCreatesTheContainerWithAChangeNo
     EXPECT_EQ(changes.CountFor(static_cast<CEntity*>(&entity)), 1);
     EXPECT_EQ(entity.FindAttribute(kEntityAttributeNamed), dictionary);
     EXPECT_EQ(entity.FindAttribute(kEntityFaceTextureCoords), nullptr);
-    container->Erase();
+}
+
+TEST_F(EntityTest, AnEntityOwnsItsAttributeContainerWhicheverWayItGoes)
+{
+    // Deleted outside Erase: the container and its dictionary go with the entity (the leak
+    // checker watches), but not with a copy that shares them.
+    auto lone = std::make_unique<TestEntity>();
+    lone->AddAttributeDictionary(new CAttributeNamed(L"tags"));
+    delete new TestEntity(*lone);
+    EXPECT_EQ(lone->GetAttributeContainer()->GetCount(), 1);
+    lone.reset();
+
+    // Erased inside an operation: the operation takes the container over with the entity and
+    // frees both when it goes.
+    auto* erased = new TestEntity;
+    erased->AddAttributeDictionary(new CAttributeNamed(L"tags"));
+    Start();
+    erased->Erase();
+    Commit();
+    manager->Clear();
+
+    // An undo copy that receives the container in an exchange owns it from then on.
+    CSuspendUndo noUndo;
+    TestEntity live;
+    auto snapshot = std::make_unique<TestEntity>(live);
+    live.AddAttributeDictionary(new CAttributeNamed(L"tags"));
+    live.SwapContents(*snapshot);
+    EXPECT_EQ(live.GetAttributeContainer(), nullptr);
+    snapshot.reset();
 }
 
 TEST_F(EntityWithoutUndoTest, AttributesAreCopiedOrSharedFromAnotherEntity)
@@ -348,8 +372,6 @@ TEST_F(EntityWithoutUndoTest, AttributesAreCopiedOrSharedFromAnotherEntity)
     TestEntity bare;
     bare.CopyAttributesFrom(TestEntity(), false);
     EXPECT_EQ(bare.GetAttributeContainer(), nullptr);
-    for (TestEntity* e : {&source, &copies, &sharer})
-        e->GetAttributeContainer()->Erase();
 }
 
 TEST_F(EntityWithoutUndoTest, TheEntityRecordFollowsTheSchemaInTheFile)
@@ -387,7 +409,6 @@ TEST_F(EntityWithoutUndoTest, TheEntityRecordFollowsTheSchemaInTheFile)
         EXPECT_EQ(entity->GetAttributeContainer() != nullptr, c.hasContainer) << c.schema;
         if (CAttributeContainer* container = entity->GetAttributeContainer()) {
             EXPECT_EQ(container->GetParent(), entity.get());
-            container->Erase();
         }
     }
 }
@@ -402,7 +423,6 @@ TEST_F(EntityWithoutUndoTest, TheContainerIsWrittenOnlyFromFormat4000On)
               LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, uint16_t{19}));
     SetSaveFormat(3000);
     EXPECT_EQ(WrittenBy([&](CArchive& ar) { entity.Serialize(ar); }), LittleEndian(int32_t{9}));
-    entity.GetAttributeContainer()->Erase();
 }
 
 TEST_F(EntityWithoutUndoTest, AContainerReferencedTwiceInAFileIsRefused)

@@ -61,6 +61,14 @@ TEST_F(FontManagerTest, ANewFontIsRecordedAsAdded)
     delete font;
 }
 
+TEST_F(FontManagerTest, WithoutAModelThatMakesFontsNoneIsMade)
+{
+    CFontManager loose;
+    CCurrentModelScope none(nullptr);
+    EXPECT_EQ(loose.GetFont(L"Arial", 0, 1, 0, nullptr, 0, 12.0), nullptr);
+    EXPECT_TRUE(loose.IsEmpty());
+}
+
 TEST_F(FontManagerTest, AddingAListedFontSetsItsParentAgainWithoutAppending)
 {
     CEntity* font = Arial();
@@ -81,7 +89,7 @@ TEST_F(FontManagerTest, AddingAListedFontSetsItsParentAgainWithoutAppending)
 TEST_F(FontManagerTest, TheCurrentModelsManagerIsFound)
 {
     EXPECT_EQ(CFontManager::GetCurrentFontManager(), &fonts);
-    CurrentModelScope none(nullptr);
+    CCurrentModelScope none(nullptr);
     EXPECT_EQ(CFontManager::GetCurrentFontManager(), nullptr);
 }
 
@@ -119,7 +127,7 @@ TEST_F(FontManagerTest, TheCheckReportsUnreferencedFontsAndRemovesThemOnlyWhenFi
     Arial(11);
     Arial(12);
     model.textStyleFonts[0] = used;
-    static_cast<CZpFont*>(used)->refCount = 1;
+    static_cast<TestFont*>(used)->refCount = 1;
 
     EXPECT_EQ(fonts.CheckValidity(kValidityCheck, nullptr), 1);
     EXPECT_EQ(GetValidityReport(), L"Found 2 unreferenced fonts");
@@ -136,7 +144,7 @@ TEST_F(FontManagerTest, TheCheckRepairsWrongCountsAndMissingFonts)
 {
     CValidityCheckScope checks;
     CEntity* listed = Arial(10);
-    auto* missing = new CZpFont;
+    auto* missing = new TestFont;
     model.textStyleFonts[0] = listed;
     model.dimensionStyleFont = missing;
     TestFontUser text(kEntityText, listed);
@@ -146,7 +154,7 @@ TEST_F(FontManagerTest, TheCheckRepairsWrongCountsAndMissingFonts)
     EXPECT_EQ(GetValidityReport(), L"Found 1 fonts with incorrect reference countFound 1 missing fonts");
     ClearValidityReport();
     EXPECT_EQ(fonts.CheckValidity(kValidityFix, nullptr), 0);
-    EXPECT_EQ(static_cast<CZpFont*>(listed)->refCount, 2);
+    EXPECT_EQ(static_cast<TestFont*>(listed)->refCount, 2);
     EXPECT_EQ(missing->refCount, 1);
     EXPECT_TRUE(fonts.Contains(missing));
     root.members.clear();
@@ -169,9 +177,9 @@ TEST_F(FontManagerTest, ARecordNamingAnotherClassIsRefused)
 
 TEST_F(FontManagerTest, TheRecordReadsTheFontsAndRecordsTheirAddition)
 {
-    UseSchemas({{"CFontManager", 0}, {"CZpFont", 1}});
+    UseSchemas({{"CFontManager", 0}, {"TestFont", 1}});
     const Bytes bytes =
-        LittleEndian(int32_t{3}) + NewObject("CZpFont") + LittleEndian(uint16_t{0}, uint16_t{0x8000 | 1});
+        LittleEndian(int32_t{3}) + NewObject("TestFont") + LittleEndian(uint16_t{0}, uint16_t{0x8000 | 1});
     CFontManager read;
     Start();
     ReadFrom(bytes, [&](CArchive& ar) { read.Serialize(ar); });
@@ -201,8 +209,8 @@ TEST_F(FontManagerTest, WritingOlderFormatsStoresOnlyTheFontsInUse)
 
 TEST_F(FontManagerTest, ClearingCacheHandlesReachesEveryFont)
 {
-    auto* first = static_cast<CZpFont*>(Arial(10));
-    auto* second = static_cast<CZpFont*>(Arial(11));
+    auto* first = static_cast<TestFont*>(Arial(10));
+    auto* second = static_cast<TestFont*>(Arial(11));
     fonts.ClearCacheHandles();
     EXPECT_EQ(first->cacheHandlesCleared, 1);
     EXPECT_EQ(second->cacheHandlesCleared, 1);

@@ -27,16 +27,6 @@ protected:
     CLayer* layer0 = layers.GetDefaultLayer();
 };
 
-// A layer record of schema 2: entity part, name, hidden flag, its material in place
-// (schema 12), behaviour.
-Bytes LayerBody(const char* name, bool hidden = false, uint32_t behavior = 0)
-{
-    const Bytes material = EntityPart() + Text("Layer_x") + Bytes{0} + Bytes{1} + Bytes{5, 6, 7, 255} +
-                           Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
-    return EntityPart() + Text(name) + Bytes{static_cast<uint8_t>(hidden)} + material +
-           LittleEndian(behavior);
-}
-
 // A manager record (schema 4 unless given) whose new layers are the given bodies; the
 // manager is object 2, the layer class 3 and the layers 4, 5 ...
 Bytes ManagerRecord(const std::vector<Bytes>& layerBodies, const Bytes& current)

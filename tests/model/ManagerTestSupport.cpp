@@ -50,6 +50,20 @@ Bytes ObjectReference(uint16_t number)
     return LittleEndian(number);
 }
 
+Bytes MaterialBody(const char* name, bool managed)
+{
+    return EntityPart() + Text(name) + Bytes{0} + Bytes{static_cast<uint8_t>(managed)} +
+           Bytes{10, 20, 30, 255} + Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
+}
+
+Bytes LayerBody(const char* name, bool hidden, uint32_t behavior)
+{
+    const Bytes material = EntityPart() + Text("Layer_x") + Bytes{0} + Bytes{1} + Bytes{5, 6, 7, 255} +
+                           Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
+    return EntityPart() + Text(name) + Bytes{static_cast<uint8_t>(hidden)} + material +
+           LittleEndian(behavior);
+}
+
 CDib* MakeImage(CColor color, int width, int height, int bitsPerPixel)
 {
     const int bytesPerPixel = bitsPerPixel / 8;

@@ -34,7 +34,7 @@ protected:
     static void UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas);
 
     TestModel model;
-    CurrentModelScope current{&model};
+    CCurrentModelScope current{&model};
 
 private:
     std::optional<CSuspendUndo> m_unrecorded{std::in_place};
@@ -49,6 +49,11 @@ Bytes NewObject(std::string_view className);
 // A back reference to object number n.
 Bytes ObjectReference(uint16_t number);
 inline const Bytes kNullObject = LittleEndian(uint16_t{0});
+// A material record of schema 12 without texture.
+Bytes MaterialBody(const char* name, bool managed = false);
+// A layer record of schema 2: entity part, name, hidden flag, its material in place (schema
+// 12), behaviour.
+Bytes LayerBody(const char* name, bool hidden = false, uint32_t behavior = 0);
 
 // The bytes of a CDib record of schema 3 (kind, size, encoded bytes) for a width x height
 // RGBA image of one colour (with its alpha).

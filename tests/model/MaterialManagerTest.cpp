@@ -47,13 +47,6 @@ protected:
     CMaterialManager& materials = *model.materials;
 };
 
-// A material record of schema 12 without texture.
-Bytes MaterialBody(const char* name, bool managed = false)
-{
-    return EntityPart() + Text(name) + Bytes{0} + Bytes{static_cast<uint8_t>(managed)} +
-           Bytes{10, 20, 30, 255} + Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) + Bytes{0};
-}
-
 }  // namespace
 
 TEST_F(MaterialManagerTest, ColourMaterialsAreFoundOrMadeWithNumberedNames)
@@ -114,15 +107,16 @@ TEST_F(MaterialManagerTest, RemovingTheCurrentMaterialClearsItFirst)
 TEST_F(MaterialManagerTest, AnUnlistedCurrentMaterialGoesWhenAnotherBecomesCurrent)
 {
     CMaterial* listed = Listed(L"Listed");
-    CFaceTextureMapping placement;
+    TestTextureMapping placement;
     placement.pairCount = 3;
     CMaterial* loose = Named(L"Loose");
     ManagerNotifications seen;
     EXPECT_TRUE(materials.SetCurrentMaterial(loose, &placement));
     ASSERT_NE(materials.GetCurrentTexturePlacement(), nullptr);
     EXPECT_NE(materials.GetCurrentTexturePlacement(), &placement);
-    EXPECT_EQ(materials.GetCurrentTexturePlacement()->pairCount, 0) << "the copy leaves the pairs behind";
-    const CFaceTextureMapping* copy = materials.GetCurrentTexturePlacement();
+    EXPECT_EQ(dynamic_cast<const TestTextureMapping&>(*materials.GetCurrentTexturePlacement()).pairCount, 0)
+        << "the copy leaves the pairs behind";
+    const IFaceTextureMapping* copy = materials.GetCurrentTexturePlacement();
     materials.SetCurrentTexturePlacement(copy);
     EXPECT_EQ(materials.GetCurrentTexturePlacement(), copy);
 
@@ -220,7 +214,7 @@ TEST_F(MaterialManagerTest, ClearingTheRootComponentsMaterialsIsAnnouncedOnce)
 {
     Listed(L"A");
     materials.SetCurrentMaterial(Named(L"Loose"), nullptr);
-    CFaceTextureMapping placement;
+    TestTextureMapping placement;
     materials.SetCurrentTexturePlacement(&placement);
     ManagerNotifications seen;
     materials.ClearMaterials();
@@ -349,7 +343,7 @@ TEST_F(MaterialManagerTest, TheSelfCheckGoesThroughEveryMaterialAndThePlacement)
         << "without a map the materials go unchecked";
 
     bad->SetType(0);
-    CFaceTextureMapping placement;
+    TestTextureMapping placement;
     placement.valid = false;
     materials.SetCurrentTexturePlacement(&placement);
     ClearValidityReport();

@@ -321,17 +321,17 @@ TEST(OptionsRecordTest, AVersionOneAxisOptionSetsTheCurrentModelsAxesQuietly)
                Text("");
     };
     TestModel model;
-    CurrentModelScope current(&model);
+    CCurrentModelScope current(&model);
     const std::unique_ptr<COptionsManager> manager = CreateOptionsManager();
 
     ReadFrom(record(2, "DisplayAxes"), [&](CArchive& ar) { manager->Serialize(ar); });
-    EXPECT_EQ(model.axesSettings, 0) << "version 2 files have no such provider";
+    EXPECT_EQ(model.options.axesSettings, 0) << "version 2 files have no such provider";
     ReadFrom(record(1, "Grid"), [&](CArchive& ar) { manager->Serialize(ar); });
-    EXPECT_EQ(model.axesSettings, 0);
+    EXPECT_EQ(model.options.axesSettings, 0);
     ReadFrom(record(1, "DISPLAYAXES"), [&](CArchive& ar) { manager->Serialize(ar); });
-    EXPECT_EQ(model.axesSettings, 1);
-    EXPECT_TRUE(model.axesShown);
-    EXPECT_FALSE(model.notificationsOnWhenAxesSet);
+    EXPECT_EQ(model.options.axesSettings, 1);
+    EXPECT_TRUE(model.options.axesShown);
+    EXPECT_FALSE(model.options.notificationsOnWhenAxesSet);
     EXPECT_TRUE(CNotificationCenter::GetInstance().IsEnabled());
 }
 

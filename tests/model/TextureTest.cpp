@@ -18,7 +18,7 @@
 #include "support/XMLNamespaces.h"
 #include "support/XercesXMLOutput.h"
 #include "tests/model/ManagerTestSupport.h"
-#include "tests/support_lib/XmlTestSupport.h"
+#include "tests/support/XmlTestSupport.h"
 
 using orbisk::imageutils::ImageRep;
 using orbisk::utils::CColor;

@@ -25,6 +25,11 @@ protected:
     NotificationRecorder cleared{"Thumbnail Cleared"};
 };
 
+const TestCamera& CameraOf(const CThumbnail& thumbnail)
+{
+    return dynamic_cast<const TestCamera&>(*thumbnail.GetCamera());
+}
+
 // The test camera's record: its field of view.
 Bytes CameraRecord(double fieldOfView)
 {
@@ -37,10 +42,10 @@ TEST_F(ThumbnailTest, ANewThumbnailLooksDownWithNoImage)
 {
     CThumbnail thumbnail;
     EXPECT_EQ(thumbnail.GetImage(), nullptr);
-    EXPECT_EQ(thumbnail.GetCamera().eye, orbisk::geometry::CPoint3d(0, 0, 1));
-    EXPECT_EQ(thumbnail.GetCamera().up, orbisk::geometry::CVector3d(0, 1, 0));
-    EXPECT_TRUE(thumbnail.GetCamera().perspective);
-    EXPECT_EQ(thumbnail.GetCamera().fieldOfView, 30.0);
+    EXPECT_EQ(CameraOf(thumbnail).eye, orbisk::geometry::CPoint3d(0, 0, 1));
+    EXPECT_EQ(CameraOf(thumbnail).up, orbisk::geometry::CVector3d(0, 1, 0));
+    EXPECT_TRUE(CameraOf(thumbnail).perspective);
+    EXPECT_EQ(CameraOf(thumbnail).fieldOfView, 30.0);
     CValidityCheckScope checks;
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 0);
 }
@@ -65,12 +70,12 @@ TEST_F(ThumbnailTest, AnExchangeForUndoSwapsTheCamerasAndDropsTheImage)
     thumbnail.SetImage(MakeImage(CColor(1, 2, 3)));
     std::unique_ptr<CThumbnail> snapshot(static_cast<CThumbnail*>(thumbnail.CreateCopy()));
     EXPECT_EQ(snapshot->GetImage(), nullptr);
-    CCamera wide;
+    TestCamera wide;
     wide.fieldOfView = 60.0;
     thumbnail.SetCamera(wide);
     thumbnail.SwapContents(*snapshot);
-    EXPECT_EQ(thumbnail.GetCamera().fieldOfView, 30.0);
-    EXPECT_EQ(snapshot->GetCamera().fieldOfView, 60.0);
+    EXPECT_EQ(CameraOf(thumbnail).fieldOfView, 30.0);
+    EXPECT_EQ(CameraOf(*snapshot).fieldOfView, 60.0);
     EXPECT_EQ(thumbnail.GetImage(), nullptr);
     EXPECT_EQ(cleared.payloads, (std::vector<void*>{&thumbnail}));
 }
@@ -80,15 +85,15 @@ TEST_F(ThumbnailTest, BothSchemasReadTheCameraAndTheImage)
     std::unique_ptr<CThumbnail> current =
         Read(EntityPart() + CameraRecord(45.0) + NewObject("CDib") + ImageRecord(CColor(9, 9, 9)), 1);
     ASSERT_NE(current, nullptr);
-    EXPECT_EQ(current->GetCamera().fieldOfView, 45.0);
-    EXPECT_EQ(current->GetCamera().olderFormReads, 0);
+    EXPECT_EQ(CameraOf(*current).fieldOfView, 45.0);
+    EXPECT_EQ(CameraOf(*current).olderFormReads, 0);
     ASSERT_NE(current->GetImage(), nullptr);
     EXPECT_EQ(current->GetImage()->GetWidth(), 4);
 
     std::unique_ptr<CThumbnail> oldest =
         Read(EntityPart() + LittleEndian(int32_t{1}) + CameraRecord(20.0) + kNullObject, 0);
-    EXPECT_EQ(oldest->GetCamera().olderFormReads, 1) << "schema 0 keeps the camera as an object of its own";
-    EXPECT_EQ(oldest->GetCamera().fieldOfView, 20.0);
+    EXPECT_EQ(CameraOf(*oldest).olderFormReads, 1) << "schema 0 keeps the camera as an object of its own";
+    EXPECT_EQ(CameraOf(*oldest).fieldOfView, 20.0);
     EXPECT_EQ(oldest->GetImage(), nullptr);
 }
 
@@ -126,7 +131,7 @@ TEST_F(ThumbnailTest, AWrittenThumbnailReadsBackAndACutOneIsAnArchiveError)
     const Bytes written = WrittenBy([&](CArchive& ar) { ar.WriteObject(&source); });
     std::unique_ptr<CThumbnail> read(ReadObjectFrom<CThumbnail>(written));
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(read->GetCamera().fieldOfView, 30.0);
+    EXPECT_EQ(CameraOf(*read).fieldOfView, 30.0);
     EXPECT_EQ(read->GetImage()->GetHeight(), 2);
     for (size_t size = 0; size < written.size(); ++size) {
         const Bytes cut(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(size));
@@ -140,11 +145,31 @@ TEST_F(ThumbnailTest, AnInvalidCameraFailsTheCheckBeforeTheImageIsLookedAt)
 {
     CValidityCheckScope checks;
     CThumbnail thumbnail;
-    CCamera broken;
+    TestCamera broken;
     broken.valid = false;
     thumbnail.SetCamera(broken);
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 2);
     EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The camera for CThumbnail"),
               std::wstring::npos);
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheckIgnoringIds, nullptr), 0);
+}
+
+TEST_F(ThumbnailTest, WithoutACameraFactoryAThumbnailHasNoCameraUntilOneIsSet)
+{
+    CCurrentModelScope none(nullptr);
+    CThumbnail thumbnail;
+    EXPECT_EQ(thumbnail.GetCamera(), nullptr);
+    CValidityCheckScope checks;
+    EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 2) << "a thumbnail needs its camera";
+    EXPECT_EQ(ArchiveCause([&] {
+                  ReadFrom(EntityPart() + CameraRecord(45.0) + kNullObject,
+                           [&](CArchive& ar) { thumbnail.Serialize(ar); });
+              }),
+              CArchiveException::genericException);
+    TestCamera wide;
+    wide.fieldOfView = 60.0;
+    thumbnail.SetCamera(wide);
+    EXPECT_EQ(CameraOf(thumbnail).fieldOfView, 60.0);
+    EXPECT_NE(thumbnail.GetCamera(), &wide) << "the thumbnail keeps a copy";
+    EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 0);
 }

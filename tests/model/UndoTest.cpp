@@ -288,7 +288,7 @@ TEST_F(ModelTest, ClearingEndsTheHistory)
 
 TEST_F(ModelTest, TheCheckAfterAnOperationShowsTheReportOfAnInvalidModel)
 {
-    CZephyronModel model;
+    BasicTestModel model;
     model.validityResult = 2;
     CUndoManager checked(&model, kUndoDepthLimit);
     SetCurrentUndoManager(&checked);

@@ -131,8 +131,6 @@ TEST_F(ValidityTest, AContainerPassesOnTheWorstResultOfItsAttributes)
     other.GetAttributeContainer()->GetAt(0)->NegateId();
     EXPECT_EQ(other.CheckValidity(kValidityCheck, nullptr), 0)
         << "without a map contained objects are not checked";
-    entity.GetAttributeContainer()->Erase();
-    other.GetAttributeContainer()->Erase();
 }
 
 TEST_F(ValidityTest, TheCheckPatternReportsAWrongClass)

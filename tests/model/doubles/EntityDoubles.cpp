@@ -5,8 +5,6 @@
 #include <set>
 #include <utility>
 
-#include "model/DatabaseLinks.h"
-#include "model/EntityLinks.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Archive.h"
 
@@ -134,6 +132,17 @@ CEntity* TestComponent::GetAt(int index) const
     return index >= 0 && index < GetCount() ? members[static_cast<size_t>(index)] : nullptr;
 }
 
+bool TestComponent::EraseEntity(CEntity* entity)
+{
+    relationships.RemoveRelationshipsOf(entity);
+    const bool held = Remove(entity);
+    if (CUndoOperation* operation = IsUndoRecording() ? GetCurrentUndoOperation() : nullptr;
+        held && operation)
+        operation->RemoveElement(entity, this);
+    entity->Erase();
+    return held;
+}
+
 TestRelationship* TestComponent::Relate(CEntity* driving, CEntity* driven)
 {
     auto* relationship = new TestRelationship(driving, driven);
@@ -141,18 +150,3 @@ TestRelationship* TestComponent::Relate(CEntity* driving, CEntity* driven)
     relationships.Add(relationship);
     return relationship;
 }
-
-namespace links {
-
-CEntity* GetEdgeCurve(const CEntity& edge)
-{
-    const auto* testEdge = dynamic_cast<const TestEdge*>(&edge);
-    return testEdge ? testEdge->curve : nullptr;
-}
-
-CRelationshipMap& GetRelationshipMap(const CEntity& component)
-{
-    return const_cast<TestComponent&>(dynamic_cast<const TestComponent&>(component)).relationships;
-}
-
-}  // namespace links

@@ -1,7 +1,7 @@
 #pragma once
-// Test doubles of the entity classes of later subsystems that the entity layer reaches through
-// model/EntityLinks.h (components with their relationship maps, edges and their curves, drawing
-// elements), and a plain entity with one persistent value.
+// Test doubles of the entities that the entity layer reaches through interfaces (components with
+// their relationship maps, edges and their curves), a drawing element whose state the tests set,
+// and a plain entity with one persistent value.
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +10,8 @@
 #include "model/DrawingElement.h"
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
+#include "model/IComponent.h"
+#include "model/IEdge.h"
 #include "model/Relationship.h"
 #include "model/RelationshipMap.h"
 
@@ -60,9 +62,10 @@ public:
     int GetEntityType() const override { return kEntityCurve; }
 };
 
-class TestEdge : public TestEntity {
+class TestEdge : public TestEntity, public IEdge {
 public:
     int GetEntityType() const override { return kEntityEdge; }
+    CEntity* GetCurve() const override { return curve; }
     CEntity* curve = nullptr;
 };
 
@@ -84,7 +87,7 @@ public:
 // A component (or, with the definition flag, a component definition): an entity container with
 // its own relationship map (made with undo recording off, so that it is never reported as
 // created). It frees the relationships it made that no operation owns.
-class TestComponent : public TestEntity, public IEntityContainer {
+class TestComponent : public TestEntity, public IEntityContainer, public IComponent {
 public:
     explicit TestComponent(bool definition = false);
     ~TestComponent() override;
@@ -101,6 +104,11 @@ public:
     void RemoveAll() override { members.clear(); }
     CEntity* GetAt(int index) const override;
     IEntityIterator* CreateIterator() override;
+
+    IEntityContainer& GetEntities() override { return *this; }
+    CRelationshipMap& GetRelationshipMap() const override { return *m_map; }
+    CDefinitionList* GetDefinitionList() const override { return nullptr; }
+    bool EraseEntity(CEntity* entity) override;
 
     TestRelationship* Relate(CEntity* driving, CEntity* driven);
 

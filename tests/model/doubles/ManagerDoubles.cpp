@@ -5,11 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "model/DatabaseLinks.h"
 #include "model/EntityDisposal.h"
-#include "model/EntityLinks.h"
 #include "model/LayerManager.h"
-#include "model/ManagerLinks.h"
 #include "model/MaterialManager.h"
 #include "platform/mfc/Archive.h"
 #include "support/NotificationCenter.h"
@@ -27,14 +24,56 @@ TestModel::TestModel()
     layers->SetNotificationsEnabled(true);
     materials = new CMaterialManager;
     materials->SetParent(root);
-    selection.ResumeNotifications(false);
 }
 
 TestModel::~TestModel()
 {
-    DeleteUnrecorded(layers);
-    DeleteUnrecorded(materials);
-    DeleteUnrecorded(root);
+    {
+        CCurrentModelScope current(this);
+        DeleteUnrecorded(layers);
+        DeleteUnrecorded(materials);
+        DeleteUnrecorded(root);
+    }
+    FreeDroppedObjects();
+}
+
+std::unique_ptr<IFaceTextureMapping> TestTextureMapping::CopyWithoutPairs() const
+{
+    auto copy = std::make_unique<TestTextureMapping>(*this);
+    copy->pairCount = 0;
+    return copy;
+}
+
+void TestCamera::ReadEmbedded(CArchive& ar, bool olderForm)
+{
+    if (olderForm) {
+        int32_t marker = 0;
+        ar >> marker;
+        ++olderFormReads;
+    }
+    ar >> fieldOfView;
+}
+
+void TestCamera::WriteEmbedded(CArchive& ar) const
+{
+    ar << fieldOfView;
+}
+
+void TestCamera::SetFromDirection(const CPoint3d& eye_, const CVector3d& direction_, const CVector3d& up_,
+                                  double, double, bool perspective_, double fieldOfView_, double)
+{
+    eye = eye_;
+    direction = direction_;
+    up = up_;
+    perspective = perspective_;
+    fieldOfView = fieldOfView_;
+}
+
+CEntity* TestObjectFactory::CreateFont(const CFontDescription& description)
+{
+    auto* font = new TestFont;
+    font->description = description;
+    return font;
 }
 
 void AxesView::PushTransform(const orbisk::geometry::CTransform3d& t, bool applyToGL)
@@ -140,139 +179,3 @@ void AxesView::PopPolygonOffset()
 {
     --offsetDepth;
 }
-
-namespace {
-
-TestModel& Parts(CZephyronModel& model)
-{
-    return static_cast<TestModel&>(model);
-}
-
-}  // namespace
-
-namespace links {
-
-void SetAxesShown(CZephyronModel& model, bool shown)
-{
-    Parts(model).axesShown = shown;
-    ++Parts(model).axesSettings;
-    Parts(model).notificationsOnWhenAxesSet = orbisk::utils::CNotificationCenter::GetInstance().IsEnabled();
-}
-
-CSelectionSet& GetSelection(CZephyronModel& model)
-{
-    return Parts(model).selection;
-}
-
-const CVersionInfo& GetModelVersion(const CZephyronModel& model)
-{
-    return static_cast<const TestModel&>(model).version;
-}
-
-CAttributeNamed& GetOrCreateModelProperties(CZephyronModel& model)
-{
-    return Parts(model).properties;
-}
-
-int CountContributingDefinitions(CZephyronModel& model)
-{
-    return Parts(model).contributingDefinitions;
-}
-
-CEntity* GetRootComponent(CZephyronModel& model)
-{
-    return Parts(model).root;
-}
-
-CLayerManager* GetRootLayerManager(CZephyronModel& model)
-{
-    return Parts(model).layers;
-}
-
-CMaterialManager* GetRootMaterialManager(CZephyronModel& model)
-{
-    return Parts(model).materials;
-}
-
-CFontManager* GetFontManager(CZephyronModel& model)
-{
-    return Parts(model).fonts;
-}
-
-CEntity* GetTextStyleFont(CZephyronModel& model, int which)
-{
-    return Parts(model).textStyleFonts[which];
-}
-
-CEntity* GetDimensionStyleFont(CZephyronModel& model)
-{
-    return Parts(model).dimensionStyleFont;
-}
-
-CFaceTextureMapping* CopyTextureMapping(const CFaceTextureMapping& mapping)
-{
-    auto* copy = new CFaceTextureMapping(mapping);
-    copy->pairCount = 0;
-    return copy;
-}
-
-void DeleteTextureMapping(CFaceTextureMapping* mapping)
-{
-    delete mapping;
-}
-
-bool IsTextureMappingValid(const CFaceTextureMapping& mapping)
-{
-    return mapping.valid;
-}
-
-CCamera* CreateCamera()
-{
-    return new CCamera;
-}
-
-void DeleteCamera(CCamera* camera)
-{
-    delete camera;
-}
-
-void CopyCamera(CCamera& target, const CCamera& source)
-{
-    target = source;
-}
-
-void SerializeCamera(CArchive& ar, CCamera& camera, bool olderForm)
-{
-    if (ar.IsStoring()) {
-        ar << camera.fieldOfView;
-        return;
-    }
-    if (olderForm) {
-        int32_t marker = 0;
-        ar >> marker;
-        ++camera.olderFormReads;
-    }
-    ar >> camera.fieldOfView;
-}
-
-bool IsCameraValid(const CCamera& camera)
-{
-    return camera.valid;
-}
-
-void SetCameraFromDirection(CCamera& camera, const CPoint3d& eye, const CVector3d& direction,
-                            const CVector3d& up, double, double, bool perspective, double fieldOfView, double)
-{
-    camera.eye = eye;
-    camera.direction = direction;
-    camera.up = up;
-    camera.perspective = perspective;
-    camera.fieldOfView = fieldOfView;
-}
-
-bool IsPerspectiveView(IModelView& view)
-{
-    return dynamic_cast<AxesView&>(view).perspective;
-}
-
-}  // namespace links

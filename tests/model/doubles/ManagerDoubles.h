@@ -1,17 +1,17 @@
 #pragma once
-// Test doubles of what the model's parts reach above themselves (model/ManagerLinks.h, and the
-// model-level functions of model/DatabaseLinks.h): a model with a root component, the real layer
-// and material managers under it, the fonts of its styles and its font manager, the drawing axes
-// display, a selection, a file version, model properties and a count of contributing
-// definitions; face texture placements; cameras.
+// Test doubles of what the model's parts reach above themselves: a model (TestModel) with a
+// root component, the real layer and material managers under it, rendering options, the fonts
+// of its styles and its font manager, and an object factory; face texture placements; cameras;
+// and a view that draws the component axes.
 
+#include <memory>
 #include <vector>
 
 #include "geometry/Point3d.h"
 #include "geometry/Vector3d.h"
-#include "model/AttributeNamed.h"
-#include "model/SelectionSet.h"
-#include "model/VersionInfo.h"
+#include "model/ICamera.h"
+#include "model/IFaceTextureMapping.h"
+#include "model/IObjectFactory.h"
 #include "tests/model/doubles/DatabaseDoubles.h"
 #include "tests/model/doubles/ModelDouble.h"
 #include "tests/model/doubles/ViewDouble.h"
@@ -21,8 +21,11 @@ class CLayerManager;
 class CMaterialManager;
 
 // One side's texture placement; only its validity and the pairs that copies drop matter here.
-class CFaceTextureMapping {
+class TestTextureMapping : public IFaceTextureMapping {
 public:
+    std::unique_ptr<IFaceTextureMapping> CopyWithoutPairs() const override;
+    bool IsValid() const override { return valid; }
+
     int flags = 0;
     bool valid = true;
     int pairCount = 0;
@@ -30,8 +33,18 @@ public:
 
 // A camera with the values the thumbnail sets. Its record is the field of view (a double),
 // in the older form after a 32-bit value that stands for the camera's own object.
-class CCamera {
+class TestCamera : public ICamera {
 public:
+    std::unique_ptr<ICamera> Clone() const override { return std::make_unique<TestCamera>(*this); }
+    void Assign(const ICamera& other) override { *this = dynamic_cast<const TestCamera&>(other); }
+    void ReadEmbedded(CArchive& ar, bool olderForm) override;
+    void WriteEmbedded(CArchive& ar) const override;
+    bool IsValid() const override { return valid; }
+    void SetFromDirection(const orbisk::geometry::CPoint3d& eye_,
+                          const orbisk::geometry::CVector3d& direction_,
+                          const orbisk::geometry::CVector3d& up_, double, double, bool perspective_,
+                          double fieldOfView_, double) override;
+
     orbisk::geometry::CPoint3d eye;
     orbisk::geometry::CVector3d direction;
     orbisk::geometry::CVector3d up;
@@ -39,6 +52,13 @@ public:
     double fieldOfView = 0.0;
     bool valid = true;
     int olderFormReads = 0;
+};
+
+// Makes test cameras and test fonts.
+class TestObjectFactory : public IObjectFactory {
+public:
+    std::unique_ptr<ICamera> CreateCamera() override { return std::make_unique<TestCamera>(); }
+    CEntity* CreateFont(const CFontDescription& description) override;
 };
 
 // A view that draws the component axes for real in the current GL context (lines, quads,
@@ -77,7 +97,6 @@ public:
     void PopPolygonOffset() override;
     int GetDrawingMode() override { return drawingMode; }
 
-    bool perspective = false;
     orbisk::geometry::CPoint3d eye{0, 0, 100};
     orbisk::geometry::CVector3d direction{0, 0, -1};
     int drawingMode = 0;
@@ -93,14 +112,22 @@ public:
 };
 
 // A model whose root component holds a layer manager (notifications on, "Layer0" current)
-// and a material manager, as a new model's does. It has no font manager and no style fonts
-// until a test gives it some.
-class TestModel : public CZephyronModel {
+// and a material manager, as a new model's does, with rendering options and an object factory.
+// It has no font manager and no style fonts until a test gives it some. It frees what it holds
+// as a model does: its contents, then the objects that reading dropped, with itself current.
+class TestModel : public BasicTestModel {
 public:
     TestModel();
-    ~TestModel();
-    TestModel(const TestModel&) = delete;
-    TestModel& operator=(const TestModel&) = delete;
+    ~TestModel() override;
+
+    CEntity* GetRootComponent() const override { return root; }
+    CLayerManager* GetLayerManager() const override { return layers; }
+    CMaterialManager* GetMaterialManager() const override { return materials; }
+    CFontManager* GetFontManager() const override { return fonts; }
+    IRenderingOptions* GetRenderingOptions() const override { return &options; }
+    CEntity* GetTextStyleFont(int which) const override { return textStyleFonts[which]; }
+    CEntity* GetDimensionStyleFont() const override { return dimensionStyleFont; }
+    IObjectFactory* GetObjectFactory() override { return &factory; }
 
     TestRoot* root;
     CLayerManager* layers;
@@ -108,13 +135,6 @@ public:
     CFontManager* fonts = nullptr;
     CEntity* textStyleFonts[2] = {nullptr, nullptr};
     CEntity* dimensionStyleFont = nullptr;
-
-    bool axesShown = false;
-    int axesSettings = 0;
-    // Whether notifications were delivered while the axes display was set last.
-    bool notificationsOnWhenAxesSet = false;
-    CSelectionSet selection;
-    CVersionInfo version;
-    CAttributeNamed properties{L"ModelProperties"};
-    int contributingDefinitions = 0;
+    mutable TestRenderingOptions options;
+    TestObjectFactory factory;
 };

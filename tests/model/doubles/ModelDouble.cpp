@@ -1,44 +1,35 @@
 #include "tests/model/doubles/ModelDouble.h"
 
-#include "model/EntityLinks.h"
 #include "model/Validity.h"
 
-namespace {
-CZephyronModel* g_currentModel = nullptr;
-}
-
-CurrentModelScope::CurrentModelScope(CZephyronModel* model) : m_previous(g_currentModel)
+BasicTestModel::BasicTestModel()
 {
-    g_currentModel = model;
+    selection.ResumeNotifications(false);
 }
 
-CurrentModelScope::~CurrentModelScope()
+BasicTestModel::~BasicTestModel()
 {
-    g_currentModel = m_previous;
+    FreeDroppedObjects();
 }
 
-namespace links {
-
-CZephyronModel* GetCurrentModel()
+CBackReferenceIndex& BasicTestModel::GetBackReferenceIndex()
 {
-    return g_currentModel;
+    if (!m_index)
+        m_index = std::make_unique<CBackReferenceIndex>();
+    return *m_index;
 }
 
-bool AreNotificationsSuspended(const CZephyronModel& model)
+int BasicTestModel::CheckValidity(int, bool)
 {
-    return model.notificationsSuspended;
+    ++validityChecks;
+    checksWereOn = AreValidityChecksEnabled();
+    return validityResult;
 }
 
-CBackReferenceIndex& GetBackReferenceIndex(CZephyronModel& model)
+void BasicTestModel::FreeDroppedObjects()
 {
-    return model.GetBackReferenceIndex();
+    if (m_dropped.IsEmpty())
+        return;
+    CCurrentModelScope current(this);
+    m_dropped.Free();
 }
-
-int CheckModelValidity(CZephyronModel& model, int, bool)
-{
-    ++model.validityChecks;
-    model.checksWereOn = AreValidityChecksEnabled();
-    return model.validityResult;
-}
-
-}  // namespace links

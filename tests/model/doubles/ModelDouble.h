@@ -1,39 +1,63 @@
 #pragma once
-// Test double of the model object, as far as the entity layer reaches it (model/EntityLinks.h):
-// the current model, its notification switch, its back-reference index and its validity check.
+// BasicTestModel: a model as the model database reaches it (model/IModelContext.h) that answers
+// from its public fields: the notification switch, the model-level check (which it counts), the
+// back-reference index, the selection, the file version, the model properties and the
+// dropped-object pool. It has no root component, no managers, no rendering options and no
+// object factory; TestModel (ManagerDoubles.h) adds them.
 
 #include <memory>
 
+#include "model/AttributeNamed.h"
 #include "model/BackReferenceIndex.h"
+#include "model/CurrentModel.h"
+#include "model/DroppedObjectPool.h"
+#include "model/IModelContext.h"
+#include "model/SelectionSet.h"
+#include "model/VersionInfo.h"
 
-class CZephyronModel {
+class BasicTestModel : public IModelContext {
 public:
+    BasicTestModel();
+    // Frees the dropped objects (with the model current) when a derived model has not.
+    ~BasicTestModel() override;
+    BasicTestModel(const BasicTestModel&) = delete;
+    BasicTestModel& operator=(const BasicTestModel&) = delete;
+
+    bool AreNotificationsSuspended() const override { return notificationsSuspended; }
+    CBackReferenceIndex& GetBackReferenceIndex() override;
+    int CheckValidity(int level, bool remember) override;
+    CUndoManager* GetUndoManager() const override { return undoManager; }
+    CEntity* GetRootComponent() const override { return nullptr; }
+    CLayerManager* GetLayerManager() const override { return nullptr; }
+    CMaterialManager* GetMaterialManager() const override { return nullptr; }
+    CFontManager* GetFontManager() const override { return nullptr; }
+    IRenderingOptions* GetRenderingOptions() const override { return nullptr; }
+    CSelectionSet& GetSelection() override { return selection; }
+    const CVersionInfo& GetVersion() const override { return version; }
+    CAttributeNamed& GetOrCreateModelProperties() override { return properties; }
+    CEntity* GetTextStyleFont(int) const override { return nullptr; }
+    CEntity* GetDimensionStyleFont() const override { return nullptr; }
+    IObjectFactory* GetObjectFactory() override { return nullptr; }
+    CDroppedObjectPool& GetDroppedObjects() override { return m_dropped; }
+
+    bool HasBackReferenceIndex() const { return m_index != nullptr; }
+    // As a model frees them: after its contents, with the model current.
+    void FreeDroppedObjects();
+
     bool notificationsSuspended = false;
     // Answered by the model-level check.
     int validityResult = 0;
     int validityChecks = 0;
     bool checksWereOn = false;
-
-    CBackReferenceIndex& GetBackReferenceIndex()
-    {
-        if (!m_index)
-            m_index = std::make_unique<CBackReferenceIndex>();
-        return *m_index;
-    }
-    bool HasBackReferenceIndex() const { return m_index != nullptr; }
+    CUndoManager* undoManager = nullptr;
 
 private:
+    // First, so that it goes last: the members below are entities that look for it.
+    CDroppedObjectPool m_dropped;
     std::unique_ptr<CBackReferenceIndex> m_index;
-};
 
-// Makes a model current for its lifetime.
-class CurrentModelScope {
 public:
-    explicit CurrentModelScope(CZephyronModel* model);
-    ~CurrentModelScope();
-    CurrentModelScope(const CurrentModelScope&) = delete;
-    CurrentModelScope& operator=(const CurrentModelScope&) = delete;
-
-private:
-    CZephyronModel* m_previous;
+    CSelectionSet selection;
+    CVersionInfo version;
+    CAttributeNamed properties{L"ModelProperties"};
 };

@@ -6,25 +6,25 @@
 
 #include <vector>
 
-#include "view/IModelView.h"
+#include "model/IModelView.h"
 
 class RecordingView : public IModelView {
 public:
     // Elements that the component-editing mode hides.
     std::vector<const CDrawingElement*> excluded;
-    CInstancePath* path = nullptr;
+    IInstancePath* path = nullptr;
     CLayer* inheritedLayer = nullptr;
     CMaterial* inheritedMaterial = nullptr;
-    CRenderingOptions* options = nullptr;
+    IRenderingOptions* options = nullptr;
     // Every colour set, in order.
     std::vector<CColor> colors;
 
     bool IsHiddenByEditing(CDrawingElement* element) override;
     void SetColor(CColor color) override { colors.push_back(color); }
-    CInstancePath* GetInstancePath() override { return path; }
+    IInstancePath* GetInstancePath() override { return path; }
     CLayer* GetLayer() override { return inheritedLayer; }
     CMaterial* GetMaterial() override { return inheritedMaterial; }
-    CRenderingOptions* GetRenderingOptions() override { return options; }
+    IRenderingOptions* GetRenderingOptions() override { return options; }
 
     void PushTransform(const orbisk::geometry::CTransform3d&, bool) override {}
     void PopTransform(bool) override {}

@@ -5,7 +5,8 @@
 // sink owning each filter on it) and which section planes clip the drawing.
 //
 // Pops on empty stacks do nothing; queries on empty stacks answer the identity, the origin,
-// (0, 0, 1) or null. Derived interfaces inherit it virtually, so a view holds one.
+// (0, 0, 1) or null. Derived interfaces inherit it virtually, so a view holds one. Like
+// IModelView it sits with the model, whose entities draw into it.
 
 #include "geometry/GeomFilter.h"
 #include "geometry/Point3d.h"

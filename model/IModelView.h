@@ -2,7 +2,8 @@
 // IModelView: the interface through which every entity draws. Beside the drawing sink it
 // gives the model and the view definition, pixel and model conversions, level-of-detail
 // queries, the OpenGL primitive and state operations, the component-editing state and the
-// style and colour queries.
+// style and colour queries. It sits with the model, whose entities draw through it; the views
+// implement it.
 //
 // Conventions: colours are 32-bit RGBA; pixel positions are window pixels; "local" points are
 // in the coordinates of the innermost pushed transformation. GL enums are passed as unsigned
@@ -15,23 +16,23 @@
 #include "geometry/Plane3d.h"
 #include "geometry/Point2d.h"
 #include "geometry/Ray3d.h"
+#include "model/IDrawingBase.h"
 #include "support/Color.h"
-#include "view/IDrawingBase.h"
 
 class CCamera;
 class CComponentInstance;
 class CDrawingElement;
 class CEntity;
 class CGLTextImageCache;
-class CInstancePath;
 class CItemBuffer;
 class CLayer;
 class CMaterial;
-class CRenderingOptions;
 class CViewDefinition;
 class CZephyronModel;
 class CZpFont;
 class CZphStyle;
+class IInstancePath;
+class IRenderingOptions;
 namespace orbisk {
 class NPREdgeSettings;
 }
@@ -143,7 +144,7 @@ public:
     virtual void PushInstance(CComponentInstance* instance) = 0;
     virtual void PopInstance() = 0;
     virtual int GetInstanceDepth() = 0;
-    virtual CInstancePath* GetInstancePath() = 0;
+    virtual IInstancePath* GetInstancePath() = 0;
     virtual bool IsFaded() = 0;
     virtual void FadeColor(CColor& color) = 0;
     virtual bool IsHiddenByEditing(CDrawingElement* element) = 0;
@@ -170,7 +171,7 @@ public:
     virtual bool PopMaterial() = 0;
     virtual CMaterial* GetMaterial() = 0;
 
-    virtual CRenderingOptions* GetRenderingOptions() = 0;
+    virtual IRenderingOptions* GetRenderingOptions() = 0;
     virtual CZphStyle* GetActiveStyle() = 0;
     virtual void GetEdgeColor(CColor& out) = 0;
     virtual void GetBackgroundColor(CColor& out) = 0;

@@ -1,0 +1,47 @@
+#pragma once
+// CDroppedObjectPool: objects that reading a model file read and then dropped (a current layer
+// the list does not hold, materials no manager lists, replaced images, a relationship of an
+// entity with itself, something else where a record expected its own kind...). The archive may
+// still hand them out to a later record by back reference, so they cannot go at once; the
+// model being read owns them here and frees them after its own contents, which may refer to
+// them.
+//
+// An object leaves the pool when someone else takes it over: an entity that gets a parent (a
+// container adds it) or that is destroyed by other means. Images are shared by their
+// reference count: the pool holds one reference, so an image that a later record takes keeps
+// living for that record.
+
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+
+class CObject;
+
+class CDroppedObjectPool {
+public:
+    CDroppedObjectPool() = default;
+    // Free.
+    ~CDroppedObjectPool();
+    CDroppedObjectPool(const CDroppedObjectPool&) = delete;
+    CDroppedObjectPool& operator=(const CDroppedObjectPool&) = delete;
+
+    // Takes the object over; null and objects kept already are ignored.
+    void Keep(CObject* object);
+    // The object leaves the pool without being freed; false when the pool did not hold it.
+    bool Release(const CObject* object);
+    bool Contains(const CObject* object) const { return m_ages.contains(object); }
+    bool IsEmpty() const { return m_ages.empty(); }
+    int GetCount() const { return static_cast<int>(m_ages.size()); }
+    // Frees every object, the one kept last first (later records refer back to earlier ones):
+    // an entity by its erase with undo recording off, unless it has found a parent meanwhile;
+    // an image by giving back the pool's reference; anything else by deleting it. Freeing one
+    // object may free another one of the pool, which then leaves it, provided the pool's model
+    // is the current one: an entity looks for the current model's pool as it goes.
+    void Free();
+
+private:
+    // Keeping order, so that Free goes backwards through it.
+    std::map<uint64_t, CObject*> m_byAge;
+    std::unordered_map<const CObject*, uint64_t> m_ages;
+    uint64_t m_nextAge = 0;
+};
