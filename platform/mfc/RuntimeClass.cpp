@@ -1,5 +1,6 @@
 #include "platform/mfc/RuntimeClass.h"
 
+#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
@@ -10,6 +11,12 @@ std::unordered_map<std::string_view, const CRuntimeClass*>& ClassList()
 {
     static std::unordered_map<std::string_view, const CRuntimeClass*> list;
     return list;
+}
+
+std::vector<const CRuntimeClass*>& RefusedList()
+{
+    static std::vector<const CRuntimeClass*> refused;
+    return refused;
 }
 
 }  // namespace
@@ -38,6 +45,18 @@ const CRuntimeClass* CRuntimeClass::FromName(std::string_view name)
 CRuntimeClassRegistration::CRuntimeClassRegistration(const CRuntimeClass& runtimeClass)
 {
     std::string_view name(runtimeClass.m_lpszClassName);
-    if (name.size() <= CRuntimeClass::kMaxNameLength)
-        ClassList().emplace(name, &runtimeClass);
+    if (name.size() > CRuntimeClass::kMaxNameLength)
+        return;
+    const auto [entry, entered] = ClassList().emplace(name, &runtimeClass);
+    if (entered || entry->second == &runtimeClass)
+        return;
+    RefusedList().push_back(&runtimeClass);
+    // Static initialisation: nothing can be thrown or shown yet.
+    std::fprintf(stderr, "run-time class \"%s\" is registered twice; the second is refused\n",
+                 runtimeClass.m_lpszClassName);
+}
+
+const std::vector<const CRuntimeClass*>& CRuntimeClass::GetRefusedRegistrations()
+{
+    return RefusedList();
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 class CObject;
 
@@ -34,10 +35,15 @@ struct CRuntimeClass {
 
     // The registered class of that name (exact, case-sensitive), or null.
     static const CRuntimeClass* FromName(std::string_view name);
+    // The classes whose registration was refused because another class had the name already,
+    // in the order they were refused. Two classes under one name are a build fault: a reader
+    // would make objects of whichever registered first.
+    static const std::vector<const CRuntimeClass*>& GetRefusedRegistrations();
 };
 
 // Enters a class into the list of run-time classes. The first class registered under a name
-// keeps it; names longer than kMaxNameLength are not entered.
+// keeps it; a second one is refused, reported on standard error and remembered; names longer
+// than kMaxNameLength are not entered.
 struct CRuntimeClassRegistration {
     explicit CRuntimeClassRegistration(const CRuntimeClass& runtimeClass);
 };

@@ -56,4 +56,19 @@ TEST(RuntimeClass, FactoriesMakeObjectsOfTheirClassOnly)
     EXPECT_EQ(RUNTIME_CLASS(CObject)->CreateObject(), nullptr);
 }
 
+TEST(RuntimeClass, ASecondClassUnderATakenNameIsRefusedAndRemembered)
+{
+    // A record of its own that claims the name of an existing class.
+    static const CRuntimeClass impostor{"CTestValue", 0, 1, nullptr, RUNTIME_CLASS(CObject)};
+    const size_t refusedBefore = CRuntimeClass::GetRefusedRegistrations().size();
+    CRuntimeClassRegistration registration(impostor);
+    EXPECT_EQ(CRuntimeClass::FromName("CTestValue"), RUNTIME_CLASS(CTestValue));
+    ASSERT_EQ(CRuntimeClass::GetRefusedRegistrations().size(), refusedBefore + 1);
+    EXPECT_EQ(CRuntimeClass::GetRefusedRegistrations().back(), &impostor);
+
+    // Entering the same record again is no second class.
+    CRuntimeClassRegistration again(*RUNTIME_CLASS(CTestValue));
+    EXPECT_EQ(CRuntimeClass::GetRefusedRegistrations().size(), refusedBefore + 1);
+}
+
 }  // namespace
