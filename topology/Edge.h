@@ -1,0 +1,149 @@
+#pragma once
+// CEdge: a straight segment between two vertices, and the drawing element through which lines
+// appear in the model. Edges are members of a component's entity list; their vertices hang off
+// them, faces use them through edge uses (the partner ring, headed by the edge's first use),
+// and a run of edges may form one curve, which each of them names.
+//
+// The edge owns none of them: its operations keep them consistent. The destructor unlinks
+// nothing; an edge is erased (CEdge::Erase) to leave its vertices, curve and uses.
+//
+// Record: the drawing element part, the start and end vertex, and from schema 1 the curve.
+// After reading, the edge registers with its vertices (null ones are skipped, for the check
+// to report) and an edge on a curve goes on the curve fix-up list.
+//
+// Drawing, picking and shadow volumes are not here.
+
+#include <cstdint>
+
+#include "model/DrawingElement.h"
+#include "model/IEdge.h"
+#include "topology/Curve.h"
+#include "topology/LineProvider.h"
+#include "topology/TopologyReading.h"
+
+class CArcCurve;
+class CEdgeUse;
+class CEnumEdgeUse;
+class CEnumFace;
+class CEnumLoop;
+class CLoop;
+class CVertex;
+class IRenderingOptions;
+
+class CEdge : public CDrawingElement, public ILineProvider, public IEdge, public IReadLinks {
+    DECLARE_SERIAL(CEdge)
+public:
+    using CPoint3d = orbisk::geometry::CPoint3d;
+
+    // Curve directions: not yet known, along the curve, against it.
+    enum CurveDirection : int32_t { kDirectionUnknown = 0, kAlongCurve = 1, kAgainstCurve = 2 };
+
+    CEdge() = default;
+    // Registers with the start and then the end vertex (each when not null; a vertex that
+    // already lists 65,535 edges refuses, and the check reports it).
+    CEdge(CVertex* start, CVertex* end, bool splitCurve);
+    // The drawing element copy and the same links; registers nowhere (undo copies).
+    CEdge(const CEdge& other);
+    CEdge& operator=(const CEdge&) = delete;
+
+    void Serialize(CArchive& ar) override;
+    void Erase() override;
+    bool CollectWithDependents(CEntitySet& set) override;
+    // The positions belong to the vertices; the faces of the edge forget their bounds.
+    void Transform(const orbisk::geometry::CTransform3d& transform) override;
+    CEntity* CreateCopy() const override;
+    void SwapContents(CEntity& other) override;
+    int CheckValidity(int level, CCheckedObjectMap* map) override;
+    int GetEntityType() const override { return kEntityEdge; }
+    void CutLinks() override;
+
+    void AddBoundsTransformed(const orbisk::geometry::CTransform3d& transform,
+                              CBoundingBox3d& box) const override;
+    void AddScreenBounds(CBoundingBox3d& box, IModelView* view) const override;
+    void AddBounds(CBoundingBox3d& box) const override;
+    bool IsVisible(IModelView* view) override;
+    bool Accept(IEntityExportVisitor* visitor) override;
+    CColor GetColorForView(IModelView* view) override;
+    bool UsesHighlightColor() const override { return false; }
+
+    // ILineProvider: from the start towards the end; the Z axis at the origin without both.
+    void GetLine(orbisk::geometry::CRay3d& ray) const override;
+    // IEdge, with the curve's own class.
+    CCurve* GetCurve() const override { return m_curve; }
+
+    CVertex* GetStart() const { return m_start; }
+    CVertex* GetEnd() const { return m_end; }
+    void SetStart(CVertex* vertex, bool splitCurve);
+    void SetEnd(CVertex* vertex, bool splitCurve);
+    // Tells the edge's referrers (event 5), counts the edge on a new curve and gives the curve
+    // the edge's parent; the direction is computed again when next asked.
+    void SetCurve(CCurve* curve);
+    // 1 along, 2 against, 0 without a curve or on a broken chain; cached.
+    int GetCurveDirection();
+    bool IsReversedOnCurve() { return GetCurveDirection() == kAgainstCurve; }
+    // The cached direction as it is, without asking the curve.
+    int GetCachedCurveDirection() const { return m_curveDirection; }
+    void ClearCurveDirection() { m_curveDirection = kDirectionUnknown; }
+    // The curve when it is a circular (not elliptical) arc curve.
+    CArcCurve* GetArcCurve() const;
+    CEdgeUse* GetFirstUse() const { return m_firstUse; }
+    void SetFirstUse(CEdgeUse* use);
+    int16_t GetSilhouetteCount() const { return m_silhouetteCount; }
+    void SetSilhouetteCount(int16_t count) { m_silhouetteCount = count; }
+
+    CPoint3d GetMidpoint() const;
+    // 0 without both vertices.
+    double GetLength() const;
+    // The end when vertex is the start, otherwise the start.
+    CVertex* GetOtherVertex(const CVertex* vertex) const;
+    bool UsesVertex(const CVertex* vertex) const { return vertex && (vertex == m_start || vertex == m_end); }
+    CVertex* GetCommonVertex(const CEdge* other) const;
+    // Clears the start and the end reference where they name the vertex, leaving the vertex's
+    // list alone (the vertex is going); with announce, after a change notice.
+    void ForgetVertex(const CVertex* vertex, bool announce);
+
+    int GetUseCount() const;
+    CEdgeUse* FindUseInLoop(const CLoop* loop) const;
+    // face: an entity of type 18.
+    CEdgeUse* FindUseInFace(const CEntity* face) const;
+    CLoop* GetLoopInFace(const CEntity* face) const;
+    bool IsUsedByFace(const CEntity* face) const { return FindUseInFace(face) != nullptr; }
+    // New enumerators that the caller deletes.
+    CEnumEdgeUse* NewEdgeUseEnumerator() const;
+    CEnumLoop* NewLoopEnumerator() const;
+    CEnumFace* NewFaceEnumerator() const;
+
+    // The stored flags, unless options are given whose switch ("Hide Soft Edges", "Average
+    // Normals") is off: then false.
+    bool IsSoft(const IRenderingOptions* options = nullptr) const;
+    bool IsSmooth(const IRenderingOptions* options = nullptr) const;
+    void SetSoftAndSmooth(bool soft, bool smooth);
+
+    // Every edge of the curve reachable from this one leaves the curve, which goes with its
+    // last edge.
+    void DetachFromCurve();
+    // Takes over a duplicate edge between the same two vertices: its referrers, its visibility,
+    // its place on this edge's curve and all its uses. The other edge is left without uses.
+    void Absorb(CEdge* other, CEntity* component);
+
+private:
+    friend class CEdgeUse;
+
+    void ReadRecord(CArchive& ar);
+    void WriteRecord(CArchive& ar) const;
+    void SetVertex(CVertex*& end, CVertex* vertex, bool splitCurve);
+    void LeaveVertex(CVertex*& end);
+    void LeaveCurveQuietly();
+    void EraseAbsorbed(CEntity* component);
+    int CheckOwnValidity(int level, CCheckedObjectMap* map);
+    int CheckVertices(int level, CCheckedObjectMap* map);
+    int CheckDuplicates(int level, int result);
+    int CheckUses(int level, CCheckedObjectMap* map, int result);
+
+    CVertex* m_start = nullptr;
+    CVertex* m_end = nullptr;
+    CCurve* m_curve = nullptr;
+    int32_t m_curveDirection = kDirectionUnknown;
+    CEdgeUse* m_firstUse = nullptr;
+    int16_t m_silhouetteCount = 0;
+};
