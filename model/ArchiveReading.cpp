@@ -1,7 +1,10 @@
 #include "model/ArchiveReading.h"
 
+
 #include "model/CurrentModel.h"
 #include "model/DroppedObjectPool.h"
+#include "model/Entity.h"
+#include "model/EntityDisposal.h"
 #include "model/IModelContext.h"
 #include "platform/mfc/Archive.h"
 
@@ -15,6 +18,15 @@ int32_t ReadItemCount(CArchive& ar, uint32_t bytesPerItem)
     return count;
 }
 
+CObject* ReadObjectReference(CArchive& ar, const CRuntimeClass* expectedClass, bool& madeHere)
+{
+    // Only a new object takes a number: a back reference names one that has it already.
+    const uint32_t objectsBefore = ar.GetLoadCount();
+    CObject* object = ar.ReadObject(expectedClass);
+    madeHere = object && ar.GetLoadCount() != objectsBefore;
+    return object;
+}
+
 void KeepUnownedObject(CObject* object)
 {
     if (IModelContext* model = GetCurrentModel()) {
@@ -23,4 +35,29 @@ void KeepUnownedObject(CObject* object)
     }
     CDroppedObjectPool alone;
     alone.Keep(object);
+}
+
+void KeepUntilAdopted(CEntity* entity)
+{
+    IModelContext* model = GetCurrentModel();
+    if (entity && !entity->GetParent() && model)
+        model->GetDroppedObjects().Keep(entity);
+}
+
+CRecordAdoptions::CRecordAdoptions(const CEntity& container, Remove remove)
+    : m_container(container), m_remove(std::move(remove))
+{}
+
+CRecordAdoptions::~CRecordAdoptions()
+{
+    for (auto it = m_adopted.rbegin(); it != m_adopted.rend(); ++it) {
+        const auto& [entity, madeHere] = *it;
+        m_remove(entity);
+        if (entity->GetParent() == &m_container)
+            entity->SetParent(nullptr);
+        if (madeHere)
+            DeleteUnrecorded(entity);
+        else
+            KeepUntilAdopted(entity);
+    }
 }

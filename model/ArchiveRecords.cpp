@@ -1,7 +1,6 @@
 #include "model/ArchiveRecords.h"
 
 #include <cstdlib>
-#include <unordered_set>
 
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
@@ -88,25 +87,17 @@ void ReadImageRecord(CArchive& ar, orbisk::imageutils::ImageRep& image)
 
 namespace records {
 
-std::vector<CDib*> ReadStrokeImages(CArchive& ar)
+std::vector<CDibRef> ReadStrokeImages(CArchive& ar)
 {
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
-    std::vector<CDib*> images;
-    std::unordered_set<CDib*> firstRead;
+    std::vector<CDibRef> images;
     images.reserve(static_cast<size_t>(count));
-    try {
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t objectsBefore = ar.GetLoadCount();
-            CDib* image = nullptr;
-            ar >> image;
-            if (image && ar.GetLoadCount() != objectsBefore && firstRead.insert(image).second)
-                image->LuminanceToAlpha();
-            images.push_back(image);
-        }
-    } catch (...) {
-        for (CDib* image : firstRead)
-            delete image;
-        throw;
+    for (int32_t i = 0; i < count; ++i) {
+        bool madeHere = false;
+        CDib* image = ReadReference<CDib>(ar, madeHere);
+        if (madeHere)
+            image->LuminanceToAlpha();
+        images.emplace_back(image);
     }
     return images;
 }

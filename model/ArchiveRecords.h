@@ -35,16 +35,18 @@ void ReadImageRecord(CArchive& ar, orbisk::imageutils::ImageRep& image);
 //
 // StrokeSet offers SetDropoutLength and SetFadeFactor (double), SetDropoutLengthPixels and
 // SetFadeLengthPixels (int32), the members width, useHalo, haloLength and numProtos,
-// SetLengths (vector of int32) and SetImages (vector of CDib pointers, taken over).
+// SetLengths (vector of int32) and SetImages (vector of CDib pointers, each of which the stroke
+// set holds by its count).
 template <class StrokeSet>
 void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet);
 
 namespace records {
 
-// The images of a stroke-set record. Each image read for the first time here is turned into
-// texture form once (a back reference to it names the same object, already converted); when the
-// record fails, those first-time images are freed before the error goes on.
-std::vector<CDib*> ReadStrokeImages(CArchive& ar);
+// The images of a stroke-set record, each held once. Each image read for the first time here is
+// turned into texture form once (a back reference to it names the same object, already
+// converted). When the record fails, the holds go with it, and an image nothing else holds is
+// freed.
+std::vector<CDibRef> ReadStrokeImages(CArchive& ar);
 
 }  // namespace records
 
@@ -71,5 +73,10 @@ void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet)
     for (int32_t& length : lengths)
         ar >> length;
     strokeSet.SetLengths(lengths);
-    strokeSet.SetImages(records::ReadStrokeImages(ar));
+    const std::vector<CDibRef> held = records::ReadStrokeImages(ar);
+    std::vector<CDib*> images;
+    images.reserve(held.size());
+    for (const CDibRef& image : held)
+        images.push_back(image.Get());
+    strokeSet.SetImages(images);
 }

@@ -17,41 +17,41 @@ CAttributeContainer::CAttributeContainer(const CAttributeContainer& other) : CEn
 
 void CAttributeContainer::Serialize(CArchive& ar)
 {
-    SerializeGuarded(ar, [&] {
-        CEntity::Serialize(ar);
-        if (ar.IsLoading())
-            ReadAttributes(ar);
-        else if (IsSaveFormat4000OrLater())
-            WriteAttributes(ar);
-    });
+    SerializeGuarded(
+        ar,
+        [&] {
+            CEntity::Serialize(ar);
+            if (ar.IsLoading())
+                ReadAttributes(ar);
+            else if (IsSaveFormat4000OrLater())
+                WriteAttributes(ar);
+        },
+        // The attributes read so far are given back (erased when new).
+        [&] {
+            while (m_count > 0)
+                ReleaseHeld(m_items[--m_count]);
+        });
 }
 
 void CAttributeContainer::ReadAttributes(CArchive& ar)
 {
     m_count = 0;
-    try {
-        for (;;) {
-            CAttribute* attribute = nullptr;
-            ar >> attribute;
-            if (!attribute)
-                return;
-            // An attribute whose own record is still being read would end up owning this
-            // container.
-            if (IsReadingAttributeContainer(attribute))
-                AfxThrowArchiveException(CArchiveException::genericException);
-            if (!Append(attribute)) {
-                // Full: the count would wrap. Give back the attribute (erased when new).
-                attribute->AddRef();
-                attribute->Release();
-                AfxThrowArchiveException(CArchiveException::genericException);
-            }
+    for (;;) {
+        CAttribute* attribute = nullptr;
+        ar >> attribute;
+        if (!attribute)
+            return;
+        // An attribute whose own record is still being read would end up owning this container.
+        if (IsReadingAttributeContainer(attribute))
+            AfxThrowArchiveException(CArchiveException::genericException);
+        if (!Append(attribute)) {
+            // Full: the count would wrap. Give back the attribute (erased when new).
             attribute->AddRef();
-            attribute->SetParent(this);
+            attribute->Release();
+            AfxThrowArchiveException(CArchiveException::genericException);
         }
-    } catch (...) {
-        while (m_count > 0)
-            ReleaseHeld(m_items[--m_count]);
-        throw;
+        attribute->AddRef();
+        attribute->SetParent(this);
     }
 }
 
@@ -127,7 +127,7 @@ void CAttributeContainer::ReleaseAll()
     const int count = std::exchange(m_count, 0);
     m_capacity = 0;
     for (int i = 0; i < count; ++i)
-        items[i]->Release();
+        ReleaseHeld(items[i]);
 }
 
 bool CAttributeContainer::Add(CAttribute* attribute)

@@ -35,7 +35,8 @@ public:
     void SwapContents(CEntity& other) override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityAttributeContainer; }
-    // Every attribute's Release in order, then an empty array; no change notice.
+    // Every attribute's Release in order, then an empty array; no change notice. An attribute
+    // that other holders keep alive no longer has this container as its parent.
     virtual void ReleaseAll();
 
     // Marks the container changed, appends, becomes the attribute's parent and adds a

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <unordered_set>
+#include <utility>
 
 #include "model/ArchiveReading.h"
 #include "model/ComponentNotification.h"
@@ -95,20 +96,33 @@ void CDefinitionList::Serialize(CArchive& ar)
 void CDefinitionList::ReadDefinitions(CArchive& ar)
 {
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
-    m_definitions.clear();
+    // The list is replaced. Definitions listed before may still have instances: they stay alive
+    // until the model goes, unless a list takes them again.
+    for (CEntity* definition : std::exchange(m_definitions, {})) {
+        if (definition->GetParent() == this)
+            definition->SetParent(nullptr);
+        KeepUntilAdopted(definition);
+    }
+    CRecordAdoptions adopted(*this, [&](CEntity* definition) { std::erase(m_definitions, definition); });
     const CRuntimeClass* definitionClass = CRuntimeClass::FromName("CComponentDefinition");
     for (int32_t i = 0; i < count; ++i) {
-        CObject* object = ar.ReadObject(definitionClass);
+        bool madeHere = false;
+        CObject* object = ReadObjectReference(ar, definitionClass, madeHere);
         if (!object)
             continue;
         auto* definition = dynamic_cast<CEntity*>(object);
-        if (!IsDefinition(definition))
+        if (!IsDefinition(definition)) {
+            if (madeHere)
+                KeepUnownedObject(object);
             AfxThrowArchiveException(CArchiveException::badClass);
+        }
         if (Contains(definition))
             continue;
         m_definitions.push_back(definition);
         definition->SetParent(this);
+        adopted.Note(definition, madeHere);
     }
+    adopted.Keep();
 }
 
 void CDefinitionList::WriteDefinitions(CArchive& ar) const

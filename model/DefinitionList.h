@@ -24,8 +24,9 @@ public:
     CDefinitionList(const CDefinitionList&) = delete;
     CDefinitionList& operator=(const CDefinitionList&) = delete;
 
-    // Reading lists a definition referenced twice once. Writing orders the definitions innermost
-    // first (OrderDefinitions) when the list's parent is a component and the order flag is set.
+    // Reading lists a definition referenced twice once; anything but a definition is badClass. A
+    // failed record gives up the definitions it listed (CRecordAdoptions). Writing orders the definitions
+    // innermost first (OrderDefinitions) when the list's parent is a component and the order flag is set.
     void Serialize(CArchive& ar) override;
     // EraseUnused(false), then the entity's erase.
     void Erase() override;

@@ -6,12 +6,16 @@
 // pixels. It also keeps the numbers of opaque, transparent and partly transparent pixels, taken
 // whenever a decoded image is made or changed.
 //
-// Shared by a plain reference count that starts at 0: the first holder calls AddRef. Records
-// that name the same image read back as one object (archive back references).
+// Shared by one intrusive reference count that starts at 0: the first holder calls AddRef, and
+// the last Release frees the image. Nothing else deletes an image: the destructor is private
+// (the archive alone deletes one whose record fails, before anyone holds it). CDibRef is a
+// holder that keeps one count for its lifetime. Records that name the same image read back as
+// one object (archive back references).
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "model/EntityTypes.h"
 #include "platform/mfc/Object.h"
@@ -29,7 +33,6 @@ public:
     using ImageMemoryRep = orbisk::imageutils::ImageMemoryRep;
 
     CDib();
-    ~CDib() override;
     CDib(const CDib&) = delete;
     CDib& operator=(const CDib&) = delete;
 
@@ -86,8 +89,8 @@ public:
     // The pixels change; the encoded image stays as it was.
     bool LuminanceToAlpha();
     bool AlphaToGrey();
-    // A new image holding the source's bytes decoded into a size x size box, keeping the aspect
-    // ratio; null for a null source.
+    // A new image, without holders yet, holding the source's bytes decoded into a size x size
+    // box, keeping the aspect ratio; null for a null source.
     static CDib* MakeScaledCopy(int size, const CDib* source);
 
     const ImageMemoryRep* GetEncodedImage() const { return m_encoded.get(); }
@@ -96,6 +99,8 @@ public:
     int GetPartialCount() const { return m_partialCount; }
 
 private:
+    ~CDib() override;
+
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
     // Decodes when there are bytes and no pixels, unless decoding failed before.
@@ -110,4 +115,37 @@ private:
     int32_t m_opaqueCount = 0;
     int32_t m_transparentCount = 0;
     int32_t m_partialCount = 0;
+};
+
+// One counted hold on an image for the holder's lifetime: AddRef when it takes an image, Release
+// when it lets go. A new image given to a holder is freed with the last holder.
+class CDibRef {
+public:
+    CDibRef() = default;
+    explicit CDibRef(CDib* image) : m_image(image)
+    {
+        if (m_image)
+            m_image->AddRef();
+    }
+    CDibRef(const CDibRef& other) : CDibRef(other.m_image) {}
+    CDibRef(CDibRef&& other) noexcept : m_image(std::exchange(other.m_image, nullptr)) {}
+    CDibRef& operator=(CDibRef other) noexcept
+    {
+        std::swap(m_image, other.m_image);
+        return *this;
+    }
+    ~CDibRef()
+    {
+        if (m_image)
+            m_image->Release();
+    }
+
+    CDib* Get() const { return m_image; }
+    CDib* operator->() const { return m_image; }
+    explicit operator bool() const { return m_image != nullptr; }
+    // Holds the given image instead (null: none).
+    void Reset(CDib* image = nullptr) { *this = CDibRef(image); }
+
+private:
+    CDib* m_image = nullptr;
 };

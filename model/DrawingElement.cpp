@@ -65,13 +65,21 @@ CDrawingElement::CDrawingElement(const CDrawingElement& other)
 
 void CDrawingElement::Serialize(CArchive& ar)
 {
-    SerializeGuarded(ar, [&] {
-        CEntity::Serialize(ar);
-        if (ar.IsLoading())
-            ReadRecord(ar);
-        else
-            WriteRecord(ar);
-    });
+    SerializeGuarded(
+        ar,
+        [&] {
+            CEntity::Serialize(ar);
+            if (ar.IsLoading())
+                ReadRecord(ar);
+            else
+                WriteRecord(ar);
+        },
+        // The material counted this element as a user.
+        [&] {
+            if (CMaterial* material = std::exchange(m_material, nullptr))
+                material->RemoveUse(false);
+            m_layer = nullptr;
+        });
 }
 
 void CDrawingElement::ReadRecord(CArchive& ar)
@@ -101,14 +109,13 @@ void CDrawingElement::ReadRecord(CArchive& ar)
         bool hasMaterial = false;
         ar >> hasMaterial;
         if (hasMaterial) {
-            const uint32_t objectsBefore = ar.GetLoadCount();
-            CMaterial* dropped = nullptr;
-            ar >> dropped;
-            if (dropped && ar.GetLoadCount() != objectsBefore)
+            bool madeHere = false;
+            CMaterial* dropped = ReadReference<CMaterial>(ar, madeHere);
+            if (madeHere)
                 KeepUnownedObject(dropped);
         }
     } else if (schema >= 4) {
-        ar >> m_layer;
+        m_layer = ReadUnownedReference<CLayer>(ar);
     }
     m_flags &= ~kClearedAfterReading;
 }
@@ -118,7 +125,7 @@ void CDrawingElement::ReadMaterial(CArchive& ar, int32_t schema)
     if (schema == 2)
         return;
     if (schema >= 5) {
-        ar >> m_material;
+        m_material = ReadUnownedReference<CMaterial>(ar);
         if (m_material)
             m_material->AddUse(false);
         return;

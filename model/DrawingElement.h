@@ -64,6 +64,9 @@ public:
     // Bits 0 to 5, the material and the layer; the run-time bits start clear.
     CDrawingElement(const CDrawingElement& other);
 
+    // The element refers to its material and layer without owning them: one that its record
+    // introduces waits in the dropped-object pool for the manager that lists it
+    // (ReadUnownedReference). A failed record gives its material use back.
     void Serialize(CArchive& ar) override;
     // The material loses this element's use, then the entity's erase.
     void Erase() override;

@@ -1,10 +1,11 @@
 #pragma once
 // CDroppedObjectPool: objects that reading a model file read and then dropped (a current layer
 // the list does not hold, materials no manager lists, replaced images, a relationship of an
-// entity with itself, something else where a record expected its own kind...). The archive may
-// still hand them out to a later record by back reference, so they cannot go at once; the
-// model being read owns them here and frees them after its own contents, which may refer to
-// them.
+// entity with itself, something else where a record expected its own kind...), entities that
+// records refer to before any owner lists them (an element's layer or material), and entities
+// that a failed record had taken from earlier ones. The archive may still hand them out to a
+// later record by back reference, so they cannot go at once; the model being read owns them
+// here and frees them after its own contents, which may refer to them.
 //
 // An object leaves the pool when someone else takes it over: an entity that gets a parent (a
 // container adds it) or that is destroyed by other means. Images are shared by their

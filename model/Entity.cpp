@@ -120,15 +120,13 @@ CEntity::CEntity(const CEntity& other) : CObject(other), m_attributes(other.m_at
 CEntity::~CEntity()
 {
     LeaveDroppedObjects(this);
-    if (m_ownsAttributes)
-        DeleteUnrecorded(m_attributes);
 }
 
 void CEntity::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
         if (IsSaveFormat4000OrLater())
-            ar << static_cast<const CObject*>(m_attributes);
+            ar << static_cast<const CObject*>(m_attributes.Get());
         return;
     }
     const int32_t schema = GetClassVersion(RUNTIME_CLASS(CEntity));
@@ -154,25 +152,13 @@ void CEntity::ReadAttributeContainer(CArchive& ar)
     // or make it own its owner.
     if (ar.GetLoadCount() == objectsBefore)
         AfxThrowArchiveException(CArchiveException::genericException);
-    DiscardAttributeContainer();
-    m_attributes = container;
-    m_ownsAttributes = true;
+    m_attributes.Reset(container);
     container->SetParent(this);
 }
 
 void CEntity::Erase()
 {
-    if (CAttributeContainer* container = m_attributes) {
-        // With recording off the container deletes itself; an open operation takes it over with
-        // the entity. Only with recording on and no operation open does it stay this entity's.
-        if (!IsUndoRecording()) {
-            m_attributes = nullptr;
-            m_ownsAttributes = false;
-        } else if (container->GetUndoOperation()) {
-            m_ownsAttributes = false;
-        }
-        container->Erase();
-    }
+    m_attributes.Erase();
     OnErase();
     if (CBackReferenceIndex* index = CurrentBackReferenceIndex())
         index->NotifyReferrers(this, kEventErased, nullptr);
@@ -232,11 +218,7 @@ CEntity* CEntity::CreateCopy() const
 
 void CEntity::SwapContents(CEntity& other)
 {
-    // A container that both share stays with its owner.
-    if (m_attributes != other.m_attributes) {
-        std::swap(m_attributes, other.m_attributes);
-        std::swap(m_ownsAttributes, other.m_ownsAttributes);
-    }
+    m_attributes.Swap(other.m_attributes);
     NotifyChanged();
 }
 
@@ -297,7 +279,7 @@ int CEntity::CheckValidity(int level, CCheckedObjectMap* map)
         if (m_attributes && !m_attributes->IsKindOf(RUNTIME_CLASS(CAttributeContainer))) {
             AppendValidityMessage("The attribute pointer for %s is not valid",
                                   DescribeEntity(this).GetString());
-            RecordValidity(m_attributes, 3, map);
+            RecordValidity(m_attributes.Get(), 3, map);
             return RecordValidity(this, 3, map);
         }
         int remembered = 0;
@@ -454,8 +436,7 @@ void CEntity::AddAttributeDictionary(CAttribute* attribute)
 {
     if (!m_attributes) {
         MarkChanged();
-        m_attributes = new CAttributeContainer;
-        m_ownsAttributes = true;
+        m_attributes.Reset(new CAttributeContainer);
         m_attributes->SetParent(this);
     }
     m_attributes->Add(attribute);
@@ -491,9 +472,30 @@ bool CEntity::ShouldFix(int level)
 
 void CEntity::DiscardAttributeContainer()
 {
-    CAttributeContainer* container = std::exchange(m_attributes, nullptr);
-    if (container && std::exchange(m_ownsAttributes, false))
-        container->Erase();
+    m_attributes.Reset();
+}
+
+void DeleteUnrecorded(CEntity* entity)
+{
+    if (!entity)
+        return;
+    CSuspendUndo unrecorded;
+    entity->Erase();
+}
+
+ErasedPart EraseOwnedPart(CEntity* entity)
+{
+    if (!IsUndoRecording()) {
+        entity->Erase();
+        return ErasedPart::kGone;
+    }
+    if (!entity->GetUndoOperation()) {
+        entity->Erase();
+        return ErasedPart::kKept;
+    }
+    entity->Erase();
+    // An entity created in the same operation is deleted at once.
+    return WasCreatedAndErased(entity) ? ErasedPart::kGone : ErasedPart::kHandedOver;
 }
 
 bool CEntity::IsReadingAttributeContainer(const CEntity* entity)

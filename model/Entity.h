@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "model/EntityTypes.h"
+#include "model/OwnedPart.h"
 #include "model/Validity.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/Object.h"
@@ -121,7 +122,7 @@ public:
     void RemoveBackReference(CEntity* referrer);
     void NotifyReferencers(int kind, void* data);
 
-    CAttributeContainer* GetAttributeContainer() const { return m_attributes; }
+    CAttributeContainer* GetAttributeContainer() const { return m_attributes.Get(); }
     // Creates the container on first use (with a change notice).
     void AddAttributeDictionary(CAttribute* attribute);
     // Copies of the other's attributes, or with share the same attribute objects.
@@ -139,11 +140,17 @@ protected:
     template <class BaseCheck, class OwnCheck>
     int CheckAsClass(const CRuntimeClass* runtimeClass, CCheckedObjectMap* map, BaseCheck baseCheck,
                      OwnCheck ownCheck);
-    // Runs a record's reading or writing; when reading throws, the attribute container read so
-    // far is erased before the exception goes on, so that an entity read in place keeps no part
-    // of the failed record.
+    // Runs a record's reading or writing. When reading throws, undo puts right what the failed
+    // record did that deleting the entity would not (objects it took over from earlier records,
+    // uses it counted), and the attribute container read so far is discarded, so that an entity
+    // read in place keeps no part of the failed record; then the error goes on.
+    template <class Body, class Undo>
+    void SerializeGuarded(CArchive& ar, Body body, Undo undo);
     template <class Body>
-    void SerializeGuarded(CArchive& ar, Body body);
+    void SerializeGuarded(CArchive& ar, Body body)
+    {
+        SerializeGuarded(ar, body, [] {});
+    }
     // True while the entity reads its attribute container: a reference back to it from inside
     // that container would make the ownership circular.
     static bool IsReadingAttributeContainer(const CEntity* entity);
@@ -153,11 +160,9 @@ private:
     void DiscardAttributeContainer();
     void ReadAttributeContainer(CArchive& ar);
 
-    CAttributeContainer* m_attributes = nullptr;
+    // Undo copies share the original's container without owning it.
+    COwnedPart<CAttributeContainer> m_attributes;
     int32_t m_id = 0;
-    // False for undo copies, which share the original's container, and once an open operation
-    // holds the container.
-    bool m_ownsAttributes = false;
     CEntity* m_parent = nullptr;
 };
 
@@ -167,14 +172,16 @@ inline bool IsEntityOfType(const CEntity* entity, int type)
     return entity && entity->IsKindOf(RUNTIME_CLASS(CEntity)) && entity->GetEntityType() == type;
 }
 
-template <class Body>
-void CEntity::SerializeGuarded(CArchive& ar, Body body)
+template <class Body, class Undo>
+void CEntity::SerializeGuarded(CArchive& ar, Body body, Undo undo)
 {
     try {
         body();
     } catch (...) {
-        if (ar.IsLoading())
+        if (ar.IsLoading()) {
+            undo();
             DiscardAttributeContainer();
+        }
         throw;
     }
 }

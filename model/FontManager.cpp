@@ -88,23 +88,43 @@ void CFontManager::Serialize(CArchive& ar)
 
 void CFontManager::ReadFonts(CArchive& ar)
 {
-    m_fonts.clear();
+    // The list is replaced. Fonts listed before may still be used by texts and styles: they
+    // stay alive until the model goes, unless a list takes them again.
+    for (CEntity* font : m_fonts.TakeAll()) {
+        if (font->GetParent() == this)
+            font->SetParent(nullptr);
+        KeepUntilAdopted(font);
+    }
+    CRecordAdoptions adopted(*this, [&](CEntity* font) { m_fonts.Take(font); });
+    ReadFontList(ar, adopted);
+    adopted.Keep();
+}
+
+void CFontManager::ReadFontList(CArchive& ar, CRecordAdoptions& adopted)
+{
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
     const CRuntimeClass* fontClass = CRuntimeClass::FromName("CZpFont");
     for (int32_t i = 0; i < count; ++i) {
-        CObject* object = ar.ReadObject(fontClass);
+        bool madeHere = false;
+        CObject* object = ReadObjectReference(ar, fontClass, madeHere);
         if (!object)
             continue;
         auto* font = dynamic_cast<CEntity*>(object);
-        if (!IsFont(font))
+        if (!IsFont(font)) {
+            if (madeHere)
+                KeepUnownedObject(object);
             AfxThrowArchiveException(CArchiveException::badClass);
+        }
+        if (Contains(font) || m_fonts.IsListedElsewhere(font))
+            continue;
         AddRecorded(font);
+        adopted.Note(font, madeHere);
     }
 }
 
 void CFontManager::WriteFonts(CArchive& ar)
 {
-    std::vector<CEntity*> written = m_fonts;
+    std::vector<CEntity*> written(m_fonts.begin(), m_fonts.end());
     IModelContext* model = GetModel();
     if (GetSaveFormat() < 6000 && model) {
         UseCounts counts;
@@ -127,52 +147,27 @@ void CFontManager::AddRecorded(CEntity* font)
 
 void CFontManager::Erase()
 {
-    // Erasing may delete: walk a copy.
-    const std::vector<CEntity*> fonts = m_fonts;
-    for (CEntity* font : fonts)
-        font->Erase();
+    m_fonts.EraseAll();
     CEntity::Erase();
-}
-
-bool CFontManager::Contains(const CEntity* entity) const
-{
-    return IsFont(entity) && std::find(m_fonts.begin(), m_fonts.end(), entity) != m_fonts.end();
 }
 
 void CFontManager::Add(CEntity* entity)
 {
-    if (!IsFont(entity))
-        return;
-    entity->SetParent(this);
-    if (!Contains(entity))
-        m_fonts.push_back(entity);
+    if (IsFont(entity))
+        m_fonts.Adopt(entity);
 }
 
 bool CFontManager::Remove(CEntity* entity)
 {
-    if (!Contains(entity))
+    if (!m_fonts.Take(entity))
         return false;
-    m_fonts.erase(std::find(m_fonts.begin(), m_fonts.end(), entity));
     entity->SetParent(nullptr);
     return true;
 }
 
 void CFontManager::RemoveAll()
 {
-    const std::vector<CEntity*> fonts = m_fonts;
-    m_fonts.clear();
-    for (CEntity* font : fonts)
-        font->Erase();
-}
-
-CEntity* CFontManager::GetAt(int index) const
-{
-    return index >= 0 && index < GetCount() ? m_fonts[static_cast<size_t>(index)] : nullptr;
-}
-
-IEntityIterator* CFontManager::CreateIterator()
-{
-    return new CContainerIterator(*this);
+    m_fonts.EraseAll();
 }
 
 CFontManager* CFontManager::GetCurrentFontManager()
@@ -240,7 +235,7 @@ int CFontManager::CheckValidity(int level, CCheckedObjectMap* map)
 int CFontManager::CheckFonts(int level, CCheckedObjectMap* map)
 {
     for (int i = GetCount() - 1; i >= 0; --i) {
-        CEntity* font = m_fonts[static_cast<size_t>(i)];
+        CEntity* font = m_fonts.GetAt(i);
         if (!IsFont(font)) {
             AppendValidityMessage("Font %d for %s is not valid\n", i, DescribeEntity(this).GetString());
             return RecordValidity(font, 3, map);
@@ -260,8 +255,8 @@ int CFontManager::CheckUseCounts(int level)
     const bool fix = level == kValidityFix;
     int unreferenced = 0;
     int wronglyCounted = 0;
-    for (size_t i = 0; i < m_fonts.size();) {
-        CEntity* font = m_fonts[i];
+    for (int i = 0; i < m_fonts.GetCount();) {
+        CEntity* font = m_fonts.GetAt(i);
         auto found = counts.find(font);
         if (found == counts.end()) {
             ++unreferenced;

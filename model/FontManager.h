@@ -1,22 +1,23 @@
 #pragma once
 // CFontManager: the fonts of a model (CZpFont entities, type 19), each kept once so that all
-// users of the same face, style and size share one font and its text cache. The manager is the
-// fonts' parent; it finds or creates fonts on request and checks that the fonts' reference
-// counts agree with their users, repairing the list in fix mode.
+// users of the same face, style and size share one font and its text cache. The manager owns
+// the fonts and is their parent (CEntityList: deleting the manager, also half-read, frees the
+// fonts it still parents); it finds or creates fonts on request and checks that the fonts'
+// reference counts agree with their users, repairing the list in fix mode.
 //
 // The manager keeps fonts as entities and reaches their properties through IFont
 // (model/IFont.h); new fonts come from the model's object factory.
 
 #include <cstdint>
 #include <map>
-#include <vector>
 
 #include "model/Entity.h"
-#include "model/EntityContainer.h"
+#include "model/EntityList.h"
 
+class CRecordAdoptions;
 class IModelContext;
 
-class CFontManager : public CEntity, public IEntityContainer {
+class CFontManager : public CEntity, public CEntityListContainer<CEntity> {
     DECLARE_SERIAL(CFontManager)
 public:
     // Font to the number of users found.
@@ -26,24 +27,21 @@ public:
     CFontManager(const CFontManager&) = delete;
     CFontManager& operator=(const CFontManager&) = delete;
 
-    // After the entity record, a count and the fonts as object references. Writing stores, for
-    // save formats below 6000, only the fonts in use.
+    // After the entity record, a count and the fonts as object references (anything but a font
+    // is badClass; a font another font manager lists is skipped). A failed record gives up the
+    // fonts it listed (CRecordAdoptions). Writing stores, for save formats below 6000, only the
+    // fonts in use.
     void Serialize(CArchive& ar) override;
     // Every font is erased, then the manager.
     void Erase() override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityFontManager; }
 
-    int GetCount() const override { return static_cast<int>(m_fonts.size()); }
-    bool IsEmpty() const override { return m_fonts.empty(); }
-    bool Contains(const CEntity* entity) const override;
     // The manager becomes the font's parent; appended unless listed already.
     void Add(CEntity* entity) override;
     bool Remove(CEntity* entity) override;
     // Every font is erased, then the list emptied.
     void RemoveAll() override;
-    CEntity* GetAt(int index) const override;
-    IEntityIterator* CreateIterator() override;
 
     // The font manager of the current model, or null.
     static CFontManager* GetCurrentFontManager();
@@ -61,12 +59,17 @@ public:
     // save format 6 on) and texts use, in the root component and in every definition.
     static void CountUsedFonts(IModelContext& model, UseCounts& counts, int saveFormat);
 
+protected:
+    const CEntityList<CEntity>& Members() const override { return m_fonts; }
+
 private:
     void ReadFonts(CArchive& ar);
+    void ReadFontList(CArchive& ar, CRecordAdoptions& adopted);
     void WriteFonts(CArchive& ar);
     void AddRecorded(CEntity* font);
     int CheckFonts(int level, CCheckedObjectMap* map);
     int CheckUseCounts(int level);
 
-    std::vector<CEntity*> m_fonts;
+    // First, so that it goes last: the fonts it frees may look at the manager.
+    CEntityList<CEntity> m_fonts{*this};
 };

@@ -64,20 +64,13 @@ CString CLayer::GetLayerName(const CLayer* layer)
 
 void CLayer::Serialize(CArchive& ar)
 {
-    try {
-        SerializeGuarded(ar, [&] {
-            CEntity::Serialize(ar);
-            if (ar.IsLoading())
-                ReadRecord(ar);
-            else
-                WriteRecord(ar);
-        });
-    } catch (...) {
-        // The archive deletes a half-read layer without erasing it.
+    SerializeGuarded(ar, [&] {
+        CEntity::Serialize(ar);
         if (ar.IsLoading())
-            DeleteUnrecorded(std::exchange(m_material, nullptr));
-        throw;
-    }
+            ReadRecord(ar);
+        else
+            WriteRecord(ar);
+    });
 }
 
 void CLayer::ReadRecord(CArchive& ar)
@@ -88,10 +81,9 @@ void CLayer::ReadRecord(CArchive& ar)
         CColor color;
         ar >> color;
         m_material->SetColor(color);
-        const uint32_t objectsBefore = ar.GetLoadCount();
-        CMaterial* dropped = nullptr;
-        ar >> dropped;
-        if (dropped && ar.GetLoadCount() != objectsBefore)
+        bool madeHere = false;
+        CMaterial* dropped = ReadReference<CMaterial>(ar, madeHere);
+        if (madeHere)
             KeepUnownedObject(dropped);
     } else {
         m_material->Serialize(ar);
@@ -111,8 +103,7 @@ void CLayer::WriteRecord(CArchive& ar)
 void CLayer::Erase()
 {
     MarkChanged();
-    if (m_material)
-        m_material->Erase();
+    m_material.Erase();
     CEntity::Erase();
 }
 
@@ -128,7 +119,7 @@ void CLayer::SwapContents(CEntity& other)
     std::swap(m_name, that.m_name);
     std::swap(m_hidden, that.m_hidden);
     std::swap(m_behavior, that.m_behavior);
-    std::swap(m_material, that.m_material);
+    m_material.Swap(that.m_material);
     PostLayerNotification(CLayerNotificationInfo::kSwapped, this);
 }
 
@@ -191,14 +182,15 @@ int CLayer::CheckOwnValidity(int level, CCheckedObjectMap* map)
         return 2;
     }
     int remembered = 0;
-    if (!m_material || !m_material->IsKindOf(RUNTIME_CLASS(CMaterial))) {
+    CMaterial* material = m_material.Get();
+    if (!material || !material->IsKindOf(RUNTIME_CLASS(CMaterial))) {
         AppendValidityMessage("The material for %s is not valid\n", DescribeEntity(this).GetString());
-        return RecordValidity(m_material, 3, map);
+        return RecordValidity(material, 3, map);
     }
     if (map) {
-        const int result = m_material->CheckValidity(level, map);
+        const int result = material->CheckValidity(level, map);
         if (result >= 2)
-            return RecordValidity(m_material, result, map);
+            return RecordValidity(material, result, map);
         remembered = result;
     }
     if (level != kValidityCheckIgnoringIds && !IsValidBehavior(m_behavior)) {

@@ -1,7 +1,8 @@
 #pragma once
 // CLayer: a named visibility group of drawing elements, with a material of its own (named
 // "Layer_" + the layer's name, managed) that carries the layer's colour for elements coloured
-// by layer. The layer owns its material and erases it with itself; undo copies share it.
+// by layer. The layer owns its material: deleting the layer frees it and erasing the layer erases
+// it. Undo copies share it without owning it.
 //
 // The default layer is the one named "Layer0" (case-sensitive), and no layer at all counts as
 // the default layer: GetLayerName shows both as "Layer0".
@@ -13,10 +14,10 @@
 #include <cstdint>
 
 #include "model/Entity.h"
+#include "settings/Material.h"
 #include "support/Color.h"
 
 class CLayer;
-class CMaterial;
 
 // The payload of "Layer Changed".
 struct CLayerNotificationInfo {
@@ -43,7 +44,7 @@ public:
 
     // With its own material, named "Layer" and managed.
     CLayer();
-    // The same name, hidden flag, material (shared) and behaviour.
+    // The same name, hidden flag, material (shared, not owned) and behaviour.
     CLayer(const CLayer& other);
     CLayer& operator=(const CLayer&) = delete;
 
@@ -54,7 +55,8 @@ public:
     // Marks the change, erases the material, then the entity's erase.
     void Erase() override;
     CEntity* CreateCopy() const override;
-    // Exchanges name, hidden flag, behaviour and material; posts code 9.
+    // Exchanges name, hidden flag, behaviour and material (with its ownership, unless both share
+    // it); posts code 9.
     void SwapContents(CEntity& other) override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityLayer; }
@@ -68,7 +70,7 @@ public:
     bool IsVisible(bool forNewScene) const;
     // Colours the material; the colour with all four bytes 0 changes nothing.
     void SetColor(orbisk::utils::CColor color);
-    CMaterial* GetMaterial() const { return m_material; }
+    CMaterial* GetMaterial() const { return m_material.Get(); }
     uint32_t GetBehavior() const { return m_behavior; }
     void SetBehavior(uint32_t behavior);
 
@@ -84,6 +86,6 @@ private:
 
     CString m_name;
     bool m_hidden = false;
-    CMaterial* m_material;
+    COwnedPart<CMaterial> m_material;
     uint32_t m_behavior = 0;
 };

@@ -103,23 +103,31 @@ void CLayerManager::ReadRecord(CArchive& ar)
         KeepOnlyDefaultLayer();
     else
         RemoveAll();
-    std::vector<CLayer*> fresh;
-    try {
-        ReadLayers(ar, schema, count, fresh);
-        ReadCurrent(ar, schema, count);
-    } catch (...) {
-        // The archive deletes a half-read manager and forgets the objects read in its record:
-        // the layers made here go with it.
-        for (CLayer* layer : fresh) {
-            std::erase(m_layers, layer);
-            DeleteUnrecorded(layer);
-        }
-        m_current = nullptr;
-        throw;
-    }
+    CRecordAdoptions adopted(*this, [&](CEntity* layer) {
+        m_layers.Take(layer);
+        if (layer == m_current)
+            m_current = nullptr;
+    });
+    ReadLayers(ar, schema, count, adopted);
+    ReadCurrent(ar, schema, count);
+    adopted.Keep();
     if (m_current && m_current->IsHidden())
         m_current->SetHidden(false);
     Post(CLayerNotificationInfo::kCurrentChanged, m_current);
+}
+
+void CLayerManager::ReadLayers(CArchive& ar, int32_t schema, int32_t count, CRecordAdoptions& adopted)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        bool madeHere = false;
+        CLayer* layer = ReadReference<CLayer>(ar, madeHere);
+        if (!layer || Contains(layer) || m_layers.IsListedElsewhere(layer))
+            continue;
+        if (schema < 2 && layer->GetName() == kOldDefaultLayerName)
+            layer->SetName(CLayer::GetDefaultLayerName());
+        Add(layer);
+        adopted.Note(layer, madeHere);
+    }
 }
 
 void CLayerManager::ReadCurrent(CArchive& ar, int32_t schema, int32_t count)
@@ -135,67 +143,33 @@ void CLayerManager::ReadCurrent(CArchive& ar, int32_t schema, int32_t count)
     }
 }
 
-void CLayerManager::ReadLayers(CArchive& ar, int32_t schema, int32_t count, std::vector<CLayer*>& fresh)
-{
-    for (int32_t i = 0; i < count; ++i) {
-        const uint32_t objectsBefore = ar.GetLoadCount();
-        CLayer* layer = ReadListedLayer(ar);
-        if (!layer)
-            continue;
-        if (ar.GetLoadCount() != objectsBefore)
-            fresh.push_back(layer);
-        if (schema < 2 && layer->GetName() == kOldDefaultLayerName)
-            layer->SetName(CLayer::GetDefaultLayerName());
-        Add(layer);
-    }
-}
-
-CLayer* CLayerManager::ReadListedLayer(CArchive& ar)
-{
-    const uint32_t objectsBefore = ar.GetLoadCount();
-    CObject* object = ar.ReadObject(nullptr);
-    auto* layer = dynamic_cast<CLayer*>(object);
-    if (!layer) {
-        // A damaged list: something else, read for the first time, that nothing owns.
-        if (object && ar.GetLoadCount() != objectsBefore)
-            KeepUnownedObject(object);
-        return nullptr;
-    }
-    const auto* owner = dynamic_cast<const CLayerManager*>(layer->GetParent());
-    return owner && owner != this && owner->Contains(layer) ? nullptr : layer;
-}
-
 void CLayerManager::ReadCurrentLayer(CArchive& ar)
 {
-    const uint32_t objectsBefore = ar.GetLoadCount();
-    CObject* object = ar.ReadObject(nullptr);
-    auto* current = dynamic_cast<CLayer*>(object);
-    if (object && !current && ar.GetLoadCount() != objectsBefore)
-        KeepUnownedObject(object);
+    bool madeHere = false;
+    CLayer* current = ReadReference<CLayer>(ar, madeHere);
     m_current = current;
     if (!current || Contains(current))
         return;
     CLayer* named = FindLayerByName(CLayer::GetLayerName(current));
     m_current = named ? named : GetDefaultLayer();
-    if (!current->GetParent())
+    if (madeHere)
         KeepUnownedObject(current);
 }
 
 void CLayerManager::WriteRecord(CArchive& ar)
 {
     CEntity::Serialize(ar);
-    ar << static_cast<int32_t>(m_layers.size());
+    ar << static_cast<int32_t>(m_layers.GetCount());
     for (const CLayer* layer : m_layers)
         ar << static_cast<const CObject*>(layer);
-    if (!m_layers.empty())
+    if (!m_layers.IsEmpty())
         ar << static_cast<const CObject*>(m_current);
 }
 
 void CLayerManager::Erase()
 {
     MarkChanged();
-    for (CLayer* layer : m_layers)
-        layer->Erase();
+    m_layers.EraseAll();
     CEntity::Erase();
 }
 
@@ -210,11 +184,6 @@ void CLayerManager::SwapContents(CEntity& other)
     std::swap(m_current, static_cast<CLayerManager&>(other).m_current);
 }
 
-bool CLayerManager::Contains(const CEntity* entity) const
-{
-    return entity && std::find(m_layers.begin(), m_layers.end(), entity) != m_layers.end();
-}
-
 void CLayerManager::Add(CEntity* entity)
 {
     auto* layer = dynamic_cast<CLayer*>(entity);
@@ -222,24 +191,22 @@ void CLayerManager::Add(CEntity* entity)
     if (!layer || Contains(layer))
         return;
     layer->SetName(MakeUniqueLayerName(CLayer::GetLayerName(layer)));
-    layer->SetParent(this);
-    m_layers.push_back(layer);
+    m_layers.Adopt(layer);
     Post(CLayerNotificationInfo::kAdded, layer);
 }
 
 bool CLayerManager::Remove(CEntity* entity)
 {
-    const auto found = std::find(m_layers.begin(), m_layers.end(), entity);
-    if (found == m_layers.end())
+    if (!Contains(entity))
         return false;
-    CLayer* layer = *found;
+    auto* layer = static_cast<CLayer*>(entity);
     if (layer == m_current) {
         CLayer* fallback = GetDefaultLayer();
         m_current = fallback == layer ? nullptr : fallback;
         Post(CLayerNotificationInfo::kCurrentChanged, m_current);
     }
     // Observers of the post above may have changed the list.
-    std::erase(m_layers, layer);
+    m_layers.Take(layer);
     Post(CLayerNotificationInfo::kRemoved, layer);
     layer->SetParent(nullptr);
     return true;
@@ -247,22 +214,9 @@ bool CLayerManager::Remove(CEntity* entity)
 
 void CLayerManager::RemoveAll()
 {
-    for (CLayer* layer : std::exchange(m_layers, {})) {
-        Post(CLayerNotificationInfo::kRemoved, layer);
-        layer->Erase();
-    }
+    m_layers.EraseAll([&](CLayer* layer) { Post(CLayerNotificationInfo::kRemoved, layer); });
     m_current = nullptr;
     Post(CLayerNotificationInfo::kCurrentChanged, nullptr);
-}
-
-CEntity* CLayerManager::GetAt(int index) const
-{
-    return GetLayerAt(index);
-}
-
-IEntityIterator* CLayerManager::CreateIterator()
-{
-    return new CContainerIterator(*this);
 }
 
 void CLayerManager::OnNotification(const char* name, void* payload)
@@ -311,11 +265,6 @@ bool CLayerManager::SetCurrentLayer(CLayer* layer)
 CLayer* CLayerManager::GetDefaultLayer() const
 {
     return GetLayerAt(0);
-}
-
-CLayer* CLayerManager::GetLayerAt(int index) const
-{
-    return index >= 0 && index < GetCount() ? m_layers[static_cast<size_t>(index)] : nullptr;
 }
 
 CLayer* CLayerManager::FindLayerByName(const CString& name) const
@@ -373,13 +322,12 @@ bool CLayerManager::SetLayerHidden(CLayer* layer, bool hidden)
 
 void CLayerManager::KeepOnlyDefaultLayer()
 {
-    if (m_layers.empty())
+    if (m_layers.IsEmpty())
         AddDefaultLayer();
-    while (m_layers.size() > 1) {
-        CLayer* layer = m_layers.back();
+    for (int index = GetCount() - 1; index >= 1; --index) {
+        CLayer* layer = m_layers.GetAt(index);
         Post(CLayerNotificationInfo::kRemoved, layer);
-        layer->Erase();
-        m_layers.pop_back();
+        m_layers.Erase(layer);
     }
     m_current = GetDefaultLayer();
 }
@@ -387,8 +335,7 @@ void CLayerManager::KeepOnlyDefaultLayer()
 void CLayerManager::RemoveAllLayers()
 {
     MarkChanged();
-    for (CLayer* layer : std::exchange(m_layers, {}))
-        layer->Erase();
+    m_layers.EraseAll();
     m_current = nullptr;
     Post(CLayerNotificationInfo::kAllRemoved, nullptr);
 }
@@ -413,7 +360,7 @@ int CLayerManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
 {
     int remembered = 0;
     for (int index = GetCount() - 1; index >= 0; --index) {
-        CLayer* layer = m_layers[static_cast<size_t>(index)];
+        CLayer* layer = m_layers.GetAt(index);
         if (!IsLayer(layer)) {
             AppendValidityMessage("Layer %d for %s is not valid\n", index, DescribeEntity(this).GetString());
             return RecordValidity(layer, 3, map);

@@ -4,7 +4,8 @@
 // the list sound: the default layer "Layer0" first, names unique ignoring case, a colour from
 // the default table for each new layer, a current layer that is listed and visible.
 //
-// The manager owns its layers. It announces changes with "Layer Changed"
+// The manager owns its layers (CEntityList): deleting it, also half-read, frees the layers it
+// still parents. It announces changes with "Layer Changed"
 // (CLayerNotificationInfo, model/Layer.h) only while its notification switch is on, which the
 // model turns on for its root component's manager alone.
 //
@@ -14,16 +15,16 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
+
+#include "model/ArchiveReading.h"
 
 #include "model/Entity.h"
-#include "model/EntityContainer.h"
+#include "model/EntityList.h"
+#include "model/Layer.h"
 #include "support/Color.h"
 #include "support/Observer.h"
 
-class CLayer;
-
-class CLayerManager : public CEntity, public IEntityContainer, public orbisk::utils::IObserver {
+class CLayerManager : public CEntity, public CEntityListContainer<CLayer>, public orbisk::utils::IObserver {
     DECLARE_SERIAL(CLayerManager)
 public:
     static constexpr int kDefaultColorCount = 58;
@@ -35,15 +36,16 @@ public:
     // The undo snapshot: the current layer and the notification switch, no layers.
     CLayerManager(const CLayerManager& other);
     CLayerManager& operator=(const CLayerManager&) = delete;
-    // Forgets the layers without deleting them (Erase deletes them).
+    // Frees the layers it still parents.
     ~CLayerManager() override;
 
     // After the entity record (schema 1 and later): a count and that many layer references
     // (an empty list keeps only the default layer, any other replaces the list), then the
     // current layer, as a reference (schema 3, and later ones with layers) or by name (below
     // 3). Schema 0 and 1 files call the default layer "Default". A current layer that is
-    // hidden is shown. References that are null, not layers, or listed by another manager are
-    // skipped.
+    // hidden is shown. A reference to something other than a layer is badClass; null references
+    // and layers another manager lists are skipped. A failed record gives up the layers it
+    // listed (CRecordAdoptions).
     void Serialize(CArchive& ar) override;
     // Marks the change and erases every layer, then the entity's erase.
     void Erase() override;
@@ -56,14 +58,9 @@ public:
     // IEntityContainer. Add takes layers only, renames them unique and makes the manager their
     // parent; Remove moves the current layer to the default one when it goes; RemoveAll erases
     // every layer and leaves no current layer.
-    int GetCount() const override { return static_cast<int>(m_layers.size()); }
-    bool IsEmpty() const override { return m_layers.empty(); }
-    bool Contains(const CEntity* entity) const override;
     void Add(CEntity* entity) override;
     bool Remove(CEntity* entity) override;
     void RemoveAll() override;
-    CEntity* GetAt(int index) const override;
-    IEntityIterator* CreateIterator() override;
 
     // Only "Rendering Options Change" of the X-ray (38) and transparency (39) properties,
     // which release the layers' GL textures.
@@ -85,7 +82,7 @@ public:
     bool SetCurrentLayer(CLayer* layer);
     // The first layer, or null.
     CLayer* GetDefaultLayer() const;
-    CLayer* GetLayerAt(int index) const;
+    CLayer* GetLayerAt(int index) const { return m_layers.GetAt(index); }
     // By shown name (CLayer::GetLayerName), ignoring case.
     CLayer* FindLayerByName(const CString& name) const;
     bool IsLayerNameUnique(const CString& name) const;
@@ -104,19 +101,20 @@ public:
     void RemoveAllLayers();
     void ReleaseLayerTextures();
 
+protected:
+    const CEntityList<CLayer>& Members() const override { return m_layers; }
+
 private:
     void Post(int32_t code, CLayer* layer);
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
-    // The layers read for the first time here are added to fresh.
-    void ReadLayers(CArchive& ar, int32_t schema, int32_t count, std::vector<CLayer*>& fresh);
+    void ReadLayers(CArchive& ar, int32_t schema, int32_t count, CRecordAdoptions& adopted);
     void ReadCurrent(CArchive& ar, int32_t schema, int32_t count);
-    // A layer reference of the list: null when it is none or belongs to another manager.
-    CLayer* ReadListedLayer(CArchive& ar);
     void ReadCurrentLayer(CArchive& ar);
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
 
-    std::vector<CLayer*> m_layers;
+    // First, so that it goes last: the layers it frees may look at the manager.
+    CEntityList<CLayer> m_layers{*this};
     CLayer* m_current = nullptr;
     // Into kDefaultColors.
     int32_t m_colorIndex = 0;

@@ -72,6 +72,7 @@ CMaterialManager::CMaterialManager()
 CMaterialManager::~CMaterialManager()
 {
     CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+    DeleteCurrentIfUnlisted();
 }
 
 CMaterialManager* CMaterialManager::GetCurrentMaterialManager()
@@ -96,68 +97,52 @@ void CMaterialManager::ReadRecord(CArchive& ar)
     if (schema >= 1)
         CEntity::Serialize(ar);
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
-    std::vector<CMaterial*> fresh;
-    try {
-        ReadMaterials(ar, count, fresh);
-        ReadCurrentAndExtra(ar, schema);
-    } catch (...) {
-        // The archive deletes a half-read manager and forgets the objects read in its record:
-        // the materials made here go with it.
-        for (CMaterial* material : fresh) {
-            std::erase(m_materials, material);
-            DeleteUnrecorded(material);
-        }
-        m_current = nullptr;
-        throw;
-    }
+    CRecordAdoptions adopted(*this, [&](CEntity* material) {
+        if (material == m_current)
+            m_current = nullptr;
+        m_materials.Take(material);
+    });
+    ReadMaterials(ar, count, adopted);
+    ReadCurrentAndExtra(ar, schema);
+    adopted.Keep();
 }
 
-void CMaterialManager::ReadMaterials(CArchive& ar, int32_t count, std::vector<CMaterial*>& fresh)
+void CMaterialManager::ReadMaterials(CArchive& ar, int32_t count, CRecordAdoptions& adopted)
 {
     for (int32_t i = 0; i < count; ++i) {
-        const uint32_t objectsBefore = ar.GetLoadCount();
-        CMaterial* material = nullptr;
-        ar >> material;
-        if (!material || IsListedElsewhere(material))
+        bool madeHere = false;
+        CMaterial* material = ReadReference<CMaterial>(ar, madeHere);
+        if (!material || Contains(material) || m_materials.IsListedElsewhere(material))
             continue;
-        if (ar.GetLoadCount() != objectsBefore)
-            fresh.push_back(material);
         RecordAddition(material, this);
         Add(material);
+        adopted.Note(material, madeHere);
     }
 }
 
 void CMaterialManager::ReadCurrentAndExtra(CArchive& ar, int32_t schema)
 {
     if (schema >= 2) {
-        CMaterial* current = nullptr;
-        ar >> current;
-        DropUnlisted(current);
+        CMaterial* current = ReadUnlistedMaterial(ar);
         m_current = Contains(current) ? current : nullptr;
     }
-    if (schema == 3) {
-        CMaterial* extra = nullptr;
-        ar >> extra;
-        DropUnlisted(extra);
-    }
+    if (schema == 3)
+        ReadUnlistedMaterial(ar);
 }
 
-void CMaterialManager::DropUnlisted(CMaterial* material)
+CMaterial* CMaterialManager::ReadUnlistedMaterial(CArchive& ar)
 {
-    if (material && !Contains(material) && !material->GetParent())
+    bool madeHere = false;
+    CMaterial* material = ReadReference<CMaterial>(ar, madeHere);
+    if (madeHere && !Contains(material))
         KeepUnownedObject(material);
-}
-
-bool CMaterialManager::IsListedElsewhere(const CMaterial* material) const
-{
-    const auto* owner = dynamic_cast<const CMaterialManager*>(material->GetParent());
-    return owner && owner != this && owner->Contains(material);
+    return material;
 }
 
 void CMaterialManager::WriteRecord(CArchive& ar)
 {
     CEntity::Serialize(ar);
-    ar << static_cast<int32_t>(m_materials.size());
+    ar << static_cast<int32_t>(m_materials.GetCount());
     for (const CMaterial* material : m_materials)
         ar << static_cast<const CObject*>(material);
     ar << static_cast<const CObject*>(Contains(m_current) ? m_current : nullptr);
@@ -173,8 +158,7 @@ void CMaterialManager::DeleteCurrentIfUnlisted()
 void CMaterialManager::Erase()
 {
     DeleteCurrentIfUnlisted();
-    for (CMaterial* material : m_materials)
-        material->Erase();
+    m_materials.EraseAll();
     CEntity::Erase();
 }
 
@@ -184,37 +168,24 @@ void CMaterialManager::ClearMaterials()
     if (model && GetParent() == model->GetRootComponent())
         PostMaterialNotification(nullptr, kMaterialsCleared);
     DeleteCurrentIfUnlisted();
-    for (CMaterial* material : std::exchange(m_materials, {}))
-        material->Erase();
+    m_materials.EraseAll();
     m_placement.reset();
-}
-
-bool CMaterialManager::Contains(const CEntity* entity) const
-{
-    return entity && std::find(m_materials.begin(), m_materials.end(), entity) != m_materials.end();
 }
 
 void CMaterialManager::Add(CEntity* entity)
 {
     auto* material = dynamic_cast<CMaterial*>(entity);
-    if (!material)
-        return;
-    material->SetParent(this);
-    if (Contains(material))
-        return;
-    m_materials.push_back(material);
-    PostMaterialNotification(material, kMaterialAdded);
+    if (material && m_materials.Adopt(material))
+        PostMaterialNotification(material, kMaterialAdded);
 }
 
 bool CMaterialManager::Remove(CEntity* entity)
 {
     if (entity && entity == m_current)
         SetCurrentMaterial(nullptr, nullptr);
-    const auto found = std::find(m_materials.begin(), m_materials.end(), entity);
-    if (found == m_materials.end())
+    if (!m_materials.Take(entity))
         return false;
-    CMaterial* material = *found;
-    m_materials.erase(found);
+    auto* material = static_cast<CMaterial*>(entity);
     PostMaterialNotification(material, kMaterialRemoved);
     material->SetParent(nullptr);
     return true;
@@ -222,28 +193,17 @@ bool CMaterialManager::Remove(CEntity* entity)
 
 void CMaterialManager::RemoveAll()
 {
-    for (CMaterial* material : std::exchange(m_materials, {})) {
+    m_materials.EraseAll([&](CMaterial* material) {
         if (CTexture* texture = material->GetTexture())
             texture->DeleteGLTexture();
         if (material == m_current)
             m_current = nullptr;
         PostMaterialNotification(material, kMaterialRemoved);
-        material->Erase();
-    }
+    });
     if (m_current) {
         PostMaterialNotification(m_current, kMaterialRemoved);
         DeleteCurrentIfUnlisted();
     }
-}
-
-CEntity* CMaterialManager::GetAt(int index) const
-{
-    return GetMaterialAt(index);
-}
-
-CMaterial* CMaterialManager::GetMaterialAt(int index) const
-{
-    return index >= 0 && index < GetCount() ? m_materials[static_cast<size_t>(index)] : nullptr;
 }
 
 IEntityIterator* CMaterialManager::CreateIterator()
@@ -381,14 +341,14 @@ void CMaterialManager::MergeLegacyManager(CMaterialManager* legacy)
     for (CEntity* entity = nullptr; unmanaged.Next(entity);)
         moved.push_back(static_cast<CMaterial*>(entity));
     for (CMaterial* material : moved) {
-        std::erase(legacy->m_materials, material);
+        legacy->m_materials.Take(material);
         if (material == legacy->m_current)
             legacy->m_current = nullptr;
         AddMaterial(material);
     }
     // The legacy record is read in the middle of the model file: what it leaves behind may
     // still be referred to by later records.
-    std::vector<CMaterial*> left = std::exchange(legacy->m_materials, {});
+    std::vector<CMaterial*> left = legacy->m_materials.TakeAll();
     CMaterial* current = std::exchange(legacy->m_current, nullptr);
     if (current && std::find(left.begin(), left.end(), current) == left.end())
         left.push_back(current);
@@ -410,7 +370,7 @@ int CMaterialManager::CheckOwnValidity(int level, CCheckedObjectMap* map)
 {
     int remembered = 0;
     for (int index = GetCount() - 1; index >= 0; --index) {
-        CMaterial* material = m_materials[static_cast<size_t>(index)];
+        CMaterial* material = m_materials.GetAt(index);
         if (!IsMaterial(material)) {
             AppendValidityMessage("The material %d in %s is not valid\n", index,
                                   DescribeEntity(this).GetString());

@@ -6,29 +6,32 @@
 // Notification" (settings/MaterialNotification.h): 0 added, 1 removed, 3 current material
 // changed, 10 the root component's materials cleared.
 //
-// The manager owns its listed materials, and the current material too while it is not
-// listed: such a material is deleted (with its texture) when it stops being current.
+// The manager owns its listed materials (CEntityList: deleting the manager, also half-read,
+// frees those it still parents), and the current material too while it is not listed: such a
+// material is deleted (with its texture) when it stops being current or the manager goes.
 // Materials that a file names but the manager drops go to the dropped-object pool of the model
 // being read (KeepUnownedObject), since later records may still refer back to them.
 
 #include <memory>
-#include <vector>
 
+#include "model/ArchiveReading.h"
 #include "model/Entity.h"
-#include "model/EntityContainer.h"
+#include "model/EntityList.h"
 #include "model/IFaceTextureMapping.h"
+#include "settings/Material.h"
 #include "support/Color.h"
 #include "support/Observer.h"
 
-class CMaterial;
-
-class CMaterialManager : public CEntity, public IEntityContainer, public orbisk::utils::IObserver {
+class CMaterialManager : public CEntity,
+                         public CEntityListContainer<CMaterial>,
+                         public orbisk::utils::IObserver {
     DECLARE_SERIAL(CMaterialManager)
 public:
     using CColor = orbisk::utils::CColor;
 
     // Listens to "Rendering Options Change" and "Material Notification".
     CMaterialManager();
+    // Frees the current material when it is not listed, and the materials it still parents.
     ~CMaterialManager() override;
     CMaterialManager(const CMaterialManager&) = delete;
     CMaterialManager& operator=(const CMaterialManager&) = delete;
@@ -36,7 +39,8 @@ public:
     // After the entity record (schema 1 and later): a count and that many material
     // references, the current material (2 and later) and, in schema 3, one more material. A
     // current or extra material that the list does not hold is dropped, and so is a material
-    // another manager already lists.
+    // another manager already lists. A failed record gives up the materials it listed
+    // (CRecordAdoptions).
     void Serialize(CArchive& ar) override;
     // Deletes an unlisted current material and erases every listed one, then the entity's
     // erase.
@@ -50,13 +54,9 @@ public:
 
     // IEntityContainer. Add takes materials only, making the manager their parent; Remove
     // clears the current material first when it is that one; RemoveAll erases every material.
-    int GetCount() const override { return static_cast<int>(m_materials.size()); }
-    bool IsEmpty() const override { return m_materials.empty(); }
-    bool Contains(const CEntity* entity) const override;
     void Add(CEntity* entity) override;
     bool Remove(CEntity* entity) override;
     void RemoveAll() override;
-    CEntity* GetAt(int index) const override;
     // Skips the materials whose managed flag is set.
     IEntityIterator* CreateIterator() override;
     // Every material.
@@ -71,7 +71,7 @@ public:
 
     // Records the addition in the open operation; nothing for null.
     void AddMaterial(CMaterial* material);
-    CMaterial* GetMaterialAt(int index) const;
+    CMaterial* GetMaterialAt(int index) const { return m_materials.GetAt(index); }
     // By shown name, ignoring case; null for an empty name.
     CMaterial* FindMaterialByName(const CString& name) const;
     // The first material of that colour, texture file (compared ignoring case, none for
@@ -101,20 +101,22 @@ public:
     // deletes the other manager; what is left in it goes to the dropped-object pool.
     void MergeLegacyManager(CMaterialManager* legacy);
 
+protected:
+    const CEntityList<CMaterial>& Members() const override { return m_materials; }
+
 private:
     void ReadRecord(CArchive& ar);
-    // The materials read for the first time here are added to fresh.
-    void ReadMaterials(CArchive& ar, int32_t count, std::vector<CMaterial*>& fresh);
+    void ReadMaterials(CArchive& ar, int32_t count, CRecordAdoptions& adopted);
     void ReadCurrentAndExtra(CArchive& ar, int32_t schema);
+    // A current or extra material reference; a material made here that the list does not hold
+    // is dropped.
+    CMaterial* ReadUnlistedMaterial(CArchive& ar);
     void WriteRecord(CArchive& ar);
-    // The current or extra material of a record when the list does not hold it and it has no
-    // other owner.
-    void DropUnlisted(CMaterial* material);
-    bool IsListedElsewhere(const CMaterial* material) const;
     void DeleteCurrentIfUnlisted();
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
 
-    std::vector<CMaterial*> m_materials;
+    // First, so that it goes last: the materials it frees may look at the manager.
+    CEntityList<CMaterial> m_materials{*this};
     CMaterial* m_current = nullptr;
     std::unique_ptr<IFaceTextureMapping> m_placement;
 };

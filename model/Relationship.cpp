@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "model/ArchiveReading.h"
 #include "platform/mfc/Archive.h"
 
 IMPLEMENT_SERIAL(CRelationship, CEntity, VERSIONABLE_SCHEMA | 0)
@@ -11,8 +12,8 @@ void CRelationship::Serialize(CArchive& ar)
     SerializeGuarded(ar, [&] {
         CEntity::Serialize(ar);
         if (ar.IsLoading()) {
-            ar >> m_driving;
-            ar >> m_driven;
+            m_driving = ReadUnownedReference<CEntity>(ar);
+            m_driven = ReadUnownedReference<CEntity>(ar);
         } else {
             ar << static_cast<const CObject*>(m_driving) << static_cast<const CObject*>(m_driven);
         }

@@ -13,7 +13,8 @@ public:
     // The undo snapshot: both entities.
     CRelationship(const CRelationship& other) = default;
 
-    // After the entity record, the driving and the driven entity as object references.
+    // After the entity record, the driving and the driven entity as object references; the
+    // relationship does not own them (ReadUnownedReference).
     void Serialize(CArchive& ar) override;
     CEntity* CreateCopy() const override;
     void SwapContents(CEntity& other) override;

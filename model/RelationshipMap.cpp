@@ -55,18 +55,21 @@ void CRelationshipMap::ReadRelationships(CArchive& ar)
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
     m_relationships.clear();
     m_relationships.reserve(static_cast<size_t>(count));
+    CRecordAdoptions adopted(*this,
+                             [&](CEntity* relationship) { std::erase(m_relationships, relationship); });
     for (int32_t i = 0; i < count; ++i) {
-        const uint32_t objectsBefore = ar.GetLoadCount();
-        CRelationship* relationship = nullptr;
-        ar >> relationship;
+        bool madeHere = false;
+        CRelationship* relationship = ReadReference<CRelationship>(ar, madeHere);
         if (!relationship)
             continue;
         if (relationship->GetDriving() != relationship->GetDriven()) {
             m_relationships.push_back(relationship);
-        } else if (ar.GetLoadCount() != objectsBefore) {
+            adopted.Note(relationship, madeHere);
+        } else if (madeHere) {
             KeepUnownedObject(relationship);
         }
     }
+    adopted.Keep();
 }
 
 bool CRelationshipMap::Contains(const CEntity* entity) const

@@ -17,7 +17,7 @@ public:
     CRelationshipMap& operator=(const CRelationshipMap&) = delete;
 
     // Reading drops a relationship whose driving entity is its driven one; the others are kept
-    // without a parent.
+    // without a parent. A failed record gives up what it listed (CRecordAdoptions).
     void Serialize(CArchive& ar) override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityRelationshipMap; }

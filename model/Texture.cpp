@@ -50,12 +50,6 @@ uint8_t OpacityOf(double transparency)
     return static_cast<uint8_t>(std::clamp(opacity, 0.0, 255.0));
 }
 
-void ReleaseImage(CDib* image)
-{
-    if (image)
-        image->Release();
-}
-
 bool ReadElement(orbisk::IXMLInput& input, const wchar_t* name, std::wstring& text)
 {
     if (!input.EnterElement(name))
@@ -85,11 +79,6 @@ CTexture::CTexture(const CTexture& other)
       m_averageColor(other.m_averageColor)
 {}
 
-CTexture::~CTexture()
-{
-    ReleaseImage(m_image);
-}
-
 const orbisk::XMLSerializableClassInfo& CTexture::ClassInfo()
 {
     return g_textureClassInfo;
@@ -111,11 +100,11 @@ void CTexture::ReadRecord(CArchive& ar)
     if (schema >= 5)
         CEntity::Serialize(ar);
     if (schema >= 6 || schema < 2) {
-        CDib* image = nullptr;
-        ar >> image;
+        bool madeHere = false;
+        CDib* image = ReadReference<CDib>(ar, madeHere);
         if (image && (schema < 2 || image->HasData()))
-            HoldImage(image);
-        else if (image && image->GetRefCount() == 0)
+            m_image.Reset(image);
+        else if (madeHere)
             KeepUnownedObject(image);
     } else {
         bool hasImage = false;
@@ -136,24 +125,18 @@ void CTexture::ReadRecord(CArchive& ar)
 
 void CTexture::ReadImageInPlace(CArchive& ar)
 {
-    // Not an archive object: nothing else can refer to it, and the texture owns it alone.
-    auto image = std::make_unique<CDib>();
+    // Not an archive object: nothing else can refer to it, and the texture holds it alone.
+    CDibRef image(new CDib);
     image->Serialize(ar);
     if (image->HasData())
-        HoldImage(image.release());
+        m_image = image;
 }
 
 void CTexture::WriteRecord(CArchive& ar)
 {
     CEntity::Serialize(ar);
-    ar << static_cast<const CObject*>(m_image);
+    ar << static_cast<const CObject*>(m_image.Get());
     ar << m_xScale << m_yScale << m_fileName << m_averageColor;
-}
-
-void CTexture::HoldImage(CDib* image)
-{
-    image->AddRef();
-    ReleaseImage(std::exchange(m_image, image));
 }
 
 void CTexture::Erase()
@@ -226,7 +209,7 @@ bool CTexture::WriteXML(orbisk::IXMLOutput& output)
     orbisk::DocumentPersister* persister = orbisk::DocumentPersister::GetCurrent();
     const std::wstring hint =
         orbisk::utils::JoinPath(persister ? persister->GetReferencesFolder() : L"", imageName);
-    WriteImageListXML(output, ClassInfo(), m_image, hint);
+    WriteImageListXML(output, ClassInfo(), m_image.Get(), hint);
     return true;
 }
 
@@ -245,10 +228,10 @@ bool CTexture::ReadXML(orbisk::IXMLInput& input)
         m_averageColor = CColor(packed);
     else
         complete = false;
-    CDib* image = ReadImageListXML(input, ClassInfo());
+    const CDibRef image = ReadImageListXML(input, ClassInfo());
     if (!image)
         return false;
-    SetImage(image);
+    SetImage(image.Get());
     return complete;
 }
 
@@ -272,13 +255,11 @@ void CTexture::SetYScale(double scale)
 
 void CTexture::SetImage(CDib* image)
 {
-    if (image == m_image)
+    if (image == m_image.Get())
         return;
     MarkChanged();
     DeleteGLTexture();
-    if (image)
-        image->AddRef();
-    ReleaseImage(std::exchange(m_image, image));
+    m_image.Reset(image);
 }
 
 void CTexture::SetFileName(const CString& name)

@@ -16,11 +16,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/Dib.h"
 #include "model/Entity.h"
 #include "support/Color.h"
 #include "support/XMLSerializableObject.h"
 
-class CDib;
 namespace orbisk {
 class XMLSerializableClassInfo;
 }
@@ -44,8 +44,6 @@ public:
     // The undo snapshot: scales, file name and average colour; no image, no GL texture.
     CTexture(const CTexture& other);
     CTexture& operator=(const CTexture&) = delete;
-    // Releases the image.
-    ~CTexture() override;
 
     // By the schema of CTexture in the file: the entity record (5 and later); the image, as an
     // object reference (6 and later, and below 2) or as a flag and the image's own record in
@@ -75,7 +73,7 @@ public:
     double GetYScale() const { return m_yScale; }
     void SetXScale(double scale);
     void SetYScale(double scale);
-    CDib* GetImage() const { return m_image; }
+    CDib* GetImage() const { return m_image.Get(); }
     // Holds one reference to the new image and releases the old one.
     void SetImage(CDib* image);
     const CString& GetFileName() const { return m_fileName; }
@@ -120,7 +118,6 @@ private:
     void ReadRecord(CArchive& ar);
     void ReadImageInPlace(CArchive& ar);
     void WriteRecord(CArchive& ar);
-    void HoldImage(CDib* image);
     int CheckOwnValidity(int level);
     int CheckScale(int level, double& scale, const char* message);
     void Announce(int32_t code);
@@ -132,7 +129,7 @@ private:
     bool m_shiftHue = true;
     uint8_t m_opacity = 255;
     CString m_fileName;
-    CDib* m_image = nullptr;
+    CDibRef m_image;
     double m_xScale = kDefaultScale;
     double m_yScale = kDefaultScale;
     CColor m_averageColor;

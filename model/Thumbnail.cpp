@@ -40,11 +40,6 @@ CThumbnail::CThumbnail(const CThumbnail& other)
     : CEntity(other), m_camera(other.m_camera ? other.m_camera->Clone() : nullptr)
 {}
 
-CThumbnail::~CThumbnail()
-{
-    HoldImage(nullptr);
-}
-
 void CThumbnail::SetDefaultCamera()
 {
     if (m_camera)
@@ -63,19 +58,11 @@ void CThumbnail::SetCamera(const ICamera& camera)
 
 void CThumbnail::SetImage(CDib* image)
 {
-    if (image == m_image)
+    if (image == m_image.Get())
         return;
-    HoldImage(image);
+    m_image.Reset(image);
     if (!image)
         PostCleared();
-}
-
-void CThumbnail::HoldImage(CDib* image)
-{
-    if (image)
-        image->AddRef();
-    if (CDib* previous = std::exchange(m_image, image))
-        previous->Release();
 }
 
 void CThumbnail::PostCleared()
@@ -100,15 +87,15 @@ void CThumbnail::ReadRecord(CArchive& ar)
     if (!m_camera)
         AfxThrowArchiveException(CArchiveException::genericException);
     m_camera->ReadEmbedded(ar, schema == 0);
-    CDib* image = nullptr;
-    ar >> image;
+    bool madeHere = false;
+    CDib* image = ReadReference<CDib>(ar, madeHere);
     if (image && !image->HasData()) {
         // Later records may still refer back to an image nobody holds.
-        if (image->GetRefCount() == 0)
+        if (madeHere)
             KeepUnownedObject(image);
         image = nullptr;
     }
-    HoldImage(image);
+    m_image.Reset(image);
 }
 
 void CThumbnail::WriteRecord(CArchive& ar)
@@ -116,7 +103,7 @@ void CThumbnail::WriteRecord(CArchive& ar)
     if (!m_camera)
         AfxThrowArchiveException(CArchiveException::genericException);
     m_camera->WriteEmbedded(ar);
-    ar << static_cast<const CObject*>(m_image);
+    ar << static_cast<const CObject*>(m_image.Get());
 }
 
 CEntity* CThumbnail::CreateCopy() const
@@ -128,7 +115,7 @@ void CThumbnail::SwapContents(CEntity& other)
 {
     CEntity::SwapContents(other);
     std::swap(m_camera, static_cast<CThumbnail&>(other).m_camera);
-    HoldImage(nullptr);
+    m_image.Reset();
     PostCleared();
 }
 

@@ -7,10 +7,9 @@
 
 #include <memory>
 
+#include "model/Dib.h"
 #include "model/Entity.h"
 #include "model/ICamera.h"
-
-class CDib;
 
 class CThumbnail : public CEntity {
     DECLARE_SERIAL(CThumbnail)
@@ -24,8 +23,6 @@ public:
     // A copy of the camera without the image.
     CThumbnail(const CThumbnail& other);
     CThumbnail& operator=(const CThumbnail&) = delete;
-    // Releases the image.
-    ~CThumbnail() override;
 
     // After the entity record: the camera (in schema 0 as an archive object of its own) and
     // an image reference. An image without encoded bytes is dropped. A thumbnail without a
@@ -44,7 +41,7 @@ public:
     // Looking down on the XY plane: eye (0, 0, 1), direction (0, 0, 1), up (0, 1, 0),
     // perspective with a field of view of 30 degrees.
     void SetDefaultCamera();
-    CDib* GetImage() const { return m_image; }
+    CDib* GetImage() const { return m_image.Get(); }
     // Releases the image held before; null posts "Thumbnail Cleared". Not recorded for undo.
     void SetImage(CDib* image);
 
@@ -52,10 +49,8 @@ private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
     int CheckOwnValidity(int level);
-    // One counted reference to the new image; the old one released.
-    void HoldImage(CDib* image);
     void PostCleared();
 
     std::unique_ptr<ICamera> m_camera;
-    CDib* m_image = nullptr;
+    CDibRef m_image;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/Dib.h"
 #include "model/EntityDisposal.h"
@@ -20,7 +21,6 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int32_t kOwnSchema = 12;
 // Transparencies closer than this are equal.
 constexpr double kTransparencyTolerance = 0.001;
 
@@ -56,21 +56,17 @@ CMaterial::CMaterial(const CMaterial& other)
 
 void CMaterial::Serialize(CArchive& ar)
 {
-    SerializeGuarded(ar, [&] {
-        CEntity::Serialize(ar);
-        if (ar.IsStoring()) {
-            WriteRecord(ar);
-            return;
-        }
-        try {
-            ReadRecord(ar);
-        } catch (...) {
-            // A texture read so far belongs to nobody else: the archive forgets what was read
-            // after the material began.
-            DeleteTexture();
-            throw;
-        }
-    });
+    SerializeGuarded(
+        ar,
+        [&] {
+            CEntity::Serialize(ar);
+            if (ar.IsLoading())
+                ReadRecord(ar);
+            else
+                WriteRecord(ar);
+        },
+        // A material read in place keeps no texture of the failed record.
+        [&] { m_texture.Reset(); });
 }
 
 void CMaterial::ReadRecord(CArchive& ar)
@@ -124,28 +120,26 @@ void CMaterial::ReadTexture(CArchive& ar, int32_t schema)
 {
     if (schema >= 4) {
         if (!m_texture)
-            m_texture = new CTexture;
+            m_texture.Reset(new CTexture);
         m_texture->SetParent(this);
         m_texture->Serialize(ar);
         return;
     }
-    const uint32_t objectsBefore = ar.GetLoadCount();
-    CTexture* texture = nullptr;
-    ar >> texture;
+    bool madeHere = false;
+    CTexture* texture = ReadReference<CTexture>(ar, madeHere);
     if (!texture)
         return;
     // A texture belongs to one material: a reference back to one read before would share it.
-    if (ar.GetLoadCount() == objectsBefore)
+    if (!madeHere)
         AfxThrowArchiveException(CArchiveException::genericException);
-    DeleteTexture();
-    m_texture = texture;
+    m_texture.Reset(texture);
     m_texture->SetParent(this);
 }
 
 void CMaterial::WriteRecord(CArchive& ar) const
 {
     ar << m_name;
-    ar << (m_texture != nullptr);
+    ar << static_cast<bool>(m_texture);
     if (m_texture)
         m_texture->Serialize(ar);
     ar << m_managed << m_color << m_secondName << m_type << m_colorizeType << m_transparency
@@ -154,8 +148,7 @@ void CMaterial::WriteRecord(CArchive& ar) const
 
 void CMaterial::Erase()
 {
-    if (m_texture)
-        m_texture->Erase();
+    m_texture.Erase();
     CEntity::Erase();
 }
 
@@ -169,13 +162,13 @@ void CMaterial::SwapContents(CEntity& other)
     auto& that = static_cast<CMaterial&>(other);
     CEntity::SwapContents(other);
     std::swap(m_name, that.m_name);
-    const bool texturesDiffer =
-        m_texture != that.m_texture && !(m_texture && that.m_texture && m_texture->IsSameAs(*that.m_texture));
+    const bool texturesDiffer = m_texture.Get() != that.m_texture.Get() &&
+                                !(m_texture && that.m_texture && m_texture->IsSameAs(*that.m_texture.Get()));
     const bool settingsDiffer = m_color != that.m_color || DifferNoCase(m_secondName, that.m_secondName) ||
                                 m_type != that.m_type || m_colorizeType != that.m_colorizeType ||
                                 std::fabs(m_transparency - that.m_transparency) >= kTransparencyTolerance ||
                                 m_useTransparency != that.m_useTransparency;
-    std::swap(m_texture, that.m_texture);
+    m_texture.Swap(that.m_texture);
     std::swap(m_managed, that.m_managed);
     std::swap(m_color, that.m_color);
     if (DifferNoCase(m_secondName, that.m_secondName))
@@ -204,7 +197,7 @@ int CMaterial::CheckOwnValidity(int level, CCheckedObjectMap* map)
     if (level != kValidityCheckIgnoringIds && m_texture) {
         if (!m_texture->IsKindOf(RUNTIME_CLASS(CTexture))) {
             AppendValidityMessage("The texture for %s is not valid\n", DescribeEntity(this).GetString());
-            RecordValidity(m_texture, 3, map);
+            RecordValidity(m_texture.Get(), 3, map);
             return 3;
         }
         const int textureResult = m_texture->CheckValidity(level, map);
@@ -278,12 +271,12 @@ bool CMaterial::IsManaged() const
 
 void CMaterial::SetTexture(CTexture* texture)
 {
-    if (texture == m_texture)
+    if (texture == m_texture.Get())
         return;
     MarkChanged();
-    if (m_texture)
-        m_texture->Erase();
-    m_texture = texture;
+    // The texture held before goes as erased: an open operation keeps it.
+    m_texture.Erase();
+    m_texture.Reset(texture);
     if (m_texture)
         m_texture->SetParent(this);
     UpdateTextureColorize();
@@ -292,7 +285,7 @@ void CMaterial::SetTexture(CTexture* texture)
 
 void CMaterial::DeleteTexture()
 {
-    DeleteUnrecorded(std::exchange(m_texture, nullptr));
+    m_texture.Reset();
 }
 
 void CMaterial::SetColor(CColor color)

@@ -8,17 +8,16 @@
 // then announces the change with "Material Notification" (settings/MaterialNotification.h):
 // code 2 for a property, 4 after an exchange of contents, 6 for a use count change.
 //
-// The material is its texture's parent; erasing the material erases the texture. Copies
-// (undo snapshots) share the texture object, so neither the copy constructor nor the
-// destructor touches it.
+// The material owns its texture and is its parent: deleting the material frees the texture and
+// erasing it erases the texture. Copies (undo snapshots) share the texture without owning it.
 
 #include <cstdint>
 
 #include "model/Entity.h"
+#include "model/Texture.h"
 #include "support/Color.h"
 
 class CDib;
-class CTexture;
 
 // The process-wide marker that a stored name beginning with "*" is shown with.
 inline constexpr wchar_t kMaterialDisplayPrefix[] = L"*";
@@ -66,10 +65,10 @@ public:
     // The managed flag, while the parent is a material manager that still lists the material.
     bool IsManaged() const;
 
-    CTexture* GetTexture() const { return m_texture; }
+    CTexture* GetTexture() const { return m_texture.Get(); }
     // Erases the texture held before; the material becomes the new one's parent.
     void SetTexture(CTexture* texture);
-    // Deletes the texture object (no erase, nothing recorded) and forgets it.
+    // Frees the texture without recording anything, and forgets it.
     void DeleteTexture();
 
     CColor GetColor() const { return m_color; }
@@ -120,7 +119,7 @@ private:
     void Announce(int32_t code);
 
     CString m_name{L"<auto>"};
-    CTexture* m_texture = nullptr;
+    COwnedPart<CTexture> m_texture;
     CColor m_color;
     bool m_useTransparency = false;
     double m_transparency = 0.5;

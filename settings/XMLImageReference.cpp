@@ -1,8 +1,5 @@
 #include "settings/XMLImageReference.h"
 
-#include <memory>
-
-#include "model/Dib.h"
 #include "support/DocumentPersister.h"
 #include "support/PathUtils.h"
 #include "support/StringUtils.h"
@@ -41,23 +38,23 @@ bool WriteImageRefXML(orbisk::IXMLOutput& output, const std::wstring& elementNam
     return written;
 }
 
-CDib* ReadImageRefXML(orbisk::IXMLInput& input)
+CDibRef ReadImageRefXML(orbisk::IXMLInput& input)
 {
     DocumentPersister* persister = DocumentPersister::GetCurrent();
     int32_t id = 0;
     if (!persister || !input.ReadAttribute(L"id", id) || id <= 0)
-        return nullptr;
+        return {};
     const auto reference = static_cast<uint32_t>(id);
     if (void* known = persister->FindReferencedObject(reference))
-        return static_cast<CDib*>(known);
+        return CDibRef(static_cast<CDib*>(known));
     const std::wstring fileName = persister->GetReferenceFileName(reference);
     if (fileName.empty())
-        return nullptr;
-    auto image = std::make_unique<CDib>();
+        return {};
+    CDibRef image(new CDib);
     if (!image->LoadFile(orbisk::utils::JoinPath(persister->GetReferencesFolder(), fileName)))
-        return nullptr;
-    persister->SetReferencedObject(reference, image.get());
-    return image.release();
+        return {};
+    persister->SetReferencedObject(reference, image.Get());
+    return image;
 }
 
 bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo,
@@ -71,11 +68,11 @@ bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializable
     return written;
 }
 
-CDib* ReadImageListXML(orbisk::IXMLInput& input, const orbisk::XMLSerializableClassInfo& classInfo)
+CDibRef ReadImageListXML(orbisk::IXMLInput& input, const orbisk::XMLSerializableClassInfo& classInfo)
 {
     if (!input.EnterElement(QualifiedName(classInfo, L"images")))
-        return nullptr;
-    CDib* image = nullptr;
+        return {};
+    CDibRef image;
     if (input.EnterElement(QualifiedName(classInfo, L"image"))) {
         image = ReadImageRefXML(input);
         input.LeaveElement();

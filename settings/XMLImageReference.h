@@ -7,7 +7,8 @@
 
 #include <string>
 
-class CDib;
+#include "model/Dib.h"
+
 namespace orbisk {
 class IXMLInput;
 class IXMLOutput;
@@ -18,12 +19,12 @@ class XMLSerializableClassInfo;
 // name. False, with an empty element, when there is no current persister or no image.
 bool WriteImageRefXML(orbisk::IXMLOutput& output, const std::wstring& elementName, CDib* image,
                       const std::wstring& fileNameHint);
-// The image recorded in the current persister for the id; otherwise the image loaded from the
-// persister's file of that id, then recorded. Null when neither gives one. A loaded image
-// starts without holders: the caller takes the first reference.
-CDib* ReadImageRefXML(orbisk::IXMLInput& input);
+// A hold on the image recorded in the current persister for the id; otherwise on the image
+// loaded from the persister's file of that id, then recorded. None when neither gives one. The
+// caller keeps the image by taking a hold of its own before this one goes.
+CDibRef ReadImageRefXML(orbisk::IXMLInput& input);
 
 bool WriteImageListXML(orbisk::IXMLOutput& output, const orbisk::XMLSerializableClassInfo& classInfo,
                        CDib* image, const std::wstring& fileNameHint);
-// Null when either element is missing.
-CDib* ReadImageListXML(orbisk::IXMLInput& input, const orbisk::XMLSerializableClassInfo& classInfo);
+// None when either element is missing.
+CDibRef ReadImageListXML(orbisk::IXMLInput& input, const orbisk::XMLSerializableClassInfo& classInfo);

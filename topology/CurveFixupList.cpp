@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kEventCurveChanged = 5;
-
 struct FixupRecord {
     CCurve* curve;
     std::vector<CEdge*> edges;

@@ -70,10 +70,10 @@ struct TestStrokeSet {
 // The encoded file of a small opaque grey image.
 Bytes GreyFile()
 {
-    CDib dib;
+    const CDibRef dib(new CDib);
     std::vector<uint8_t> pixels(16, 64);
-    EXPECT_TRUE(dib.CreateFromPixels(4, 4, 8, pixels.data(), 1.0));
-    const auto* encoded = dib.GetEncodedImage();
+    EXPECT_TRUE(dib->CreateFromPixels(4, 4, 8, pixels.data(), 1.0));
+    const auto* encoded = dib->GetEncodedImage();
     return Bytes(encoded->GetData(), encoded->GetData() + encoded->GetSize());
 }
 

@@ -348,17 +348,6 @@ TEST_F(AttributeTest, AContainerIsWrittenWithItsPersistentDictionaries)
     container.ReleaseAll();
 }
 
-TEST_F(AttributeTest, DamagedContainerRecordsRaiseTheArchiveException)
-{
-    const Bytes whole = ClassTag("CAttributeContainer") + kNull + ClassTag("CAttributeNamed") +
-                        DictionaryBody(true) + LittleEndian(uint16_t{4}) + kNull;
-    for (size_t length = 0; length < whole.size(); ++length) {
-        const Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
-        EXPECT_EQ(ArchiveCause([&] { ReadRecord<CAttributeContainer>(cut); }), CArchiveException::endOfFile)
-            << "cut at " << length;
-    }
-}
-
 TEST_F(AttributeTest, AnAttributeInsideItsOwnContainerIsRefused)
 {
     // A dictionary (object 2) whose new container (object 4) lists that dictionary.

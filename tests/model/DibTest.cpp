@@ -6,6 +6,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "image/ImageFileType.h"
@@ -33,9 +35,9 @@ std::vector<uint8_t> Pixels(int width, int height, std::vector<uint8_t> pixel)
     return pixels;
 }
 
-std::unique_ptr<CDib> MadeFrom(int width, int height, int bits, std::vector<uint8_t> pixel)
+CDibRef MadeFrom(int width, int height, int bits, std::vector<uint8_t> pixel)
 {
-    auto dib = std::make_unique<CDib>();
+    CDibRef dib(new CDib);
     EXPECT_TRUE(dib->CreateFromPixels(width, height, bits, Pixels(width, height, pixel).data(), 1.0));
     return dib;
 }
@@ -52,7 +54,7 @@ Bytes EncodedFile(int bits)
     std::vector<uint8_t> pixel(static_cast<size_t>(bits / 8), 200);
     if (bits == 32)
         pixel.back() = 255;
-    return FileOf(*MadeFrom(8, 4, bits, pixel));
+    return FileOf(*MadeFrom(8, 4, bits, pixel).Get());
 }
 
 class DibTest : public ::testing::Test {
@@ -67,10 +69,10 @@ protected:
     }
 
     // Reads one record body with the schema; every byte must be consumed.
-    static std::unique_ptr<CDib> Read(int32_t schema, const Bytes& body)
+    static CDibRef Read(int32_t schema, const Bytes& body)
     {
         UseSchema(schema);
-        auto dib = std::make_unique<CDib>();
+        CDibRef dib(new CDib);
         EXPECT_EQ(BytesLeftAfter(body, [&](CArchive& ar) { dib->Serialize(ar); }), 0u) << "schema " << schema;
         return dib;
     }
@@ -95,7 +97,7 @@ TEST_F(DibTest, EverySchemaReadsBackTheEncodedImage)
         {3, LittleEndian(int32_t{4}) + Sized(png), kImageFilePNG},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<CDib> dib = Read(c.schema, c.body);
+        CDibRef dib = Read(c.schema, c.body);
         ASSERT_TRUE(dib->HasData()) << c.schema;
         EXPECT_EQ(dib->GetEncodedImage()->GetType(), c.type) << c.schema;
         EXPECT_EQ(dib->GetWidth(), 8);
@@ -131,7 +133,7 @@ TEST_F(DibTest, RecordsWithoutBytesLeaveNoData)
         {"bytes that are no image", 1, Sized(Ascii("not an image at all"))},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<CDib> dib = Read(c.schema, c.body);
+        CDibRef dib = Read(c.schema, c.body);
         EXPECT_FALSE(dib->HasData()) << c.what;
         EXPECT_EQ(dib->GetImageRep(), nullptr) << c.what;
         EXPECT_EQ(dib->GetImageRep(), nullptr) << c.what;
@@ -145,18 +147,18 @@ TEST_F(DibTest, ASizeBeyondTheDataIsRefusedBeforeAllocating)
 {
     UseSchema(2);
     for (int32_t size : {0x7FFFFFFF, 100}) {
-        CDib dib;
+        const CDibRef dib(new CDib);
         const Bytes body = LittleEndian(int32_t{4}, size) + Bytes(10, 0);
-        EXPECT_EQ(ArchiveCause([&] { ReadFrom(body, [&](CArchive& ar) { dib.Serialize(ar); }); }),
+        EXPECT_EQ(ArchiveCause([&] { ReadFrom(body, [&](CArchive& ar) { dib->Serialize(ar); }); }),
                   CArchiveException::endOfFile)
             << size;
-        EXPECT_FALSE(dib.HasData());
+        EXPECT_FALSE(dib->HasData());
     }
 }
 
 TEST_F(DibTest, PixelsAreDecodedOnFirstUse)
 {
-    std::unique_ptr<CDib> dib = Read(1, Sized(EncodedFile(32)));
+    CDibRef dib = Read(1, Sized(EncodedFile(32)));
     EXPECT_EQ(dib->GetOpaqueCount(), 0) << "nothing decoded yet";
     ASSERT_NE(dib->GetImageRep(), nullptr);
     EXPECT_EQ(dib->GetOpaqueCount(), 32);
@@ -184,14 +186,26 @@ TEST_F(DibTest, RecordsNamingTheSameImageShareOneObject)
     dib->Release();  // deletes it
 }
 
+TEST_F(DibTest, TheLastHolderFreesTheImageAndNothingElseCan)
+{
+    static_assert(!std::is_destructible_v<CDib>, "an image goes only by its count");
+    CDibRef first = MadeFrom(2, 2, 24, {1, 2, 3});
+    CDibRef second = first;
+    EXPECT_EQ(first->GetRefCount(), 2);
+    first.Reset();
+    EXPECT_EQ(second->GetRefCount(), 1) << "the image lives on for the other holder";
+    CDibRef moved = std::move(second);
+    EXPECT_EQ(moved->GetRefCount(), 1);
+    EXPECT_FALSE(second);
+}
+
 TEST_F(DibTest, TheRecordRoundTrips)
 {
     for (int bits : {24, 32}) {
-        std::unique_ptr<CDib> dib =
-            MadeFrom(5, 3, bits, std::vector<uint8_t>(static_cast<size_t>(bits / 8), 90));
+        const CDibRef dib = MadeFrom(5, 3, bits, std::vector<uint8_t>(static_cast<size_t>(bits / 8), 90));
         const Bytes written = WrittenBy([&](CArchive& ar) { dib->Serialize(ar); });
-        std::unique_ptr<CDib> read = Read(3, written);
-        EXPECT_EQ(FileOf(*read), FileOf(*dib)) << bits;
+        CDibRef read = Read(3, written);
+        EXPECT_EQ(FileOf(*read.Get()), FileOf(*dib.Get())) << bits;
         EXPECT_EQ(read->GetEncodedImage()->GetType(), dib->GetEncodedImage()->GetType()) << bits;
     }
 }
@@ -203,25 +217,25 @@ TEST_F(DibTest, SettingPixelsEncodesAlphaAsPngAndTheRestAsJpeg)
         int type;
     };
     for (const Case& c : {Case{32, kImageFilePNG}, Case{24, kImageFileJPEG}, Case{8, kImageFileJPEG}}) {
-        std::unique_ptr<CDib> dib =
+        const CDibRef dib =
             MadeFrom(4, 4, c.bits, std::vector<uint8_t>(static_cast<size_t>(c.bits / 8), 128));
         EXPECT_EQ(dib->GetEncodedImage()->GetType(), c.type) << c.bits;
         if (c.type == kImageFileJPEG) {
             EXPECT_EQ(dib->GetEncodedImage()->GetQuality(), 70);
         }
     }
-    CDib dib;
-    EXPECT_FALSE(dib.CreateFromPixels(4, 4, 16, Pixels(4, 4, {0, 0}).data(), 1.0));
-    EXPECT_FALSE(dib.SetImageRep(nullptr));
+    const CDibRef dib(new CDib);
+    EXPECT_FALSE(dib->CreateFromPixels(4, 4, 16, Pixels(4, 4, {0, 0}).data(), 1.0));
+    EXPECT_FALSE(dib->SetImageRep(nullptr));
 }
 
 TEST_F(DibTest, ScalingFromPixelsAndScaledCopies)
 {
-    CDib scaled;
-    ASSERT_TRUE(scaled.CreateFromPixels(8, 4, 24, Pixels(8, 4, {1, 2, 3}).data(), 0.5));
-    EXPECT_EQ(scaled.GetWidth(), 4);
-    EXPECT_EQ(scaled.GetHeight(), 2);
-    std::unique_ptr<CDib> copy(CDib::MakeScaledCopy(2, &scaled));
+    const CDibRef scaled(new CDib);
+    ASSERT_TRUE(scaled->CreateFromPixels(8, 4, 24, Pixels(8, 4, {1, 2, 3}).data(), 0.5));
+    EXPECT_EQ(scaled->GetWidth(), 4);
+    EXPECT_EQ(scaled->GetHeight(), 2);
+    const CDibRef copy(CDib::MakeScaledCopy(2, scaled.Get()));
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->GetWidth(), 2);
     EXPECT_EQ(copy->GetHeight(), 1);
@@ -234,18 +248,18 @@ TEST_F(DibTest, AlphaCountsTellOpaqueAndPartlyTransparentImages)
     std::vector<uint8_t> pixels = Pixels(3, 3, {10, 20, 30, 255});
     pixels[3] = 128;
     pixels[7] = 0;
-    CDib dib;
-    ASSERT_TRUE(dib.CreateFromPixels(3, 3, 32, pixels.data(), 1.0));
-    EXPECT_FALSE(dib.IsOpaque());
-    EXPECT_TRUE(dib.HasPartialAlpha());
-    EXPECT_TRUE(dib.HasTransparentPixels());
-    EXPECT_TRUE(dib.HasOpaquePixels());
-    EXPECT_EQ(dib.GetPartialCount(), 1);
+    const CDibRef dib(new CDib);
+    ASSERT_TRUE(dib->CreateFromPixels(3, 3, 32, pixels.data(), 1.0));
+    EXPECT_FALSE(dib->IsOpaque());
+    EXPECT_TRUE(dib->HasPartialAlpha());
+    EXPECT_TRUE(dib->HasTransparentPixels());
+    EXPECT_TRUE(dib->HasOpaquePixels());
+    EXPECT_EQ(dib->GetPartialCount(), 1);
 }
 
 TEST_F(DibTest, LuminanceBecomesAlphaAndBack)
 {
-    std::unique_ptr<CDib> dib = MadeFrom(2, 2, 24, {30, 60, 90});
+    CDibRef dib = MadeFrom(2, 2, 24, {30, 60, 90});
     ASSERT_TRUE(dib->LuminanceToAlpha());
     const uint8_t* pixel = dib->GetPixels();
     ASSERT_EQ(dib->GetImageRep()->GetBytesPerPixel(), 4);
@@ -258,22 +272,23 @@ TEST_F(DibTest, LuminanceBecomesAlphaAndBack)
 
 TEST_F(DibTest, CopiesAreDeepAndStartUncounted)
 {
-    std::unique_ptr<CDib> original = MadeFrom(4, 4, 32, {1, 2, 3, 255});
-    original->AddRef();
-    CDib copy;
-    copy.Assign(*original);
-    EXPECT_EQ(copy.GetRefCount(), 0);
-    EXPECT_TRUE(copy.Equals(original.get()));
-    EXPECT_NE(copy.GetEncodedImage(), original->GetEncodedImage());
-    EXPECT_NE(copy.GetImageRep(), original->GetImageRep());
-    EXPECT_EQ(copy.GetOpaqueCount(), 16);
-    EXPECT_FALSE(copy.Equals(nullptr));
-    EXPECT_FALSE(copy.Equals(MadeFrom(4, 4, 32, {9, 2, 3, 255}).get()));
+    const CDibRef original = MadeFrom(4, 4, 32, {1, 2, 3, 255});
+    auto* made = new CDib;
+    made->Assign(*original.Get());
+    EXPECT_EQ(made->GetRefCount(), 0);
+    const CDibRef copy(made);
+    EXPECT_EQ(original->GetRefCount(), 1);
+    EXPECT_TRUE(copy->Equals(original.Get()));
+    EXPECT_NE(copy->GetEncodedImage(), original->GetEncodedImage());
+    EXPECT_NE(copy->GetImageRep(), original->GetImageRep());
+    EXPECT_EQ(copy->GetOpaqueCount(), 16);
+    EXPECT_FALSE(copy->Equals(nullptr));
+    EXPECT_FALSE(copy->Equals(MadeFrom(4, 4, 32, {9, 2, 3, 255}).Get()));
 }
 
 TEST_F(DibTest, ResizingCanReencode)
 {
-    std::unique_ptr<CDib> dib = MadeFrom(8, 8, 32, {1, 2, 3, 255});
+    CDibRef dib = MadeFrom(8, 8, 32, {1, 2, 3, 255});
     ASSERT_TRUE(dib->Resize(4, 2, true));
     EXPECT_EQ(dib->GetEncodedImage()->GetWidth(), 4);
     EXPECT_EQ(dib->GetOpaqueCount(), 8);
@@ -285,7 +300,7 @@ TEST_F(DibTest, ResizingCanReencode)
 TEST_F(DibTest, FilesAreLoadedAndSavedUnchangedWhenTheTypeMatches)
 {
     TempFolder folder;
-    std::unique_ptr<CDib> dib = MadeFrom(6, 6, 32, {40, 50, 60, 255});
+    CDibRef dib = MadeFrom(6, 6, 32, {40, 50, 60, 255});
     const std::wstring dir = folder.Wide();
     ASSERT_TRUE(dib->SaveFile(dir + L"/same.png"));
     ASSERT_TRUE(dib->SaveFile(dir + L"/other.jpg"));
@@ -293,13 +308,14 @@ TEST_F(DibTest, FilesAreLoadedAndSavedUnchangedWhenTheTypeMatches)
     EXPECT_FALSE(dib->CanSaveAs(dir + L"/x.gif"));
     EXPECT_FALSE(dib->SaveFile(dir + L"/x.gif"));
 
-    CDib same, other;
-    ASSERT_TRUE(same.LoadFile(dir + L"/same.png"));
-    EXPECT_EQ(FileOf(same), FileOf(*dib)) << "the PNG bytes were written as they were";
-    ASSERT_TRUE(other.LoadFile(dir + L"/other.jpg"));
-    EXPECT_EQ(other.GetEncodedImage()->GetType(), kImageFileJPEG);
-    EXPECT_FALSE(other.LoadFile(dir + L"/missing.png"));
-    EXPECT_FALSE(other.HasData());
+    const CDibRef same(new CDib);
+    const CDibRef other(new CDib);
+    ASSERT_TRUE(same->LoadFile(dir + L"/same.png"));
+    EXPECT_EQ(FileOf(*same.Get()), FileOf(*dib.Get())) << "the PNG bytes were written as they were";
+    ASSERT_TRUE(other->LoadFile(dir + L"/other.jpg"));
+    EXPECT_EQ(other->GetEncodedImage()->GetType(), kImageFileJPEG);
+    EXPECT_FALSE(other->LoadFile(dir + L"/missing.png"));
+    EXPECT_FALSE(other->HasData());
 }
 
 }  // namespace

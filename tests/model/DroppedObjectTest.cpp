@@ -53,7 +53,11 @@ class DroppedObjectTest : public ManagerTest {
 protected:
     DroppedObjectTest()
     {
-        UseSchemas({{"CLayerManager", 4}, {"CLayer", 2}, {"CMaterialManager", 4}, {"CMaterial", 12}});
+        UseSchemas({{"CLayerManager", 4},
+                    {"CLayer", 2},
+                    {"CMaterialManager", 4},
+                    {"CMaterial", 12},
+                    {"CRelationship", 0}});
     }
 
     // Reads the objects of the record in one archive with the model being read current.
@@ -81,36 +85,43 @@ using ManagerPointer = std::unique_ptr<CLayerManager, void (*)(CEntity*)>;
 
 TEST_F(DroppedObjectTest, WhatARecordDropsLivesUntilTheModelBeingReadGoes)
 {
-    // Objects: manager class 1, manager 2, probe class 3, the probe 4 where a layer was
-    // expected, layer class 5, layer "Only" 6, then the current layer "Stale" 7, which the list
-    // does not hold.
-    const Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{2}) +
-                         NewObject("DroppedProbe") + EntityPart() + NewObject("CLayer") + LayerBody("Only") +
-                         ObjectReference(0x8005) + LayerBody("Stale");
+    // Objects: manager class 1, manager 2, layer class 3, layer "Only" 4, then the current layer
+    // "Stale" 5, which the list does not hold; relationship class 6, relationship 7, whose
+    // driving entity, a probe (class 8, object 9), nothing owns.
+    const Bytes manager = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{1}) +
+                          NewObject("CLayer") + LayerBody("Only") + ObjectReference(0x8003) +
+                          LayerBody("Stale");
+    const Bytes relationship =
+        NewObject("CRelationship") + EntityPart() + NewObject("DroppedProbe") + EntityPart() + kNullObject;
     ManagerPointer read(nullptr, &DeleteUnrecorded);
-    ReadInto(record, [&](CArchive& ar) { read.reset(dynamic_cast<CLayerManager*>(ar.ReadObject(nullptr))); });
-    ASSERT_NE(read, nullptr);
+    std::unique_ptr<CEntity, void (*)(CEntity*)> related(nullptr, &DeleteUnrecorded);
+    ReadInto(manager + relationship, [&](CArchive& ar) {
+        read.reset(dynamic_cast<CLayerManager*>(ar.ReadObject(nullptr)));
+        related.reset(dynamic_cast<CEntity*>(ar.ReadObject(nullptr)));
+    });
+    ASSERT_TRUE(read && related);
     EXPECT_EQ(read->GetCount(), 1);
     EXPECT_EQ(read->GetCurrentLayer()->GetName(), CString(L"Only"));
-    EXPECT_EQ(Dropped().GetCount(), 2) << "the entity that is no layer and the stale layer";
+    EXPECT_EQ(Dropped().GetCount(), 2) << "the stale layer and the probe";
     EXPECT_TRUE(model.GetDroppedObjects().IsEmpty()) << "the pool of the model being read, no other";
 
+    related.reset();
     read.reset();
-    EXPECT_EQ(DroppedProbe::alive, 1) << "the manager does not own what it dropped";
+    EXPECT_EQ(DroppedProbe::alive, 1) << "the relationship does not own what it refers to";
     reading.reset();
     EXPECT_EQ(DroppedProbe::alive, 0);
 }
 
 TEST_F(DroppedObjectTest, ADroppedManagerStopsListeningWhenTheModelBeingReadGoes)
 {
-    // Objects: manager class 1, manager 2, listening manager class 3, listening manager 4 where
-    // a layer was expected, layer class 5, layer 6 (also the current one).
-    const Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{2}) +
-                         NewObject("ListeningLayerManager") + EntityPart() + LittleEndian(int32_t{0}) +
-                         NewObject("CLayer") + LayerBody("Only") + ObjectReference(6);
-    ManagerPointer read(nullptr, &DeleteUnrecorded);
-    ReadInto(record, [&](CArchive& ar) { read.reset(dynamic_cast<CLayerManager*>(ar.ReadObject(nullptr))); });
-    ASSERT_NE(read, nullptr);
+    // A relationship (class 1, object 2) driven by a listening manager (class 3, object 4) that
+    // nothing else holds.
+    const Bytes record = NewObject("CRelationship") + EntityPart() + NewObject("ListeningLayerManager") +
+                         EntityPart() + LittleEndian(int32_t{0}) + kNullObject;
+    std::unique_ptr<CEntity, void (*)(CEntity*)> related(nullptr, &DeleteUnrecorded);
+    ReadInto(record, [&](CArchive& ar) { related.reset(dynamic_cast<CEntity*>(ar.ReadObject(nullptr))); });
+    ASSERT_NE(related, nullptr);
+    related.reset();
     ASSERT_EQ(ListeningLayerManager::alive, 1);
     ListeningLayerManager::notified = 0;
     PostRenderingOptionsChange();

@@ -19,11 +19,6 @@ protected:
         model.fonts = &fonts;
         fonts.SetParent(&root);
     }
-    ~FontManagerTest() override
-    {
-        for (int i = fonts.GetCount() - 1; i >= 0; --i)
-            delete fonts.GetAt(i);
-    }
 
     CEntity* Arial(double size = 12.0, const void* cache = nullptr)
     {
@@ -188,11 +183,28 @@ TEST_F(FontManagerTest, TheRecordReadsTheFontsAndRecordsTheirAddition)
     EXPECT_EQ(read.GetAt(0)->GetParent(), &read);
     EXPECT_EQ(listener.Names(),
               (std::vector<std::string>{"start", "created", "added", "created", "added", "end"}));
-    std::unique_ptr<CEntity> first(read.GetAt(0)), second(read.GetAt(1));
+    CEntity* first = read.GetAt(0);
     EXPECT_EQ(
         ArchiveCause([&] { ReadFrom(LittleEndian(int32_t{-1}), [&](CArchive& ar) { read.Serialize(ar); }); }),
         CArchiveException::genericException);
     EXPECT_EQ(read.GetCount(), 0) << "the list was emptied before the bad count";
+    EXPECT_EQ(first->GetParent(), nullptr);
+    EXPECT_TRUE(model.GetDroppedObjects().Contains(first))
+        << "users may still hold the fonts of the old list";
+}
+
+TEST_F(FontManagerTest, DeletingAManagerFreesItsFonts)
+{
+    auto* manager = new CFontManager(&root);
+    model.fonts = manager;
+    manager->GetFont(L"Arial", 0, 1, 0, nullptr, 0, 12.0);
+    CEntity* kept = manager->GetFont(L"Arial", 0, 1, 0, nullptr, 0, 14.0);
+    manager->Remove(kept);
+    const int destroyed = TestFont::destroyed;
+    delete manager;
+    model.fonts = &fonts;
+    EXPECT_EQ(TestFont::destroyed, destroyed + 1) << "the listed font, not the removed one";
+    delete kept;
 }
 
 TEST_F(FontManagerTest, WritingOlderFormatsStoresOnlyTheFontsInUse)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/DrawingElement.h"
 #include "model/EntityDisposal.h"
@@ -114,7 +115,6 @@ TEST_F(LayerTest, TheCurrentLayerIsNeverHidden)
     CLayer unlisted;
     EXPECT_FALSE(layers.SetCurrentLayer(&unlisted));
     EXPECT_EQ(layers.GetCurrentLayer(), layer0);
-    DeleteUnrecorded(unlisted.GetMaterial());
 }
 
 TEST_F(LayerTest, HidingALayerDeselectsItsElements)
@@ -208,7 +208,6 @@ TEST_F(LayerTest, VisibilityInANewSceneFollowsTheBehaviour)
         layer.SetBehavior(c.behavior);
         EXPECT_EQ(layer.IsVisible(false), c.visible) << c.behavior;
         EXPECT_EQ(layer.IsVisible(true), c.visibleInNewScene) << c.behavior;
-        DeleteUnrecorded(layer.GetMaterial());
     }
 }
 
@@ -222,7 +221,18 @@ TEST_F(LayerTest, TheDefaultLayerIsTheOneNamedLayer0OrNone)
     EXPECT_EQ(CLayer::GetLayerName(&named), CString(L"layer0"));
     named.SetColor(CColor(0, 0, 0, 0));
     EXPECT_EQ(named.GetMaterial()->GetColor(), CColor()) << "the empty colour changes nothing";
-    DeleteUnrecorded(named.GetMaterial());
+}
+
+TEST_F(LayerTest, ALayerOwnsItsMaterialAndItsUndoCopyOnlySharesIt)
+{
+    auto* layer = new CLayer;
+    std::unique_ptr<CLayer> snapshot(static_cast<CLayer*>(layer->CreateCopy()));
+    EXPECT_EQ(snapshot->GetMaterial(), layer->GetMaterial());
+    snapshot.reset();
+    EXPECT_EQ(layer->GetMaterial()->GetName(), CString(L"Layer")) << "the copy left the material alone";
+    // Deleted without Erase, as the archive deletes a layer whose record fails: the material
+    // goes with it.
+    delete layer;
 }
 
 TEST_F(LayerTest, LayerRecordsOfEverySchema)
@@ -305,33 +315,76 @@ TEST_F(LayerTest, AStaleCurrentLayerWithoutNamesakeGivesWayToTheFirstLayer)
     EXPECT_EQ(read->GetCurrentLayer(), read->GetDefaultLayer());
 }
 
-TEST_F(LayerTest, ADamagedListSkipsWhatIsNoLayer)
+TEST_F(LayerTest, NullEntriesAreSkippedButAnythingElseThanALayerIsBadClass)
 {
     UseSchemas({{"CLayerManager", 4}, {"CLayer", 2}, {"CMaterial", 12}});
-    // Four entries: a null reference, a material, the manager itself, and one layer.
-    const Bytes record = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{4}) + kNullObject +
-                         NewObject("CMaterial") + EntityPart() + Text("M") + Bytes{0} + Bytes{0} +
-                         Bytes{1, 1, 1, 255} + Text("") + LittleEndian(int32_t{0}, int32_t{0}, 0.0) +
-                         Bytes{0} + ObjectReference(2) + NewObject("CLayer") + LayerBody("Only") +
-                         ObjectReference(6);
-    auto read = ReadManager(record);
+    const Bytes material = NewObject("CMaterial") + MaterialBody("M");
+    struct Case {
+        const char* what;
+        Bytes record;
+        int cause;
+    };
+    // The manager is object 2.
+    const Case cases[] = {
+        {"a material in the list",
+         NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{1}) + material,
+         CArchiveException::badClass},
+        {"the manager in its own list",
+         NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{1}) + ObjectReference(2),
+         CArchiveException::badClass},
+        {"a material as the current layer",
+         NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{1}) + NewObject("CLayer") +
+             LayerBody("Only") + material,
+         CArchiveException::badClass},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ArchiveCause([&] { ReadManager(c.record); }), c.cause) << c.what;
+    }
+    const Bytes nulls = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{2}) + kNullObject +
+                        NewObject("CLayer") + LayerBody("Only") + ObjectReference(4);
+    auto read = ReadManager(nulls);
     ASSERT_EQ(read->GetCount(), 1);
     EXPECT_EQ(read->GetCurrentLayer()->GetName(), CString(L"Only"));
 }
 
-TEST_F(LayerTest, DamagedRecordsEndInArchiveErrors)
+TEST_F(LayerTest, AnEmptyListCutBeforeTheCurrentNameLeavesNothingBehind)
+{
+    // Schema 1: an empty list keeps the default layer, which the manager made itself; the name
+    // of the current layer is missing.
+    UseSchemas({{"CLayerManager", 1}, {"CLayer", 1}, {"CMaterial", 12}});
+    const Bytes cut = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{0});
+    EXPECT_EQ(ArchiveCause([&] { ReadManager(cut); }), CArchiveException::endOfFile);
+    // The leak checker finds the default layer and its material if the manager lost them.
+}
+
+TEST_F(LayerTest, ALayerReadBeforeAFailedListLosesItsParentAndWaitsInThePool)
 {
     UseSchemas({{"CLayerManager", 4}, {"CLayer", 2}, {"CMaterial", 12}});
-    const Bytes whole = ManagerRecord({LayerBody("Layer0"), LayerBody("Roof")}, ObjectReference(5));
-    for (size_t size = 0; size < whole.size(); ++size) {
-        const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_EQ(ArchiveCause([&] { ReadFrom(cut, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),
-                  CArchiveException::endOfFile)
-            << size;
-    }
+    // The layer is object 2 (class 1); the manager (class 3, object 4) lists it again, then a
+    // new layer, and ends before the current layer.
+    const Bytes bytes = NewObject("CLayer") + LayerBody("Early") + NewObject("CLayerManager") + EntityPart() +
+                        LittleEndian(int32_t{2}) + ObjectReference(2) + ObjectReference(0x8001) +
+                        LayerBody("Late");
+    CLayer* early = nullptr;
+    EXPECT_EQ(ArchiveCause([&] {
+                  ReadFrom(bytes, [&](CArchive& ar) {
+                      early = dynamic_cast<CLayer*>(ar.ReadObject(nullptr));
+                      KeepUnownedObject(early);
+                      ar.ReadObject(nullptr);
+                  });
+              }),
+              CArchiveException::endOfFile);
+    ASSERT_NE(early, nullptr);
+    EXPECT_EQ(early->GetParent(), nullptr) << "not the manager the archive deleted";
+    EXPECT_EQ(early->GetModel(), nullptr);
+    EXPECT_TRUE(model.GetDroppedObjects().Contains(early)) << "earlier records may still refer to it";
+}
+
+TEST_F(LayerTest, ANegativeCountIsAnArchiveError)
+{
+    UseSchemas({{"CLayerManager", 4}});
     const Bytes negative = NewObject("CLayerManager") + EntityPart() + LittleEndian(int32_t{-2});
-    EXPECT_EQ(ArchiveCause([&] { ReadFrom(negative, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),
-              CArchiveException::genericException);
+    EXPECT_EQ(ArchiveCause([&] { ReadManager(negative); }), CArchiveException::genericException);
 }
 
 TEST_F(LayerTest, AWrittenManagerReadsBackItsLayersAndCurrentLayer)
@@ -366,7 +419,6 @@ TEST_F(LayerTest, TheSelfChecksReportAndRepair)
     CLayer unnamed;
     EXPECT_EQ(unnamed.CheckValidity(kValidityCheck, nullptr), 2);
     EXPECT_EQ(unnamed.CheckValidity(kValidityCheckIgnoringIds, nullptr), 0);
-    DeleteUnrecorded(unnamed.GetMaterial());
 
     CLayerManager empty;
     ClearValidityReport();

@@ -78,10 +78,8 @@ CDib* MakeImage(CColor color, int width, int height, int bitsPerPixel)
 
 Bytes ImageRecord(CColor color, int width, int height)
 {
-    CDib* image = MakeImage(color, width, height);
-    const Bytes record = WrittenBy([&](CArchive& ar) { image->Serialize(ar); });
-    delete image;
-    return record;
+    const CDibRef image(MakeImage(color, width, height));
+    return WrittenBy([&](CArchive& ar) { image->Serialize(ar); });
 }
 
 ManagerNotifications::ManagerNotifications()

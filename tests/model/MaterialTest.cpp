@@ -267,20 +267,6 @@ TEST_F(MaterialTest, ATextureBelongsToOneMaterialOnly)
     DeleteUnrecorded(kept);
 }
 
-TEST_F(MaterialTest, ARecordCutShortIsAnArchiveErrorAndLeavesNothingBehind)
-{
-    UseSchemas({{"CMaterial", 12}, {"CTexture", 6}, {"CDib", 3}});
-    const Bytes whole = NewObject("CMaterial") + EntityPart() + Text("Brick") + Bytes{1} +
-                        TextureBody(NewObject("CDib") + ImageRecord(CColor(1, 2, 3))) + Bytes{0} +
-                        Bytes{1, 2, 3, 255} + Text("") + LittleEndian(int32_t{1}, int32_t{0}, 0.0) + Bytes{0};
-    for (size_t size = 0; size < whole.size(); ++size) {
-        const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_EQ(ArchiveCause([&] { ReadFrom(cut, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),
-                  CArchiveException::endOfFile)
-            << size;
-    }
-}
-
 TEST_F(MaterialTest, AWrittenMaterialReadsBackTheSame)
 {
     CMaterial* source = TexturedMaterial(CColor(0, 0, 255));

@@ -110,19 +110,6 @@ TEST_F(TextureTest, AnImageWithoutBytesIsDropped)
         << "the oldest records keep it";
 }
 
-TEST_F(TextureTest, ARecordCutShortIsAnArchiveError)
-{
-    UseSchemas({{"CTexture", 5}, {"CDib", 3}});
-    const Bytes whole =
-        NewObject("CTexture") + EntityPart() + Bytes{1} + ImageRecord(CColor(1, 2, 3)) + Tail();
-    for (size_t size = 0; size < whole.size(); ++size) {
-        const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_EQ(ArchiveCause([&] { ReadFrom(cut, [](CArchive& ar) { ar.ReadObject(nullptr); }); }),
-                  CArchiveException::endOfFile)
-            << size;
-    }
-}
-
 TEST_F(TextureTest, ScaleChangesAreAnnouncedThroughTheMaterial)
 {
     CMaterial material;

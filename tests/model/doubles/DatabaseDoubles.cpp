@@ -6,6 +6,7 @@
 #include "support/NotificationCenter.h"
 
 IMPLEMENT_SERIAL(TestFont, CEntity, VERSIONABLE_SCHEMA | 1)
+IMPLEMENT_SERIAL(TestDefinition, TestEntity, VERSIONABLE_SCHEMA | 1)
 
 void TestRenderingOptions::SetAxesShown(bool shown)
 {

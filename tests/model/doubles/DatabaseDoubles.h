@@ -52,10 +52,12 @@ public:
     std::vector<CDrawingElement*> instances;
 };
 
-// A font entity (type 19) whose description and use count the tests set.
+// A font entity (type 19) whose description and use count the tests set; it counts the fonts
+// destroyed.
 class TestFont : public CEntity, public IFont {
     DECLARE_SERIAL(TestFont)
 public:
+    ~TestFont() override { ++destroyed; }
     int GetEntityType() const override { return kEntityFont; }
     CFontDescription GetDescription() const override { return description; }
     int32_t GetRefCount() const override { return refCount; }
@@ -65,11 +67,13 @@ public:
     CFontDescription description;
     int32_t refCount = 0;
     int cacheHandlesCleared = 0;
+    static inline int destroyed = 0;
 };
 
 // A definition (a component of entity type 4) with a name, its instances and a purge mark. Its
-// erase erases what it contains.
+// erase erases what it contains. Its record is that of TestEntity.
 class TestDefinition : public TestComponent, public IComponentDefinition {
+    DECLARE_SERIAL(TestDefinition)
 public:
     explicit TestDefinition(const wchar_t* name_ = L"") : TestComponent(true), name(name_) {}
     void Erase() override;
