@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/DrawingElement.h"
 #include "model/EntitySet.h"
@@ -64,6 +65,11 @@ void CEdgeUse::ReadRecord(CArchive& ar)
     if (schema == 0)
         ar >> m_previous >> m_next;
     m_normalIndex = 0;
+    // A record may be the first to name any of these; until a loop or a component takes them
+    // over, the model being read holds them.
+    for (CEntity* named : {static_cast<CEntity*>(m_edge), static_cast<CEntity*>(m_loop),
+                           static_cast<CEntity*>(m_previous), static_cast<CEntity*>(m_next)})
+        KeepUntilAdopted(named);
     // A use without an edge is left out of every partner ring for the check to report.
     if (m_edge)
         JoinPartnerRing();

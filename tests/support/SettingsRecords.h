@@ -24,7 +24,7 @@ struct CameraFields {
     double imageAspect = 0.0;
     bool fieldOfViewVertical = true;
     bool stored = false;     // schema 2 on
-    std::string name;        // schema 3 on, 8-bit characters
+    std::string name = {};   // schema 3 on, 8-bit characters
     double filmWidth = 0.0;  // schema 4 on
     bool panZoom = false;    // schema 5 on, with the three below
     double scale = 1.0;
