@@ -53,6 +53,15 @@ bool CDroppedObjectPool::Release(const CObject* object)
 
 void CDroppedObjectPool::Free()
 {
+    // All are cut loose before any goes, so that none is reached through a link of another
+    // after it is freed. Entities that found a parent belong to the model and stay linked.
+    for (const auto& [age, object] : m_byAge) {
+        auto* entity = dynamic_cast<CEntity*>(object);
+        if (entity && entity->GetParent())
+            continue;
+        if (auto* links = dynamic_cast<IReadLinks*>(object))
+            links->CutLinks();
+    }
     // Taken out before it is freed: its destruction looks for it in the pool.
     while (!m_byAge.empty()) {
         const auto last = std::prev(m_byAge.end());

@@ -18,6 +18,16 @@
 
 class CObject;
 
+// Objects that link to one another without owning (topology rings, vertex lists, curves): cut
+// every link between this object and the others in both directions without erasing anything,
+// so that each object can afterwards be freed on its own. A failed record and the pool do this
+// before they free such objects, whose stored links may be inconsistent in a damaged file.
+class IReadLinks {
+public:
+    virtual ~IReadLinks() = default;
+    virtual void CutLinks() = 0;
+};
+
 class CDroppedObjectPool {
 public:
     CDroppedObjectPool() = default;

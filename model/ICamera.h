@@ -17,8 +17,8 @@ public:
     virtual std::unique_ptr<ICamera> Clone() const = 0;
     // The other is a camera of the same class.
     virtual void Assign(const ICamera& other) = 0;
-    // The camera's record inline, or, in the older form, as an archive object of its own.
-    virtual void ReadEmbedded(CArchive& ar, bool olderForm) = 0;
+    // True: the camera's record read in place (older files); false: an archive object of its own.
+    virtual void ReadEmbedded(CArchive& ar, bool inlineForm) = 0;
     virtual void WriteEmbedded(CArchive& ar) const = 0;
     virtual bool IsValid() const = 0;
     // Eye and direction in model coordinates; the projection values, the field of view in

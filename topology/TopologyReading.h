@@ -7,16 +7,8 @@
 
 #include <cstdint>
 
+#include "model/DroppedObjectPool.h"
 #include "platform/mfc/Archive.h"
-
-// The topology classes' side of it: cut every link between this object and the others in
-// both directions (rings, vertex lists, curve membership, the curve fix-up list) without
-// erasing anything, so that each object can afterwards be freed on its own.
-class IReadLinks {
-public:
-    virtual ~IReadLinks() = default;
-    virtual void CutLinks() = 0;
-};
 
 // The archive's objects numbered firstNumber and later (those read since the failing record
 // began): every one is cut loose, and every one without a parent is dropped.

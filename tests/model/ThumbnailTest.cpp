@@ -86,13 +86,13 @@ TEST_F(ThumbnailTest, BothSchemasReadTheCameraAndTheImage)
         Read(EntityPart() + CameraRecord(45.0) + NewObject("CDib") + ImageRecord(CColor(9, 9, 9)), 1);
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(CameraOf(*current).fieldOfView, 45.0);
-    EXPECT_EQ(CameraOf(*current).olderFormReads, 0);
+    EXPECT_EQ(CameraOf(*current).inlineReads, 0);
     ASSERT_NE(current->GetImage(), nullptr);
     EXPECT_EQ(current->GetImage()->GetWidth(), 4);
 
     std::unique_ptr<CThumbnail> oldest =
         Read(EntityPart() + LittleEndian(int32_t{1}) + CameraRecord(20.0) + kNullObject, 0);
-    EXPECT_EQ(CameraOf(*oldest).olderFormReads, 1) << "schema 0 keeps the camera as an object of its own";
+    EXPECT_EQ(CameraOf(*oldest).inlineReads, 1) << "schema 0 reads the camera's record in place";
     EXPECT_EQ(CameraOf(*oldest).fieldOfView, 20.0);
     EXPECT_EQ(oldest->GetImage(), nullptr);
 }

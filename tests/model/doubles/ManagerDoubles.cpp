@@ -44,12 +44,12 @@ std::unique_ptr<IFaceTextureMapping> TestTextureMapping::CopyWithoutPairs() cons
     return copy;
 }
 
-void TestCamera::ReadEmbedded(CArchive& ar, bool olderForm)
+void TestCamera::ReadEmbedded(CArchive& ar, bool inlineForm)
 {
-    if (olderForm) {
+    if (inlineForm) {
         int32_t marker = 0;
         ar >> marker;
-        ++olderFormReads;
+        ++inlineReads;
     }
     ar >> fieldOfView;
 }

@@ -37,7 +37,7 @@ class TestCamera : public ICamera {
 public:
     std::unique_ptr<ICamera> Clone() const override { return std::make_unique<TestCamera>(*this); }
     void Assign(const ICamera& other) override { *this = dynamic_cast<const TestCamera&>(other); }
-    void ReadEmbedded(CArchive& ar, bool olderForm) override;
+    void ReadEmbedded(CArchive& ar, bool inlineForm) override;
     void WriteEmbedded(CArchive& ar) const override;
     bool IsValid() const override { return valid; }
     void SetFromDirection(const orbisk::geometry::CPoint3d& eye_,
@@ -51,7 +51,7 @@ public:
     bool perspective = false;
     double fieldOfView = 0.0;
     bool valid = true;
-    int olderFormReads = 0;
+    int inlineReads = 0;
 };
 
 // Makes test cameras and test fonts.
