@@ -6,31 +6,9 @@
 #include <sstream>
 
 #include "support/NotificationCenter.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/UndoLogFolder.h"
 
 using orbisk::utils::CNotificationCenter;
-
-namespace {
-
-// Every undo manager opens a log in the temporary folder: keep the logs of this process in a
-// folder of its own.
-class UndoLogFolder : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        m_folder = std::make_unique<TempFolder>();
-        setenv("TMPDIR", m_folder->Path().c_str(), 1);
-    }
-    void TearDown() override { m_folder.reset(); }
-
-private:
-    std::unique_ptr<TempFolder> m_folder;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_logFolder =
-    ::testing::AddGlobalTestEnvironment(new UndoLogFolder);
-
-}  // namespace
 
 std::vector<std::string> ListenerRecorder::Names() const
 {

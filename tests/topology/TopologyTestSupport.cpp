@@ -5,32 +5,11 @@
 #include "model/ArchiveSchema.h"
 #include "model/Validity.h"
 #include "model/VersionMap.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/UndoLogFolder.h"
 #include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
 #include "topology/Loop.h"
 #include "topology/Vertex.h"
-
-namespace {
-
-// Every undo manager opens a log in the temporary folder: this process keeps its own.
-class UndoLogFolder : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        m_folder = std::make_unique<TempFolder>();
-        setenv("TMPDIR", m_folder->Path().c_str(), 1);
-    }
-    void TearDown() override { m_folder.reset(); }
-
-private:
-    std::unique_ptr<TempFolder> m_folder;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_logFolder =
-    ::testing::AddGlobalTestEnvironment(new UndoLogFolder);
-
-}  // namespace
 
 void TestFace::AddLoop(CLoop* loop)
 {
