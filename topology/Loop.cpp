@@ -48,6 +48,20 @@ std::vector<CEdgeUse*> PartnersOf(const CEdgeUse* use)
     return partners;
 }
 
+// The use's edge, checked as such: 0 or 1 to go on, 2 or 3 to stop. The check may merge the edge
+// into a duplicate, which the use then runs along: callers read the edge from the use again.
+int CheckEdgeOfUse(const CEdgeUse* use, int index, const CString& loopName, int level, CCheckedObjectMap* map)
+{
+    CEdge* edge = use->GetEdge();
+    if (!edge || !edge->IsKindOf(RUNTIME_CLASS(CEdge))) {
+        AppendValidityMessage("Edge %d in %s is not a CEdge\n", index, loopName.GetString());
+        if (edge)
+            RecordValidity(edge, 3, map);
+        return 3;
+    }
+    return edge->CheckValidity(level, map);
+}
+
 }  // namespace
 
 CLoop::CLoop() = default;
@@ -722,20 +736,12 @@ int CLoop::CheckRingUses(int level, CCheckedObjectMap* map, int result)
                                       faceName.GetString());
                 return 2;
             }
-            CEdge* edge = use->GetEdge();
-            if (!edge || !edge->IsKindOf(RUNTIME_CLASS(CEdge))) {
-                AppendValidityMessage("Edge %d in %s is not a CEdge\n", index, name.GetString());
-                if (edge)
-                    RecordValidity(edge, 3, map);
-                return 3;
-            }
-            const int edgeResult = edge->CheckValidity(level, map);
+            const int edgeResult = CheckEdgeOfUse(use, index, name, level, map);
             if (edgeResult >= 2)
                 return edgeResult;
             if (edgeResult == 1)
                 result = 1;
-            // The check may have merged the edge into a duplicate, which the use runs along now.
-            edge = use->GetEdge();
+            CEdge* edge = use->GetEdge();
             if (edge->GetParentComponent() != faceComponent) {
                 AppendValidityMessage("Edge parent for %s does not match Face parent in %s",
                                       DescribeEntity(edge).GetString(), faceName.GetString());
@@ -788,19 +794,12 @@ int CLoop::CheckEdges(int level, CCheckedObjectMap* map, int result)
     CEnumEdgeUseLoop uses(this);
     int index = 0;
     for (CEdgeUse* use = nullptr; uses.Next(use); ++index) {
-        CEdge* edge = use->GetEdge();
-        if (!edge || !edge->IsKindOf(RUNTIME_CLASS(CEdge))) {
-            AppendValidityMessage("Edge %d in %s is not a CEdge\n", index, name.GetString());
-            if (edge)
-                RecordValidity(edge, 3, map);
-            return 3;
-        }
-        const int edgeResult = edge->CheckValidity(level, map);
+        const int edgeResult = CheckEdgeOfUse(use, index, name, level, map);
         if (edgeResult >= 2)
             return edgeResult;
         if (edgeResult == 1)
             result = 1;
-        edge = use->GetEdge();
+        CEdge* edge = use->GetEdge();
         if (level == kValidityCheckIgnoringIds || edge->GetParent())
             continue;
         AppendValidityMessage("%s is missing from this component (%s)", DescribeEntity(edge).GetString(),
