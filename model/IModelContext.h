@@ -5,8 +5,8 @@
 // interface; the model database never names its class.
 //
 // What it gives: the switch that silences "EntityChanged", the back-reference index, the
-// model-level check, the root component and the managers held under it, the rendering options,
-// the selection, the version of the program that wrote the file, the model properties, the
+// model-level check, the root component and the managers held under it, the rendering options
+// and the mipmapping switch, the selection, the version of the program that wrote the file, the model properties, the
 // fonts its styles hold, the factory of objects this layer cannot make itself, and the pool of
 // objects that reading the model dropped.
 
@@ -45,6 +45,8 @@ public:
     virtual CFontManager* GetFontManager() const = 0;
     // Null when the model has none.
     virtual IRenderingOptions* GetRenderingOptions() const = 0;
+    // The model's texture-mipmapping switch, which option records of one schema carry.
+    virtual void SetMipmapping(bool mipmapping) = 0;
     virtual CSelectionSet& GetSelection() = 0;
     // The version of the program that wrote the model's file.
     virtual const CVersionInfo& GetVersion() const = 0;

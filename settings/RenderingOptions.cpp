@@ -736,7 +736,7 @@ void CRenderingOptions::ReadRecord(CArchive& ar)
     if (v == 33) {
         bool mipmapping = false;
         ar >> mipmapping;
-        if (auto* model = dynamic_cast<IMipmappingModel*>(GetModel()))
+        if (IModelContext* model = GetModel())
             model->SetMipmapping(mipmapping);
         return;
     }

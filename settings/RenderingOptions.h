@@ -36,14 +36,6 @@ struct CRenderingOptionsChange {
     CRenderingOptions* options;
 };
 
-// What the options hand the model they belong to besides their own settings: records of one
-// schema carry the model's texture-mipmapping switch.
-class IMipmappingModel {
-public:
-    virtual ~IMipmappingModel() = default;
-    virtual void SetMipmapping(bool mipmapping) = 0;
-};
-
 class CRenderingOptions : public CEntity, public IRenderingOptions {
     DECLARE_SERIAL(CRenderingOptions)
 public:

@@ -55,17 +55,9 @@ private:
     std::string m_name;
 };
 
-// A model that is current for its lifetime and records the mipmapping switch handed to it.
-class SettingsTestModel : public BasicTestModel, public IMipmappingModel {
+// A model that is current for its lifetime.
+class SettingsTestModel : public BasicTestModel {
 public:
-    void SetMipmapping(bool on) override
-    {
-        mipmapping = on;
-        ++mipmappingSets;
-    }
-
-    bool mipmapping = false;
-    int mipmappingSets = 0;
     CCurrentModelScope current{this};
 };
 

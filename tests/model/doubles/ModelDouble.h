@@ -32,6 +32,11 @@ public:
     CMaterialManager* GetMaterialManager() const override { return nullptr; }
     CFontManager* GetFontManager() const override { return nullptr; }
     IRenderingOptions* GetRenderingOptions() const override { return nullptr; }
+    void SetMipmapping(bool on) override
+    {
+        mipmapping = on;
+        ++mipmappingSets;
+    }
     CSelectionSet& GetSelection() override { return selection; }
     const CVersionInfo& GetVersion() const override { return version; }
     CAttributeNamed& GetOrCreateModelProperties() override { return properties; }
@@ -50,6 +55,9 @@ public:
     int validityChecks = 0;
     bool checksWereOn = false;
     CUndoManager* undoManager = nullptr;
+    // The switch as the options last handed it over, and how often they did.
+    bool mipmapping = false;
+    int mipmappingSets = 0;
 
 private:
     // First, so that it goes last: the members below are entities that look for it.
