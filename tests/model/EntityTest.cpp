@@ -80,19 +80,6 @@ TEST_F(EntityTest, TypeNameDropsOnlyALeadingC)
     EXPECT_EQ(TestEntity().GetClassName(), CString(L"TestEntity"));
 }
 
-TEST_F(EntityTest, AnEdgeGivesItsCurveItsNewParent)
-{
-    TestComponent component;
-    TestEdge edge;
-    TestCurve curve;
-    edge.curve = &curve;
-    EXPECT_EQ(edge.SetParent(&component), kEntityEdge);
-    EXPECT_EQ(curve.GetParent(), &component);
-    EXPECT_EQ(edge.SetParent(nullptr), kEntityEdge);
-    EXPECT_EQ(curve.GetParent(), &component) << "a null parent is not passed on";
-    EXPECT_EQ(curve.SetParent(nullptr), kEntityCurve);
-}
-
 TEST_F(EntityTest, TheParentComponentIsTheNearestComponentOrDefinition)
 {
     TestComponent root;

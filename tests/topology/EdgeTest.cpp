@@ -193,6 +193,18 @@ TEST_F(EdgeTest, ExportsALineOrItsCurveOnceFromTheFirstEdge)
     EXPECT_TRUE(visitor.sent.empty());
 }
 
+TEST_F(EdgeTest, GivesItsCurveItsNewParentButNotANullOne)
+{
+    auto* component = new TestComponent;
+    CEdge* edge = NewEdge(NewVertex({0, 0, 0}), NewVertex({1, 0, 0}));
+    auto* curve = new CCurve;
+    edge->SetCurve(curve);
+    EXPECT_EQ(edge->SetParent(component), kEntityEdge);
+    EXPECT_EQ(curve->GetParent(), component);
+    EXPECT_EQ(edge->SetParent(nullptr), kEntityEdge);
+    EXPECT_EQ(curve->GetParent(), component) << "a null parent is not passed on";
+}
+
 TEST_F(EdgeTest, ErasingOneEdgeOfACurveDissolvesTheCurve)
 {
     const std::vector<CEdge*> chain = NewPolygon({{0, 0, 0}, {1, 0, 0}, {2, 1, 0}, {3, 3, 0}});

@@ -11,7 +11,6 @@
 #include "model/Entity.h"
 #include "model/EntityContainer.h"
 #include "model/IComponent.h"
-#include "model/IEdge.h"
 #include "model/Relationship.h"
 #include "model/RelationshipMap.h"
 
@@ -55,18 +54,6 @@ public:
 
     uint32_t& flags = m_flags;
     CLayer*& layer = m_layer;
-};
-
-class TestCurve : public TestEntity {
-public:
-    int GetEntityType() const override { return kEntityCurve; }
-};
-
-class TestEdge : public TestEntity, public IEdge {
-public:
-    int GetEntityType() const override { return kEntityEdge; }
-    CEntity* GetCurve() const override { return curve; }
-    CEntity* curve = nullptr;
 };
 
 // A relationship that knows whether it is still alive, so that the component that made it can
