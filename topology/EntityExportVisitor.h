@@ -1,11 +1,12 @@
 #pragma once
 // IEntityExportVisitor: what a drawing element's Accept hands its geometry to. Edges send lines,
-// arcs and polylines through the operations here; the other element classes add the operations
-// they send through.
+// arcs and polylines through the operations here, polylines their points, and guides their
+// lines and points; the other element classes add the operations they send through.
 
 #include <vector>
 
 #include "geometry/Arc3d.h"
+#include "geometry/Line3d.h"
 #include "geometry/Point3d.h"
 #include "support/Color.h"
 
@@ -24,4 +25,10 @@ public:
     virtual bool AddArc(const orbisk::geometry::CArc3d& arc, CColor color, CLayer* layer) = 0;
     virtual bool AddPolyline(const std::vector<orbisk::geometry::CPoint3d>& points, CColor color,
                              CLayer* layer) = 0;
+
+    // Guides go only to a visitor that wants them; a visitor that does not answers false here
+    // and need not take them.
+    virtual bool WantsGuides() { return false; }
+    virtual bool AddGuideLine(const orbisk::geometry::CLine3d&, CColor, CLayer*) { return true; }
+    virtual bool AddGuidePoint(const orbisk::geometry::CPoint3d&, CColor, CLayer*) { return true; }
 };

@@ -16,14 +16,7 @@ TopologyRecords::~TopologyRecords() = default;
 template <class T>
 T& TopologyRecords::Add(const char* className, int32_t schema)
 {
-    auto& runtimeClass = m_classes[className];
-    if (!runtimeClass) {
-        runtimeClass = std::make_unique<CRuntimeClass>(CRuntimeClass{className, static_cast<int>(sizeof(T)),
-                                                                     static_cast<uint32_t>(schema), nullptr,
-                                                                     RUNTIME_CLASS(CObject)});
-    }
-    m_records.push_back(std::make_unique<T>(*this, *runtimeClass));
-    return static_cast<T&>(*m_records.back());
+    return AddRecord<T>(*this, m_classes, m_records, className, schema);
 }
 
 TopologyRecords::VertexRecord& TopologyRecords::Vertex(const CPoint3d& position)

@@ -30,6 +30,7 @@
 #include "platform/mfc/Archive.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/ModelFileWriter.h"
+#include "tests/support/RecordClasses.h"
 
 struct TopologySchemas {
     int32_t entity = 3;
@@ -149,6 +150,6 @@ private:
     void WriteDrawingElementPart(CArchive& ar, const EdgeRecord& edge) const;
 
     TopologySchemas m_schemas;
-    std::map<std::string, std::unique_ptr<CRuntimeClass>> m_classes;
+    RecordClassMap m_classes;
     std::vector<std::unique_ptr<Record>> m_records;
 };
