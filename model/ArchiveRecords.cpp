@@ -4,6 +4,7 @@
 
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
+#include "settings/NPREdge.h"
 #include "support/ArchiveOperators.h"
 #include "support/Variant.h"
 
@@ -83,6 +84,36 @@ void ReadImageRecord(CArchive& ar, orbisk::imageutils::ImageRep& image)
     // Quality -1: a JPEG's quality is estimated from its bytes.
     if (!encoded.SetData(size, bytes, true, -1) || !image.LoadMemory(encoded))
         image.Free();
+}
+
+void ReadNPREdgeRecord(CArchive& ar, orbisk::NPREdge& strokeSet)
+{
+    const int32_t version = ReadValue<int32_t>(ar);
+    if (version >= 2) {
+        const double dropoutLength = ReadValue<double>(ar);
+        const double fadeFactor = ReadValue<double>(ar);
+        strokeSet.SetDropoutLength(dropoutLength);
+        strokeSet.SetFadeFactor(fadeFactor);
+    } else {
+        const int32_t dropoutPixels = ReadValue<int32_t>(ar);
+        const int32_t fadePixels = ReadValue<int32_t>(ar);
+        strokeSet.SetDropoutLengthPixels(dropoutPixels);
+        strokeSet.SetFadeLengthPixels(fadePixels);
+    }
+    strokeSet.SetWidth(ReadValue<int32_t>(ar));
+    strokeSet.SetUseHalo(ReadValue<bool>(ar));
+    strokeSet.SetHaloLength(ReadValue<int32_t>(ar));
+    strokeSet.SetNumProtos(ReadValue<int32_t>(ar));
+    std::vector<int32_t> lengths(static_cast<size_t>(ReadItemCount(ar, sizeof(int32_t))));
+    for (int32_t& length : lengths)
+        ar >> length;
+    strokeSet.SetLengths(lengths);
+    const std::vector<CDibRef> held = records::ReadStrokeImages(ar);
+    std::vector<CDib*> images;
+    images.reserve(held.size());
+    for (const CDibRef& image : held)
+        images.push_back(image.Get());
+    strokeSet.SetImages(images);
 }
 
 namespace records {

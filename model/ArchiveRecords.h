@@ -14,6 +14,7 @@
 #include "platform/mfc/Archive.h"
 
 namespace orbisk {
+class NPREdge;
 class Variant;
 namespace imageutils {
 class ImageRep;
@@ -31,14 +32,8 @@ void ReadImageRecord(CArchive& ar, orbisk::imageutils::ImageRep& image);
 // The stroke set of hand-drawn edges: a version; the dropout length and fade factor as doubles
 // (version 2 on) or as pixel counts (versions 0 and 1), both through the stroke set's
 // validating setters; width, halo switch, halo length, prototypes per length; the counted
-// lengths; the counted stroke images (CDib references) in texture form.
-//
-// StrokeSet offers SetDropoutLength and SetFadeFactor (double), SetDropoutLengthPixels and
-// SetFadeLengthPixels (int32), the members width, useHalo, haloLength and numProtos,
-// SetLengths (vector of int32) and SetImages (vector of CDib pointers, each of which the stroke
-// set holds by its count).
-template <class StrokeSet>
-void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet);
+// lengths; the counted stroke images (CDib references) in texture form, each held by the set.
+void ReadNPREdgeRecord(CArchive& ar, orbisk::NPREdge& strokeSet);
 
 namespace records {
 
@@ -49,34 +44,3 @@ namespace records {
 std::vector<CDibRef> ReadStrokeImages(CArchive& ar);
 
 }  // namespace records
-
-template <class StrokeSet>
-void ReadNPREdgeRecord(CArchive& ar, StrokeSet& strokeSet)
-{
-    int32_t version = 0;
-    ar >> version;
-    if (version >= 2) {
-        double dropoutLength = 0.0;
-        double fadeFactor = 0.0;
-        ar >> dropoutLength >> fadeFactor;
-        strokeSet.SetDropoutLength(dropoutLength);
-        strokeSet.SetFadeFactor(fadeFactor);
-    } else {
-        int32_t dropoutPixels = 0;
-        int32_t fadePixels = 0;
-        ar >> dropoutPixels >> fadePixels;
-        strokeSet.SetDropoutLengthPixels(dropoutPixels);
-        strokeSet.SetFadeLengthPixels(fadePixels);
-    }
-    ar >> strokeSet.width >> strokeSet.useHalo >> strokeSet.haloLength >> strokeSet.numProtos;
-    std::vector<int32_t> lengths(static_cast<size_t>(ReadItemCount(ar, sizeof(int32_t))));
-    for (int32_t& length : lengths)
-        ar >> length;
-    strokeSet.SetLengths(lengths);
-    const std::vector<CDibRef> held = records::ReadStrokeImages(ar);
-    std::vector<CDib*> images;
-    images.reserve(held.size());
-    for (const CDibRef& image : held)
-        images.push_back(image.Get());
-    strokeSet.SetImages(images);
-}

@@ -6,14 +6,20 @@
 
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
+#include "model/AttributeContainer.h"
 #include "model/Dib.h"
 #include "model/EntityDisposal.h"
 #include "model/MaterialManager.h"
 #include "model/Texture.h"
 #include "platform/mfc/Archive.h"
 #include "settings/MaterialNotification.h"
+#include "settings/XmlValueHelpers.h"
 #include "support/ArchiveOperators.h"
 #include "support/StringUtils.h"
+#include "support/XMLInput.h"
+#include "support/XMLNamespaces.h"
+#include "support/XMLOutput.h"
+#include "support/XMLSerializableClassInfo.h"
 
 IMPLEMENT_SERIAL(CMaterial, CEntity, VERSIONABLE_SCHEMA | 12)
 
@@ -32,6 +38,24 @@ bool IsNoColor(const CColor& color)
 bool DifferNoCase(const CString& a, const CString& b)
 {
     return orbisk::utils::CompareNoCase(a.GetString(), b.GetString()) != 0;
+}
+
+orbisk::IXMLSerializableObject* CreateMaterialForXML()
+{
+    return new CMaterial;
+}
+
+const orbisk::XMLSerializableClassInfo g_materialClassInfo("CMaterial", "material",
+                                                           orbisk::kMaterialNamespace, 0, 0,
+                                                           CreateMaterialForXML);
+
+bool ReadByteAttribute(orbisk::IXMLInput& input, const wchar_t* name, uint8_t& value)
+{
+    int32_t number = 0;
+    if (!input.ReadAttribute(name, number))
+        return false;
+    value = static_cast<uint8_t>(std::clamp(number, 0, 255));
+    return true;
 }
 
 }  // namespace
@@ -425,6 +449,85 @@ void CMaterial::ApplyColorizeToTexture()
 {
     const CColor tint = m_type == kColorizedTexture ? m_color : CColor();
     m_texture->SetColorize(tint, m_colorizeType == 0, m_useTransparency ? m_transparency : 0.0);
+}
+
+const orbisk::XMLSerializableClassInfo& CMaterial::ClassInfo()
+{
+    return g_materialClassInfo;
+}
+
+bool CMaterial::WriteXML(orbisk::IXMLOutput& output)
+{
+    output.WriteAttribute(L"name", orbisk::XMLEscapedText{m_name.GetString()});
+    output.WriteAttribute(L"type", static_cast<int>(m_type));
+    output.WriteAttribute(L"colorRed", static_cast<int>(m_color.red));
+    output.WriteAttribute(L"colorGreen", static_cast<int>(m_color.green));
+    output.WriteAttribute(L"colorBlue", static_cast<int>(m_color.blue));
+    output.WriteAttribute(L"colorizeType", static_cast<int>(m_colorizeType));
+    output.WriteAttribute(L"trans", m_transparency);
+    output.WriteAttribute(L"useTrans", m_useTransparency);
+    output.WriteAttribute(L"hasTexture", m_texture ? 1 : 0);
+    if (m_texture)
+        output.WriteObject(m_texture.Get(), L"");
+    const CAttributeContainer* attributes = GetAttributeContainer();
+    if (attributes && attributes->GetCount() > 0)
+        WriteAttributeDictionariesXML(output, attributes);
+    return true;
+}
+
+bool CMaterial::ReadXML(orbisk::IXMLInput& input)
+{
+    bool complete = true;
+    IXMLSettingsInput* settings = AsSettingsInput(input);
+    std::wstring name;
+    if (settings && settings->ReadAttribute(L"name", name))
+        m_name = CString(UnescapeXMLText(name).c_str());
+    else
+        complete = false;
+    complete &= input.ReadAttribute(L"type", m_type);
+    CColor color = m_color;
+    complete &= ReadByteAttribute(input, L"colorRed", color.red);
+    complete &= ReadByteAttribute(input, L"colorGreen", color.green);
+    complete &= ReadByteAttribute(input, L"colorBlue", color.blue);
+    color.alpha = 255;
+    m_color = color;
+    complete &= input.ReadAttribute(L"colorizeType", m_colorizeType);
+    complete &= input.ReadAttribute(L"trans", m_transparency);
+    int32_t flag = 0;
+    if (input.ReadAttribute(L"useTrans", flag))
+        m_useTransparency = flag != 0;
+    else
+        complete = false;
+    int32_t hasTexture = 0;
+    complete &= input.ReadAttribute(L"hasTexture", hasTexture);
+    if (hasTexture != 0) {
+        complete &= ReadTextureXML(input);
+    } else if (m_texture) {
+        m_texture.Erase();
+        m_texture.Reset();
+        UpdateTextureColorize();
+        Announce(kMaterialChanged);
+    }
+    // The dictionaries read replace the material's own: the container is emptied in place,
+    // since the entity keeps pointing at it.
+    if (CAttributeContainer* attributes = GetAttributeContainer())
+        attributes->ReleaseAll();
+    complete &= ReadAttributeDictionariesXML(input, *this);
+    return complete;
+}
+
+bool CMaterial::ReadTextureXML(orbisk::IXMLInput& input)
+{
+    orbisk::IXMLSerializableObject* object = nullptr;
+    if (!input.ReadObject(object))
+        return false;
+    auto* texture = dynamic_cast<CTexture*>(object);
+    if (!texture) {
+        delete object;
+        return false;
+    }
+    SetTexture(texture);
+    return true;
 }
 
 CString CMaterial::StripTrailingDigits(const CString& text)

@@ -16,13 +16,17 @@
 #include "model/Entity.h"
 #include "model/Texture.h"
 #include "support/Color.h"
+#include "support/XMLSerializableObject.h"
 
 class CDib;
+namespace orbisk {
+class XMLSerializableClassInfo;
+}
 
 // The process-wide marker that a stored name beginning with "*" is shown with.
 inline constexpr wchar_t kMaterialDisplayPrefix[] = L"*";
 
-class CMaterial : public CEntity {
+class CMaterial : public CEntity, public orbisk::IXMLSerializableObject {
     DECLARE_SERIAL(CMaterial)
 public:
     using CColor = orbisk::utils::CColor;
@@ -107,10 +111,23 @@ public:
     // Hands the tint (type 2) and the transparency in use to the texture.
     void UpdateTextureColorize();
 
+    // The element "material" of the material namespace: the attributes name, type, colorRed,
+    // colorGreen, colorBlue, colorizeType, trans, useTrans and hasTexture, the texture as a
+    // nested "texture" element, then the attribute dictionaries when there are any. The alpha of
+    // the colour is not written.
+    static const orbisk::XMLSerializableClassInfo& ClassInfo();
+    const orbisk::XMLSerializableClassInfo& GetClassInfo() const override { return ClassInfo(); }
+    bool WriteXML(orbisk::IXMLOutput& output) override;
+    // Without announcements, except for a texture that goes (code 2). A missing attribute or a
+    // texture or dictionary that cannot be read makes the answer false; reading goes on.
+    bool ReadXML(orbisk::IXMLInput& input) override;
+    bool PrepareWrite(const std::wstring&) override { return true; }
+
     // Without its trailing decimal digits.
     static CString StripTrailingDigits(const CString& text);
 
 private:
+    bool ReadTextureXML(orbisk::IXMLInput& input);
     void ReadRecord(CArchive& ar);
     void ReadTexture(CArchive& ar, int32_t schema);
     void WriteRecord(CArchive& ar) const;

@@ -1,5 +1,6 @@
 #include "settings/XMLImageReference.h"
 
+#include "settings/XmlValueHelpers.h"
 #include "support/DocumentPersister.h"
 #include "support/PathUtils.h"
 #include "support/StringUtils.h"
@@ -47,7 +48,13 @@ CDibRef ReadImageRefXML(orbisk::IXMLInput& input)
     const auto reference = static_cast<uint32_t>(id);
     if (void* known = persister->FindReferencedObject(reference))
         return CDibRef(static_cast<CDib*>(known));
-    const std::wstring fileName = persister->GetReferenceFileName(reference);
+    std::wstring fileName = persister->GetReferenceFileName(reference);
+    // A document read afresh: the reference names its file. Only the name counts, so that a
+    // reference never reaches outside the document's folder.
+    std::wstring path;
+    IXMLSettingsInput* settingsInput = AsSettingsInput(input);
+    if (fileName.empty() && settingsInput && settingsInput->ReadAttribute(L"path", path))
+        fileName = orbisk::utils::GetFileName(path, true);
     if (fileName.empty())
         return {};
     CDibRef image(new CDib);

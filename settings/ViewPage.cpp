@@ -1,0 +1,300 @@
+#include "settings/ViewPage.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "image/ImageRep.h"
+#include "model/ArchiveReading.h"
+#include "model/ArchiveRecords.h"
+#include "model/ArchiveSchema.h"
+#include "model/DrawingElement.h"
+#include "model/Layer.h"
+#include "model/Validity.h"
+#include "platform/mfc/Archive.h"
+#include "settings/BackgroundImage.h"
+#include "settings/RenderingOptions.h"
+#include "settings/ShadowInfo.h"
+#include "settings/ZphStyle.h"
+#include "topology/SectionPlane.h"
+#include "topology/ZphCS.h"
+
+IMPLEMENT_SERIAL(CViewPage, CZephyronPage, VERSIONABLE_SCHEMA | 11)
+
+namespace {
+
+// Times this close to 0 mean no transition; this close to -1, the default.
+constexpr double kTimeTolerance = 0.001;
+
+template <class T>
+T ReadValue(CArchive& ar)
+{
+    T value{};
+    ar >> value;
+    return value;
+}
+
+template <class T>
+T* CopyOf(const T* entity)
+{
+    return entity ? static_cast<T*>(entity->CreateCopy()) : nullptr;
+}
+
+// An owned settings object of the scene, made when missing, with the scene as its parent.
+template <class T>
+T& Ensure(COwnedPart<T>& part, CEntity* owner)
+{
+    if (!part) {
+        part.Reset(new T);
+        part->SetParent(owner);
+    }
+    return *part.Get();
+}
+
+bool IsValidTime(double time)
+{
+    return std::isfinite(time) && (time >= -kTimeTolerance || std::fabs(time + 1.0) < kTimeTolerance);
+}
+
+}  // namespace
+
+CViewPage::CViewPage() = default;
+
+CViewPage::CViewPage(const CString& name, const CString& description, uint32_t flags)
+    : CZephyronPage(name, description), m_flags(flags)
+{}
+
+CViewPage::CViewPage(const CViewPage& other)
+    : CZephyronPage(other),
+      m_flags(other.m_flags),
+      m_camera(other.m_camera),
+      m_hidden(other.m_hidden),
+      m_style(other.m_style),
+      m_layers(other.m_layers),
+      m_sectionPlanes(other.m_sectionPlanes),
+      m_includedInAnimation(other.m_includedInAnimation),
+      m_tabLabel(other.m_tabLabel),
+      m_transitionTime(other.m_transitionTime),
+      m_delayTime(other.m_delayTime),
+      m_photoFlag(other.m_photoFlag),
+      m_listensToModel(false)
+{
+    m_options.Reset(CopyOf(other.m_options.Get()));
+    m_shadows.Reset(CopyOf(other.m_shadows.Get()));
+    m_axes.Reset(CopyOf(other.m_axes.Get()));
+    for (CEntity* part : {static_cast<CEntity*>(m_options.Get()), static_cast<CEntity*>(m_shadows.Get()),
+                          static_cast<CEntity*>(m_axes.Get())}) {
+        if (part)
+            part->SetParent(this);
+    }
+}
+
+CViewPage::~CViewPage()
+{
+    ReleaseContents();
+}
+
+void CViewPage::ReleaseContents()
+{
+    m_options.Reset();
+    m_shadows.Reset();
+    m_axes.Reset();
+    m_style = nullptr;
+    if (CBackgroundImage* photo = std::exchange(m_photo, nullptr))
+        photo->ReleaseUse();
+    m_sceneImage.reset();
+}
+
+void CViewPage::Serialize(CArchive& ar)
+{
+    SerializeGuarded(ar, [&] {
+        CZephyronPage::Serialize(ar);
+        if (ar.IsLoading())
+            ReadRecord(ar);
+    });
+}
+
+void CViewPage::ReadRecord(CArchive& ar)
+{
+    const int32_t v = GetClassVersion(RUNTIME_CLASS(CViewPage));
+    ar >> m_flags;
+    if (m_flags & kStoresCamera)
+        m_camera.ReadEmbedded(ar, v < 7);
+    ReadSettings(ar, v);
+
+    m_hidden.clear();
+    if (m_flags & kStoresHiddenElements) {
+        const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
+        for (int32_t i = 0; i < count; ++i) {
+            if (CDrawingElement* element = ReadUnownedReference<CDrawingElement>(ar))
+                m_hidden.insert(element);
+        }
+    }
+    m_layers.clear();
+    if (v >= 1 && (m_flags & kStoresLayers)) {
+        const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
+        for (int32_t i = 0; i < count; ++i) {
+            if (CLayer* layer = ReadUnownedReference<CLayer>(ar))
+                m_layers.push_back(layer);
+        }
+    }
+    ReadSectionPlanes(ar, v);
+    ReadTail(ar, v);
+}
+
+void CViewPage::ReadSettings(CArchive& ar, int32_t v)
+{
+    if (m_flags & kStoresStyle) {
+        Ensure(m_options, this).Serialize(ar);
+        if (v >= 10)
+            m_style = ReadUnownedReference<CZphStyle>(ar);
+    }
+    if (m_flags & kStoresShadows) {
+        CShadowInfo& shadows = Ensure(m_shadows, this);
+        shadows.Serialize(ar);
+        if (v >= 2)
+            shadows.SetShadowsShownSilently(ReadValue<bool>(ar));
+    }
+    if (m_flags & kStoresAxes) {
+        Ensure(m_axes, this).Serialize(ar);
+        const bool axesShown = ReadValue<bool>(ar);
+        if (m_options)
+            m_options->SetAxesShown(axesShown);
+    }
+}
+
+void CViewPage::ReadSectionPlanes(CArchive& ar, int32_t v)
+{
+    m_sectionPlanes.clear();
+    if (!(m_flags & kStoresSectionPlanes) || v < 4)
+        return;
+    // A section plane whose record fails leaves the archive at an unknown place: the exception
+    // goes on and fails the scene.
+    const int32_t count = v == 4 ? 1 : ReadItemCount(ar, kMinObjectReferenceBytes);
+    for (int32_t i = 0; i < count; ++i) {
+        CSectionPlane* plane = ReadUnownedReference<CSectionPlane>(ar);
+        if (plane && (v == 4 || plane->GetParent()))
+            m_sectionPlanes.push_back(plane);
+    }
+}
+
+void CViewPage::ReadTail(CArchive& ar, int32_t v)
+{
+    if (v >= 3)
+        ar >> m_includedInAnimation;
+    if (v >= 6 && v <= 10) {
+        const bool watermarksShown = ReadValue<bool>(ar);
+        if (m_options)
+            m_options->SetDisplayWatermarks(watermarksShown);
+    }
+    m_transitionTime = v >= 8 ? ReadValue<double>(ar) : kDefaultTime;
+    m_delayTime = v >= 9 ? ReadValue<double>(ar) : kDefaultTime;
+    if (v >= 10) {
+        if (CBackgroundImage* photo = ReadUnownedReference<CBackgroundImage>(ar)) {
+            if (CBackgroundImage* old = std::exchange(m_photo, photo))
+                old->ReleaseUse();
+            // A photo no one holds yet is the scene's: its last released use erases it.
+            if (!photo->GetParent())
+                photo->SetParent(this);
+            photo->AddUse();
+            m_camera.Set2DPanZoom(true, m_camera.Get2DScale(), m_camera.Get2DOffsetX(),
+                                  m_camera.Get2DOffsetY());
+            m_camera.SetImageAspect(photo->ComputeAspect());
+        }
+    }
+    if (v < 12) {
+        if (m_photo)
+            m_photoFlag = false;
+        return;
+    }
+    ar >> m_photoFlag;
+    m_sceneImage.reset();
+    if (!ReadValue<bool>(ar))
+        return;
+    auto image = std::make_unique<orbisk::imageutils::ImageRep>();
+    ReadImageRecord(ar, *image);
+    // A picture that does not decode is dropped.
+    if (image->IsValid())
+        m_sceneImage = std::move(image);
+}
+
+void CViewPage::Erase()
+{
+    MarkChanged();
+    ReleaseContents();
+    CEntity::Erase();
+}
+
+void CViewPage::Transform(const orbisk::geometry::CTransform3d& transform)
+{
+    if (m_flags & kStoresCamera)
+        m_camera.Transform(transform);
+}
+
+CEntity* CViewPage::CreateCopy() const
+{
+    return new CViewPage(*this);
+}
+
+bool CViewPage::HasTransition() const
+{
+    const uint32_t moving = kStoresCamera | kStoresStyle | kStoresShadows | kStoresSectionPlanes;
+    return (m_flags & moving) != 0 && std::fabs(m_transitionTime) >= kTimeTolerance;
+}
+
+const CString& CViewPage::GetTabLabel()
+{
+    m_tabLabel = m_includedInAnimation ? GetName() : CString(L"(") + GetName() + L")";
+    return m_tabLabel;
+}
+
+int CViewPage::CheckValidity(int level, CCheckedObjectMap* map)
+{
+    return CheckAsClass(
+        RUNTIME_CLASS(CViewPage), map, [&] { return CZephyronPage::CheckValidity(level, map); },
+        [&] { return CheckOwnValidity(level, map); });
+}
+
+int CViewPage::CheckOwnValidity(int level, CCheckedObjectMap* map)
+{
+    int result = 0;
+    struct Part {
+        CEntity* entity;
+        const CRuntimeClass* runtimeClass;
+        const char* message;
+    };
+    const Part parts[] = {
+        {m_options.Get(), RUNTIME_CLASS(CRenderingOptions), "The rendering options for %s are not valid\n"},
+        {m_shadows.Get(), RUNTIME_CLASS(CShadowInfo), "The shadow info for %s is not valid\n"},
+        {m_axes.Get(), RUNTIME_CLASS(CZphCS), "The ZphCS info for %s is not valid\n"},
+        {m_photo, RUNTIME_CLASS(CBackgroundImage), "The background image for %s is not valid\n"},
+    };
+    for (const Part& part : parts) {
+        if (!part.entity)
+            continue;
+        if (!part.entity->IsKindOf(part.runtimeClass)) {
+            AppendValidityMessage(part.message, DescribeEntity(this).GetString());
+            return 3;
+        }
+        const int partResult = part.entity->CheckValidity(level, map);
+        if (partResult > 1)
+            return partResult;
+        result = std::max(result, partResult);
+    }
+    if (level != kValidityCheckIgnoringIds && !m_camera.IsValid()) {
+        AppendValidityMessage("The vamera for %s is not valid\n", DescribeEntity(this).GetString());
+        return 2;
+    }
+    for (auto [time, message] : {std::pair{&m_transitionTime, "The transition time for %s is not valid"},
+                                 std::pair{&m_delayTime, "The delay time for %s is not valid"}}) {
+        if (level == kValidityCheckIgnoringIds || IsValidTime(*time))
+            continue;
+        AppendValidityMessage(message, DescribeEntity(this).GetString());
+        if (ShouldFix(level)) {
+            MarkChanged();
+            *time = kDefaultTime;
+        } else {
+            result = std::max(result, 1);
+        }
+    }
+    return result;
+}
