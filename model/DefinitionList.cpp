@@ -104,10 +104,10 @@ void CDefinitionList::ReadDefinitions(CArchive& ar)
         KeepUntilAdopted(definition);
     }
     CRecordAdoptions adopted(*this, [&](CEntity* definition) { std::erase(m_definitions, definition); });
-    const CRuntimeClass* definitionClass = CRuntimeClass::FromName("CComponentDefinition");
     for (int32_t i = 0; i < count; ++i) {
         bool madeHere = false;
-        CObject* object = ReadObjectReference(ar, definitionClass, madeHere);
+        // Any class that is a definition (entity type 4) is taken; anything else is badClass.
+        CObject* object = ReadObjectReference(ar, nullptr, madeHere);
         if (!object)
             continue;
         auto* definition = dynamic_cast<CEntity*>(object);
@@ -293,6 +293,21 @@ void CDefinitionList::PurgeUnusedExcept(const IInstancePath& path)
     for (int i = GetCount() - 1; i >= 0; --i) {
         CEntity* definition = m_definitions[static_cast<size_t>(i)];
         if (InstanceCount(definition) == 0 && !onPath.contains(definition))
+            EraseDefinitionAndInstances(definition);
+    }
+}
+
+void CDefinitionList::RemoveEmptyDefinitions(const IInstancePath& path)
+{
+    std::unordered_set<const CEntity*> onPath;
+    for (int i = 0; i < path.GetSize(); ++i) {
+        if (const auto* instance = dynamic_cast<const IComponentInstance*>(path.GetInstance(i)))
+            onPath.insert(instance->GetDefinition());
+    }
+    for (int i = GetCount() - 1; i >= 0; --i) {
+        CEntity* definition = GetAt(i);
+        const auto* contents = dynamic_cast<const IEntityContainer*>(definition);
+        if (contents && contents->IsEmpty() && !onPath.contains(definition))
             EraseDefinitionAndInstances(definition);
     }
 }

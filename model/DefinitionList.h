@@ -70,6 +70,9 @@ public:
     void PurgeUnused(bool onlyMarked);
     // Erases the definitions without instances that no instance on the path uses.
     void PurgeUnusedExcept(const IInstancePath& path);
+    // Erases, with their instances, the definitions whose contents are empty and that no
+    // instance on the path (the active path) uses; from the last definition to the first.
+    void RemoveEmptyDefinitions(const IInstancePath& path);
     // Posts kind 1 for every definition, then erases the definitions left without instances in
     // passes until none goes; with forgetAll the list is emptied at the end.
     void EraseUnused(bool forgetAll);

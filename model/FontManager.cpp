@@ -103,10 +103,11 @@ void CFontManager::ReadFonts(CArchive& ar)
 void CFontManager::ReadFontList(CArchive& ar, CRecordAdoptions& adopted)
 {
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
-    const CRuntimeClass* fontClass = CRuntimeClass::FromName("CZpFont");
     for (int32_t i = 0; i < count; ++i) {
         bool madeHere = false;
-        CObject* object = ReadObjectReference(ar, fontClass, madeHere);
+        // Any class may stand here; what is not a font is refused below, with its object kept
+        // for the pool rather than leaked.
+        CObject* object = ReadObjectReference(ar, nullptr, madeHere);
         if (!object)
             continue;
         auto* font = dynamic_cast<CEntity*>(object);

@@ -6,9 +6,9 @@
 //
 // What it gives: the switch that silences "EntityChanged", the back-reference index, the
 // model-level check, the root component and the managers held under it, the rendering options
-// and the mipmapping switch, the selection, the version of the program that wrote the file, the model properties, the
-// fonts its styles hold, the factory of objects this layer cannot make itself, and the pool of
-// objects that reading the model dropped.
+// and the mipmapping switch, the selection, the version of the program that wrote the file, the model
+// properties, the fonts its styles hold, the factory of objects this layer cannot make itself, and the pool
+// of objects that reading the model dropped.
 
 class CAttributeNamed;
 class CBackReferenceIndex;
@@ -56,6 +56,9 @@ public:
     // already hold; null when the style or its font does not exist yet.
     virtual CEntity* GetTextStyleFont(int which) const = 0;
     virtual CEntity* GetDimensionStyleFont() const = 0;
+    // The dimension style the model owns (the components' CDimensionStyle), or null when the
+    // model has none.
+    virtual CEntity* GetDimensionStyle() const { return nullptr; }
 
     // Null when the model makes no such objects.
     virtual IObjectFactory* GetObjectFactory() = 0;

@@ -1,0 +1,71 @@
+#include "tests/components/ComponentTestSupport.h"
+
+#include "model/ArchiveSchema.h"
+#include "model/DefinitionList.h"
+#include "model/Validity.h"
+
+ComponentTest::ComponentTest()
+{
+    ClearValidityReport();
+}
+
+ComponentTest::~ComponentTest()
+{
+    // Roots first, then what reading left in the pool: as a model frees itself.
+    m_roots.clear();
+    m_model.FreeDroppedObjects();
+    SetCurrentVersionMap(nullptr);
+}
+
+void ComponentTest::UseSchemas(const ModelFileWriter::VersionMap& entries)
+{
+    auto* map = new CVersionMap;
+    for (const auto& [name, schema] : entries)
+        map->Set(name, schema);
+    SetCurrentVersionMap(map);
+}
+
+CObject* ComponentTest::ReadObject(const Bytes& bytes)
+{
+    CObject* object = nullptr;
+    EXPECT_EQ(BytesLeftAfter(bytes, [&](CArchive& ar) { object = ar.ReadObject(nullptr); }), 0u);
+    if (auto* component = dynamic_cast<CComponent*>(object); component && !component->GetParent())
+        Own(component);
+    return object;
+}
+
+int ComponentTest::ReadFailure(const Bytes& bytes)
+{
+    return ArchiveCause([&] {
+        ReadFrom(bytes, [&](CArchive& ar) {
+            CObject* object = ar.ReadObject(nullptr);
+            if (auto* component = dynamic_cast<CComponent*>(object))
+                Own(component);
+        });
+    });
+}
+
+CComponent* ComponentTest::NewRoot()
+{
+    auto* root = new CComponent;
+    Own(root);
+    return root;
+}
+
+CComponentDefinition* ComponentTest::NewDefinition(CComponent& root, const wchar_t* name, int32_t kind)
+{
+    auto* definition = new CComponentDefinition;
+    definition->SetName(name);
+    definition->SetKind(kind);
+    definition->EnsureThumbnail();
+    root.GetDefinitionList()->Add(definition);
+    return definition;
+}
+
+CComponentInstance* ComponentTest::Place(CComponent& component, CComponentDefinition& definition)
+{
+    auto* instance = new CComponentInstance;
+    definition.AddInstance(instance);
+    component.Add(instance);
+    return instance;
+}
