@@ -156,7 +156,7 @@ TEST(StyleDocumentTest, ResetLeavesExactlyTheDefaults)
 TEST(StyleDocumentTest, CopiesNeverShareTheirStrokeSetOrWatermarkList)
 {
     Style source;
-    source.SetName(L"Sketch");
+    source.SetName(L"Pencil");
     source.SetProperty(1013, ObjectValue(NewStrokes(8)));
     source.SetProperty(5001, ObjectValue(new CWatermarkList()));
     const CDibRef thumbnail = MakeImage(2, 2);
@@ -387,7 +387,7 @@ TEST(ZphStyleTest, NamesAndTheirNotifications)
     posts.posts.clear();
     listed->SetName(L"Style1");
     EXPECT_TRUE(posts.posts.empty()) << "the same name";
-    listed->SetName(L"Sketch");
+    listed->SetName(L"Pencil");
     EXPECT_EQ(posts.Codes(), (std::vector<int32_t>{2}));
 
     CZphStyle other;
@@ -399,7 +399,7 @@ TEST(ZphStyleTest, NamesAndTheirNotifications)
     listed->SwapContents(other);
     EXPECT_EQ(posts.Codes(), (std::vector<int32_t>{4}));
     EXPECT_EQ(listed->GetName(), L"Style2");
-    EXPECT_EQ(other.GetName(), L"Sketch");
+    EXPECT_EQ(other.GetName(), L"Pencil");
     manager.RemoveAllStyles();
 }
 
