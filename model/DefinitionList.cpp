@@ -93,6 +93,15 @@ void CDefinitionList::Serialize(CArchive& ar)
         WriteDefinitions(ar);
 }
 
+bool CDefinitionList::IsAncestor(const CEntity* entity) const
+{
+    for (const CEntity* parent = GetParent(); parent; parent = parent->GetParent()) {
+        if (parent == entity)
+            return true;
+    }
+    return false;
+}
+
 void CDefinitionList::ReadDefinitions(CArchive& ar)
 {
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
@@ -118,6 +127,10 @@ void CDefinitionList::ReadDefinitions(CArchive& ar)
         }
         if (Contains(definition))
             continue;
+        // A definition that holds this list would become its own ancestor: every walk up the
+        // parents would loop, and freeing it would free the list from inside itself.
+        if (IsAncestor(definition))
+            AfxThrowArchiveException(CArchiveException::badClass);
         m_definitions.push_back(definition);
         definition->SetParent(this);
         adopted.Note(definition, madeHere);

@@ -220,3 +220,19 @@ INSTANTIATE_TEST_SUITE_P(Schemas, ComponentReadTest, ::testing::Values(false, tr
                          });
 
 }  // namespace
+
+namespace {
+
+using ComponentCycleTest = ComponentTest;
+
+// A definition whose own definition list names it again would be its own ancestor.
+TEST_F(ComponentCycleTest, ADefinitionListedInsideItselfFailsTheRead)
+{
+    ComponentRecords components;
+    auto& definition = components.Definition(L"Loop");
+    definition.definitions = {&definition};
+    UseSchemas(components.GetVersionMap());
+    EXPECT_EQ(ReadFailure(ComponentRecords::Archive(definition)), CArchiveException::badClass);
+}
+
+}  // namespace
