@@ -210,4 +210,33 @@ TEST_F(ArcCurveTest, BulgingStopsWhereTheChordsCannotMeetTheTarget)
     EXPECT_EQ(changes.changes, 2 * CArcCurve::kMaxFitIterations);
 }
 
+TEST_F(ArcCurveTest, ResizingStopsWhenTheChordsNeverReachTheTarget)
+{
+    // One chord whose far end stays on the direction ray: the projection onto the chords is
+    // that end whatever the radius, so each step moves the guide by the same amount and the
+    // loop runs to its limit, placing the other end once per step.
+    CArcCurve* arc = NewArc({0, 0, 0}, 1.0);
+    CVertex* placed = NewVertex({3, 0, 0});
+    CVertex* onRay = NewVertex({0.5, std::sqrt(3.0) / 2.0, 0});
+    CEdge* edge = NewEdge(placed, onRay);
+    edge->SetCurve(arc);
+    arc->FindEnds(edge);
+    CArc3d shape = arc->GetArc();
+    shape.startAngle = -kPi / 3.0;  // the placed end lies off the direction ray
+    arc->SetArc(shape);
+    std::vector<CVertex*> vertices;
+    arc->GetVerticesInOrder(vertices);
+    ASSERT_EQ(vertices.size(), 2u);
+    ASSERT_EQ(vertices.front(), placed);
+
+    ChangeCounter placedChanges(placed);
+    ChangeCounter onRayChanges(onRay);
+    arc->SetRadiusThroughPoint(onRay->GetPosition(), {1, std::sqrt(3.0), 0});
+    EXPECT_EQ(placedChanges.changes, 2 * CArcCurve::kMaxFitIterations);
+    EXPECT_EQ(onRayChanges.changes, 0);
+    // The guide grew by one unit a step from radius 2: radius 101 at the placed end's angle.
+    EXPECT_NEAR(placed->GetPosition().x, 101.0, 1e-9);
+    EXPECT_NEAR(placed->GetPosition().y, 0.0, 1e-9);
+}
+
 }  // namespace
