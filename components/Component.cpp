@@ -8,6 +8,7 @@
 
 #include "components/ComponentDefinition.h"
 #include "components/ComponentInstance.h"
+#include "components/Dimension.h"
 #include "components/InstancePath.h"
 #include "components/TransformController.h"
 #include "geometry/Tolerance.h"
@@ -33,9 +34,12 @@
 #include "model/UndoOperation.h"
 #include "settings/Material.h"
 #include "support/ArchiveOperators.h"
+#include "topology/Curve.h"
+#include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
 #include "topology/Face.h"
 #include "topology/TopologyEnumerators.h"
+#include "topology/Vertex.h"
 
 using orbisk::geometry::CLine3d;
 using orbisk::geometry::CPoint3d;
@@ -232,6 +236,9 @@ void CComponent::ReadEntities(CArchive& ar, CRecordAdoptions& adopted)
                 KeepUnownedObject(element);
             continue;
         }
+        // The component itself, or one that holds it, would become its own ancestor.
+        if (element == this || HasAncestor(element))
+            AfxThrowArchiveException(CArchiveException::badClass);
         AppendEntity(element);
         element->SetParent(this);
         adopted.Note(element, madeHere);
@@ -910,6 +917,98 @@ void CComponent::ApplyLegacyTransforms()
             continue;
         definition->ApplyLegacyTransforms();
         definition->ResetInsertionPoint();
+    }
+}
+
+std::vector<CComponent*> CComponent::GetComponentsOfTree()
+{
+    std::vector<CComponent*> components{this};
+    if (!m_definitions)
+        return components;
+    for (int i = 0; i < m_definitions->GetCount(); ++i) {
+        if (CComponentDefinition* definition = AsDefinitionClass(m_definitions->GetAt(i)))
+            components.push_back(definition);
+    }
+    return components;
+}
+
+void CComponent::ReleaseCurves()
+{
+    CSuspendUndo suspend;
+    // A snapshot: releasing a curve erases it, and nothing here may change the list meanwhile.
+    const std::vector<CComponent*> components = GetComponentsOfTree();
+    // Every count first: the fix-up list knows a curve by its address, and released curves go.
+    for (const CComponent* component : components)
+        component->SettleCurveCounts();
+    for (CComponent* component : components)
+        component->ReleaseEdgeCurves();
+    CCurveFixupList::Clear();
+}
+
+namespace {
+
+CEdge* AsEdge(CDrawingElement* entity)
+{
+    return entity && entity->GetEntityType() == kEntityEdge ? dynamic_cast<CEdge*>(entity) : nullptr;
+}
+
+// The edge and the edges at its two vertices.
+template <class Visit>
+void ForEdgeAndNeighbours(CEdge& edge, Visit visit)
+{
+    visit(&edge);
+    for (const CVertex* vertex : {edge.GetStart(), edge.GetEnd()}) {
+        for (int i = 0; vertex && i < vertex->GetEdgeCount(); ++i) {
+            if (CEdge* neighbour = vertex->GetEdge(i))
+                visit(neighbour);
+        }
+    }
+}
+
+}  // namespace
+
+// A file may claim any count for a curve; the edges read with it are what will release it.
+// Curves the fix-up list does not know (it was already processed) keep their settled count.
+void CComponent::SettleCurveCounts() const
+{
+    for (CDrawingElement* entity : m_entities) {
+        CEdge* edge = AsEdge(entity);
+        if (!edge)
+            continue;
+        ForEdgeAndNeighbours(*edge, [](CEdge* named) {
+            CCurve* curve = named->GetCurve();
+            const int listed = curve ? CCurveFixupList::GetEdgeCount(curve) : 0;
+            if (listed > 0)
+                curve->SetEdgeCount(listed);
+        });
+    }
+}
+
+void CComponent::ReleaseEdgeCurves()
+{
+    for (CDrawingElement* entity : m_entities) {
+        CEdge* edge = AsEdge(entity);
+        if (!edge)
+            continue;
+        for (CVertex* vertex : {edge->GetStart(), edge->GetEnd()}) {
+            if (vertex)
+                vertex->ReleaseEdgeCurves();
+        }
+        // An edge without vertices is reached through none.
+        if (CCurve* curve = edge->GetCurve()) {
+            edge->SetCurve(nullptr);
+            curve->Release();
+        }
+    }
+}
+
+void CComponent::ApplyDimensionStyle(CDimensionStyle* style)
+{
+    for (const CComponent* component : GetComponentsOfTree()) {
+        for (CDrawingElement* entity : component->m_entities) {
+            if (auto* dimension = dynamic_cast<CDimension*>(entity))
+                dimension->ApplyStyle(style);
+        }
     }
 }
 

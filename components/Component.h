@@ -24,6 +24,7 @@
 
 class CComponentDefinition;
 class CDefinitionList;
+class CDimensionStyle;
 class CEntitySet;
 class CInstancePath;
 class CLayerManager;
@@ -129,7 +130,18 @@ public:
 
     // Clean-ups after a model file was read.
     void RecountMaterialUses();
+    // The pass over the tree once a model is read: the contents transforms old files keep beside
+    // the contents are applied (and cleared) here and in every definition of the list, whose
+    // insertion points go back to the origin.
     void ApplyLegacyTransforms();
+    // After a read that failed: every edge here and in the definitions of the list, and every
+    // edge at their vertices, leaves its curve, which goes with the last of them; the pending
+    // curve fix-ups are forgotten. Curves count the edges that named them while reading, not
+    // what the file claimed, so that none goes while an edge still names it.
+    void ReleaseCurves();
+    // Gives the style to every dimension here and in each definition of the list (files whose
+    // dimensions kept no style of their own).
+    void ApplyDimensionStyle(CDimensionStyle* style);
     const orbisk::geometry::CTransform3d& GetLegacyTransform() const { return m_legacyTransform; }
     // Finds the instances that place a definition inside itself, at any depth, among the
     // definitions of this component's definition list and the definitions its instances reach;
@@ -182,6 +194,10 @@ private:
     void WriteRecord(CArchive& ar);
     void AppendEntity(CDrawingElement* element);
     void FreeDefinitions();
+    // This component, then the definitions of its list.
+    std::vector<CComponent*> GetComponentsOfTree();
+    void SettleCurveCounts() const;
+    void ReleaseEdgeCurves();
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
     int CheckEntity(CDrawingElement* element, int level, CCheckedObjectMap* map, int& result);
     bool PickEntityWithLine(CDrawingElement* entity, const orbisk::geometry::CLine3d& line, double scale,

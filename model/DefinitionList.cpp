@@ -93,15 +93,6 @@ void CDefinitionList::Serialize(CArchive& ar)
         WriteDefinitions(ar);
 }
 
-bool CDefinitionList::IsAncestor(const CEntity* entity) const
-{
-    for (const CEntity* parent = GetParent(); parent; parent = parent->GetParent()) {
-        if (parent == entity)
-            return true;
-    }
-    return false;
-}
-
 void CDefinitionList::ReadDefinitions(CArchive& ar)
 {
     const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
@@ -129,7 +120,7 @@ void CDefinitionList::ReadDefinitions(CArchive& ar)
             continue;
         // A definition that holds this list would become its own ancestor: every walk up the
         // parents would loop, and freeing it would free the list from inside itself.
-        if (IsAncestor(definition))
+        if (HasAncestor(definition))
             AfxThrowArchiveException(CArchiveException::badClass);
         m_definitions.push_back(definition);
         definition->SetParent(this);

@@ -85,8 +85,6 @@ public:
 private:
     template <class IsFree>
     CString MakeUniqueNameWith(const CString& name, bool force, IsFree isFree) const;
-    // The entity is this list's parent or a parent of that, up to the top.
-    bool IsAncestor(const CEntity* entity) const;
     void ReadDefinitions(CArchive& ar);
     void WriteDefinitions(CArchive& ar) const;
     bool RemoveAndErase(CEntity* definition);

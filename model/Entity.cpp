@@ -350,6 +350,15 @@ int CEntity::SetParent(CEntity* parent)
     return GetEntityType();
 }
 
+bool CEntity::HasAncestor(const CEntity* entity) const
+{
+    for (const CEntity* parent = GetParent(); parent; parent = parent->GetParent()) {
+        if (parent == entity)
+            return true;
+    }
+    return false;
+}
+
 CEntity* CEntity::FindSiblingAncestor(CEntity* entity) const
 {
     for (; entity; entity = entity->GetParent()) {

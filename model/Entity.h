@@ -102,6 +102,9 @@ public:
     // The entity on the given one's parent chain (the given one included) whose parent is this
     // entity's parent; null when the chain ends first.
     CEntity* FindSiblingAncestor(CEntity* entity) const;
+    // The entity is this one's parent or a parent of that. Readers ask it before adopting, so
+    // that no entity becomes its own ancestor.
+    bool HasAncestor(const CEntity* entity) const;
 
     // Called by every setter before it changes a persistent member: records the change in the
     // open operation (with a snapshot when keepCopy), then posts "EntityChanged" unless the

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "components/Group.h"
 #include "components/InstancePath.h"
 #include "model/DefinitionList.h"
@@ -10,7 +12,9 @@
 #include "tests/components/ComponentTestSupport.h"
 #include "tests/model/doubles/DatabaseDoubles.h"
 
+using orbisk::geometry::CLine3d;
 using orbisk::geometry::CPoint3d;
+using orbisk::geometry::CRay3d;
 using orbisk::geometry::CTransform3d;
 using orbisk::geometry::CVector3d;
 using Transform = ComponentRecords::Transform;
@@ -268,6 +272,50 @@ TEST_F(DefinitionTest, ADanglingInstanceIsReportedAndDroppedWhenFixing)
     CCheckedObjectMap fixing;
     EXPECT_EQ(definition->CheckValidity(kValidityFix, &fixing), 0);
     EXPECT_EQ(definition->GetInstanceCount(), 1);
+}
+
+// An instance whose definition is gone (a damaged file, a repair half done) is passed over by
+// every walk instead of being followed.
+TEST_F(DefinitionTest, InstancesWithoutADefinitionArePassedOver)
+{
+    CComponent* root = NewRoot();
+    auto* orphan = new CComponentInstance;
+    root->Add(orphan);
+    EXPECT_TRUE(root->GetBounds().IsEmpty());
+    EXPECT_FALSE(root->HasConstructionLines());
+    CEntitySet definitions;
+    root->CollectDefinitions(definitions, true);
+    EXPECT_EQ(definitions.GetCount(), 0);
+    EXPECT_EQ(root->DropDefinitionCycles(), 0);
+
+    CDrawingElement::CBoundingBox3d box;
+    box.SetEmpty();
+    orphan->AddBounds(box);
+    orphan->AddBoundsTransformed(CTransform3d(), box);
+    EXPECT_TRUE(box.IsEmpty());
+    CInstancePath path;
+    CPoint3d point;
+    const CLine3d line(CRay3d(CPoint3d(0, 0, -1), orbisk::geometry::CUnitVector3d(0, 0, 1)), false, true);
+    EXPECT_FALSE(orphan->PickLine(line, 1.0, point, path, false));
+    EXPECT_EQ(path.GetSize(), 0);
+}
+
+// Repairs erase from the list that the check walks: every broken instance goes, not only every
+// other one.
+TEST_F(DefinitionTest, TheRepairErasesEachBrokenInstanceInTurn)
+{
+    CComponent* root = NewRoot();
+    CComponentDefinition* definition = NewDefinition(*root, L"Box");
+    CTransform3d broken;
+    broken.SetTranslation(CVector3d(std::nan(""), 0, 0));
+    for (int i = 0; i < 3; ++i)
+        Place(*root, *definition)->SetTransform(broken);
+    CComponentInstance* sound = Place(*root, *definition);
+    CValidityCheckScope checks;
+    CCheckedObjectMap map;
+    root->CheckValidity(kValidityFix, &map);
+    EXPECT_EQ(root->GetEntityList(), std::vector<CDrawingElement*>{sound});
+    EXPECT_EQ(definition->GetInstances(), std::vector<CComponentInstance*>{sound});
 }
 
 }  // namespace

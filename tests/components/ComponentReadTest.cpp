@@ -15,6 +15,8 @@
 #include "settings/Material.h"
 #include "tests/components/ComponentTestSupport.h"
 #include "tests/support/TopologyRecords.h"
+#include "topology/Curve.h"
+#include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
 
@@ -225,7 +227,8 @@ namespace {
 
 using ComponentCycleTest = ComponentTest;
 
-// A definition whose own definition list names it again would be its own ancestor.
+// A definition that its own definition list or entity list names again would be its own
+// ancestor.
 TEST_F(ComponentCycleTest, ADefinitionListedInsideItselfFailsTheRead)
 {
     ComponentRecords components;
@@ -233,6 +236,109 @@ TEST_F(ComponentCycleTest, ADefinitionListedInsideItselfFailsTheRead)
     definition.definitions = {&definition};
     UseSchemas(components.GetVersionMap());
     EXPECT_EQ(ReadFailure(ComponentRecords::Archive(definition)), CArchiveException::badClass);
+}
+
+TEST_F(ComponentCycleTest, ADefinitionAmongItsOwnEntitiesFailsTheRead)
+{
+    ComponentRecords components;
+    auto& definition = components.Definition(L"Loop");
+    definition.entities = {&definition};
+    UseSchemas(components.GetVersionMap());
+    EXPECT_EQ(ReadFailure(ComponentRecords::Archive(definition)), CArchiveException::badClass);
+}
+
+}  // namespace
+
+namespace {
+
+using ComponentCountTest = ComponentTest;
+
+// Old definitions list their third texts and their instances behind counts of their own.
+TEST_F(ComponentCountTest, DefinitionCountsBeyondTheBytesLeftFailWithoutReserving)
+{
+    struct Case {
+        const char* list;
+        int32_t schema;
+        void (*addOne)(ComponentRecords::DefinitionRecord&);
+    } cases[] = {
+        {"third texts", 3, [](ComponentRecords::DefinitionRecord& d) { d.thirdTexts.push_back(L"more"); }},
+        {"instances", 5, [](ComponentRecords::DefinitionRecord& d) { d.instances.push_back(nullptr); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        ComponentSchemas schemas = ComponentSchemas::Old();
+        schemas.definition = c.schema;
+        ComponentRecords plain(schemas);
+        ComponentRecords longer(schemas);
+        auto& definition = plain.Definition(L"D");
+        auto& other = longer.Definition(L"D");
+        c.addOne(other);
+        UseSchemas(plain.GetVersionMap());
+        Bytes bytes = ComponentRecords::Archive(definition);
+        const Bytes otherBytes = ComponentRecords::Archive(other);
+        // The count is where the two first differ.
+        size_t at = 0;
+        while (at < bytes.size() && bytes[at] == otherBytes[at])
+            ++at;
+        ASSERT_LT(at + 4, bytes.size());
+        bytes[at] = 0xff, bytes[at + 1] = 0xff, bytes[at + 2] = 0xff, bytes[at + 3] = 0x7f;
+        EXPECT_EQ(ReadFailure(bytes), CArchiveException::endOfFile);
+    }
+}
+
+// A read that fails inside the root leaves the definitions read before, whose edges name curves
+// the fix-up list has not settled yet. Their records may claim any count: one too small would
+// free a curve that further edges still name, one too large would never free it.
+using FailedReadTest = ComponentTest;
+
+TEST_F(FailedReadTest, ReleasingCurvesFreesEachCurveOnce)
+{
+    ComponentRecords components;
+    TopologyRecords topology;
+    auto& tooFew = topology.Curve();
+    tooFew.count = 1;
+    auto& tooMany = topology.Curve();
+    tooMany.count = 9;
+    auto& a = topology.Vertex({0, 0, 0});
+    auto& b = topology.Vertex({1, 0, 0});
+    auto& c = topology.Vertex({2, 0, 0});
+    auto& d = topology.Vertex({3, 0, 0});
+    auto& e = topology.Vertex({0, 1, 0});
+    auto& curved = components.Definition(L"Curved");
+    curved.entities = {&topology.Edge(a, b, &tooFew), &topology.Edge(b, c, &tooFew),
+                       &topology.Edge(c, d, &tooFew), &topology.Edge(d, e, &tooMany),
+                       &topology.Edge(e, a, &tooMany)};
+    auto& record = components.Component();
+    record.definitions = {&curved};
+    auto versions = components.GetVersionMap();
+    for (const auto& entry : topology.GetVersionMap())
+        versions.push_back(entry);
+    UseSchemas(versions);
+    // The model reads its root in place; the record ends one byte short.
+    Bytes bytes = WrittenBy([&](CArchive& ar) { record.Serialize(ar); });
+    bytes.pop_back();
+
+    CCurveFixupList::Clear();
+    CComponent* root = NewRoot();
+    EXPECT_EQ(ArchiveCause([&] { ReadFrom(bytes, [&](CArchive& ar) { root->Serialize(ar); }); }),
+              CArchiveException::endOfFile);
+    const auto* definition = AsDefinitionClass(root->GetDefinitionList()->GetAt(0));
+    ASSERT_NE(definition, nullptr);
+    ASSERT_EQ(definition->GetCount(), 5);
+    const auto* first = dynamic_cast<const CEdge*>(definition->GetAt(0));
+    ASSERT_TRUE(first && first->GetCurve());
+    {
+        CSuspendUndo unrecorded;
+        root->ReleaseCurves();
+    }
+    for (int i = 0; i < definition->GetCount(); ++i) {
+        const auto* edge = dynamic_cast<const CEdge*>(definition->GetAt(i));
+        ASSERT_NE(edge, nullptr);
+        EXPECT_EQ(edge->GetCurve(), nullptr) << i;
+    }
+    EXPECT_TRUE(CCurveFixupList::IsEmpty());
+    // The sanitizers see the curves freed once, and none left behind, as the fixture frees the
+    // tree.
 }
 
 }  // namespace

@@ -7,11 +7,14 @@
 #include <cmath>
 #include <memory>
 
+#include "components/Component.h"
+#include "components/ComponentDefinition.h"
 #include "components/DimensionStyle.h"
 #include "components/LinearDimension.h"
 #include "components/RadialDimension.h"
 #include "components/ZpFont.h"
 #include "model/ArchiveSchema.h"
+#include "model/DefinitionList.h"
 #include "model/EntitySet.h"
 #include "model/LengthFormatter.h"
 #include "model/VersionMap.h"
@@ -535,6 +538,30 @@ TEST_F(DimensionTest, LinearDimensionReadsBackWhatItWrites)
     EXPECT_EQ(copy->GetTextPlacement(), 4);
     EXPECT_EQ(std::wstring(copy->GetText().GetString()), L"<> wide");
     copy->OnErase();
+}
+
+// Files whose dimensions kept no style settings of their own take the model's style, in the
+// root and in every definition.
+TEST_F(DimensionTest, TheStyleReachesTheDimensionsOfTheRootAndOfEveryDefinition)
+{
+    // The tree is the test's own, as a model's root is; the operation is not to see it.
+    CSuspendUndo unrecorded;
+    Style().SetArrowType(3);
+    Style().SetAlignedText(true);
+    CComponent root;
+    auto* definition = new CComponentDefinition;
+    root.GetDefinitionList()->Add(definition);
+    auto* top = new CDimensionLinear;
+    root.Add(top);
+    auto* nested = new CDimensionRadial;
+    definition->Add(nested);
+
+    root.ApplyDimensionStyle(&Style());
+    for (const CDimension* dimension : {static_cast<CDimension*>(top), static_cast<CDimension*>(nested)}) {
+        EXPECT_EQ(dimension->GetArrowType(), 3);
+        EXPECT_TRUE(dimension->IsTextAligned());
+        EXPECT_EQ(dimension->GetUsedFont(), Style().GetFont());
+    }
 }
 
 }  // namespace
