@@ -91,7 +91,11 @@ public:
     const CPoint3d& GetOffset() const { return m_offset; }
     void SetOffset(const CPoint3d& offset) { m_offset = offset; }
     double GetDepth() const { return m_depth; }
+    // When the photo file had this modification time, its image was taken (seconds since 1970).
     int64_t GetFileTime() const { return m_fileTime; }
+    // The photo file's modification time as the model last found it (0: no file); not stored.
+    int64_t GetCurrentFileTime() const { return m_currentFileTime; }
+    void SetCurrentFileTime(int64_t time) { m_currentFileTime = time; }
     int32_t GetExtra() const { return m_extra; }
 
     // Holds the image and takes its size (a null image keeps the size). No announcement.
@@ -145,6 +149,7 @@ private:
     int32_t m_reserved = 0;
     // Seconds since 1970; stored in 32 bits.
     int64_t m_fileTime = 0;
+    int64_t m_currentFileTime = 0;
     bool m_shown = true;
     double m_opacity = 1.0;
     std::vector<CPoint3d> m_points;

@@ -168,6 +168,8 @@ public:
     // Delete the list (with the drawing's context current) and forget it.
     void DeleteGroundShadowList();
     void DeleteVolumeList();
+    // "ShadowNotification" code 6: the model took new settings into these as a whole.
+    void AnnounceReplacedByModel() { Announce(CShadowNotification::kReplacedByModel); }
     // Free edges stored while the volumes are compiled.
     std::vector<Segment>& GetEdgeSegments() { return m_edgeSegments; }
 

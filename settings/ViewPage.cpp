@@ -2,19 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "image/ImageRep.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveRecords.h"
 #include "model/ArchiveSchema.h"
 #include "model/DrawingElement.h"
+#include "model/IModelContext.h"
+#include "model/IModelView.h"
 #include "model/Layer.h"
+#include "model/PageOptions.h"
 #include "model/Validity.h"
 #include "platform/mfc/Archive.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"
+#include "settings/SceneModel.h"
 #include "settings/ShadowInfo.h"
+#include "settings/ViewDefinition.h"
+#include "settings/WatermarkList.h"
+#include "settings/WatermarkManager.h"
 #include "settings/ZphStyle.h"
+#include "settings/ZphStyleManager.h"
+#include "support/NotificationCenter.h"
 #include "topology/SectionPlane.h"
 #include "topology/ZphCS.h"
 
@@ -48,6 +58,13 @@ T& Ensure(COwnedPart<T>& part, CEntity* owner)
         part->SetParent(owner);
     }
     return *part.Get();
+}
+
+ISceneTransitionFactory* g_transitionFactory = nullptr;
+
+void PostPageActivation(int code)
+{
+    orbisk::utils::CNotificationCenter::GetInstance().PostNotification(kPageActivationNotification, &code);
 }
 
 bool IsValidTime(double time)
@@ -237,6 +254,8 @@ CEntity* CViewPage::CreateCopy() const
 
 bool CViewPage::HasTransition() const
 {
+    if (!CPageOptions::GetShowTransition())
+        return false;
     const uint32_t moving = kStoresCamera | kStoresStyle | kStoresShadows | kStoresSectionPlanes;
     return (m_flags & moving) != 0 && std::fabs(m_transitionTime) >= kTimeTolerance;
 }
@@ -297,4 +316,162 @@ int CViewPage::CheckOwnValidity(int level, CCheckedObjectMap* map)
         }
     }
     return result;
+}
+
+void CViewPage::SwapContents(CEntity& other)
+{
+    auto& that = static_cast<CViewPage&>(other);
+    CZephyronPage::SwapContents(other);
+    std::swap(m_flags, that.m_flags);
+    CCamera::SwapCameras(m_camera, that.m_camera);
+    m_options.Swap(that.m_options);
+    std::swap(m_style, that.m_style);
+    m_shadows.Swap(that.m_shadows);
+    m_axes.Swap(that.m_axes);
+    std::swap(m_sectionPlanes, that.m_sectionPlanes);
+    std::swap(m_hidden, that.m_hidden);
+    std::swap(m_layers, that.m_layers);
+    std::swap(m_tabLabel, that.m_tabLabel);
+    std::swap(m_photo, that.m_photo);
+    std::swap(m_sceneImage, that.m_sceneImage);
+    for (CViewPage* page : {this, &that}) {
+        for (CEntity* part :
+             {static_cast<CEntity*>(page->m_options.Get()), static_cast<CEntity*>(page->m_shadows.Get()),
+              static_cast<CEntity*>(page->m_axes.Get())}) {
+            if (part)
+                part->SetParent(page);
+        }
+    }
+}
+
+void CViewPage::Activate(IModelView* view)
+{
+    auto* model = dynamic_cast<ISceneModel*>(GetPageModel());
+    if (!model)
+        return;
+    if (m_flags & kStoresCamera) {
+        model->SetCamera(GetActivationCamera(view));
+        model->SetBackgroundImage(m_photo);
+    }
+    if (m_flags & kStoresStyle)
+        ActivateStyle(*model);
+    if ((m_flags & kStoresShadows) && m_shadows)
+        model->SetShadowInfo(*m_shadows.Get());
+    if (m_flags & kStoresAxes) {
+        CZphCS* axes = model->GetDrawingAxes();
+        if (m_axes && axes)
+            axes->CopyFrame(*m_axes.Get());
+    }
+    if (m_flags & kStoresSectionPlanes)
+        model->ActivateSectionPlanes(m_sectionPlanes);
+    if (m_flags & kStoresHiddenElements)
+        model->SetHiddenElements(m_hidden);
+    if (m_flags & kStoresLayers)
+        model->SetLayersDifferingFromDefault(m_layers);
+    CZephyronPage::Activate(view);
+}
+
+void CViewPage::ActivateStyle(ISceneModel& model)
+{
+    // The style manager stops following the model's settings while they are replaced, so that
+    // the copy does not mark the active style modified setting by setting.
+    PostPageActivation(0);
+    CRenderingOptions* options = model.GetModelOptions();
+    if (options && m_options)
+        options->Assign(*m_options.Get());
+    PostPageActivation(1);
+    if (CZphStyleManager* manager = model.GetStyleManager()) {
+        if (m_style && m_style == manager->GetSelectedStyle())
+            manager->ApplyStyle(manager->GetActiveStyle(), &model);
+        else
+            manager->SelectStyle(m_style, true);
+    }
+    ApplyWatermarks();
+}
+
+IAnimation* CViewPage::CreateTransition(IModelView* view, CZephyronPage* previous)
+{
+    if (!g_transitionFactory || !HasTransition())
+        return nullptr;
+    const double seconds = m_transitionTime < 0.0 ? CPageOptions::GetTransitionTime() : m_transitionTime;
+    return g_transitionFactory->CreateSceneTransition(view, dynamic_cast<CViewPage*>(previous), this,
+                                                      seconds);
+}
+
+CCamera CViewPage::GetActivationCamera(IModelView* view) const
+{
+    CCamera camera(m_camera);
+    const CViewDefinition* definition = view ? std::as_const(*view).GetViewDefinition() : nullptr;
+    if (!m_photo || !definition || !camera.Is2DPanZoomIdentity())
+        return camera;
+    const orbisk::geometry::CPoint3d& offset = m_photo->GetOffset();
+    if (std::fabs(offset.x) <= kTimeTolerance && std::fabs(offset.y) <= kTimeTolerance &&
+        std::fabs(offset.z) <= kTimeTolerance)
+        return camera;
+    const CBackgroundImage::PanZoom fit = m_photo->ComputeMatchedPanZoom(definition->GetAspect());
+    camera.Set2DPanZoom(true, fit.scale, fit.offsetX, fit.offsetY);
+    return camera;
+}
+
+void CViewPage::RefreshFromStyle()
+{
+    CZphStyleManager* manager = GetCurrentStyleManager();
+    if (!manager || !m_style || !m_options || !(m_flags & kStoresStyle))
+        return;
+    auto* model = dynamic_cast<IStyleModel*>(GetPageModel());
+    const CZphStyleManager* ownManager = model ? model->GetStyleManager() : manager;
+    CZphStyle* style = ownManager && m_style == ownManager->GetSelectedStyle() && ownManager->GetActiveStyle()
+                           ? ownManager->GetActiveStyle()
+                           : m_style;
+    orbisk::utils::CNotificationSuspender silence;
+    manager->ApplyStyleToScene(style, *this, false, false);
+}
+
+void CViewPage::GetStyleWatermarks(std::vector<CWatermark*>& watermarks) const
+{
+    watermarks.clear();
+    if (!m_style)
+        return;
+    if (const CWatermarkList* list = m_style->GetStyle().GetWatermarkList())
+        watermarks = list->GetEntries();
+}
+
+void CViewPage::ApplyWatermarks()
+{
+    auto* model = dynamic_cast<IStyleModel*>(GetPageModel());
+    CWatermarkManager* manager = model ? model->GetWatermarkManager() : nullptr;
+    if (!manager)
+        return;
+    std::vector<CWatermark*> watermarks;
+    GetStyleWatermarks(watermarks);
+    manager->ReplaceAll(watermarks);
+}
+
+void CViewPage::OnEntityErased(CEntity* entity)
+{
+    if (m_hidden.empty() && m_layers.empty() && m_sectionPlanes.empty())
+        return;
+    if (entity->IsKindOf(RUNTIME_CLASS(CDrawingElement)))
+        m_hidden.erase(static_cast<CDrawingElement*>(entity));
+    if (entity->IsKindOf(RUNTIME_CLASS(CLayer)))
+        std::erase(m_layers, static_cast<CLayer*>(entity));
+    if (entity->IsKindOf(RUNTIME_CLASS(CSectionPlane)))
+        std::erase(m_sectionPlanes, static_cast<CSectionPlane*>(entity));
+}
+
+void CViewPage::OnModelCleared(IModelContext*)
+{
+    m_hidden.clear();
+    m_layers.clear();
+    m_sectionPlanes.clear();
+}
+
+ISceneTransitionFactory* SetSceneTransitionFactory(ISceneTransitionFactory* factory)
+{
+    return std::exchange(g_transitionFactory, factory);
+}
+
+ISceneTransitionFactory* GetSceneTransitionFactory()
+{
+    return g_transitionFactory;
 }

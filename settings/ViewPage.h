@@ -15,6 +15,7 @@
 
 #include "model/OwnedPart.h"
 #include "settings/Camera.h"
+#include "settings/StyleModel.h"
 #include "settings/ZephyronPage.h"
 
 namespace orbisk::imageutils {
@@ -26,10 +27,12 @@ class CLayer;
 class CRenderingOptions;
 class CSectionPlane;
 class CShadowInfo;
+class CWatermark;
 class CZphCS;
 class CZphStyle;
+class ISceneModel;
 
-class CViewPage : public CZephyronPage {
+class CViewPage : public CZephyronPage, public IStyledScene {
     DECLARE_SERIAL(CViewPage)
 public:
     enum Flags : uint32_t {
@@ -61,14 +64,46 @@ public:
     // The stored camera moves with the model.
     void Transform(const orbisk::geometry::CTransform3d& transform) override;
     CEntity* CreateCopy() const override;
+    // The base part, then everything the scene stores; the animation flag, the times and the
+    // photo flag stay.
+    void SwapContents(CEntity& other) override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityViewPage; }
+
+    // Copies into the model exactly what the flags name, in this order: camera and photo;
+    // display settings between "Page Activation Notification" 0 and 1, then the style and the
+    // style's watermarks; shadow settings; axes; section planes; hidden elements; layers. Then
+    // "Activate Page". Nothing without a model.
+    void Activate(IModelView* view) override;
+    // Made by the installed transition factory, with the default time of the scene options for
+    // a negative one; null without a transition or a factory.
+    IAnimation* CreateTransition(IModelView* view, CZephyronPage* previous) override;
+    // The stored camera; a photo with an offset fills the view, unless the camera already has
+    // its own 2D pan and zoom.
+    CCamera GetActivationCamera(IModelView* view) const;
+    // The scene's own settings take its style again (the style manager's working copy when the
+    // scene shows the selected style), silently and without watermarks.
+    void RefreshFromStyle();
+    // The watermarks of the scene's style, or none.
+    void GetStyleWatermarks(std::vector<CWatermark*>& watermarks) const;
+    // The model's watermark manager takes the style's watermarks.
+    virtual void ApplyWatermarks();
+
+    // CDBListener: erased entities leave the scene's lists; a cleared model empties them.
+    void OnEntityErased(CEntity* entity) override;
+    void OnModelCleared(IModelContext* model) override;
+
+    // IStyledScene.
+    bool StoresStyleAndOptions() const override { return (m_flags & kStoresStyle) != 0; }
+    CRenderingOptions* GetSceneOptions() const override { return m_options.Get(); }
+    CZphStyle* GetSceneStyle() const override { return m_style; }
+    void SetSceneStyle(CZphStyle* style) override { m_style = style; }
 
     bool IsIncludedInAnimation() const override { return m_includedInAnimation; }
     bool ListensToModel() const override { return m_listensToModel; }
     virtual bool IsUnrestricted() const { return !m_restricted; }
-    // False without camera, style, shadows or section planes to move between, and for a time
-    // of 0; a negative time is the default one.
+    // False while the scene options switch transitions off, without camera, style, shadows or
+    // section planes to move between, and for a time of 0; a negative time is the default one.
     virtual bool HasTransition() const;
 
     // The name, in parentheses for a scene left out of the slideshow.
@@ -97,6 +132,7 @@ private:
     void ReadSettings(CArchive& ar, int32_t v);
     void ReadSectionPlanes(CArchive& ar, int32_t v);
     void ReadTail(CArchive& ar, int32_t v);
+    void ActivateStyle(ISceneModel& model);
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
 
     uint32_t m_flags = 0;

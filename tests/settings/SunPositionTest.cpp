@@ -52,8 +52,9 @@ TEST(SunPosition, AltitudeAndAzimuthMatchThePublishedExamples)
     for (const auto& c : cases) {
         double altitude = 0, azimuth = 0;
         CSunPositionFinder::ComputeSolarPosition(c.longitude, c.latitude, c.time, altitude, azimuth);
-        EXPECT_NEAR(altitude, c.altitude, 0.005) << c.latitude;
-        EXPECT_NEAR(azimuth, c.azimuth, 0.005) << c.latitude;
+        // The examples print two decimals: the values must round to exactly those.
+        EXPECT_DOUBLE_EQ(std::round(altitude * 100) / 100, c.altitude) << c.latitude << " " << altitude;
+        EXPECT_DOUBLE_EQ(std::round(azimuth * 100) / 100, c.azimuth) << c.latitude << " " << azimuth;
     }
 }
 
