@@ -1,6 +1,5 @@
 #include "model/ArchiveReading.h"
 
-
 #include "model/CurrentModel.h"
 #include "model/DroppedObjectPool.h"
 #include "model/Entity.h"

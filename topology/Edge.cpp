@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
+#include "model/CurrentModel.h"
 #include "model/EntitySet.h"
 #include "model/IComponent.h"
 #include "model/IModelView.h"
@@ -121,8 +123,14 @@ void CEdge::SwapContents(CEntity& other)
 void CEdge::CutLinks()
 {
     for (CVertex* vertex : {m_start, m_end}) {
-        if (vertex)
-            vertex->ForgetEdge(this);
+        if (!vertex)
+            continue;
+        vertex->ForgetEdge(this);
+        // Vertices live through their edges: one that no edge lists any more would have no
+        // owner left, so the model being read keeps it until it frees what it dropped. (Without
+        // a model, whoever cuts the links frees what it read itself.)
+        if (GetCurrentModel() && !vertex->HasEdges() && !vertex->GetParent())
+            KeepUnownedObject(vertex);
     }
     m_start = m_end = nullptr;
     CCurveFixupList::Remove(this);

@@ -17,11 +17,11 @@
 #include "model/ArchiveSchema.h"
 #include "model/CurrentModel.h"
 #include "model/VersionMap.h"
+#include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/ArchiveException.h"
 #include "platform/mfc/FileException.h"
 #include "platform/mfc/MemFile.h"
-#include "tests/model/doubles/ManagerDoubles.h"
 
 namespace {
 
@@ -31,6 +31,9 @@ const std::vector<const CRuntimeClass*>& ReadableClasses()
         std::vector<const CRuntimeClass*> found;
         for (const ClassSchema& entry : GetClassSchemaTable()) {
             const CRuntimeClass* runtimeClass = CRuntimeClass::FromName(entry.className);
+            // A model is a whole file, never a record inside one.
+            if (runtimeClass == RUNTIME_CLASS(CZephyronModel))
+                continue;
             if (runtimeClass && runtimeClass->IsSerializable() && runtimeClass->m_pfnCreateObject)
                 found.push_back(runtimeClass);
         }
@@ -79,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int32_t schema = data[2] | (data[3] << 8);
     std::vector<uint8_t> bytes = ObjectBytes(chosen, data + 4, size - 4);
 
-    TestModel model;
+    CZephyronModel model;
     CCurrentModelScope current(&model);
     SetCurrentVersionMap(MakeVersionMap(registry, chosen, schema));
     {
@@ -92,6 +95,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         } catch (const CFileException&) {}
     }
     SetCurrentVersionMap(nullptr);
-    model.FreeDroppedObjects();
     return 0;
 }
