@@ -524,12 +524,15 @@ void CComponent::Erase()
 {
     MarkChanged();
     const std::vector<CDrawingElement*> entities = m_entities;
+    // Gone entities leave the list in one pass at the end: one search of the list for each
+    // would make erasing a large component quadratic.
+    std::unordered_set<const CDrawingElement*> gone;
     for (CDrawingElement* entity : entities) {
         if (entity && entity->GetParent() == this && EraseOwnedPart(entity) == ErasedPart::kGone)
-            std::replace(m_entities.begin(), m_entities.end(), entity,
-                         static_cast<CDrawingElement*>(nullptr));
+            gone.insert(entity);
     }
-    std::erase(m_entities, nullptr);
+    std::erase_if(m_entities,
+                  [&gone](const CDrawingElement* entity) { return !entity || gone.contains(entity); });
     m_annotations.clear();
     m_sectionPlanes.clear();
     m_definitions.Erase();

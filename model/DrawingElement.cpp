@@ -146,6 +146,12 @@ void CDrawingElement::WriteRecord(CArchive& ar) const
     ar << static_cast<const CObject*>(m_layer);
 }
 
+void CDrawingElement::ForgetSharedParts()
+{
+    m_material = nullptr;
+    m_layer = nullptr;
+}
+
 void CDrawingElement::Erase()
 {
     if (m_material)

@@ -146,6 +146,10 @@ public:
     void SetMaterialFromColor(CColor color, bool announce);
     bool HasFlaggedInstanceOnPath(IModelView* view);
     bool HasHiddenInstanceOnPath(IModelView* view);
+    // Forgets the material and layer (and any further shared part a kind of element uses)
+    // without touching them: for an element that a reader dropped and that is freed after the
+    // model's contents, which held those parts, are gone.
+    virtual void ForgetSharedParts();
 
 protected:
     static void SetBit(uint32_t& word, uint32_t bit, bool on) { word = on ? word | bit : word & ~bit; }

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "model/Dib.h"
+#include "model/DrawingElement.h"
 #include "model/Entity.h"
 #include "model/EntityDisposal.h"
 
@@ -32,22 +33,23 @@ CDroppedObjectPool::~CDroppedObjectPool()
 
 void CDroppedObjectPool::Keep(CObject* object)
 {
-    if (!object || Contains(object))
+    if (!object)
+        return;
+    const auto [where, added] = m_places.try_emplace(object, m_order.size());
+    if (!added)
         return;
     if (auto* image = dynamic_cast<CDib*>(object))
         image->AddRef();
-    const uint64_t age = m_nextAge++;
-    m_byAge.emplace(age, object);
-    m_ages.emplace(object, age);
+    m_order.push_back(object);
 }
 
 bool CDroppedObjectPool::Release(const CObject* object)
 {
-    const auto found = m_ages.find(object);
-    if (found == m_ages.end())
+    const auto found = m_places.find(object);
+    if (found == m_places.end())
         return false;
-    m_byAge.erase(found->second);
-    m_ages.erase(found);
+    m_order[found->second] = nullptr;
+    m_places.erase(found);
     return true;
 }
 
@@ -55,19 +57,26 @@ void CDroppedObjectPool::Free()
 {
     // All are cut loose before any goes, so that none is reached through a link of another
     // after it is freed. Entities that found a parent belong to the model and stay linked.
-    for (const auto& [age, object] : m_byAge) {
+    // (Cutting links may keep more objects: they join the end and are cut too.)
+    for (size_t i = 0; i < m_order.size(); ++i) {
+        CObject* object = m_order[i];
         auto* entity = dynamic_cast<CEntity*>(object);
-        if (entity && entity->GetParent())
+        if (!object || (entity && entity->GetParent()))
             continue;
         if (auto* links = dynamic_cast<IReadLinks*>(object))
             links->CutLinks();
+        // The materials and layers it names went with the model's contents.
+        if (auto* element = dynamic_cast<CDrawingElement*>(object))
+            element->ForgetSharedParts();
     }
     // Taken out before it is freed: its destruction looks for it in the pool.
-    while (!m_byAge.empty()) {
-        const auto last = std::prev(m_byAge.end());
-        CObject* object = last->second;
-        m_ages.erase(object);
-        m_byAge.erase(last);
+    while (!m_order.empty()) {
+        CObject* object = m_order.back();
+        m_order.pop_back();
+        if (!object)
+            continue;
+        m_places.erase(object);
         Dispose(object);
     }
+    m_places.clear();
 }

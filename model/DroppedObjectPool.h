@@ -12,9 +12,10 @@
 // reference count: the pool holds one reference, so an image that a later record takes keeps
 // living for that record.
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <unordered_map>
+#include <vector>
 
 class CObject;
 
@@ -40,9 +41,9 @@ public:
     void Keep(CObject* object);
     // The object leaves the pool without being freed; false when the pool did not hold it.
     bool Release(const CObject* object);
-    bool Contains(const CObject* object) const { return m_ages.contains(object); }
-    bool IsEmpty() const { return m_ages.empty(); }
-    int GetCount() const { return static_cast<int>(m_ages.size()); }
+    bool Contains(const CObject* object) const { return m_places.contains(object); }
+    bool IsEmpty() const { return m_places.empty(); }
+    int GetCount() const { return static_cast<int>(m_places.size()); }
     // Frees every object, the one kept last first (later records refer back to earlier ones):
     // an entity by its erase with undo recording off, unless it has found a parent meanwhile;
     // an image by giving back the pool's reference; anything else by deleting it. Freeing one
@@ -51,8 +52,9 @@ public:
     void Free();
 
 private:
-    // Keeping order, so that Free goes backwards through it.
-    std::map<uint64_t, CObject*> m_byAge;
-    std::unordered_map<const CObject*, uint64_t> m_ages;
-    uint64_t m_nextAge = 0;
+    // Keeping order, so that Free goes backwards through it; a released object leaves a null.
+    // A reader keeps and releases millions of objects in a large model: both stay O(1).
+    std::vector<CObject*> m_order;
+    // Each kept object's place in m_order.
+    std::unordered_map<const CObject*, std::size_t> m_places;
 };

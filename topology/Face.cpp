@@ -199,6 +199,12 @@ void CFace::WriteRecord(CArchive& ar) const
 
 // Entity operations ----------------------------------------------------------------------------
 
+void CFace::ForgetSharedParts()
+{
+    CDrawingElement::ForgetSharedParts();
+    m_backMaterial = nullptr;
+}
+
 void CFace::Erase()
 {
     MarkChanged();

@@ -116,6 +116,7 @@ public:
     // Plane, loop directions and the orientation bit.
     void Reverse();
     CMaterial* GetBackMaterial() const { return m_backMaterial; }
+    void ForgetSharedParts() override;
     void SetBackMaterial(CMaterial* material);
     // The first of the two coordinates spanning the projection plane of point
     // classification: 1 (y, z), 2 (z, x) or 0 (x, y).

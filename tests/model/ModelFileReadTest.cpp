@@ -137,7 +137,9 @@ TEST_F(ModelFileReadTest, EveryModelSchemaReadsToTheLastByte)
 TEST_F(ModelFileReadTest, TheOldestFilesListTheirElementsBeforeAnyComponent)
 {
     WholeModel file(0);
-    file.header = {.major = 0, .minor = 1, .build = 21};
+    file.header.major = 0;
+    file.header.minor = 1;
+    file.header.build = 21;
     file.versionMap.clear();
     ASSERT_EQ(file.ModelSchema(), 0u);
     TopologyRecords& topology = file.Topology();
@@ -181,9 +183,18 @@ TEST_F(ModelFileReadTest, TrailingValueAndMipmapsFollowTheSchema)
 TEST_F(ModelFileReadTest, EqualTextureImagesEndUpSharingTheFirstOne)
 {
     WholeModel file;
-    auto& first = file.Material({.name = L"Brick", .texture = TextureFields{.image = &file.Image(Picture(10))}});
-    auto& second = file.Material({.name = L"Stone", .texture = TextureFields{.image = &file.Image(Picture(10))}});
-    auto& other = file.Material({.name = L"Wood", .texture = TextureFields{.image = &file.Image(Picture(99))}});
+    MaterialFields firstFields{.name = L"Brick"};
+    firstFields.texture = TextureFields();
+    firstFields.texture->image = &file.Image(Picture(10));
+    auto& first = file.Material(firstFields);
+    MaterialFields secondFields{.name = L"Stone"};
+    secondFields.texture = TextureFields();
+    secondFields.texture->image = &file.Image(Picture(10));
+    auto& second = file.Material(secondFields);
+    MaterialFields otherFields{.name = L"Wood"};
+    otherFields.texture = TextureFields();
+    otherFields.texture->image = &file.Image(Picture(99));
+    auto& other = file.Material(otherFields);
     file.materials = {&first, &second, &other};
     Read(model, file.Write());
     ASSERT_EQ(model.GetStatus(), kModelRead);
@@ -240,15 +251,17 @@ TEST_F(ModelFileReadTest, ThePreviewReadsTheThumbnailAndDescription)
         CString description;
         EXPECT_EQ(CZephyronModel::ReadPreview(CString(path.c_str()), thumbnail, description), c.expected);
         EXPECT_EQ(thumbnail != nullptr, c.thumbnail && !c.emptyThumbnail);
-        if (c.expected != kPreviewNotAModel)
+        if (c.expected != kPreviewNotAModel) {
             EXPECT_EQ(description, CString(L"Seen before opening"));
+        }
         if (thumbnail)
             thumbnail->Release();
         EXPECT_EQ(GetCurrentVersionMap(), nullptr);
     }
     CDib* thumbnail = nullptr;
     CString description;
-    EXPECT_EQ(CZephyronModel::ReadPreview(CString(((folder.Path() / "none.zph").string()).c_str()), thumbnail, description),
+    EXPECT_EQ(CZephyronModel::ReadPreview(CString(((folder.Path() / "none.zph").string()).c_str()), thumbnail,
+                                          description),
               kPreviewCannotOpen);
     const std::string cut = (folder.Path() / "cut.zph").string();
     WholeModel file;
@@ -320,8 +333,7 @@ TEST_F(ModelFileReadTest, EveryCutAndFlippedByteEndsCleanly)
             CZephyronModel damaged;
             try {
                 Read(damaged, cut);
-            } catch (const CArchiveException&) {
-            }
+            } catch (const CArchiveException&) {}
             ExpectReadingStateRestored(true);
             damaged.Clear();
         }
@@ -331,8 +343,7 @@ TEST_F(ModelFileReadTest, EveryCutAndFlippedByteEndsCleanly)
             CZephyronModel damaged;
             try {
                 Read(damaged, flipped);
-            } catch (const CArchiveException&) {
-            }
+            } catch (const CArchiveException&) {}
             ExpectReadingStateRestored(true);
         }
     }
@@ -344,15 +355,15 @@ TEST_F(ModelFileReadTest, TheFuzzCorpusReadsToAStatusOrTheArchiveException)
     const char* source = std::getenv("ZPH_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(source) / "fuzz/model/files")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(source) / "fuzz/model/files")) {
         SCOPED_TRACE(entry.path().filename().string());
         std::ifstream stream(entry.path(), std::ios::binary);
         const Bytes bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
         CZephyronModel read;
         try {
             Read(read, bytes);
-        } catch (const CArchiveException&) {
-        }
+        } catch (const CArchiveException&) {}
         ExpectReadingStateRestored(true);
         ++files;
     }

@@ -90,8 +90,9 @@ TEST_F(FacePickTest, ARayPickAllowsALineEndingJustBeforeThePlane)
         CLine3d line(CPoint3d(5, 5, 10), CPoint3d(5, 5, c.endBeforePlane));
         CPoint3d point;
         EXPECT_EQ(face->PickRay(line, point, true), c.hits) << c.endBeforePlane;
-        if (c.hits)
+        if (c.hits) {
             EXPECT_EQ(point, CPoint3d(5, 5, 0));
+        }
     }
     CLine3d behind(CPoint3d(5, 5, 10), CPoint3d(5, 5, 20));
     CPoint3d point;
