@@ -220,6 +220,17 @@ void CComponent::ReadManagersBeforeEntities(CArchive& ar, int32_t)
     m_definitions->Serialize(ar);
 }
 
+void CComponent::ReadEntityList(CArchive& ar)
+{
+    CRecordAdoptions adopted(*this, [this](CEntity* entity) {
+        EraseFirst(m_entities, entity);
+        EraseFirst(m_annotations, entity);
+    });
+    ReadEntities(ar, adopted);
+    adopted.Keep();
+    InvalidateBounds();
+}
+
 void CComponent::ReadEntities(CArchive& ar, CRecordAdoptions& adopted)
 {
     const int32_t count = ReadItemCount(ar, kMinEntityReferenceBytes);

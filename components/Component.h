@@ -92,6 +92,9 @@ public:
     // Adds each drawing element once; the edges of a face follow it; relationships go to the
     // relationship map.
     void AddEntities(const std::vector<CEntity*>& entities);
+    // A counted list of entity references read into this component, after those it holds (the
+    // root elements of the oldest files); a failed list leaves the component as it was.
+    void ReadEntityList(CArchive& ar);
     virtual void EraseContents();
     virtual void Reset();
     // Inserts the definitions of the instances, groups and images; with recursive, those

@@ -504,8 +504,9 @@ void CZephyronModel::ReadAfterMap(CArchive& ar, int32_t value, uint32_t f)
         if (madeHere)
             KeepUnownedObject(vertex);
     }
+    // The oldest files list their elements before there were components.
     if (f == 0)
-        ReadRootElements(ar);
+        m_root->ReadEntityList(ar);
     if (f >= 17) {
         int32_t check = 0;
         ar >> check;
@@ -562,24 +563,6 @@ void CZephyronModel::ReadAfterMap(CArchive& ar, int32_t value, uint32_t f)
     ReadTrailer(ar, f);
 }
 
-void CZephyronModel::ReadRootElements(CArchive& ar)
-{
-    const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
-    for (int32_t i = 0; i < count; ++i) {
-        bool madeHere = false;
-        CObject* object = ReadObjectReference(ar, RUNTIME_CLASS(CDrawingElement), madeHere);
-        auto* element = dynamic_cast<CDrawingElement*>(object);
-        if (!element)
-            continue;
-        // One listed twice, or by another container, stays where it is.
-        if (element->GetParent()) {
-            if (madeHere)
-                KeepUnownedObject(element);
-            continue;
-        }
-        m_root->Add(element);
-    }
-}
 
 void CZephyronModel::ReadRootComponent(CArchive& ar)
 {
