@@ -199,7 +199,18 @@ void CComponent::Serialize(CArchive& ar)
 void CComponent::ReadRecord(CArchive& ar)
 {
     const int32_t schema = GetClassVersion(RUNTIME_CLASS(CComponent));
-    // Entities listed before (a record read into an existing component) are given up.
+    // Entities listed before (a record read into an existing component) are given up. Materials
+    // the manager already lists may be named by records read before this one: they go to the
+    // model's pool rather than being erased under them.
+    if (m_materials) {
+        std::vector<CMaterial*> listed;
+        for (int i = 0; i < m_materials->GetCount(); ++i)
+            listed.push_back(m_materials->GetMaterialAt(i));
+        for (CMaterial* material : listed) {
+            if (m_materials->Remove(material))
+                KeepUntilAdopted(material);
+        }
+    }
     RemoveAll();
     CRecordAdoptions adopted(*this, [this](CEntity* entity) {
         EraseFirst(m_entities, entity);

@@ -26,6 +26,7 @@
 #include "model/DroppedObjectPool.h"
 #include "model/IModelContext.h"
 #include "model/IObjectFactory.h"
+#include "model/ISectionPlaneHolder.h"
 #include "model/SelectionSet.h"
 #include "model/VersionInfo.h"
 #include "platform/mfc/Object.h"
@@ -66,18 +67,19 @@ enum ModelReadStatus : int32_t {
 
 // Result codes of the file-open preview.
 enum ModelPreviewResult : int {
-    kPreviewRead = 0,           // the thumbnail, or none stored in a format that has one
-    kPreviewCannotOpen = 1,     // the file cannot be opened
-    kPreviewNotAModel = 2,      // not a model, an incompatible map, or an empty thumbnail
-    kPreviewNoThumbnail = 3,    // the file's format stores no thumbnail
-    kPreviewFailed = 4,         // an exception before the description was read
+    kPreviewRead = 0,         // the thumbnail, or none stored in a format that has one
+    kPreviewCannotOpen = 1,   // the file cannot be opened
+    kPreviewNotAModel = 2,    // not a model, an incompatible map, or an empty thumbnail
+    kPreviewNoThumbnail = 3,  // the file's format stores no thumbnail
+    kPreviewFailed = 4,       // an exception before the description was read
 };
 
 class CZephyronModel : public CObject,
                        public CDBListener,
                        public IModelContext,
                        public ISceneModel,
-                       public IObjectFactory {
+                       public IObjectFactory,
+                       public ISectionPlaneHolder {
     DECLARE_SERIAL(CZephyronModel)
 
 public:
@@ -180,8 +182,8 @@ public:
     bool IsDefinitionOnActivePath(const CEntity* object) const;
 
     // Section planes.
-    CDrawingElement* GetActiveSectionPlane() const;
-    void SetActiveSectionPlane(CDrawingElement* plane);
+    CDrawingElement* GetActiveSectionPlane() const override;
+    void SetActiveSectionPlane(CDrawingElement* plane) override;
     std::vector<CDrawingElement*> CollectActiveSectionPlanes() const;
     void ApplyActiveSectionPlanes(const std::vector<CDrawingElement*>& planes);
     void PushActivePathSectionPlanes(IDrawingBase* sink, bool clip, bool includeActive);
@@ -244,7 +246,6 @@ private:
 
     void ReadModel(CArchive& ar);
     void ReadAfterMap(CArchive& ar, int32_t value, uint32_t f);
-    void ReadRootElements(CArchive& ar);
     void ReadRootComponent(CArchive& ar);
     void ReadOlderScenes(CArchive& ar);
     void ReadOldMaterials(CArchive& ar);

@@ -11,9 +11,8 @@ ComponentTest::ComponentTest()
 
 ComponentTest::~ComponentTest()
 {
-    // Roots first, then what reading left in the pool: as a model frees itself.
+    // Roots first; the model frees what reading left in its pool after them, as it frees itself.
     m_roots.clear();
-    m_model.FreeDroppedObjects();
     SetCurrentVersionMap(nullptr);
 }
 

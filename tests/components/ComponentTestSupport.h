@@ -1,7 +1,7 @@
 #pragma once
-// The fixture of the component tests: a current test model (which makes thumbnail cameras), undo recording
+// The fixture of the component tests: the real model, current (it makes thumbnail cameras), undo recording
 // off, and the class-version map of the records a test reads. Components read or made by a test are freed
-// through Free, as a model frees its root.
+// with the fixture, before the model frees what reading dropped.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include "components/ComponentInstance.h"
 #include "model/CurrentModel.h"
 #include "model/UndoManager.h"
-#include "tests/model/doubles/ManagerDoubles.h"
+#include "model/ZephyronModel.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/ComponentRecords.h"
 #include "tests/support/ModelFileWriter.h"
@@ -44,7 +44,7 @@ protected:
     // The root is freed with the fixture.
     void Own(CComponent* root) { m_roots.emplace_back(root); }
 
-    TestModel m_model;
+    CZephyronModel m_model;
     CCurrentModelScope m_current{&m_model};
     CSuspendUndo m_unrecorded;
 

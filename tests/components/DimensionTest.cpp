@@ -14,6 +14,7 @@
 #include "components/RadialDimension.h"
 #include "components/ZpFont.h"
 #include "model/ArchiveSchema.h"
+#include "model/BackReferenceIndex.h"
 #include "model/DefinitionList.h"
 #include "model/EntitySet.h"
 #include "model/LengthFormatter.h"
@@ -42,13 +43,6 @@ std::wstring Formatted(double inches)
     return CLengthFormatter().Format(inches).GetString();
 }
 
-// A model that owns a dimension style.
-class StyledModel : public BasicTestModel {
-public:
-    CEntity* GetDimensionStyle() const override { return style; }
-    CDimensionStyle* style = nullptr;
-};
-
 // A view whose drawing sits inside instances with the given transformation.
 class TransformedView : public RecordingView {
 public:
@@ -59,20 +53,10 @@ public:
 
 class DimensionTest : public TopologyTest {
 protected:
-    DimensionTest()
-    {
-        {
-            // The model's own entities are not the test's: the operation must not see them made.
-            CSuspendUndo unrecorded;
-            styledModel = std::make_unique<StyledModel>();
-        }
-        SetCurrentModel(&styled());
-        styled().style = new CDimensionStyle(&styled());
-    }
     ~DimensionTest() override;
 
-    CDimensionStyle& Style() { return *styled().style; }
-    StyledModel& styled() { return *styledModel; }
+    // The model's own dimension style.
+    CDimensionStyle& Style() { return *model.GetDimensionStyleObject(); }
 
     void UseSchemas(const TopologyRecords& topology, const DimensionRecords& dimensions)
     {
@@ -136,7 +120,6 @@ protected:
         return dimension;
     }
 
-    std::unique_ptr<StyledModel> styledModel;
     // Entities read with undo recording off, which the test deletes.
     std::vector<CEntity*> read;
 };
@@ -146,7 +129,6 @@ DimensionTest::~DimensionTest()
     CSuspendUndo unrecorded;
     for (CEntity* entity : read)
         delete entity;
-    SetCurrentModel(&model);
 }
 
 TEST_F(DimensionTest, StyleRecordsOfEachSchemaReadTheirFields)
@@ -242,7 +224,7 @@ TEST_F(DimensionTest, LinearRecordsOfEachSchemaReadTheirFields)
         EXPECT_EQ(dimension->GetTextPlacement(), c.textPositionRead);
         EXPECT_EQ(std::wstring(dimension->GetText().GetString()), c.linear >= 2 ? L"a\nb" : L"");
         // The dimension registered with its vertices.
-        EXPECT_TRUE(styled().GetBackReferenceIndex().HasEntry(dimension->GetPoint(0).GetEntity(), dimension));
+        EXPECT_TRUE(model.GetBackReferenceIndex().HasEntry(dimension->GetPoint(0).GetEntity(), dimension));
         dimension->OnErase();
     }
 }

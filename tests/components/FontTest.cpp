@@ -16,7 +16,8 @@ protected:
     // A font of the manager with one use.
     CZpFont* ManagedFont(const wchar_t* face, int32_t pointSize)
     {
-        auto* font = dynamic_cast<CZpFont*>(model.fonts->GetFont(face, 0, 0, pointSize, nullptr, 0, 1.0));
+        auto* font =
+            dynamic_cast<CZpFont*>(model.GetFontManager()->GetFont(face, 0, 0, pointSize, nullptr, 0, 1.0));
         font->AddRef();
         return font;
     }
@@ -59,28 +60,28 @@ TEST_F(FontTest, TruncatedRecordFailsCleanly)
 
 TEST_F(FontTest, ManagerMakesRealFontsFromTheDescription)
 {
-    auto* font = dynamic_cast<CZpFont*>(model.fonts->GetFont(L"Arial", 1, 0, 12, nullptr, 1, 3.0));
+    auto* font = dynamic_cast<CZpFont*>(model.GetFontManager()->GetFont(L"Arial", 1, 0, 12, nullptr, 1, 3.0));
     ASSERT_NE(font, nullptr);
     EXPECT_TRUE(font->IsItalic());
     EXPECT_FALSE(font->IsBold());
     EXPECT_EQ(font->GetPointSize(), 12);
     EXPECT_TRUE(font->HasModelSize());
     EXPECT_EQ(font->GetModelHeightSetting(), 3.0);
-    EXPECT_EQ(model.fonts->GetFont(L"ARIAL", 1, 0, 12, nullptr, 1, 3.0), font);
-    EXPECT_NE(model.fonts->GetFont(L"Arial", 1, 0, 14, nullptr, 1, 3.0), font);
+    EXPECT_EQ(model.GetFontManager()->GetFont(L"ARIAL", 1, 0, 12, nullptr, 1, 3.0), font);
+    EXPECT_NE(model.GetFontManager()->GetFont(L"Arial", 1, 0, 14, nullptr, 1, 3.0), font);
 }
 
 TEST_F(FontTest, LastReleaseRemovesTheFontFromItsManager)
 {
-    const int before = model.fonts->GetCount();
+    const int before = model.GetFontManager()->GetCount();
     CZpFont* font = ManagedFont(L"Courier New", 9);
     font->AddRef();
-    EXPECT_EQ(model.fonts->GetCount(), before + 1);
+    EXPECT_EQ(model.GetFontManager()->GetCount(), before + 1);
     font->Release();
     EXPECT_EQ(font->GetReferenceCount(), 1);
-    EXPECT_TRUE(model.fonts->Contains(font));
+    EXPECT_TRUE(model.GetFontManager()->Contains(font));
     font->Release();
-    EXPECT_EQ(model.fonts->GetCount(), before);
+    EXPECT_EQ(model.GetFontManager()->GetCount(), before);
 }
 
 TEST_F(FontTest, SetFontComparesTheFaceWithoutCase)

@@ -11,6 +11,7 @@
 #include "components/ReferencePoint.h"
 #include "geometry/Line3d.h"
 #include "model/ArchiveSchema.h"
+#include "model/BackReferenceIndex.h"
 #include "model/EntitySet.h"
 #include "model/VersionMap.h"
 #include "tests/support/ComponentRecords.h"

@@ -40,23 +40,23 @@ protected:
 
 TEST_F(TextStyleTest, NewStyleUsesTheDefaultFontTwice)
 {
-    CZpFont* font = model.style->GetOwnFont();
+    CZpFont* font = model.GetTextStyle()->GetOwnFont();
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->GetFaceName(), CString(L"Tahoma"));
     EXPECT_EQ(font->GetPointSize(), 12);
     EXPECT_FALSE(font->IsBold());
     EXPECT_FALSE(font->IsItalic());
-    EXPECT_EQ(model.style->GetOwnSecondFont(), font);
+    EXPECT_EQ(model.GetTextStyle()->GetOwnSecondFont(), font);
     EXPECT_EQ(font->GetReferenceCount(), 2);
-    EXPECT_TRUE(model.fonts->Contains(font));
+    EXPECT_TRUE(model.GetFontManager()->Contains(font));
     CColor color;
-    model.style->GetColor(color);
+    model.GetTextStyle()->GetColor(color);
     EXPECT_EQ(color, CColor(0, 0, 0, 255));
-    EXPECT_EQ(model.style->GetSetting1(), 3);
-    EXPECT_EQ(model.style->GetSetting2(), 1);
-    EXPECT_FALSE(model.style->GetFlag3());
-    EXPECT_EQ(model.style->GetSetting4(), 2);
-    EXPECT_TRUE(model.style->GetFlag5());
+    EXPECT_EQ(model.GetTextStyle()->GetSetting1(), 3);
+    EXPECT_EQ(model.GetTextStyle()->GetSetting2(), 1);
+    EXPECT_FALSE(model.GetTextStyle()->GetFlag3());
+    EXPECT_EQ(model.GetTextStyle()->GetSetting4(), 2);
+    EXPECT_TRUE(model.GetTextStyle()->GetFlag5());
 }
 
 TEST_F(TextStyleTest, ReadsEverySchema)
@@ -106,7 +106,7 @@ TEST_F(TextStyleTest, InlineFontComesFromTheFontManager)
     std::unique_ptr<CTextStyle> style = ReadStyle(3);
     CZpFont* font = style->GetOwnFont();
     ASSERT_NE(font, nullptr);
-    EXPECT_TRUE(model.fonts->Contains(font));
+    EXPECT_TRUE(model.GetFontManager()->Contains(font));
     EXPECT_EQ(font->GetPointSize(), 11);
     EXPECT_TRUE(font->IsBold());
     EXPECT_FALSE(font->IsItalic());
@@ -137,32 +137,33 @@ TEST_F(TextStyleTest, SecondFontWithoutAFirstGetsTheDefaultForBoth)
 
 TEST_F(TextStyleTest, SettingAFontMovesTheUse)
 {
-    CZpFont* tahoma = model.style->GetOwnFont();
-    auto* arial = dynamic_cast<CZpFont*>(model.fonts->GetFont(L"Arial", 0, 0, 10, nullptr, 0, 1.0));
-    model.style->SetFont(arial, true);
+    CZpFont* tahoma = model.GetTextStyle()->GetOwnFont();
+    auto* arial =
+        dynamic_cast<CZpFont*>(model.GetFontManager()->GetFont(L"Arial", 0, 0, 10, nullptr, 0, 1.0));
+    model.GetTextStyle()->SetFont(arial, true);
     EXPECT_EQ(arial->GetReferenceCount(), 1);
     EXPECT_EQ(tahoma->GetReferenceCount(), 1);
     // The last use of a font of the manager takes it out of the manager.
-    const int before = model.fonts->GetCount();
-    model.style->SetSecondFont(arial, true);
-    EXPECT_EQ(model.fonts->GetCount(), before - 1);
+    const int before = model.GetFontManager()->GetCount();
+    model.GetTextStyle()->SetSecondFont(arial, true);
+    EXPECT_EQ(model.GetFontManager()->GetCount(), before - 1);
     EXPECT_EQ(arial->GetReferenceCount(), 2);
-    model.style->SetFont(arial, true);
+    model.GetTextStyle()->SetFont(arial, true);
     EXPECT_EQ(arial->GetReferenceCount(), 2);
 }
 
 TEST_F(TextStyleTest, UndoSnapshotSharesFontsWithoutUses)
 {
-    CZpFont* font = model.style->GetOwnFont();
-    std::unique_ptr<CEntity> copy(model.style->CreateCopy());
+    CZpFont* font = model.GetTextStyle()->GetOwnFont();
+    std::unique_ptr<CEntity> copy(model.GetTextStyle()->CreateCopy());
     auto* style = dynamic_cast<CTextStyle*>(copy.get());
     ASSERT_NE(style, nullptr);
     EXPECT_EQ(style->GetOwnFont(), font);
     EXPECT_EQ(style->GetModel(), nullptr);
     EXPECT_EQ(font->GetReferenceCount(), 2);
-    model.style->SetSetting1(42);
-    model.style->SwapContents(*style);
-    EXPECT_EQ(model.style->GetSetting1(), 3);
+    model.GetTextStyle()->SetSetting1(42);
+    model.GetTextStyle()->SwapContents(*style);
+    EXPECT_EQ(model.GetTextStyle()->GetSetting1(), 3);
     EXPECT_EQ(style->GetSetting1(), 42);
 }
 

@@ -177,8 +177,9 @@ TEST_F(TextReadTest, ReadsEverySchema)
             EXPECT_FALSE(text->IsFrontSide());
             EXPECT_EQ(text->GetArrowType(), 3);
         }
-        if (c.schema >= 5)
+        if (c.schema >= 5) {
             EXPECT_EQ(text->GetAnchorPosition(), CPoint3d(1, 0, 0));
+        }
         if (c.ownFont) {
             EXPECT_EQ(text->GetOwnFont()->GetPointSize(), 20);
             EXPECT_EQ(text->GetOwnFont()->GetReferenceCount(), 1);
@@ -223,7 +224,7 @@ TEST_F(TextReadTest, RecordWithoutFontTakesTheTextStyleFont)
     TopologyRecords topology;
     auto& record = records.Text(L"Styled");
     UseSchemas(records, topology);
-    CZpFont* styleFont = model.style->GetFont();
+    CZpFont* styleFont = model.GetTextStyle()->GetFont();
     const int32_t uses = styleFont->GetReferenceCount();
     {
         TextPtr text = Read(TextRecords::Archive({&record}));
@@ -487,7 +488,7 @@ TEST_F(TextLeaderTest, BoundsHoldLeaderAndLabel)
 TEST_F(TextLeaderTest, TextBoxIsPlacedAtItsAnchorInPixels)
 {
     view.pixelSize = 0.5;
-    CZpFont* font = model.style->GetFont();
+    CZpFont* font = model.GetTextStyle()->GetFont();
     CVector3d w;
     CVector3d h;
     ASSERT_TRUE(
@@ -589,7 +590,8 @@ TEST_F(TextLeaderTest, CheckRepairsOffsetsAndCodes)
 
 TEST_F(TextLeaderTest, FontUsesFollowTheText)
 {
-    auto* arial = dynamic_cast<CZpFont*>(model.fonts->GetFont(L"Arial", 0, 0, 10, nullptr, 0, 1.0));
+    auto* arial =
+        dynamic_cast<CZpFont*>(model.GetFontManager()->GetFont(L"Arial", 0, 0, 10, nullptr, 0, 1.0));
     // The test's own use keeps the font while the text lets go of it.
     arial->AddRef();
     {
@@ -601,13 +603,13 @@ TEST_F(TextLeaderTest, FontUsesFollowTheText)
         EXPECT_EQ(arial->GetReferenceCount(), 2);
         text->SetFont(nullptr, true);
         EXPECT_EQ(arial->GetReferenceCount(), 1);
-        EXPECT_EQ(text->GetFont(), model.style->GetFont());
+        EXPECT_EQ(text->GetFont(), model.GetTextStyle()->GetFont());
         text->SetFont(arial, true);
     }
     // Erasing the text gave its use back; the last use takes the font out of the manager.
     EXPECT_EQ(arial->GetReferenceCount(), 1);
     arial->Release();
-    EXPECT_FALSE(model.fonts->Contains(arial));
+    EXPECT_FALSE(model.GetFontManager()->Contains(arial));
 }
 
 }  // namespace

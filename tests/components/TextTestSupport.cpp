@@ -5,21 +5,6 @@
 #include "model/Validity.h"
 #include "model/VersionMap.h"
 
-TextModel::TextModel() : fonts(new CFontManager)
-{
-    CCurrentModelScope current(this);
-    style = new CTextStyle(this);
-}
-
-TextModel::~TextModel()
-{
-    CCurrentModelScope current(this);
-    // The style gives no uses back; the manager frees the fonts it holds.
-    delete style;
-    delete fonts;
-    FreeDroppedObjects();
-}
-
 TextView::TextView()
 {
     definition.SetViewportSize(800, 600);

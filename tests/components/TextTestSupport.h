@@ -1,6 +1,6 @@
 #pragma once
-// The fixture of the font, text style and text tests: a current model with a real font manager
-// whose new fonts are real fonts, and a real text style; a view that answers the camera, the
+// The fixture of the font, text style and text tests: the real model, current, with its font manager
+// (whose new fonts are real fonts) and its text style; a view that answers the camera, the
 // viewport, the pixel size and the transform stack from its fields; undo recording off, so that
 // erased entities go at once.
 
@@ -13,10 +13,9 @@
 #include "components/TextStyle.h"
 #include "components/ZpFont.h"
 #include "model/FontManager.h"
-#include "model/IObjectFactory.h"
 #include "model/UndoManager.h"
+#include "model/ZephyronModel.h"
 #include "settings/ViewDefinition.h"
-#include "tests/model/doubles/ModelDouble.h"
 #include "tests/model/doubles/ViewDouble.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/TextRecords.h"
@@ -24,29 +23,6 @@
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CTransform3d;
 using orbisk::geometry::CVector3d;
-
-class FontFactory : public IObjectFactory {
-public:
-    std::unique_ptr<ICamera> CreateCamera() override { return nullptr; }
-    CEntity* CreateFont(const CFontDescription& description) override { return new CZpFont(description); }
-};
-
-class TextModel : public BasicTestModel {
-public:
-    TextModel();
-    ~TextModel() override;
-
-    CFontManager* GetFontManager() const override { return fonts; }
-    CEntity* GetTextStyleFont(int which) const override
-    {
-        return which == 0 ? style->GetFont() : style->GetSecondFont();
-    }
-    IObjectFactory* GetObjectFactory() override { return &factory; }
-
-    FontFactory factory;
-    CFontManager* fonts = nullptr;
-    CTextStyle* style = nullptr;
-};
 
 // A camera at (0, 0, 100) looking down -z with y up (right is +x) over a 800 x 600 viewport,
 // parallel unless asked; one pixel is `pixelSize` model units everywhere.
@@ -94,7 +70,7 @@ protected:
     static int ReadFailure(const Bytes& bytes);
 
     CSuspendUndo m_unrecorded;
-    TextModel model;
+    CZephyronModel model;
 };
 
 std::wstring TextReport();

@@ -13,7 +13,9 @@
 #include "model/Layer.h"
 #include "model/LayerManager.h"
 #include "model/MaterialManager.h"
+#include "model/ZephyronModel.h"
 #include "settings/Material.h"
+#include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ManagerTestSupport.h"
 
@@ -72,11 +74,13 @@ protected:
 
     static void PostRenderingOptionsChange()
     {
-        int32_t xRay = 38;
-        orbisk::utils::CNotificationCenter::GetInstance().PostNotification("Rendering Options Change", &xRay);
+        // The payload the real model's listeners (its style manager among them) take.
+        CRenderingOptionsChange xRay{38, nullptr};
+        orbisk::utils::CNotificationCenter::GetInstance().PostNotification(
+            kRenderingOptionsChangeNotification, &xRay);
     }
 
-    std::unique_ptr<TestModel> reading = std::make_unique<TestModel>();
+    std::unique_ptr<CZephyronModel> reading = std::make_unique<CZephyronModel>();
 };
 
 using ManagerPointer = std::unique_ptr<CLayerManager, void (*)(CEntity*)>;

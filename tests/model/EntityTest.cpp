@@ -24,7 +24,8 @@ protected:
         SetCurrentVersionMap(nullptr);
         SetSaveFormat(8000);
     }
-    BasicTestModel model;
+    // Without an undo manager of its own, so that the fixture's stays current.
+    BareModelContext model;
     CCurrentModelScope current{&model};
 };
 

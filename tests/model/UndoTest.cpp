@@ -288,7 +288,8 @@ TEST_F(ModelTest, ClearingEndsTheHistory)
 
 TEST_F(ModelTest, TheCheckAfterAnOperationShowsTheReportOfAnInvalidModel)
 {
-    BasicTestModel model;
+    // Counts the model-level checks and answers the result the test chooses.
+    BareModelContext model;
     model.validityResult = 2;
     CUndoManager checked(&model, kUndoDepthLimit);
     SetCurrentUndoManager(&checked);

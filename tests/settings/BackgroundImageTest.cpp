@@ -63,7 +63,9 @@ protected:
         return photo;
     }
 
-    SettingsTestModel model;
+    CZephyronModel model;
+
+    CCurrentModelScope current{&model};
 };
 
 void ExpectRect(const CBackgroundImage::Rect& rect, double l, double r, double b, double t)

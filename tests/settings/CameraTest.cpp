@@ -51,7 +51,8 @@ protected:
     }
 
     // Keeps the separate camera objects that reading drops.
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
 };
 
 }  // namespace

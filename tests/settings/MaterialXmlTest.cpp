@@ -66,7 +66,8 @@ public:
 
 class MaterialXmlTest : public ::testing::Test {
 protected:
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     CSuspendUndo noRecording{true};
     TestDocument document;
     orbisk::CurrentPersisterScope persisting{&document};

@@ -39,7 +39,8 @@ protected:
     }
 
     FixedSystemColors colors;
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     Options owned;
     SettingsPosts posts{kRenderingOptionsChangeNotification};
 };
@@ -458,7 +459,8 @@ TEST_F(RenderingOptionsTest, SchemaThirtyThreeEndsWithTheModelsMipmappingSwitch)
     // switch follows instead of the X-ray opacity and the photo settings.
     Bytes body = DefaultRenderingOptionsRecord();
     body.resize(body.size() - (8 + 1 + 1 + 8 + 1 + 8));
-    body = body + Flag(true);
+    body = body + Flag(false);
+    ASSERT_TRUE(model.AreMipmapsEnabled());
     {
         ScopedSchemas schemas{{"CRenderingOptions", 33}};
         auto options = std::make_unique<Options>();
@@ -469,8 +471,7 @@ TEST_F(RenderingOptionsTest, SchemaThirtyThreeEndsWithTheModelsMipmappingSwitch)
         EXPECT_TRUE(options->GetPhotoInFrontShown());
         EXPECT_TRUE(options->GetWatermarksShown());
     }
-    EXPECT_EQ(model.mipmappingSets, 1);
-    EXPECT_TRUE(model.mipmapping);
+    EXPECT_FALSE(model.AreMipmapsEnabled());
 }
 
 TEST_F(RenderingOptionsTest, ACutRecordRaisesEndOfFileAndAnnouncesNothing)

@@ -18,6 +18,7 @@
 #include "settings/ZphStyle.h"
 #include "settings/ZphStyleManager.h"
 #include "support/NotificationCenter.h"
+#include "tests/model/doubles/ModelDouble.h"
 #include "tests/settings/SettingsTestSupport.h"
 #include "tests/support/SceneRecords.h"
 #include "tests/support/SettingsRecords.h"
@@ -54,11 +55,12 @@ private:
     Steps& m_steps;
 };
 
-// A current model that writes what a scene hands it into the same list of steps.
-class SceneTestModel : public SettingsTestModel, public ISceneModel {
+// Writes what a scene hands the model into the same list of steps, in order, which the real
+// model applies without a trace; current for its lifetime.
+class RecordingSceneModel : public BareModelContext, public ISceneModel {
 public:
-    SceneTestModel() { options.SetOwner(this); }
-    ~SceneTestModel() override
+    RecordingSceneModel() { options.SetOwner(this); }
+    ~RecordingSceneModel() override
     {
         if (manager) {
             manager->RemoveAllStyles();
@@ -92,6 +94,7 @@ public:
     void SetHiddenElements(const std::set<CDrawingElement*>&) override { steps.push_back("hidden"); }
     void SetLayersDifferingFromDefault(const std::vector<CLayer*>&) override { steps.push_back("layers"); }
 
+    CCurrentModelScope current{this};
     FixedSystemColors colors;
     mutable CRenderingOptions options;
     mutable CWatermarkManager watermarks;
@@ -137,7 +140,7 @@ protected:
     }
 
     CSuspendUndo noRecording{true};
-    SceneTestModel model;
+    RecordingSceneModel model;
 };
 
 }  // namespace

@@ -56,7 +56,9 @@ protected:
             list.InsertPage(new CZephyronPage(name, L""), -1);
     }
 
-    SettingsTestModel model;
+    CZephyronModel model;
+
+    CCurrentModelScope current{&model};
     CSuspendUndo noRecording{true};
     CPageList list{&model};
 };

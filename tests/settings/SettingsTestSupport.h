@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the settings tests: fixed system colours, recorders of the settings'
-// notifications, class-version maps, the bytes of object records, and a current model that
-// keeps what reading drops and takes the mipmapping switch some option records carry.
+// notifications, class-version maps and the bytes of object records. Tests that need a model
+// use the real one (model/ZephyronModel.h), made current for their duration.
 
 #include <cstdint>
 #include <initializer_list>
@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "model/CurrentModel.h"
+#include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ShadowInfo.h"
 #include "settings/SystemColors.h"
 #include "support/Observer.h"
-#include "tests/model/doubles/ModelDouble.h"
 #include "tests/support/ArchiveBytes.h"
 
 // Installs fixed window and window-text colours for its lifetime.
@@ -53,12 +53,6 @@ public:
 
 private:
     std::string m_name;
-};
-
-// A model that is current for its lifetime.
-class SettingsTestModel : public BasicTestModel {
-public:
-    CCurrentModelScope current{this};
 };
 
 // Installs a version map with these classes (CEntity at 3) until the end of the scope.

@@ -17,6 +17,7 @@
 #include "settings/ZphStyle.h"
 #include "settings/ZphStyleManager.h"
 #include "support/NotificationCenter.h"
+#include "tests/model/doubles/ModelDouble.h"
 #include "tests/settings/SettingsTestSupport.h"
 #include "tests/support/ModelFileWriter.h"
 #include "tests/support/StyleRecords.h"
@@ -38,11 +39,13 @@ public:
     CZphStyle* style = nullptr;
 };
 
-// A current model with its own announcing display settings, watermarks and scenes.
-class StyleTestModel : public SettingsTestModel, public IStyleModel {
+// A current model with its own announcing display settings and watermarks, and test scenes that
+// store a style or not, in place before its manager is made; the real model builds its manager
+// from its own scenes when it is made.
+class ScriptedStyleModel : public BareModelContext, public IStyleModel {
 public:
-    StyleTestModel() { options.SetOwner(this); }
-    ~StyleTestModel() override
+    ScriptedStyleModel() { options.SetOwner(this); }
+    ~ScriptedStyleModel() override
     {
         if (manager) {
             manager->RemoveAllStyles();
@@ -70,6 +73,7 @@ public:
         return *manager;
     }
 
+    CCurrentModelScope current{this};
     FixedSystemColors colors;
     mutable CRenderingOptions options;
     mutable CWatermarkManager watermarks;
@@ -89,7 +93,7 @@ CWatermark* NewWatermark(const std::wstring& name)
 
 TEST(StyleManagerTest, AModelWithoutScenesGetsOneSelectedStyle)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     CZphStyleManager& manager = model.MakeManager();
     ASSERT_EQ(manager.GetCount(), 1);
     ASSERT_NE(manager.GetSelectedStyle(), nullptr);
@@ -103,7 +107,7 @@ TEST(StyleManagerTest, AModelWithoutScenesGetsOneSelectedStyle)
 
 TEST(StyleManagerTest, ScenesWithEqualSettingsShareOneStyle)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     for (int i = 0; i < 3; ++i)
         model.scenes.push_back(std::make_unique<TestScene>(i < 2));
     model.scenes[0]->options->SetEdgeColor(CColor(1, 2, 3, 255));
@@ -122,7 +126,7 @@ TEST(StyleManagerTest, ScenesWithEqualSettingsShareOneStyle)
 
 TEST(StyleManagerTest, TheWorkingCopyFollowsTheModelsSettings)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     CZphStyleManager& manager = model.MakeManager();
     manager.SelectStyle(manager.GetSelectedStyle(), false);
     SettingsPosts posts(kStyleNotification);
@@ -149,7 +153,7 @@ TEST(StyleManagerTest, TheWorkingCopyFollowsTheModelsSettings)
 
 TEST(StyleManagerTest, NothingIsTrackedWhileASceneIsActivatedOrAnAnimationRuns)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     CZphStyleManager& manager = model.MakeManager();
     SettingsPosts posts(kStyleNotification);
     auto& centre = orbisk::utils::CNotificationCenter::GetInstance();
@@ -169,7 +173,7 @@ TEST(StyleManagerTest, NothingIsTrackedWhileASceneIsActivatedOrAnAnimationRuns)
 
 TEST(StyleManagerTest, WatermarkChangesCountOnlyForTheStylesWatermarks)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     CWatermark* logo = NewWatermark(L"Logo");
     model.watermarks.ReplaceAll({nullptr, logo});
     CZphStyleManager& manager = model.MakeManager();
@@ -184,7 +188,7 @@ TEST(StyleManagerTest, WatermarkChangesCountOnlyForTheStylesWatermarks)
 
 TEST(StyleManagerTest, ApplyingAStyleSetsTheSettingsAndReplacesTheWatermarks)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     model.watermarks.ReplaceAll({nullptr, NewWatermark(L"Logo")});
     CZphStyleManager& manager = model.MakeManager();
     CZphStyle style;
@@ -211,7 +215,7 @@ TEST(StyleManagerTest, ApplyingAStyleSetsTheSettingsAndReplacesTheWatermarks)
 
 TEST(StyleManagerTest, SelectingMakesAPrivateCopyAndCanApplyIt)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     CZphStyleManager& manager = model.MakeManager();
     auto* style = new CZphStyle();
     style->GetStyle().SetProperty(2004, orbisk::Variant(true));
@@ -228,7 +232,7 @@ TEST(StyleManagerTest, SelectingMakesAPrivateCopyAndCanApplyIt)
 
 TEST(StyleManagerTest, NewNamesAreUnique)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     CZphStyleManager& manager = model.MakeManager();
     manager.RemoveAllStyles();
     for (const wchar_t* name : {L"Style", L"style1", L"Style"}) {
@@ -247,7 +251,7 @@ TEST(StyleManagerTest, NewNamesAreUnique)
 
 TEST(StyleManagerTest, RecordsReplaceTheList)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     ScopedSchemas schemas{{"CDib", 3}, {"CZphStyle", 1}, {"CZphStyleManager", 2}};
     const auto writeStyle = [](ModelFileWriter& writer, const std::string& name) {
         return writer.WriteObjectRecord("CZphStyle", 1, [&](CArchive& ar) {
@@ -280,7 +284,7 @@ TEST(StyleManagerTest, RecordsReplaceTheList)
 
 TEST(StyleManagerTest, CutRecordsFailAndLoseNothing)
 {
-    StyleTestModel model;
+    ScriptedStyleModel model;
     ScopedSchemas schemas{{"CDib", 3}, {"CZphStyle", 1}, {"CZphStyleManager", 2}};
     ModelFileWriter writer;
     writer.WriteObjectRecord("CZphStyleManager", 2, [&](CArchive& ar) {

@@ -66,17 +66,6 @@ void WriteBytes(CArchive& ar, const Bytes& bytes)
     ar.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
-// A current model whose watermark manager the watermark lists read from XML share.
-class StyleXmlModel : public SettingsTestModel, public IStyleModel {
-public:
-    CRenderingOptions* GetModelOptions() const override { return nullptr; }
-    CWatermarkManager* GetWatermarkManager() const override { return &manager; }
-    CZphStyleManager* GetStyleManager() const override { return nullptr; }
-    std::vector<IStyledScene*> GetStyledScenes() const override { return {}; }
-    IStyledScene* GetSelectedStyledScene() const override { return nullptr; }
-    mutable CWatermarkManager manager;
-};
-
 }  // namespace
 
 TEST(StyleDocumentTest, ANewStyleHoldsTheDefaultsOfTheDisplaySettings)
@@ -217,7 +206,9 @@ protected:
         return style.ReadContent(input);
     }
 
-    StyleXmlModel model;
+    CZephyronModel model;
+
+    CCurrentModelScope current{&model};
 };
 
 TEST_F(StyleXmlTest, AStyleDocumentIsReadBackEqual)
@@ -262,7 +253,8 @@ TEST_F(StyleXmlTest, MissingAttributesFailButKeepWhatWasRead)
 
 class StyleRecordTest : public ::testing::Test {
 protected:
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}, {"CZphStyle", 1}};
 };
 
@@ -378,7 +370,8 @@ TEST(ZphStyleTest, IdentityAndCopies)
 
 TEST(ZphStyleTest, NamesAndTheirNotifications)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     SettingsPosts posts(kStyleNotification);
     CZphStyleManager manager;
     auto* listed = new CZphStyle();

@@ -68,7 +68,9 @@ protected:
         });
     }
 
-    SettingsTestModel model;
+    CZephyronModel model;
+
+    CCurrentModelScope current{&model};
     CSuspendUndo noRecording{true};
 };
 

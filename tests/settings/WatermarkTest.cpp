@@ -47,18 +47,6 @@ CWatermark* NewWatermark(const std::wstring& name, bool background = false)
     return watermark;
 }
 
-// A current model with a watermark manager, as XML readers and lists need.
-class WatermarkTestModel : public SettingsTestModel, public IStyleModel {
-public:
-    CRenderingOptions* GetModelOptions() const override { return nullptr; }
-    CWatermarkManager* GetWatermarkManager() const override { return &manager; }
-    CZphStyleManager* GetStyleManager() const override { return nullptr; }
-    std::vector<IStyledScene*> GetStyledScenes() const override { return {}; }
-    IStyledScene* GetSelectedStyledScene() const override { return nullptr; }
-
-    mutable CWatermarkManager manager;
-};
-
 void WriteBytes(CArchive& ar, const Bytes& bytes)
 {
     ar.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -275,7 +263,8 @@ TEST(WatermarkTest, EqualityLooksAtTheImageContentButTransitionsAtTheImageObject
 
 TEST(WatermarkTest, TheLastUseErasesTheWatermark)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     CWatermarkManager manager;
     CWatermark* watermark = NewWatermark(L"Sky");
     manager.ReplaceAll({watermark, nullptr});
@@ -294,7 +283,8 @@ TEST(WatermarkTest, TheLastUseErasesTheWatermark)
 
 TEST(WatermarkTest, RecordsReadEveryFieldAndDropAnImageWithoutData)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}};
     WatermarkFields fields;
     fields.infoFound = true;
@@ -346,7 +336,8 @@ TEST(WatermarkTest, RecordsReadEveryFieldAndDropAnImageWithoutData)
 
 TEST(WatermarkTest, ACutRecordFailsAndLosesNothing)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}};
     ModelFileWriter writer;
     WatermarkFields fields;
@@ -376,7 +367,8 @@ TEST(WatermarkTest, AValidityCheckRepairsThePosition)
 
 TEST(WatermarkManagerTest, UniqueNames)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     CWatermarkManager manager;
     manager.ReplaceAll({NewWatermark(L"Logo1"), nullptr, NewWatermark(L"1")});
     EXPECT_EQ(manager.MakeUniqueName(L"Logo"), L"Logo2");
@@ -392,7 +384,8 @@ TEST(WatermarkManagerTest, UniqueNames)
 
 TEST(WatermarkManagerTest, DeletingAllAnnouncesTheFirstEntryAndReleasesEveryUse)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     CWatermarkManager manager;
     CWatermark* logo = NewWatermark(L"Logo");
     manager.ReplaceAll({nullptr, logo});
@@ -424,7 +417,8 @@ TEST(WatermarkManagerTest, RecordsKeepTheirSeparators)
         {"schema 1 with its older list", 1, {1, 0}, {1, 0}},
     };
     for (const Case& c : cases) {
-        SettingsTestModel model;
+        CZephyronModel model;
+        CCurrentModelScope current{&model};
         ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}, {"CWatermarkManager", c.schema}};
         const CDibRef image = MakeImage(2, 2);
         ModelFileWriter writer;
@@ -469,7 +463,8 @@ TEST(WatermarkManagerTest, RecordsKeepTheirSeparators)
 
 TEST(WatermarkManagerTest, AHostileCountFailsBeforeAnyAllocation)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     ScopedSchemas schemas{{"CDib", 3}, {"CWatermarkManager", 2}};
     for (int32_t count : {-1, 0x7FFFFFFF, 3}) {
         ModelFileWriter writer;
@@ -483,7 +478,8 @@ TEST(WatermarkManagerTest, AHostileCountFailsBeforeAnyAllocation)
 
 TEST(WatermarkManagerTest, ACutListGivesBackWhatItTook)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}, {"CWatermarkManager", 2}};
     const CDibRef image = MakeImage(2, 2);
     ModelFileWriter writer;
@@ -507,7 +503,8 @@ TEST(WatermarkManagerTest, ACutListGivesBackWhatItTook)
 
 TEST(WatermarkListTest, AddingKeepsTheTwoParts)
 {
-    WatermarkTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     const CDibRef image = MakeImage(2, 2);
     const auto makeList = [&] {
         CWatermark* a = NewWatermark(L"A", true);
@@ -558,7 +555,8 @@ TEST(WatermarkListTest, AddingKeepsTheTwoParts)
 
 TEST(WatermarkListTest, OrderMattersForEquality)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     const CDibRef image = MakeImage(2, 2);
     CWatermark* a = NewWatermark(L"A");
     CWatermark* b = NewWatermark(L"B");
@@ -611,7 +609,9 @@ protected:
         bool ReadContent(orbisk::IXMLInput&) override { return true; }
     };
 
-    WatermarkTestModel model;
+    CZephyronModel model;
+
+    CCurrentModelScope current{&model};
     Persister persister;
 };
 
@@ -675,13 +675,13 @@ TEST_F(WatermarkListXmlTest, TheModelsEqualWatermarkIsShared)
     const CDibRef image = MakeImage(6, 3);
     CWatermark* logo = NewWatermark(L"Logo");
     logo->SetImage(image.Get());
-    model.manager.ReplaceAll({nullptr, logo});
+    model.GetWatermarkManager()->ReplaceAll({nullptr, logo});
     CWatermarkList written({nullptr, logo});
     const std::string document = Write(written);
     CWatermarkList read;
     ASSERT_TRUE(Read(document, read));
     EXPECT_EQ(read.GetAt(1), logo);
-    model.manager.Clear();
+    model.GetWatermarkManager()->Clear();
 }
 
 TEST_F(WatermarkListXmlTest, TheCountMustMatchTheEntries)
@@ -714,7 +714,8 @@ TEST_F(WatermarkListXmlTest, TheCountMustMatchTheEntries)
 
 TEST(WatermarkTransitionTest, WatermarksOfBothScenesStayTheOthersCrossFade)
 {
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     const CDibRef image = MakeImage(2, 2);
     const CDibRef sameLooking = MakeImage(2, 2);
     CWatermark* sky = NewWatermark(L"Sky", true);

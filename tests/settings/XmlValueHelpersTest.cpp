@@ -139,7 +139,8 @@ TEST(XmlValueHelpersTest, DynamicAttributesAreSavedFromFormat7000On)
         ~SaveFormat() { SetSaveFormat(previous); }
         int previous;
     };
-    SettingsTestModel model;
+    CZephyronModel model;
+    CCurrentModelScope current{&model};
     CRenderingOptions source;  // any entity: it owns its dictionaries
     auto* dynamic = new CAttributeNamed(CString(L"Dynamic_Attributes"));
     dynamic->SetValue(CString(L"height"), CTypedValue(2.0));

@@ -31,7 +31,6 @@
 #include "settings/WatermarkManager.h"
 #include "settings/ZephyronPage.h"
 #include "settings/ZphStyleManager.h"
-#include "tests/model/doubles/ModelDouble.h"
 #include "topology/ZphCS.h"
 
 namespace {
@@ -175,7 +174,7 @@ protected:
     }
 
     WholeModel model;
-    BasicTestModel context;
+    CZephyronModel context;
     CCurrentModelScope current{&context};
     CSuspendUndo unrecorded;
 };

@@ -11,6 +11,7 @@
 #include "model/ICamera.h"
 #include "model/IObjectFactory.h"
 #include "model/IPickHelper.h"
+#include "tests/model/doubles/ModelDouble.h"
 #include "tests/support/FaceRecords.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/Face.h"
@@ -47,7 +48,8 @@ public:
     int created = 0;
 };
 
-class OpeningModel : public BasicTestModel {
+// Hands its faces the openings a test scripts; the real model finds them in glued components.
+class OpeningModel : public BareModelContext {
 public:
     IObjectFactory* GetObjectFactory() override { return &factory; }
     TestOpeningFactory factory;

@@ -9,8 +9,10 @@
 #include "model/ArchiveSchema.h"
 #include "model/IModelView.h"
 #include "model/Layer.h"
+#include "model/LayerManager.h"
 #include "model/UndoManager.h"
 #include "model/VersionMap.h"
+#include "settings/Material.h"
 #include "tests/topology/ContentsTestSupport.h"
 #include "topology/ConstructionLine.h"
 #include "topology/ConstructionPoint.h"
@@ -267,7 +269,9 @@ TEST_F(GuideTest, ColouredByLayerAGuideTakesItsLayersColourOrTheOneItsInstanceHa
     EXPECT_EQ(own->GetColorForView(&view), CColor(10, 200, 30));
 
     auto* inherited = NewLine({});
-    EXPECT_EQ(inherited->GetColorForView(&view), kGuideColor) << "the default layer has no material";
+    const CLayer* layer0 = model.GetLayerManager()->GetDefaultLayer();
+    ASSERT_EQ(inherited->GetLayer(), layer0) << "a new element takes the model's current layer";
+    EXPECT_EQ(inherited->GetColorForView(&view), layer0->GetMaterial()->GetDisplayColor());
     view.inheritedLayer = walls.get();
     EXPECT_EQ(inherited->GetColorForView(&view), CColor(10, 200, 30));
     own->SetLayer(nullptr);

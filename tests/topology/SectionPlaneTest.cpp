@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "components/Component.h"
 #include "geometry/Transform3d.h"
 #include "model/ISectionPlaneHolder.h"
 #include "model/UndoManager.h"
@@ -39,14 +40,6 @@ public:
     void SetActiveSectionPlane(CDrawingElement* plane) override { active = plane; }
 
     CBoundingBox3d bounds;
-    CDrawingElement* active = nullptr;
-};
-
-// A model that keeps the active section plane of the component being edited.
-class SectionModel : public BasicTestModel, public ISectionPlaneHolder {
-public:
-    CDrawingElement* GetActiveSectionPlane() const override { return active; }
-    void SetActiveSectionPlane(CDrawingElement* plane) override { active = plane; }
     CDrawingElement* active = nullptr;
 };
 
@@ -296,19 +289,14 @@ TEST_F(SectionPlaneTest, PlanesShowWhenTheOptionsShowThemOrWhenSelected)
 
 TEST_F(SectionPlaneTest, ErasingTheModelsActivePlaneLeavesNoActivePlane)
 {
+    CComponent* root = model.GetRoot();
     auto* plane = new CSectionPlane;
-    component.Add(plane);
-    std::unique_ptr<SectionModel> sections;
-    {
-        CSuspendUndo unrecorded;
-        sections = std::make_unique<SectionModel>();
-    }
-    sections->active = plane;
-    SetCurrentModel(sections.get());
-    EXPECT_TRUE(plane->EraseFrom(&component));
-    SetCurrentModel(&model);
-    EXPECT_EQ(sections->active, nullptr);
-    EXPECT_TRUE(component.members.empty());
+    root->Add(plane);
+    model.SetActiveSectionPlane(plane);
+    ASSERT_EQ(model.GetActiveSectionPlane(), plane);
+    EXPECT_TRUE(plane->EraseFrom(root));
+    EXPECT_EQ(model.GetActiveSectionPlane(), nullptr);
+    EXPECT_TRUE(root->GetEntityList().empty());
 }
 
 TEST_F(SectionPlaneTest, TheCheckReportsANonFinitePlane)

@@ -51,12 +51,10 @@ bool RecordingExportVisitor::AddPolyline(const std::vector<CPoint3d>& points_, C
     return true;
 }
 
-TopologyTest::TopologyTest() : manager(std::make_unique<CUndoManager>(&model, kUndoDepthLimit))
+TopologyTest::TopologyTest()
 {
-    model.undoManager = manager.get();
     SetCurrentModel(&model);
-    SetCurrentUndoManager(manager.get());
-    operation = manager->StartOperation(0, L"Test", false, false);
+    operation = model.GetUndoManager()->StartOperation(0, L"Test", false, false);
     ClearValidityReport();
 }
 
@@ -68,10 +66,7 @@ TopologyTest::~TopologyTest()
     const std::vector<CEntity*> alive = operation->GetCreatedEntities();
     for (CEntity* entity : alive)
         delete entity;
-    model.undoManager = nullptr;
-    manager.reset();
-    SetCurrentUndoManager(nullptr);
-    SetCurrentModel(nullptr);
+    model.GetUndoManager()->Clear();
     SetValidityChecksEnabled(false);
     ClearValidityReport();
 }

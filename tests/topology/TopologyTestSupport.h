@@ -19,8 +19,8 @@
 #include "model/DrawingElement.h"
 #include "model/IRenderingOptions.h"
 #include "model/UndoManager.h"
+#include "model/ZephyronModel.h"
 #include "tests/model/doubles/EntityDoubles.h"
-#include "tests/model/doubles/ModelDouble.h"
 #include "tests/model/doubles/ViewDouble.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/TopologyRecords.h"
@@ -129,8 +129,8 @@ protected:
     // is off meanwhile, so that what the failed record drops goes with the model's pool.
     static int ReadFailure(const Bytes& bytes);
 
-    BasicTestModel model;
-    std::unique_ptr<CUndoManager> manager;
+    // Current, with its undo manager, for the whole test.
+    CZephyronModel model;
     CUndoOperation* operation = nullptr;
     // A component for what a test puts into one; made before the operation opens.
     TestComponent component;

@@ -115,7 +115,7 @@ public:
 // and a material manager, as a new model's does, with rendering options and an object factory.
 // It has no font manager and no style fonts until a test gives it some. It frees what it holds
 // as a model does: its contents, then the objects that reading dropped, with itself current.
-class TestModel : public BasicTestModel {
+class TestModel : public BareModelContext {
 public:
     TestModel();
     ~TestModel() override;

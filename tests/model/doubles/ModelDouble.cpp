@@ -2,31 +2,31 @@
 
 #include "model/Validity.h"
 
-BasicTestModel::BasicTestModel()
+BareModelContext::BareModelContext()
 {
     selection.ResumeNotifications(false);
 }
 
-BasicTestModel::~BasicTestModel()
+BareModelContext::~BareModelContext()
 {
     FreeDroppedObjects();
 }
 
-CBackReferenceIndex& BasicTestModel::GetBackReferenceIndex()
+CBackReferenceIndex& BareModelContext::GetBackReferenceIndex()
 {
     if (!m_index)
         m_index = std::make_unique<CBackReferenceIndex>();
     return *m_index;
 }
 
-int BasicTestModel::CheckValidity(int, bool)
+int BareModelContext::CheckValidity(int, bool)
 {
     ++validityChecks;
     checksWereOn = AreValidityChecksEnabled();
     return validityResult;
 }
 
-void BasicTestModel::FreeDroppedObjects()
+void BareModelContext::FreeDroppedObjects()
 {
     if (m_dropped.IsEmpty())
         return;

@@ -1,9 +1,11 @@
 #pragma once
-// BasicTestModel: a model as the model database reaches it (model/IModelContext.h) that answers
-// from its public fields: the notification switch, the model-level check (which it counts), the
-// back-reference index, the selection, the file version, the model properties and the
-// dropped-object pool. It has no root component, no managers, no rendering options and no
-// object factory; TestModel (ManagerDoubles.h) adds them.
+// BareModelContext: a model as the model database reaches it (model/IModelContext.h) with nothing
+// under it: no root component, no managers, no undo manager, no rendering options, no
+// object factory. It answers
+// from its public fields (the notification switch, the model-level check, which it counts, the
+// selection, the file version, the model properties) and keeps a back-reference
+// index and a dropped-object pool. Tests use the real model (model/ZephyronModel.h) unless they
+// test the paths without those parts, count the checks, or record what the model is handed.
 
 #include <memory>
 
@@ -15,28 +17,24 @@
 #include "model/SelectionSet.h"
 #include "model/VersionInfo.h"
 
-class BasicTestModel : public IModelContext {
+class BareModelContext : public IModelContext {
 public:
-    BasicTestModel();
-    // Frees the dropped objects (with the model current) when a derived model has not.
-    ~BasicTestModel() override;
-    BasicTestModel(const BasicTestModel&) = delete;
-    BasicTestModel& operator=(const BasicTestModel&) = delete;
+    BareModelContext();
+    // Frees the dropped objects with the model current.
+    ~BareModelContext() override;
+    BareModelContext(const BareModelContext&) = delete;
+    BareModelContext& operator=(const BareModelContext&) = delete;
 
     bool AreNotificationsSuspended() const override { return notificationsSuspended; }
     CBackReferenceIndex& GetBackReferenceIndex() override;
     int CheckValidity(int level, bool remember) override;
-    CUndoManager* GetUndoManager() const override { return undoManager; }
+    CUndoManager* GetUndoManager() const override { return nullptr; }
     CEntity* GetRootComponent() const override { return nullptr; }
     CLayerManager* GetLayerManager() const override { return nullptr; }
     CMaterialManager* GetMaterialManager() const override { return nullptr; }
     CFontManager* GetFontManager() const override { return nullptr; }
     IRenderingOptions* GetRenderingOptions() const override { return nullptr; }
-    void SetMipmapping(bool on) override
-    {
-        mipmapping = on;
-        ++mipmappingSets;
-    }
+    void SetMipmapping(bool) override {}
     CSelectionSet& GetSelection() override { return selection; }
     const CVersionInfo& GetVersion() const override { return version; }
     CAttributeNamed& GetOrCreateModelProperties() override { return properties; }
@@ -54,10 +52,6 @@ public:
     int validityResult = 0;
     int validityChecks = 0;
     bool checksWereOn = false;
-    CUndoManager* undoManager = nullptr;
-    // The switch as the options last handed it over, and how often they did.
-    bool mipmapping = false;
-    int mipmappingSets = 0;
 
 private:
     // First, so that it goes last: the members below are entities that look for it.
