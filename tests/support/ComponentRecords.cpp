@@ -1,6 +1,7 @@
 #include "tests/support/ComponentRecords.h"
 
 #include "platform/mfc/String.h"
+#include "tests/support/RecordParts.h"
 
 ComponentSchemas ComponentSchemas::Old()
 {
@@ -112,33 +113,12 @@ ModelFileWriter::VersionMap ComponentRecords::GetVersionMap() const
 
 void ComponentRecords::WriteEntityPart(CArchive& ar) const
 {
-    if (m_schemas.entity == 1)
-        ar << int32_t(0);
-    else if (m_schemas.entity >= 3)
-        WriteReference(ar, nullptr);
+    WriteEntityRecordPart(ar, m_schemas.entity);
 }
 
 void ComponentRecords::WriteDrawingElementPart(CArchive& ar) const
 {
-    const int32_t schema = m_schemas.drawingElement;
-    if (schema >= 5)
-        WriteReference(ar, nullptr);  // no material
-    else if (schema != 2)
-        ar << uint8_t(0) << uint8_t(0) << uint8_t(0) << uint8_t(0);  // no colour
-    if (schema >= 1)
-        ar << false;  // not hidden
-    if (schema >= 6)
-        ar << true << true;
-    if (schema >= 7)
-        ar << false;
-    if (schema >= 8)
-        ar << false;
-    if (schema >= 9)
-        ar << false;
-    if (schema == 2)
-        ar << false;  // no material
-    else if (schema >= 4)
-        WriteReference(ar, nullptr);  // the default layer
+    WriteDrawingElementRecordPart(ar, m_schemas.drawingElement);
 }
 
 void ComponentRecords::WriteMaterialManager(CArchive& ar) const

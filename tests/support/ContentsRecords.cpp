@@ -1,6 +1,7 @@
 #include "tests/support/ContentsRecords.h"
 
 #include "platform/mfc/String.h"
+#include "tests/support/RecordParts.h"
 
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CVector3d;
@@ -43,10 +44,7 @@ ModelFileWriter::VersionMap ContentsRecords::GetVersionMap() const
 
 void ContentsRecords::WriteEntityPart(CArchive& ar) const
 {
-    if (m_schemas.entity == 1)
-        ar << int32_t(0);
-    else if (m_schemas.entity >= 3)
-        ar << static_cast<const CObject*>(nullptr);
+    WriteEntityRecordPart(ar, m_schemas.entity);
 }
 
 void ContentsRecords::WriteElementPart(ModelFileWriter& file, CArchive& ar,

@@ -1,5 +1,7 @@
 #include "tests/support/FaceRecords.h"
 
+#include "tests/support/RecordParts.h"
+
 FaceRecords::FaceRecords(TopologyRecords& topology, FaceSchemas schemas)
     : m_topology(topology), m_schemas(schemas)
 {}
@@ -60,34 +62,12 @@ ModelFileWriter::VersionMap FaceRecords::GetVersionMap() const
 
 void FaceRecords::WriteEntityPart(CArchive& ar, const CObject* attributes) const
 {
-    const int32_t schema = m_topology.GetSchemas().entity;
-    if (schema == 1)
-        ar << int32_t(0);
-    else if (schema >= 3)
-        ar.WriteObject(attributes);
+    WriteEntityRecordPart(ar, m_topology.GetSchemas().entity, attributes);
 }
 
 void FaceRecords::WriteDrawingElementPart(CArchive& ar, const CObject* material) const
 {
-    const int32_t schema = m_topology.GetSchemas().drawingElement;
-    if (schema >= 5)
-        ar.WriteObject(material);
-    else if (schema != 2)
-        ar << uint8_t(0) << uint8_t(0) << uint8_t(0) << uint8_t(0);  // no colour
-    if (schema >= 1)
-        ar << false;
-    if (schema >= 6)
-        ar << true << true;
-    if (schema >= 7)
-        ar << false;
-    if (schema >= 8)
-        ar << false;
-    if (schema >= 9)
-        ar << false;
-    if (schema == 2)
-        ar << false;  // no material
-    else if (schema >= 4)
-        ar.WriteObject(nullptr);  // the default layer
+    WriteDrawingElementRecordPart(ar, m_topology.GetSchemas().drawingElement, {.material = material});
 }
 
 void FaceRecords::Record::Serialize(CArchive& ar)

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/mfc/String.h"
+#include "tests/support/RecordParts.h"
 #include "tests/support/StyleRecords.h"
 
 namespace {
@@ -466,35 +467,13 @@ void WholeModel::WriteField(CArchive& ar, ModelField field)
 
 void WholeModel::WriteEntityPart(CArchive& ar) const
 {
-    const int32_t v = Schema("CEntity");
-    if (v == 1)
-        ar << int32_t{0};
-    else if (v >= 3)
-        ar.WriteObject(nullptr);  // no attribute container
+    WriteEntityRecordPart(ar, Schema("CEntity"));
 }
 
 void WholeModel::WriteElementPart(CArchive& ar) const
 {
-    const int32_t v = Schema("CDrawingElement");
     WriteEntityPart(ar);
-    if (v >= 5)
-        ar.WriteObject(nullptr);  // no material
-    else if (v != 2)
-        WriteColor(ar, {0, 0, 0, 0});  // no colour
-    if (v >= 1)
-        ar << false;  // shown
-    if (v >= 6)
-        ar << true << true;  // casts and receives shadows
-    if (v >= 7)
-        ar << false;
-    if (v >= 8)
-        ar << false;
-    if (v >= 9)
-        ar << false;
-    if (v == 2)
-        ar << false;  // no material
-    else if (v >= 4)
-        ar.WriteObject(nullptr);  // the default layer
+    WriteDrawingElementRecordPart(ar, Schema("CDrawingElement"));
 }
 
 void WholeModel::WriteBehavior(CArchive& ar) const

@@ -1,5 +1,7 @@
 #include "tests/support/TopologyRecords.h"
 
+#include "tests/support/RecordParts.h"
+
 namespace {
 
 void WritePoint(CArchive& ar, double x, double y, double z)
@@ -90,33 +92,13 @@ ModelFileWriter::VersionMap TopologyRecords::GetVersionMap() const
 
 void TopologyRecords::WriteEntityPart(CArchive& ar) const
 {
-    if (m_schemas.entity == 1)
-        ar << int32_t(0);
-    else if (m_schemas.entity >= 3)
-        WriteReference(ar, nullptr);
+    WriteEntityRecordPart(ar, m_schemas.entity);
 }
 
 void TopologyRecords::WriteDrawingElementPart(CArchive& ar, const EdgeRecord& edge) const
 {
-    const int32_t schema = m_schemas.drawingElement;
-    if (schema >= 5)
-        WriteReference(ar, nullptr);  // no material
-    else if (schema != 2)
-        ar << uint8_t(0) << uint8_t(0) << uint8_t(0) << uint8_t(0);  // no colour
-    if (schema >= 1)
-        ar << edge.hidden;
-    if (schema >= 6)
-        ar << true << true;
-    if (schema >= 7)
-        ar << edge.soft;
-    if (schema >= 8)
-        ar << edge.smooth;
-    if (schema >= 9)
-        ar << false;
-    if (schema == 2)
-        ar << false;  // no material
-    else if (schema >= 4)
-        WriteReference(ar, nullptr);  // the default layer
+    WriteDrawingElementRecordPart(ar, m_schemas.drawingElement,
+                                  {.hidden = edge.hidden, .soft = edge.soft, .smooth = edge.smooth});
 }
 
 void TopologyRecords::Record::Serialize(CArchive& ar)
