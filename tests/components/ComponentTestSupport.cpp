@@ -1,4 +1,5 @@
 #include "tests/components/ComponentTestSupport.h"
+#include "tests/support/VersionMaps.h"
 
 #include "model/ArchiveSchema.h"
 #include "model/DefinitionList.h"
@@ -18,10 +19,7 @@ ComponentTest::~ComponentTest()
 
 void ComponentTest::UseSchemas(const ModelFileWriter::VersionMap& entries)
 {
-    auto* map = new CVersionMap;
-    for (const auto& [name, schema] : entries)
-        map->Set(name, schema);
-    SetCurrentVersionMap(map);
+    InstallVersionMap(entries);
 }
 
 CObject* ComponentTest::ReadObject(const Bytes& bytes)

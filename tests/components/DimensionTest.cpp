@@ -20,6 +20,7 @@
 #include "model/LengthFormatter.h"
 #include "model/VersionMap.h"
 #include "tests/support/DimensionRecords.h"
+#include "tests/support/VersionMaps.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
@@ -60,12 +61,7 @@ protected:
 
     void UseSchemas(const TopologyRecords& topology, const DimensionRecords& dimensions)
     {
-        auto* map = new CVersionMap;
-        for (const auto& [name, schema] : topology.GetVersionMap())
-            map->Set(name, schema);
-        for (const auto& [name, schema] : dimensions.GetVersionMap())
-            map->Set(name, schema);
-        SetCurrentVersionMap(map);
+        InstallVersionMap(topology.GetVersionMap(), dimensions.GetVersionMap());
     }
 
     template <class T>

@@ -16,6 +16,7 @@
 #include "model/VersionMap.h"
 #include "tests/support/ComponentRecords.h"
 #include "tests/support/DimensionRecords.h"
+#include "tests/support/VersionMaps.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/ArcCurve.h"
 #include "topology/ConstructionLine.h"
@@ -61,12 +62,7 @@ protected:
 
     static void UseSchemas(const TopologyRecords& topology, const DimensionRecords& dimensions)
     {
-        auto* map = new CVersionMap;
-        for (const auto& [name, schema] : topology.GetVersionMap())
-            map->Set(name, schema);
-        for (const auto& [name, schema] : dimensions.GetVersionMap())
-            map->Set(name, schema);
-        SetCurrentVersionMap(map);
+        InstallVersionMap(topology.GetVersionMap(), dimensions.GetVersionMap());
     }
 
     // Reads one reference point record from the bytes, and expects nothing left.

@@ -17,6 +17,7 @@
 #include "model/VersionMap.h"
 #include "tests/components/TextTestSupport.h"
 #include "tests/support/TopologyRecords.h"
+#include "tests/support/VersionMaps.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
@@ -94,12 +95,7 @@ protected:
     // The version map of both writers' schemas.
     static void UseSchemas(const TextRecords& text, const TopologyRecords& topology)
     {
-        auto* map = new CVersionMap;
-        for (const auto& [name, schema] : topology.GetVersionMap())
-            map->Set(name, schema);
-        for (const auto& [name, schema] : text.GetVersionMap())
-            map->Set(name, schema);
-        SetCurrentVersionMap(map);
+        InstallVersionMap(topology.GetVersionMap(), text.GetVersionMap());
     }
     TextPtr Read(const Bytes& bytes) { return TextPtr(ReadOne<CText>(bytes)); }
 };

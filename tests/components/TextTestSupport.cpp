@@ -1,4 +1,5 @@
 #include "tests/components/TextTestSupport.h"
+#include "tests/support/VersionMaps.h"
 
 #include "model/ArchiveSchema.h"
 #include "model/CurrentModel.h"
@@ -63,10 +64,7 @@ TextTest::~TextTest()
 
 void TextTest::UseSchemas(const TextRecords& records)
 {
-    auto* map = new CVersionMap;
-    for (const auto& [name, schema] : records.GetVersionMap())
-        map->Set(name, schema);
-    SetCurrentVersionMap(map);
+    InstallVersionMap(records.GetVersionMap());
 }
 
 std::vector<CObject*> TextTest::ReadObjects(const Bytes& bytes, size_t count)

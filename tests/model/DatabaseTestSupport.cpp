@@ -1,4 +1,5 @@
 #include "tests/model/DatabaseTestSupport.h"
+#include "tests/support/VersionMaps.h"
 
 #include <memory>
 
@@ -14,11 +15,7 @@ DatabaseTest::~DatabaseTest()
 
 void DatabaseTest::UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas)
 {
-    auto map = std::make_unique<CVersionMap>();
-    map->Set("CEntity", 0);
-    for (const auto& [name, schema] : schemas)
-        map->Set(name, schema);
-    SetCurrentVersionMap(map.release());
+    InstallVersionMap(ModelFileWriter::VersionMap{{"CEntity", 0}}, schemas);
 }
 
 Bytes DatabaseTest::NewObject(std::string_view className)

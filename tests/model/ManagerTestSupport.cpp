@@ -1,4 +1,5 @@
 #include "tests/model/ManagerTestSupport.h"
+#include "tests/support/VersionMaps.h"
 
 #include <cstring>
 #include <vector>
@@ -22,11 +23,7 @@ ManagerTest::~ManagerTest()
 
 void ManagerTest::UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas)
 {
-    auto* map = new CVersionMap;
-    map->Set("CEntity", 3);
-    for (const auto& [name, schema] : schemas)
-        map->Set(name, schema);
-    SetCurrentVersionMap(map);
+    InstallVersionMap(ModelFileWriter::VersionMap{{"CEntity", 3}}, schemas);
 }
 
 Bytes EntityPart()

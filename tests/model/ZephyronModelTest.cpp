@@ -27,7 +27,10 @@ namespace {
 
 class Posts : public orbisk::utils::IObserver {
 public:
-    explicit Posts(const char* name) { orbisk::utils::CNotificationCenter::GetInstance().AddObserver(name, this); }
+    explicit Posts(const char* name)
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().AddObserver(name, this);
+    }
     ~Posts() override { orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this); }
     void OnNotification(const char*, void* payload) override { payloads.push_back(payload); }
     std::vector<void*> payloads;

@@ -1,4 +1,5 @@
 #include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/VersionMaps.h"
 
 #include "model/ArchiveSchema.h"
 #include "support/NotificationCenter.h"
@@ -36,11 +37,7 @@ std::vector<int32_t> SettingsPosts::Codes() const
 
 ScopedSchemas::ScopedSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas)
 {
-    auto* map = new CVersionMap;
-    map->Set("CEntity", 3);
-    for (const auto& [name, schema] : schemas)
-        map->Set(name, schema);
-    SetCurrentVersionMap(map);
+    InstallVersionMap(ModelFileWriter::VersionMap{{"CEntity", 3}}, schemas);
 }
 
 ScopedSchemas::~ScopedSchemas()

@@ -1,6 +1,7 @@
 // Whole model files: the head and tail against bytes written out by hand from the file layout,
 // and every sub-record read back by the program's own class, which must take exactly its bytes.
 #include "tests/support/ModelFiles.h"
+#include "tests/support/VersionMaps.h"
 
 #include <gtest/gtest.h>
 
@@ -157,13 +158,7 @@ TEST(WholeModel, WritesTheNewestRenderingOptionsAtTheirDefaults)
 // installed and a current model that keeps what reading drops.
 class SubRecordTest : public ::testing::TestWithParam<int32_t> {
 protected:
-    SubRecordTest() : model(GetParam())
-    {
-        auto* map = new CVersionMap;
-        for (const auto& [name, schema] : model.versionMap)
-            map->Set(name, schema);
-        SetCurrentVersionMap(map);
-    }
+    SubRecordTest() : model(GetParam()) { InstallVersionMap(model.versionMap); }
     ~SubRecordTest() override { SetCurrentVersionMap(nullptr); }
 
     // The bytes the reader leaves of the field.

@@ -17,6 +17,7 @@
 #include "support/NotificationCenter.h"
 #include "support/Observer.h"
 #include "tests/support/ContentsRecords.h"
+#include "tests/support/VersionMaps.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/SectionPlaneStack.h"
 
@@ -140,13 +141,7 @@ public:
 class ContentsTest : public TopologyTest {
 protected:
     // Installs the version map of the records' schemas.
-    static void UseSchemas(const ContentsRecords& records)
-    {
-        auto* map = new CVersionMap;
-        for (const auto& [name, schema] : records.GetVersionMap())
-            map->Set(name, schema);
-        SetCurrentVersionMap(map);
-    }
+    static void UseSchemas(const ContentsRecords& records) { InstallVersionMap(records.GetVersionMap()); }
     // Stores the entity as the entity copier does and reads the copy back.
     template <class T>
     T* CopyThroughArchive(const T* original)

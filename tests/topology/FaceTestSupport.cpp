@@ -1,4 +1,5 @@
 #include "tests/topology/FaceTestSupport.h"
+#include "tests/support/VersionMaps.h"
 
 #include <cmath>
 
@@ -130,11 +131,7 @@ CMaterial* FaceTest::NewMaterial(bool transparent)
 
 void FaceTest::UseSchemas(const FaceRecords& records)
 {
-    auto* map = new CVersionMap;
-    for (const auto& [name, schema] : records.GetVersionMap())
-        map->Set(name, schema);
-    map->Set("CMaterial", 7);
-    SetCurrentVersionMap(map);
+    InstallVersionMap(records.GetVersionMap(), ModelFileWriter::VersionMap{{"CMaterial", 7}});
 }
 
 CObject* FaceTest::ReadWithStandIns(const Bytes& bytes, std::initializer_list<const CObject*> standIns)

@@ -6,6 +6,7 @@
 #include "model/Validity.h"
 #include "model/VersionMap.h"
 #include "tests/support/UndoLogFolder.h"
+#include "tests/support/VersionMaps.h"
 #include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
 #include "topology/Loop.h"
@@ -109,10 +110,7 @@ CLoop* TopologyTest::NewFaceLoop(const std::vector<CEdge*>& edges, TestFace** fa
 
 void TopologyTest::UseSchemas(const TopologyRecords& records)
 {
-    auto* map = new CVersionMap;
-    for (const auto& [name, schema] : records.GetVersionMap())
-        map->Set(name, schema);
-    SetCurrentVersionMap(map);
+    InstallVersionMap(records.GetVersionMap());
 }
 
 std::vector<CObject*> TopologyTest::ReadObjects(const Bytes& bytes, size_t count)
