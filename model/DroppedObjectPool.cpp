@@ -31,9 +31,43 @@ CDroppedObjectPool::~CDroppedObjectPool()
     Free();
 }
 
+bool CDroppedObjectPool::Holds(const CEntity* entity) const
+{
+    const uint32_t place = entity->m_droppedPlace;
+    return place != 0 && place <= m_order.size() && m_order[place - 1] == entity;
+}
+
+bool CDroppedObjectPool::Contains(const CObject* object) const
+{
+    if (auto* entity = dynamic_cast<const CEntity*>(object))
+        return Holds(entity);
+    return m_places.contains(object);
+}
+
+void CDroppedObjectPool::Keep(CEntity* entity)
+{
+    if (!entity || Holds(entity))
+        return;
+    if (m_order.size() >= UINT32_MAX) {
+        // Beyond what an entity can note; never reached by a file that fits in memory.
+        Keep(static_cast<CObject*>(entity));
+        return;
+    }
+    m_order.push_back(entity);
+    entity->m_droppedPlace = static_cast<uint32_t>(m_order.size());
+    ++m_count;
+}
+
 void CDroppedObjectPool::Keep(CObject* object)
 {
     if (!object)
+        return;
+    auto* entity = dynamic_cast<CEntity*>(object);
+    if (entity && m_order.size() < UINT32_MAX) {
+        Keep(entity);
+        return;
+    }
+    if (entity && Holds(entity))
         return;
     const auto [where, added] = m_places.try_emplace(object, m_order.size());
     if (!added)
@@ -41,15 +75,31 @@ void CDroppedObjectPool::Keep(CObject* object)
     if (auto* image = dynamic_cast<CDib*>(object))
         image->AddRef();
     m_order.push_back(object);
+    ++m_count;
+}
+
+bool CDroppedObjectPool::Release(const CEntity* entity)
+{
+    if (!entity)
+        return false;
+    if (!Holds(entity))
+        return Release(static_cast<const CObject*>(entity));
+    m_order[entity->m_droppedPlace - 1] = nullptr;
+    const_cast<CEntity*>(entity)->m_droppedPlace = 0;
+    --m_count;
+    return true;
 }
 
 bool CDroppedObjectPool::Release(const CObject* object)
 {
+    if (auto* entity = dynamic_cast<const CEntity*>(object); entity && Holds(entity))
+        return Release(entity);
     const auto found = m_places.find(object);
     if (found == m_places.end())
         return false;
     m_order[found->second] = nullptr;
     m_places.erase(found);
+    --m_count;
     return true;
 }
 
@@ -72,11 +122,18 @@ void CDroppedObjectPool::Free()
     // Taken out before it is freed: its destruction looks for it in the pool.
     while (!m_order.empty()) {
         CObject* object = m_order.back();
-        m_order.pop_back();
-        if (!object)
+        if (!object) {
+            m_order.pop_back();
             continue;
-        m_places.erase(object);
+        }
+        if (auto* entity = dynamic_cast<CEntity*>(object); entity && Holds(entity))
+            entity->m_droppedPlace = 0;
+        else
+            m_places.erase(object);
+        m_order.pop_back();
+        --m_count;
         Dispose(object);
     }
     m_places.clear();
+    m_count = 0;
 }

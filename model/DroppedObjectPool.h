@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CEntity;
 class CObject;
 
 // Objects that link to one another without owning (topology rings, vertex lists, curves): cut
@@ -37,13 +38,16 @@ public:
     CDroppedObjectPool(const CDroppedObjectPool&) = delete;
     CDroppedObjectPool& operator=(const CDroppedObjectPool&) = delete;
 
-    // Takes the object over; null and objects kept already are ignored.
+    // Takes the object over; null and objects kept already are ignored. An entity is kept by
+    // one pool at a time.
     void Keep(CObject* object);
+    void Keep(CEntity* entity);
     // The object leaves the pool without being freed; false when the pool did not hold it.
     bool Release(const CObject* object);
-    bool Contains(const CObject* object) const { return m_places.contains(object); }
-    bool IsEmpty() const { return m_places.empty(); }
-    int GetCount() const { return static_cast<int>(m_places.size()); }
+    bool Release(const CEntity* entity);
+    bool Contains(const CObject* object) const;
+    bool IsEmpty() const { return m_count == 0; }
+    int GetCount() const { return static_cast<int>(m_count); }
     // Frees every object, the one kept last first (later records refer back to earlier ones):
     // an entity by its erase with undo recording off, unless it has found a parent meanwhile;
     // an image by giving back the pool's reference; anything else by deleting it. Freeing one
@@ -52,9 +56,12 @@ public:
     void Free();
 
 private:
+    bool Holds(const CEntity* entity) const;
+
     // Keeping order, so that Free goes backwards through it; a released object leaves a null.
     // A reader keeps and releases millions of objects in a large model: both stay O(1).
     std::vector<CObject*> m_order;
-    // Each kept object's place in m_order.
+    // The place in m_order of each kept object that is not an entity (an entity carries its own).
     std::unordered_map<const CObject*, std::size_t> m_places;
+    std::size_t m_count = 0;
 };

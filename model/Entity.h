@@ -166,6 +166,10 @@ private:
     // Undo copies share the original's container without owning it.
     COwnedPart<CAttributeContainer> m_attributes;
     int32_t m_id = 0;
+    // Where the dropped-object pool that keeps the entity has it (1 + its place), 0 when none:
+    // a reader keeps and releases millions of entities, and this spares a lookup for each.
+    friend class CDroppedObjectPool;
+    uint32_t m_droppedPlace = 0;
     CEntity* m_parent = nullptr;
 };
 

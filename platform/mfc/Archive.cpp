@@ -72,7 +72,7 @@ CArchive::CArchive(CFile* file, uint32_t mode, int bufferSize)
       m_buffer(std::make_unique_for_overwrite<uint8_t[]>(m_bufferSize))
 {
     if (IsLoading())
-        m_loadArray.emplace_back();
+        m_loadArray.push_back({});
     if (!m_file)
         return;
     if (IsLoading()) {
@@ -522,9 +522,9 @@ uint32_t CArchive::GetObjectSchema()
     return schema;
 }
 
-void CArchive::SetLoadParams(uint32_t growBy)
+void CArchive::SetLoadParams(uint32_t)
 {
-    m_loadArray.reserve(m_loadArray.size() + growBy);
+    // The load table grows in blocks and needs no room set aside.
 }
 
 CObject* CArchive::GetLoadedObject(uint32_t number) const

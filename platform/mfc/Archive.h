@@ -147,7 +147,7 @@ public:
     void MapObject(const CObject* object);
     // The schema in the file of the versionable object being read, once; then kNoSchema.
     uint32_t GetObjectSchema();
-    // Room for growBy loaded objects at once.
+    // How many loaded objects to make room for at once; the table grows in blocks of its own.
     void SetLoadParams(uint32_t growBy);
 
     // Storing: every object written or mapped, to its number (stored as the pointer value).
@@ -162,6 +162,33 @@ private:
         CObject* object = nullptr;                    // null for a class
         const CRuntimeClass* runtimeClass = nullptr;  // null for number 0
         uint32_t schema = 0;                          // a class's schema in the file
+    };
+    // The numbered classes and objects of a load, in blocks: a large model numbers millions,
+    // and a growing vector would copy them all at each doubling and keep twice the room.
+    class LoadTable {
+    public:
+        size_t size() const { return m_size; }
+        const LoadEntry& operator[](size_t i) const { return m_blocks[i >> kShift][i & kMask]; }
+        void push_back(const LoadEntry& entry)
+        {
+            if ((m_size >> kShift) == m_blocks.size())
+                m_blocks.push_back(std::make_unique<LoadEntry[]>(kBlock));
+            m_blocks[m_size >> kShift][m_size & kMask] = entry;
+            ++m_size;
+        }
+        // Shrinks only: the entries of a failed object go.
+        void resize(size_t count)
+        {
+            if (count < m_size)
+                m_size = count;
+        }
+
+    private:
+        static constexpr size_t kShift = 14;
+        static constexpr size_t kBlock = size_t{1} << kShift;
+        static constexpr size_t kMask = kBlock - 1;
+        std::vector<std::unique_ptr<LoadEntry[]>> m_blocks;
+        size_t m_size = 0;
     };
 
     template <class T>
@@ -222,7 +249,7 @@ private:
     uint8_t* m_writePos = nullptr;
     uint8_t* m_writeEnd = nullptr;
 
-    std::vector<LoadEntry> m_loadArray;
+    LoadTable m_loadArray;
     uint32_t m_objectSchema = kNoSchema;
 
     CMapPtrToPtr m_storeMap;
