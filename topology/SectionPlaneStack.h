@@ -40,6 +40,10 @@ public:
     void PopTransform();
     void SetSwitchedOff(bool off) { m_switchedOff = off; }
     bool IsSwitchedOff() const { return m_switchedOff; }
+    // Process-wide: while set, the drawing sinks enable and disable no GL clip plane for the
+    // section planes they push and pop (depth-fail shadow passes set it).
+    static void SetClipPlanesSuppressed(bool suppressed) { s_clipPlanesSuppressed = suppressed; }
+    static bool GetClipPlanesSuppressed() { return s_clipPlanesSuppressed; }
     // The plane of entry i in the current coordinates.
     CPlane3d GetCurrentPlane(int i) const;
 
@@ -60,6 +64,8 @@ private:
         // Innermost last.
         std::vector<CPlane3d> carried;
     };
+
+    static inline bool s_clipPlanesSuppressed = false;
 
     bool m_switchedOff = false;
     std::vector<Entry> m_entries;

@@ -38,6 +38,19 @@ inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
+// Virtual-key codes.
+inline constexpr int VK_BACK = 0x08;
+inline constexpr int VK_END = 0x23;
+inline constexpr int VK_HOME = 0x24;
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DELETE = 0x2E;
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
 // Left, top, right and bottom; right and bottom are exclusive.
 struct RECT {
     LONG left;
