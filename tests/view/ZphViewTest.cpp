@@ -11,6 +11,7 @@
 #include "tests/support/GLPixelCheck.h"
 #include "tests/view/ViewTestSupport.h"
 #include "view/MemoryGLContext.h"
+#include "view/PrintScaleScope.h"
 
 using orbisk::geometry::CBoundingBox3d;
 using orbisk::geometry::CLine3d;
@@ -143,6 +144,46 @@ TEST_F(ViewGLTest, LineWidthFollowsScaleAndDrawingMode)
     }
     view.SetDrawingMode(0);
     view.SetLineWidthScale(1);
+}
+
+// A print at another size shows what the window showed; sizes in pixels grow with the output.
+TEST_F(ViewGLTest, PrintScaleFollowsTheOutputAndRestoresTheWindow)
+{
+    const CPoint3d origin(0, 0, 0);
+    const double pixelBefore = view.PixelsToModel(1, origin);
+    {
+        CPrintScaleScope scope;
+        scope.Apply(&view, 4 * kSize, 4 * kSize, 0.0);
+        int width = 0;
+        int height = 0;
+        view.GetViewportSize(width, height);
+        EXPECT_EQ(width, 4 * kSize);
+        EXPECT_DOUBLE_EQ(view.GetPixelSizeScale(), 4.0);
+        EXPECT_DOUBLE_EQ(view.GetLineWidthScale(), 4.0);
+        // A pixel of the window still covers the same model length.
+        EXPECT_NEAR(view.PixelsToModel(1, origin), pixelBefore, 1e-9);
+        EXPECT_DOUBLE_EQ(view.GetLineWidth(), 4.0);
+    }
+    int width = 0;
+    int height = 0;
+    view.GetViewportSize(width, height);
+    EXPECT_EQ(width, kSize);
+    EXPECT_DOUBLE_EQ(view.GetPixelSizeScale(), 1.0);
+    EXPECT_DOUBLE_EQ(view.GetLineWidthScale(), 1.0);
+    EXPECT_DOUBLE_EQ(view.GetViewDefinition()->GetCamera().GetParallelHeight(), 10.0);
+}
+
+// With a fixed image aspect the ratio is the image's: a 2:1 image fills a square window's
+// width (64 pixels) and the height of a 3:1 output (96 x 2 = 192 pixels wide), three times.
+TEST_F(ViewGLTest, PrintScaleOfAFixedImageAspectMeasuresTheImage)
+{
+    CCamera camera = view.GetViewDefinition()->GetCamera();
+    camera.SetImageAspect(2.0);
+    view.SetCamera(camera, 0.0);
+    CPrintScaleScope scope;
+    scope.Apply(&view, 3 * 96, 96, 2.5);
+    EXPECT_DOUBLE_EQ(view.GetPixelSizeScale(), 3.0);
+    EXPECT_DOUBLE_EQ(view.GetLineWidthScale(), 2.5);
 }
 
 TEST_F(ViewGLTest, UnsetColourIsNeverSent)
