@@ -162,12 +162,13 @@ void CEntity::Erase()
     OnErase();
     if (CBackReferenceIndex* index = CurrentBackReferenceIndex())
         index->NotifyReferrers(this, kEventErased, nullptr);
-    if (!IsUndoRecording()) {
+    // With no operation open nothing could bring the entity back, and nothing would own it.
+    CUndoOperation* operation = IsUndoRecording() ? GetUndoOperation() : nullptr;
+    if (!operation) {
         delete this;
         return;
     }
-    if (CUndoOperation* operation = GetUndoOperation())
-        operation->EntityErased(this);
+    operation->EntityErased(this);
 }
 
 CUndoOperation* CEntity::GetUndoOperation() const

@@ -6,9 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "geometry/Point3d.h"
 #include "geometry/Transform3d.h"
+#include "geometry/Vector3d.h"
 #include "model/ComponentAxes.h"
-#include "tests/model/doubles/ManagerDoubles.h"
+#include "tests/model/doubles/ViewDouble.h"
 #include "tests/support/OffscreenGLTest.h"
 
 using orbisk::geometry::CBoundingBox3d;
@@ -18,6 +24,160 @@ using orbisk::geometry::CVector3d;
 using orbisk::utils::CColor;
 
 namespace {
+
+// A view that draws the component axes for real in the current GL context (lines, quads,
+// colours, line widths, the transform stack applied to GL) and records what it was asked.
+// One pixel is one model unit; the eye and the view direction are given in model
+// coordinates and answered in the pushed local ones.
+class AxesView : public RecordingView {
+public:
+    struct Line {
+        CPoint3d from;
+        CPoint3d to;
+        CColor color;
+        double width;
+    };
+
+    void PushTransform(const orbisk::geometry::CTransform3d& t, bool applyToGL) override;
+    void PopTransform(bool applyToGL) override;
+    orbisk::geometry::CTransform3d GetTransform() override
+    {
+        return transforms.empty() ? orbisk::geometry::CTransform3d() : transforms.back();
+    }
+    orbisk::geometry::CTransform3d GetInverseTransform() override;
+    orbisk::geometry::CPoint3d GetEyePoint() override;
+    orbisk::geometry::CVector3d GetViewDirection() override;
+    double PixelsToModel(int pixels, const CPoint3d&) override { return pixels; }
+    void DrawStyledLine(const CPoint3d& from, const CPoint3d& to, const CColor& color, const double& width,
+                        const unsigned short& stipple) override;
+    void BeginPrimitive(int kind) override;
+    void EndPrimitive() override;
+    void Vertex(double x, double y, double z) override;
+    void SetColor(CColor color) override;
+    void SetDepthFunc(unsigned int function) override;
+    void SetLineWidth(double pixels) override;
+    bool SetLighting(bool on) override;
+    void PushPolygonOffset(bool enable, float factor, float units) override;
+    void PopPolygonOffset() override;
+    int GetDrawingMode() override { return drawingMode; }
+
+    orbisk::geometry::CPoint3d eye{0, 0, 100};
+    orbisk::geometry::CVector3d direction{0, 0, -1};
+    int drawingMode = 0;
+    bool lighting = true;
+    std::vector<orbisk::geometry::CTransform3d> transforms;
+    std::vector<Line> lines;
+    // The corners of each quad drawn, in local coordinates.
+    std::vector<std::vector<CPoint3d>> quads;
+    std::vector<double> lineWidths;
+    int offsetDepth = 0;
+    int maxOffsetDepth = 0;
+    bool open = false;
+};
+
+void AxesView::PushTransform(const orbisk::geometry::CTransform3d& t, bool applyToGL)
+{
+    transforms.push_back(GetTransform() * t);
+    if (!applyToGL)
+        return;
+    double matrix[16];
+    t.GetMatrix(matrix);
+    glPushMatrix();
+    glMultMatrixd(matrix);
+}
+
+void AxesView::PopTransform(bool applyToGL)
+{
+    if (transforms.empty())
+        return;
+    transforms.pop_back();
+    if (applyToGL)
+        glPopMatrix();
+}
+
+orbisk::geometry::CTransform3d AxesView::GetInverseTransform()
+{
+    return GetTransform().Inverse();
+}
+
+CPoint3d AxesView::GetEyePoint()
+{
+    CPoint3d local = eye;
+    GetInverseTransform().TransformPoint(local);
+    return local;
+}
+
+CVector3d AxesView::GetViewDirection()
+{
+    CVector3d local = direction;
+    GetInverseTransform().TransformVector(local);
+    return local;
+}
+
+void AxesView::DrawStyledLine(const CPoint3d& from, const CPoint3d& to, const CColor& color,
+                              const double& width, const unsigned short&)
+{
+    lines.push_back({from, to, color, width});
+    glLineWidth(static_cast<float>(width));
+    glColor4ubv(&color.red);
+    glBegin(GL_LINES);
+    glVertex3d(from.x, from.y, from.z);
+    glVertex3d(to.x, to.y, to.z);
+    glEnd();
+}
+
+void AxesView::BeginPrimitive(int kind)
+{
+    quads.emplace_back();
+    open = true;
+    glBegin(static_cast<GLenum>(kind));
+}
+
+void AxesView::EndPrimitive()
+{
+    if (!open)
+        return;
+    open = false;
+    glEnd();
+}
+
+void AxesView::Vertex(double x, double y, double z)
+{
+    quads.back().emplace_back(x, y, z);
+    glVertex3d(x, y, z);
+}
+
+void AxesView::SetColor(CColor color)
+{
+    RecordingView::SetColor(color);
+    glColor4ubv(&color.red);
+}
+
+void AxesView::SetDepthFunc(unsigned int function)
+{
+    glDepthFunc(function);
+}
+
+void AxesView::SetLineWidth(double pixels)
+{
+    lineWidths.push_back(pixels);
+    glLineWidth(static_cast<float>(pixels));
+}
+
+bool AxesView::SetLighting(bool on)
+{
+    return std::exchange(lighting, on);
+}
+
+void AxesView::PushPolygonOffset(bool, float, float)
+{
+    maxOffsetDepth = std::max(maxOffsetDepth, ++offsetDepth);
+}
+
+void AxesView::PopPolygonOffset()
+{
+    --offsetDepth;
+}
 
 class ComponentAxesTest : public OffscreenGLTest {
 protected:

@@ -7,12 +7,16 @@
 #include <cstring>
 #include <vector>
 
+#include "components/Component.h"
+#include "components/ComponentDefinition.h"
 #include "model/AttributeContainer.h"
 #include "model/AttributeNamed.h"
 #include "model/ContributorManager.h"
 #include "model/DefinitionList.h"
+#include "platform/mfc/MemFile.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ManagerTestSupport.h"
+#include "tests/support/ModelFiles.h"
 
 using orbisk::utils::CTypedValue;
 
@@ -45,8 +49,29 @@ CTypedValue Strings(std::initializer_list<const wchar_t*> texts)
     return array;
 }
 
+// A definition that says it is internal, which no definition read or made by the program does.
+class InternalDefinition : public CComponentDefinition {
+public:
+    bool IsInternal() const override { return true; }
+};
+
 class ContributorManagerTest : public ManagerTest {
 protected:
+    // Reads a whole model file that the given version of the modeller wrote.
+    void ReadFileOfVersion(int32_t major, int32_t minor, int32_t build)
+    {
+        WholeModel file;
+        file.header.major = major;
+        file.header.minor = minor;
+        file.header.build = build;
+        Bytes bytes = file.Write();
+        CMemFile memory(bytes.data(), static_cast<unsigned>(bytes.size()));
+        CArchive ar(&memory, CArchive::load);
+        model.Serialize(ar);
+    }
+    // The root component's dictionary of model properties.
+    CTypedValue ModelProperty(const wchar_t* key) { return model.GetOrCreateModelProperties().GetValue(key); }
+
     CContributorManager contributors{&model};
 };
 
@@ -76,13 +101,14 @@ TEST_F(ContributorManagerTest, OperationsCountTowardsTheModifiedState)
 
 TEST_F(ContributorManagerTest, TheLastModifierLivesInTheRootComponentsDictionary)
 {
-    EXPECT_EQ(model.root->GetAttributeContainer(), nullptr) << "nothing is made until something is stored";
+    EXPECT_EQ(model.GetRoot()->GetAttributeContainer(), nullptr)
+        << "nothing is made until something is stored";
     ContributorCodes seen;
     contributors.SetLastModifiedBy(L"ada");
     CAttributeNamed* dictionary = contributors.GetOrCreateDictionary();
     ASSERT_NE(dictionary, nullptr);
     EXPECT_EQ(dictionary->GetName(), CString(L"QZP_ContributorsInfo"));
-    EXPECT_EQ(dictionary->GetParent(), model.root->GetAttributeContainer());
+    EXPECT_EQ(dictionary->GetParent(), model.GetRoot()->GetAttributeContainer());
     EXPECT_EQ(dictionary->GetValue(L"VersionKey").GetInt(), 1000);
     EXPECT_EQ(contributors.GetLastModifiedBy(), CString(L"ada"));
     contributors.RemoveLastModifiedBy(true);
@@ -125,24 +151,26 @@ TEST_F(ContributorManagerTest, CreditsListTheNicknamesFromTheLastPairToTheFirst)
 TEST_F(ContributorManagerTest, NicknamesBecomeAModelProperty)
 {
     contributors.CopyNicknamesToModelProperties();
-    EXPECT_TRUE(model.properties.GetValue(L"Contributors").IsEmpty());
+    EXPECT_TRUE(ModelProperty(L"Contributors").IsEmpty());
     contributors.GetOrCreateDictionary()->SetValue(L"NicknamesKey", Strings({}));
     contributors.CopyNicknamesToModelProperties();
-    EXPECT_TRUE(model.properties.GetValue(L"Contributors").IsEmpty()) << "an empty list is not copied";
+    EXPECT_TRUE(ModelProperty(L"Contributors").IsEmpty()) << "an empty list is not copied";
     contributors.GetOrCreateDictionary()->SetValue(L"NicknamesKey", Strings({L"zoe"}));
     contributors.CopyNicknamesToModelProperties();
-    EXPECT_EQ(model.properties.GetValue(L"Contributors").GetArray()->values.size(), 1u);
+    EXPECT_EQ(ModelProperty(L"Contributors").GetArray()->values.size(), 1u);
 }
 
 TEST_F(ContributorManagerTest, FilesOfOlderVersionsGetAnEmptyLastModifier)
 {
-    model.version = CVersionInfo(7, 0, 100);
+    ReadFileOfVersion(7, 0, 100);
+    ASSERT_EQ(model.GetStatus(), kModelRead);
     contributors.OnOperationEnd(0, 0, 0);
     contributors.OnModelLoaded();
-    EXPECT_EQ(model.root->GetAttributeContainer(), nullptr);
+    EXPECT_EQ(model.GetRoot()->GetAttributeContainer(), nullptr);
     EXPECT_EQ(contributors.GetUnsavedOperationCount(), 0);
 
-    model.version = CVersionInfo(6, 2, 100);
+    ReadFileOfVersion(6, 2, 100);
+    ASSERT_EQ(model.GetStatus(), kModelRead);
     contributors.OnModelLoaded();
     const CAttributeNamed* dictionary = contributors.GetOrCreateDictionary();
     EXPECT_EQ(dictionary->GetValue(L"LastModifiedByKey").GetType(), orbisk::utils::kTypeString);
@@ -150,23 +178,21 @@ TEST_F(ContributorManagerTest, FilesOfOlderVersionsGetAnEmptyLastModifier)
 
 TEST_F(ContributorManagerTest, DefinitionsCarryNicknamesOfTheirOwn)
 {
-    CDefinitionList definitions;
-    model.root->definitions = &definitions;
-    TestDefinition plain(L"Plain"), credited(L"Credited"), internal(L"Internal");
-    internal.internal = true;
-    for (TestDefinition* definition : {&credited, &internal}) {
+    CDefinitionList& definitions = *model.GetRoot()->GetDefinitionList();
+    auto* plain = new CComponentDefinition;
+    auto* credited = new CComponentDefinition;
+    auto* internal = new InternalDefinition;
+    for (CComponentDefinition* definition : {credited, static_cast<CComponentDefinition*>(internal)}) {
         auto* own = new CAttributeNamed(L"QZP_ContributorsInfo");
         own->SetValue(L"NicknamesKey", Strings({L"x", L"y"}));
         definition->AddAttributeDictionary(own);
     }
-    for (TestDefinition* definition : {&plain, &credited, &internal})
+    for (CComponentDefinition* definition : {plain, credited, static_cast<CComponentDefinition*>(internal)})
         definitions.Add(definition);
-    EXPECT_EQ(CContributorManager::CountNicknamesOf(plain), 0);
-    EXPECT_EQ(CContributorManager::CountNicknamesOf(credited), 2);
+    EXPECT_EQ(CContributorManager::CountNicknamesOf(*plain), 0);
+    EXPECT_EQ(CContributorManager::CountNicknamesOf(*credited), 2);
     EXPECT_EQ(contributors.CountContributingDefinitions(), 1)
         << "definitions without nicknames and internal ones do not count";
     contributors.SetEnabled(false);
     EXPECT_EQ(contributors.CountContributingDefinitions(), 0);
-    definitions.RemoveAll();
-    model.root->definitions = nullptr;
 }

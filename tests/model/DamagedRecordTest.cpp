@@ -37,15 +37,19 @@
 #include "model/Thumbnail.h"
 #include "model/VersionInfo.h"
 #include "model/VersionMap.h"
+#include "model/ZephyronModel.h"
 #include "settings/Material.h"
 #include "support/TypedValue.h"
 #include "tests/model/ManagerTestSupport.h"
-#include "tests/model/doubles/DatabaseDoubles.h"
+#include "tests/model/doubles/EntityDoubles.h"
+#include "tests/support/ComponentRecords.h"
 #include "tests/support/ModelFileWriter.h"
+#include "tests/support/SettingsRecords.h"
+#include "tests/support/TextRecords.h"
 
 namespace {
 
-using Schemas = std::vector<std::pair<const char*, int32_t>>;
+using Schemas = ModelFileWriter::VersionMap;
 using Record = ModelFileWriter::Record;
 
 int32_t SchemaOf(const CRuntimeClass* runtimeClass)
@@ -56,6 +60,13 @@ int32_t SchemaOf(const CRuntimeClass* runtimeClass)
 // Writes objects as the current version map says their classes are read. Earlier objects come
 // first; the record is the one object written after them.
 class RecordWriter {
+public:
+    // Records of the component tree and of fonts, in the newest schemas (as the case's map says).
+    ComponentRecords components;
+    TextRecords texts;
+
+private:
+    // After the records it writes: the archive knows objects by their address until it ends.
     ModelFileWriter m_file;
 
 public:
@@ -66,6 +77,12 @@ public:
     {
         ++earlierCount;
         return m_file.WriteObjectRecord(className, 0, [body](CArchive&) { body(); });
+    }
+    // An earlier object that another writer's record describes.
+    void Earlier(const CObject& record)
+    {
+        ++earlierCount;
+        ar.WriteObject(&record);
     }
     // A new object inside a record, or the record itself.
     void New(std::string_view className, const std::function<void()>& body)
@@ -286,28 +303,26 @@ void WriteRelationshipMap(RecordWriter& w)
 
 void WriteDefinitionList(RecordWriter& w)
 {
-    auto definition = [&] {
-        EntityPart(w);
-        w.ar << int32_t{4};
-    };
-    const Record early = w.Earlier("TestDefinition", definition);
+    const CObject& early = w.components.Definition(L"Early");
+    w.Earlier(early);
     w.New("CDefinitionList", [&] {
         w.ar << int32_t{3};
-        w.Refer(early);
+        w.ar.WriteObject(&early);
         w.Null();
-        w.New("TestDefinition", definition);
+        w.ar.WriteObject(&w.components.Definition(L"New"));
     });
 }
 
 void WriteFontManager(RecordWriter& w)
 {
-    const Record early = w.Earlier("TestFont", [&] { EntityPart(w); });
+    const CObject& early = w.texts.Font(L"Arial", 12);
+    w.Earlier(early);
     w.New("CFontManager", [&] {
         EntityPart(w);
         w.ar << int32_t{3};
-        w.Refer(early);
+        w.ar.WriteObject(&early);
         w.Null();
-        w.New("TestFont", [&] { EntityPart(w); });
+        w.ar.WriteObject(&w.texts.Font(L"Courier New", 10));
     });
 }
 
@@ -424,13 +439,21 @@ void WriteDib(RecordWriter& w)
     w.New("CDib", [&] { DibBody(w, true); });
 }
 
+// Schema 0 keeps the camera in place, later ones as an object of its own.
 void WriteThumbnail(RecordWriter& w)
 {
     w.New("CThumbnail", [&] {
         EntityPart(w);
-        if (SchemaOf(RUNTIME_CLASS(CThumbnail)) == 0)
-            w.ar << int32_t{1};
-        w.ar << 35.0;
+        const CameraFields camera{.eye = {0, 0, 10}, .fieldOfView = 35.0};
+        if (SchemaOf(RUNTIME_CLASS(CThumbnail)) == 0) {
+            const Bytes inPlace = InlineCameraRecord(camera);
+            w.ar.Write(inPlace.data(), static_cast<uint32_t>(inPlace.size()));
+        } else {
+            w.New("CCamera", [&] {
+                const Bytes own = CameraRecord(camera, SchemaOf(RUNTIME_CLASS(CCamera)));
+                w.ar.Write(own.data(), static_cast<uint32_t>(own.size()));
+            });
+        }
         w.New("CDib", [&] { DibBody(w, true); });
     });
 }
@@ -481,8 +504,8 @@ std::vector<DamagedRecord> AllRecords()
     each("CAttributeNamed", 1, {{"CAttribute", 0}}, WriteAttributeNamed);
     each("CRelationship", 0, {{"TestEntity", 1}}, WriteRelationship);
     each("CRelationshipMap", 0, {{"CRelationship", 0}, {"TestEntity", 1}}, WriteRelationshipMap);
-    each("CDefinitionList", 0, {{"TestDefinition", 1}}, WriteDefinitionList);
-    each("CFontManager", 0, {{"TestFont", 1}}, WriteFontManager);
+    each("CDefinitionList", 0, ComponentRecords().GetVersionMap(), WriteDefinitionList);
+    each("CFontManager", 0, {{"CZpFont", TextSchemas().font}}, WriteFontManager);
     each("CComponentBehavior", 5, {}, WriteComponentBehavior);
     each("CDrawingElement", 9, {{"CLayer", 2}, {"CMaterial", 12}, {"CTexture", 6}, {"CDib", 3}},
          WriteDrawingElement);
@@ -496,7 +519,7 @@ std::vector<DamagedRecord> AllRecords()
     each("CMaterial", 12, materials, WriteMaterial);
     each("CTexture", 6, {{"CDib", 3}}, WriteTexture);
     each("CDib", 3, {}, WriteDib);
-    each("CThumbnail", 1, {{"CDib", 3}}, WriteThumbnail);
+    each("CThumbnail", 1, {{"CCamera", 5}, {"CDib", 3}}, WriteThumbnail);
     each("CVersionMap", 0, {}, WriteVersionMap);
     each("CVersionInfo", 0, {}, WriteVersionInfo);
     return records;
@@ -522,7 +545,7 @@ protected:
     // the model's pool), then the record. The cause of the archive exception, or none.
     int Read(size_t length, size_t* recordStart = nullptr)
     {
-        TestModel reading;
+        CZephyronModel reading;
         CCurrentModelScope current(&reading);
         std::vector<CEntity*> earlier;
         std::vector<CAttribute*> held;

@@ -3,9 +3,13 @@
 
 #include <memory>
 
+#include "model/UndoManager.h"
 #include "model/VersionMap.h"
 
-DatabaseTest::DatabaseTest() = default;
+DatabaseTest::DatabaseTest()
+{
+    UseUndoManager(*model.GetUndoManager());
+}
 
 DatabaseTest::~DatabaseTest()
 {

@@ -1,20 +1,22 @@
 #pragma once
 // The fixture of the tests of drawing elements, definition lists, relationship maps and the font
-// manager: a current test model whose root component holds a layer manager (with its default
-// layer first and current) and a material manager, and helpers for hand-written records.
+// manager: a new model, current, whose root component holds a layer manager (with its default
+// layer first and current), a material manager and the definition list, and helpers for
+// hand-written records.
 
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
 
+#include "components/Component.h"
 #include "model/ArchiveSchema.h"
+#include "model/CurrentModel.h"
 #include "model/LayerManager.h"
 #include "model/MaterialManager.h"
+#include "model/ZephyronModel.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/DatabaseDoubles.h"
-#include "tests/model/doubles/ManagerDoubles.h"
-#include "tests/model/doubles/ModelDouble.h"
 #include "tests/support/ArchiveBytes.h"
 
 class DatabaseTest : public ModelTest {
@@ -27,11 +29,11 @@ protected:
     // The reference that introduces a new object of the class (schema 0 in the class record).
     static Bytes NewObject(std::string_view className);
 
-    TestModel model;
+    CZephyronModel model;
     CCurrentModelScope current{&model};
     ComponentPosts componentPosts;
-    TestRoot& root = *model.root;
-    CLayerManager& layers = *model.layers;
-    CMaterialManager& materials = *model.materials;
+    CComponent& root = *model.GetRoot();
+    CLayerManager& layers = *model.GetLayerManager();
+    CMaterialManager& materials = *model.GetMaterialManager();
     CLayer& defaultLayer = *layers.GetDefaultLayer();
 };

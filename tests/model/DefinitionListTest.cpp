@@ -6,25 +6,41 @@
 #include <memory>
 #include <vector>
 
+#include "components/ComponentDefinition.h"
+#include "components/ComponentInstance.h"
+#include "components/InstancePath.h"
 #include "model/DefinitionList.h"
+#include "model/EntityDisposal.h"
 #include "tests/model/DatabaseTestSupport.h"
+#include "tests/model/doubles/EntityDoubles.h"
 
 namespace {
 
+using Post = ComponentPosts::Post;
+
+// The definition list of the model's root component.
 class DefinitionListTest : public DatabaseTest {
 protected:
-    DefinitionListTest()
+    static CComponentDefinition* Named(const wchar_t* name)
     {
-        root.definitions = &list;
-        list.SetParent(&root);
+        auto* definition = new CComponentDefinition;
+        definition->SetName(name);
+        return definition;
     }
-
-    TestDefinition* Define(const wchar_t* name)
+    // A definition of the list, which frees it with the model.
+    CComponentDefinition* Define(const wchar_t* name)
     {
-        auto* definition = new TestDefinition(name);
-        owned.emplace_back(definition);
+        CComponentDefinition* definition = Named(name);
         list.Add(definition);
         return definition;
+    }
+    // An instance of the definition placed in the component.
+    static CComponentInstance* Place(CComponentDefinition* definition, CComponent& in)
+    {
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        in.Add(instance);
+        return instance;
     }
 
     std::vector<CEntity*> Items() const
@@ -35,61 +51,47 @@ protected:
         return items;
     }
 
-    CDefinitionList list;
-    std::vector<std::unique_ptr<TestDefinition>> owned;
+    CDefinitionList& list = *root.GetDefinitionList();
 };
 
-// Definitions and instances that erase themselves (undo off), so that purging frees them.
+// Undo is off, so that what purging erases is freed.
 class DefinitionPurgeTest : public DefinitionListTest {
 protected:
-    TestDefinition* DefineErasable(const wchar_t* name)
-    {
-        auto* definition = new TestDefinition(name);
-        list.Add(definition);
-        return definition;
-    }
-    // An instance of the definition placed in the component.
-    TestInstance* Place(TestDefinition* definition, TestComponent& in)
-    {
-        auto* instance = new TestInstance(definition);
-        in.Add(instance);
-        return instance;
-    }
-
     CSuspendUndo noUndo;
 };
 
 TEST_F(DefinitionListTest, AddingAndRemovingPostComponentNotifications)
 {
-    TestDefinition* box = Define(L"Box");
-    list.Add(box);
+    std::unique_ptr<CComponentDefinition, void (*)(CEntity*)> box(Named(L"Box"), &DeleteUnrecorded);
+    componentPosts.posts.clear();
+    list.Add(box.get());
+    list.Add(box.get());
     TestEntity notADefinition;
     list.Add(&notADefinition);
-    EXPECT_EQ(Items(), std::vector<CEntity*>{box});
+    EXPECT_EQ(Items(), std::vector<CEntity*>{box.get()});
     EXPECT_EQ(box->GetParent(), &list);
-    EXPECT_TRUE(list.Remove(box));
-    EXPECT_FALSE(list.Remove(box));
+    EXPECT_TRUE(list.Remove(box.get()));
+    EXPECT_FALSE(list.Remove(box.get()));
     EXPECT_EQ(box->GetParent(), nullptr);
-    EXPECT_EQ(componentPosts.posts,
-              (std::vector<ComponentPosts::Post>{{0, box, nullptr}, {1, box, nullptr}}));
+    EXPECT_EQ(componentPosts.posts, (std::vector<Post>{{0, box.get(), nullptr}, {1, box.get(), nullptr}}));
 }
 
 TEST_F(DefinitionListTest, AddingADefinitionIsRecordedAndCanRefreshItsInstances)
 {
-    struct Refreshed : TestInstance {
-        using TestInstance::TestInstance;
+    // Counts the refreshes it is given.
+    struct RefreshCounter : CComponentInstance {
         void OnChange() override { ++changes; }
         int changes = 0;
     };
-    auto* box = new TestDefinition(L"Box");
-    owned.emplace_back(box);
-    Refreshed instance(box);
+    CComponentDefinition* box = Named(L"Box");
+    RefreshCounter instance;
+    box->AddInstance(&instance);
+    instance.changes = 0;
     Start();
     list.AddDefinition(box, true);
     Commit();
     EXPECT_EQ(instance.changes, 1);
     EXPECT_EQ(listener.Names(), (std::vector<std::string>{"start", "added", "end"}));
-    box->instances.clear();
 }
 
 TEST_F(DefinitionListTest, UniqueNamesFollowTheNumberingRule)
@@ -120,7 +122,7 @@ TEST_F(DefinitionListTest, UniqueNamesFollowTheNumberingRule)
 
 TEST_F(DefinitionListTest, UniquenessIgnoresCaseAndTheDefinitionAskingForIt)
 {
-    TestDefinition* box = Define(L"box");
+    CComponentDefinition* box = Define(L"box");
     EXPECT_FALSE(list.IsNameUnique(L"BOX", nullptr));
     EXPECT_TRUE(list.IsNameUnique(L"BOX", box));
     EXPECT_EQ(list.MakeUniqueName(L"Box", false, nullptr), CString(L"Box#1"));
@@ -128,11 +130,12 @@ TEST_F(DefinitionListTest, UniquenessIgnoresCaseAndTheDefinitionAskingForIt)
 
 TEST_F(DefinitionPurgeTest, PurgingErasesUnusedDefinitionsInPassesAndCanKeepUnmarkedOnes)
 {
-    TestDefinition* used = DefineErasable(L"Used");
-    TestDefinition* marked = DefineErasable(L"Marked");
-    TestDefinition* unmarked = DefineErasable(L"Unmarked");
-    marked->purgeMark = true;
-    TestInstance* instance = Place(used, root);
+    CComponentDefinition* used = Define(L"Used");
+    CComponentDefinition* marked = Define(L"Marked");
+    CComponentDefinition* unmarked = Define(L"Unmarked");
+    // Definitions of any kind but an ordinary component carry the purge mark.
+    marked->SetKind(CComponentDefinition::kKindPlain);
+    CComponentInstance* instance = Place(used, root);
     list.PurgeUnused(true);
     EXPECT_EQ(Items(), (std::vector<CEntity*>{used, unmarked}));
     list.PurgeUnused(false);
@@ -143,66 +146,71 @@ TEST_F(DefinitionPurgeTest, PurgingErasesUnusedDefinitionsInPassesAndCanKeepUnma
 
 TEST_F(DefinitionPurgeTest, EraseUnusedReachesDefinitionsFreedByAnEarlierErase)
 {
-    TestDefinition* a = DefineErasable(L"A");
-    TestDefinition* b = DefineErasable(L"B");
-    Place(a, *b);
-    const int destroyed = TestEntity::destroyed;
+    CComponentDefinition* a = Define(L"A");
+    CComponentDefinition* b = Define(L"B");
+    CComponentInstance* aInB = Place(a, *b);
+    componentPosts.posts.clear();
     list.EraseUnused(false);
-    EXPECT_EQ(TestEntity::destroyed, destroyed + 2)
-        << "B goes in the first pass, A once B's erase has removed A's only instance";
-    EXPECT_EQ(componentPosts.posts, (std::vector<ComponentPosts::Post>{
-                                        {0, a, nullptr}, {0, b, nullptr}, {1, a, nullptr}, {1, b, nullptr}}));
+    // The list announces every definition first; then B goes in the first pass, and A once B's
+    // erase has removed A's only instance.
+    EXPECT_EQ(componentPosts.posts,
+              (std::vector<Post>{{1, a, nullptr},
+                                 {1, b, nullptr},
+                                 {CComponentDefinition::kNotifyErased, b, nullptr},
+                                 {CComponentDefinition::kNotifyInstanceRemoved, a, aInB},
+                                 {CComponentDefinition::kNotifyErased, a, nullptr}}));
     EXPECT_EQ(list.GetCount(), 2) << "the list still names what it erased until told to forget";
     list.RemoveAll();
 }
 
 TEST_F(DefinitionPurgeTest, PurgeUnusedExceptKeepsTheDefinitionsOfTheActivePath)
 {
-    TestDefinition* onPath = DefineErasable(L"OnPath");
-    DefineErasable(L"Other");
+    CComponentDefinition* onPath = Define(L"OnPath");
+    Define(L"Other");
     // The instance being edited, not yet listed among its definition's instances.
-    TestInstance edited;
-    edited.definition = onPath;
-    TestInstancePath path;
-    path.instances = {&edited};
+    CComponentInstance edited;
+    edited.SetDefinition(onPath);
+    CInstancePath path;
+    path.PushBack(&edited);
     list.PurgeUnusedExcept(path);
     EXPECT_EQ(Items(), std::vector<CEntity*>{onPath});
+    edited.ForgetDefinition();
     list.EraseUnused(true);
 }
 
 TEST_F(DefinitionPurgeTest, ErasingADefinitionErasesItsInstancesFirst)
 {
-    TestDefinition* box = DefineErasable(L"Box");
+    CComponentDefinition* box = Define(L"Box");
     Place(box, root);
     Place(box, root);
     list.EraseDefinitionAndInstances(box);
-    EXPECT_TRUE(root.members.empty());
+    EXPECT_TRUE(root.IsEmpty());
     EXPECT_TRUE(list.IsEmpty());
 }
 
 TEST_F(DefinitionListTest, WritingPutsTheDeepestDefinitionsFirst)
 {
-    TestDefinition* top = Define(L"Top");
-    TestDefinition* inner = Define(L"Inner");
-    TestDefinition* loose = Define(L"Loose");
-    TestDefinition* cycleA = Define(L"CycleA");
-    TestDefinition* cycleB = Define(L"CycleB");
-    TestInstance topInRoot(top), innerInTop(inner), aInB(cycleA), bInA(cycleB);
-    root.Add(&topInRoot);
-    top->Add(&innerInTop);
-    cycleB->Add(&aInB);
-    cycleA->Add(&bInA);
+    CComponentDefinition* top = Define(L"Top");
+    CComponentDefinition* inner = Define(L"Inner");
+    CComponentDefinition* loose = Define(L"Loose");
+    CComponentDefinition* cycleA = Define(L"CycleA");
+    CComponentDefinition* cycleB = Define(L"CycleB");
+    Place(top, root);
+    Place(inner, *top);
+    Place(cycleA, *cycleB);
+    CComponentInstance* closing = Place(cycleB, *cycleA);
     std::vector<CEntity*> ordered;
     list.OrderDefinitions(&root, ordered);
     EXPECT_EQ(ordered, (std::vector<CEntity*>{inner, loose, top, cycleA, cycleB}))
         << "placed ones in reverse placement order, then the ones never placed";
-    for (TestDefinition* definition : {top, inner, cycleA, cycleB})
-        definition->instances.clear();
+    // As readers do, so that the model can let go of the definitions of the cycle.
+    CSuspendUndo noUndo;
+    closing->EraseFrom(cycleA);
 }
 
 TEST_F(DefinitionListTest, TheRecordListsADefinitionReferencedTwiceOnce)
 {
-    TestDefinition first(L"A"), second(L"B");
+    CComponentDefinition first, second;
     const Bytes bytes = LittleEndian(int32_t{4}, uint16_t{1}, uint16_t{0}, uint16_t{2}, uint16_t{1});
     ReadFrom(bytes, [&](CArchive& ar) {
         ar.MapObject(&first);
@@ -242,8 +250,9 @@ TEST_F(DefinitionListTest, TheRecordRefusesOtherClassesAndBadCounts)
 
 TEST_F(DefinitionListTest, TheCheckRunsEveryDefinitionsCheckWithTheNameIndex)
 {
-    struct Checked : TestDefinition {
-        using TestDefinition::TestDefinition;
+    // Keeps whether its name was free in the index while it was checked, and answers the given
+    // result instead of checking itself.
+    struct NameIndexProbe : CComponentDefinition {
         int CheckValidity(int, CCheckedObjectMap*) override
         {
             seenFree = static_cast<CDefinitionList*>(GetParent())->IsNameFree(L"SOFA");
@@ -253,8 +262,8 @@ TEST_F(DefinitionListTest, TheCheckRunsEveryDefinitionsCheckWithTheNameIndex)
         bool seenFree = true;
     };
     CValidityCheckScope checks;
-    auto* sofa = new Checked(L"Sofa");
-    owned.emplace_back(sofa);
+    auto* sofa = new NameIndexProbe;
+    sofa->SetName(L"Sofa");
     list.Add(sofa);
     CCheckedObjectMap map;
     EXPECT_EQ(list.CheckValidity(kValidityCheck, &map), 0);

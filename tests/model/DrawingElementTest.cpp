@@ -7,12 +7,17 @@
 #include <memory>
 #include <vector>
 
+#include "components/ComponentInstance.h"
+#include "components/InstancePath.h"
 #include "model/DrawingElement.h"
 #include "model/EntityDisposal.h"
 #include "model/Layer.h"
+#include "model/Relationship.h"
+#include "model/RelationshipMap.h"
 #include "model/Texture.h"
 #include "settings/Material.h"
 #include "settings/MaterialNotification.h"
+#include "settings/RenderingOptions.h"
 #include "tests/model/DatabaseTestSupport.h"
 #include "tests/model/ManagerTestSupport.h"
 #include "tests/model/doubles/ViewDouble.h"
@@ -28,6 +33,13 @@ constexpr CColor kBlue{0, 0, 255};
 class PlainColoredElement : public CDrawingElement {
 public:
     bool UsesHighlightColor() const override { return false; }
+};
+
+// An instance with the stored highlight bit set, which the program sets only as it reads an
+// instance's record.
+class HighlightedInstance : public CComponentInstance {
+public:
+    HighlightedInstance() { m_flags |= kSecondHighlight; }
 };
 
 class DrawingElementTest : public DatabaseTest {
@@ -75,7 +87,8 @@ protected:
     }
 
     RecordingView view;
-    TestRenderingOptions options;
+    // Settings of no model: their changes are not announced.
+    CRenderingOptions options;
     std::vector<std::unique_ptr<CEntity, void (*)(CEntity*)>> owned;
 };
 
@@ -210,7 +223,7 @@ TEST_F(DrawingElementTest, VisibilityFollowsTheHiddenBitTheSelectionTheLayerAndT
         element.SetSelectedFlag(c.selected);
         element.SetLayer(c.layer);
         view.excluded.assign(c.excluded ? 1 : 0, &element);
-        options.hiddenGeometryShown = c.showHidden;
+        options.SetShowHiddenGeometry(c.showHidden);
         EXPECT_EQ(element.IsVisible(&view), c.visible) << c.what;
     }
 }
@@ -299,6 +312,8 @@ TEST_F(DrawingElementTest, ASelectedElementDrawsInTheSelectionColourUnlessItKeep
     CMaterial red;
     red.SetColor(kRed);
     view.options = &options;
+    options.SetSelectedColor(CColor(255, 255, 0));
+    options.SetLockedColor(CColor(255, 0, 255));
     CDrawingElement element;
     PlainColoredElement edge;
     element.SetMaterial(&red);
@@ -306,19 +321,26 @@ TEST_F(DrawingElementTest, ASelectedElementDrawsInTheSelectionColourUnlessItKeep
     EXPECT_EQ(element.GetColorForView(&view), kRed);
     element.SetSelectedFlag(true);
     edge.SetSelectedFlag(true);
-    EXPECT_EQ(element.GetColorForView(&view), options.selectedColor);
+    EXPECT_EQ(element.GetColorForView(&view), options.GetSelectedColor());
     EXPECT_EQ(edge.GetColorForView(&view), kRed);
 
     element.SetSelectedFlag(false);
-    TestDrawingElement instance;
-    TestInstancePath path;
-    path.instances = {&instance, nullptr};
+    CComponentInstance instance;
+    HighlightedInstance flagged;
+    // The path ends with the element reached, which is no instance.
+    CInstancePath path;
+    path.PushBack(&instance);
+    path.PushBack(&element);
     view.path = &path;
     EXPECT_EQ(element.GetColorForView(&view), kRed);
-    instance.flags |= CDrawingElement::kSelected;
-    EXPECT_EQ(element.GetColorForView(&view), options.selectedColor) << "a selected instance on the path";
-    instance.flags |= CDrawingElement::kSecondHighlight;
-    EXPECT_EQ(element.GetColorForView(&view), options.lockedColor) << "a flagged instance on the path";
+    instance.SetSelectedFlag(true);
+    EXPECT_EQ(element.GetColorForView(&view), options.GetSelectedColor())
+        << "a selected instance on the path";
+    flagged.SetSelectedFlag(true);
+    path.Clear();
+    path.PushBack(&flagged);
+    path.PushBack(&element);
+    EXPECT_EQ(element.GetColorForView(&view), options.GetLockedColor()) << "a flagged instance on the path";
     element.SetMaterial(nullptr);
     edge.SetMaterial(nullptr);
 }
@@ -326,9 +348,9 @@ TEST_F(DrawingElementTest, ASelectedElementDrawsInTheSelectionColourUnlessItKeep
 TEST_F(DrawingElementTest, WithoutMaterialTheInheritedOneOrTheDefaultColourIsUsed)
 {
     view.options = &options;
-    options.edgeColor = CColor(10, 20, 30);
+    options.SetEdgeColor(CColor(10, 20, 30));
     CDrawingElement element;
-    EXPECT_EQ(element.GetColorForView(&view), options.edgeColor);
+    EXPECT_EQ(element.GetColorForView(&view), CColor(10, 20, 30));
     CMaterial blue;
     blue.SetColor(kBlue);
     view.inheritedMaterial = &blue;
@@ -347,7 +369,7 @@ TEST_F(DrawingElementTest, ColourByLayerTakesTheLayersMaterialAndTheInheritedLay
     roof.SetColor(CColor(0, 255, 0));
     defaultLayer.SetColor(kRed);
     view.options = &options;
-    options.colorByLayer = true;
+    options.SetColorByLayer(true);
     CDrawingElement onWalls, onDefault;
     onWalls.SetLayer(&walls);
     EXPECT_EQ(onWalls.GetMaterialForView(&view), walls.GetMaterial());
@@ -459,13 +481,14 @@ TEST_F(DrawingElementTest, ErasingFromAComponentTellsWhetherItWasThere)
 {
     CSuspendUndo noUndo;
     auto* element = new CDrawingElement;
-    TestEntity driven;
+    auto* driven = new CDrawingElement;
     EXPECT_FALSE(element->EraseFrom(nullptr));
     root.Add(element);
-    root.Relate(element, &driven);
+    root.Add(driven);
+    root.GetRelationshipMap().Add(new CRelationship(element, driven));
     EXPECT_TRUE(element->EraseFrom(&root));
-    EXPECT_TRUE(root.members.empty());
-    EXPECT_TRUE(root.relationships.empty()) << "its relationships went with it";
+    EXPECT_EQ(root.GetEntityList(), std::vector<CDrawingElement*>{driven});
+    EXPECT_TRUE(root.GetRelationshipMap().IsEmpty()) << "its relationships went with it";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "components/Component.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/DrawingElement.h"
@@ -24,7 +25,7 @@ namespace {
 
 class LayerTest : public ManagerTest {
 protected:
-    CLayerManager& layers = *model.layers;
+    CLayerManager& layers = *model.GetLayerManager();
     CLayer* layer0 = layers.GetDefaultLayer();
 };
 
@@ -91,7 +92,7 @@ TEST_F(LayerTest, LayerNamesAreUniqueIgnoringCase)
     EXPECT_EQ(walls->GetName(), CString(L"Layer")) << "a listed layer added again keeps its name";
     EXPECT_EQ(layers.GetCount(), 3);
     layers.Add(nullptr);
-    layers.Add(model.root);
+    layers.Add(model.GetRoot());
     EXPECT_EQ(layers.GetCount(), 3) << "only layers are taken";
     EXPECT_EQ(layers.FindLayerByName(L"LAYER1"), second);
     EXPECT_EQ(layers.MakeUniqueLayerName(L"Free"), CString(L"Free"));
@@ -123,11 +124,11 @@ TEST_F(LayerTest, HidingALayerDeselectsItsElements)
     CDrawingElement onA;
     CDrawingElement onDefault;
     onA.SetLayer(a);
-    model.selection.Insert(&onA);
-    model.selection.Insert(&onDefault);
+    model.GetSelection().Insert(&onA);
+    model.GetSelection().Insert(&onDefault);
     EXPECT_TRUE(layers.SetLayerHidden(a, true));
-    EXPECT_FALSE(model.selection.Contains(&onA));
-    EXPECT_TRUE(model.selection.Contains(&onDefault));
+    EXPECT_FALSE(model.GetSelection().Contains(&onA));
+    EXPECT_TRUE(model.GetSelection().Contains(&onDefault));
 }
 
 TEST_F(LayerTest, RemovingTheCurrentLayerFallsBackToTheDefaultLayer)

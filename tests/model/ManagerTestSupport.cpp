@@ -7,6 +7,7 @@
 #include "model/ArchiveSchema.h"
 #include "model/Dib.h"
 #include "model/Layer.h"
+#include "model/UndoManager.h"
 #include "model/VersionMap.h"
 #include "settings/MaterialNotification.h"
 #include "support/NotificationCenter.h"
@@ -14,7 +15,10 @@
 using orbisk::utils::CColor;
 using orbisk::utils::CNotificationCenter;
 
-ManagerTest::ManagerTest() = default;
+ManagerTest::ManagerTest()
+{
+    UseUndoManager(*model.GetUndoManager());
+}
 
 ManagerTest::~ManagerTest()
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The fixture of the tests of layers, materials, textures, component behaviour, contributors
-// and thumbnails: a current test model (root component with a layer manager, "Layer0"
-// current, and a material manager) and undo recording off unless a test turns it on; helpers
+// and thumbnails: a new model, current (its root component holds a layer manager, "Layer0"
+// current, and a material manager), and undo recording off unless a test turns it on; helpers
 // for hand-written records, recorders of the notifications these classes post, and small
 // encoded images.
 
@@ -13,10 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "model/CurrentModel.h"
+#include "model/ZephyronModel.h"
 #include "support/Color.h"
 #include "support/Observer.h"
 #include "tests/model/ModelTestSupport.h"
-#include "tests/model/doubles/ManagerDoubles.h"
 #include "tests/support/ArchiveBytes.h"
 
 class CDib;
@@ -33,7 +34,7 @@ protected:
     // Installs a version map with these classes (CEntity at 3 unless named), or none.
     static void UseSchemas(std::initializer_list<std::pair<const char*, int32_t>> schemas);
 
-    TestModel model;
+    CZephyronModel model;
     CCurrentModelScope current{&model};
 
 private:

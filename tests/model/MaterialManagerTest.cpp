@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "components/Component.h"
 #include "model/ArchiveSchema.h"
 #include "model/EntityDisposal.h"
 #include "model/MaterialManager.h"
@@ -14,6 +15,7 @@
 #include "settings/MaterialNotification.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ManagerTestSupport.h"
+#include "topology/FaceTextureCoords.h"
 
 using orbisk::utils::CColor;
 using Seen = ManagerNotifications::Seen;
@@ -44,7 +46,7 @@ protected:
         return seen;
     }
 
-    CMaterialManager& materials = *model.materials;
+    CMaterialManager& materials = *model.GetMaterialManager();
 };
 
 }  // namespace
@@ -83,7 +85,7 @@ TEST_F(MaterialManagerTest, AddingAnnouncesOnceAndTakesMaterialsOnly)
     materials.Add(material);
     materials.Add(material);
     materials.Add(nullptr);
-    materials.Add(model.root);
+    materials.Add(model.GetRoot());
     EXPECT_EQ(materials.GetCount(), 1);
     EXPECT_EQ(seen.materials, (std::vector<Seen>{{kMaterialAdded, material}}));
     EXPECT_EQ(materials.GetAt(0), material);
@@ -107,14 +109,15 @@ TEST_F(MaterialManagerTest, RemovingTheCurrentMaterialClearsItFirst)
 TEST_F(MaterialManagerTest, AnUnlistedCurrentMaterialGoesWhenAnotherBecomesCurrent)
 {
     CMaterial* listed = Listed(L"Listed");
-    TestTextureMapping placement;
-    placement.pairCount = 3;
+    CFaceTextureMapping placement;
+    placement.referencePairs.assign(3, {});
     CMaterial* loose = Named(L"Loose");
     ManagerNotifications seen;
     EXPECT_TRUE(materials.SetCurrentMaterial(loose, &placement));
     ASSERT_NE(materials.GetCurrentTexturePlacement(), nullptr);
     EXPECT_NE(materials.GetCurrentTexturePlacement(), &placement);
-    EXPECT_EQ(dynamic_cast<const TestTextureMapping&>(*materials.GetCurrentTexturePlacement()).pairCount, 0)
+    EXPECT_TRUE(dynamic_cast<const CFaceTextureMapping&>(*materials.GetCurrentTexturePlacement())
+                    .referencePairs.empty())
         << "the copy leaves the pairs behind";
     const IFaceTextureMapping* copy = materials.GetCurrentTexturePlacement();
     materials.SetCurrentTexturePlacement(copy);
@@ -214,7 +217,7 @@ TEST_F(MaterialManagerTest, ClearingTheRootComponentsMaterialsIsAnnouncedOnce)
 {
     Listed(L"A");
     materials.SetCurrentMaterial(Named(L"Loose"), nullptr);
-    TestTextureMapping placement;
+    CFaceTextureMapping placement;
     materials.SetCurrentTexturePlacement(&placement);
     ManagerNotifications seen;
     materials.ClearMaterials();
@@ -343,8 +346,9 @@ TEST_F(MaterialManagerTest, TheSelfCheckGoesThroughEveryMaterialAndThePlacement)
         << "without a map the materials go unchecked";
 
     bad->SetType(0);
-    TestTextureMapping placement;
-    placement.valid = false;
+    // A projected side without a projection direction.
+    CFaceTextureMapping placement;
+    placement.flags = CFaceTextureMapping::kProjected;
     materials.SetCurrentTexturePlacement(&placement);
     ClearValidityReport();
     EXPECT_EQ(materials.CheckValidity(kValidityCheck, nullptr), 2);

@@ -38,19 +38,28 @@ int NotificationRecorder::CountFor(const void* payload) const
     return static_cast<int>(std::count(payloads.begin(), payloads.end(), payload));
 }
 
-ModelTest::ModelTest() : manager(std::make_unique<CUndoManager>(nullptr, kUndoDepthLimit))
+ModelTest::ModelTest()
+    : m_ownManager(std::make_unique<CUndoManager>(nullptr, kUndoDepthLimit)), manager(m_ownManager.get())
 {
-    SetCurrentUndoManager(manager.get());
+    SetCurrentUndoManager(manager);
     manager->AddListener(&listener);
     ClearValidityReport();
 }
 
 ModelTest::~ModelTest()
 {
-    manager.reset();
+    m_ownManager.reset();
     SetCurrentUndoManager(nullptr);
     SetValidityChecksEnabled(false);
     ClearValidityReport();
+}
+
+void ModelTest::UseUndoManager(CUndoManager& modelsManager)
+{
+    m_ownManager->RemoveListener(&listener);
+    manager = &modelsManager;
+    manager->AddListener(&listener);
+    SetCurrentUndoManager(manager);
 }
 
 std::string ReadFileText(const std::string& path)

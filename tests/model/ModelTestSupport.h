@@ -110,14 +110,24 @@ protected:
     ModelTest();
     ~ModelTest() override;
 
+    // For fixtures with a model, which has an undo manager of its own and makes it current
+    // whenever it becomes current: the tests record into that one, with the recorder moved there.
+    void UseUndoManager(CUndoManager& modelsManager);
+
     CUndoOperation* Start(int typeCode = 0, const wchar_t* name = L"Test")
     {
         return manager->StartOperation(typeCode, name, false, false);
     }
     int32_t Commit(uint32_t flags = 3) { return manager->CommitOperation(flags, 0, true); }
 
-    std::unique_ptr<CUndoManager> manager;
     ListenerRecorder listener;
+
+private:
+    std::unique_ptr<CUndoManager> m_ownManager;
+
+protected:
+    // The manager the tests record into.
+    CUndoManager* manager;
 };
 
 std::string ReadFileText(const std::string& path);

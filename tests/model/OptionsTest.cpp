@@ -6,16 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "model/CurrentModel.h"
 #include "model/NamedOptions.h"
 #include "model/OptionsManager.h"
 #include "model/PageOptions.h"
 #include "model/PrintOptions.h"
 #include "model/SlideshowOptions.h"
 #include "model/UnitsOptions.h"
+#include "model/ZephyronModel.h"
 #include "platform/mfc/TextEncoding.h"
 #include "settings/MaterialNotification.h"
+#include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"
-#include "tests/model/doubles/ManagerDoubles.h"
+#include "tests/model/ModelTestSupport.h"
 #include "tests/support/ArchiveBytes.h"
 
 using orbisk::utils::CNotificationCenter;
@@ -320,18 +323,20 @@ TEST(OptionsRecordTest, AVersionOneAxisOptionSetsTheCurrentModelsAxesQuietly)
         return LittleEndian(version, int32_t{1}) + Text("axisoptions") + Text(option) + BoolValue(true) +
                Text("");
     };
-    TestModel model;
+    CZephyronModel model;
     CCurrentModelScope current(&model);
+    CRenderingOptions& options = *model.GetOptions();
+    options.SetAxesShown(false);
     const std::unique_ptr<COptionsManager> manager = CreateOptionsManager();
+    NotificationRecorder changes(kRenderingOptionsChangeNotification);
 
     ReadFrom(record(2, "DisplayAxes"), [&](CArchive& ar) { manager->Serialize(ar); });
-    EXPECT_EQ(model.options.axesSettings, 0) << "version 2 files have no such provider";
+    EXPECT_FALSE(options.GetAxesShown()) << "version 2 files have no such provider";
     ReadFrom(record(1, "Grid"), [&](CArchive& ar) { manager->Serialize(ar); });
-    EXPECT_EQ(model.options.axesSettings, 0);
+    EXPECT_FALSE(options.GetAxesShown());
     ReadFrom(record(1, "DISPLAYAXES"), [&](CArchive& ar) { manager->Serialize(ar); });
-    EXPECT_EQ(model.options.axesSettings, 1);
-    EXPECT_TRUE(model.options.axesShown);
-    EXPECT_FALSE(model.options.notificationsOnWhenAxesSet);
+    EXPECT_TRUE(options.GetAxesShown());
+    EXPECT_TRUE(changes.payloads.empty()) << "the change is not announced";
     EXPECT_TRUE(CNotificationCenter::GetInstance().IsEnabled());
 }
 

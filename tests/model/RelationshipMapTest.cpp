@@ -9,6 +9,7 @@
 #include "model/Relationship.h"
 #include "model/RelationshipMap.h"
 #include "tests/model/DatabaseTestSupport.h"
+#include "tests/model/doubles/EntityDoubles.h"
 
 namespace {
 

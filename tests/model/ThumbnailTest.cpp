@@ -5,9 +5,14 @@
 
 #include <memory>
 
+#include <array>
+#include <limits>
+
 #include "model/Dib.h"
 #include "model/Thumbnail.h"
+#include "settings/Camera.h"
 #include "tests/model/ManagerTestSupport.h"
+#include "tests/support/SettingsRecords.h"
 
 using orbisk::utils::CColor;
 
@@ -18,22 +23,28 @@ protected:
     ThumbnailTest() { cleared.payloads.clear(); }
     std::unique_ptr<CThumbnail> Read(const Bytes& body, int32_t schema)
     {
-        UseSchemas({{"CThumbnail", schema}, {"CDib", 3}});
+        UseSchemas({{"CThumbnail", schema}, {"CCamera", 5}, {"CDib", 3}});
         return std::unique_ptr<CThumbnail>(ReadObjectFrom<CThumbnail>(NewObject("CThumbnail") + body));
     }
 
     NotificationRecorder cleared{"Thumbnail Cleared"};
 };
 
-const TestCamera& CameraOf(const CThumbnail& thumbnail)
+const CCamera& CameraOf(const CThumbnail& thumbnail)
 {
-    return dynamic_cast<const TestCamera&>(*thumbnail.GetCamera());
+    return dynamic_cast<const CCamera&>(*thumbnail.GetCamera());
 }
 
-// The test camera's record: its field of view.
-Bytes CameraRecord(double fieldOfView)
+// A camera 10 units above the point it looks at.
+CameraFields Camera(double fieldOfView, std::array<double, 3> eye = {0, 0, 10})
 {
-    return LittleEndian(fieldOfView);
+    return {.eye = eye, .target = {eye[0], eye[1], eye[2] - 10}, .fieldOfView = fieldOfView};
+}
+
+// The camera as a thumbnail of schema 1 keeps it: an object of its own, here new.
+Bytes CameraObject(double fieldOfView)
+{
+    return NewObject("CCamera") + CameraRecord(Camera(fieldOfView), 5);
 }
 
 }  // namespace
@@ -42,10 +53,10 @@ TEST_F(ThumbnailTest, ANewThumbnailLooksDownWithNoImage)
 {
     CThumbnail thumbnail;
     EXPECT_EQ(thumbnail.GetImage(), nullptr);
-    EXPECT_EQ(CameraOf(thumbnail).eye, orbisk::geometry::CPoint3d(0, 0, 1));
-    EXPECT_EQ(CameraOf(thumbnail).up, orbisk::geometry::CVector3d(0, 1, 0));
-    EXPECT_TRUE(CameraOf(thumbnail).perspective);
-    EXPECT_EQ(CameraOf(thumbnail).fieldOfView, 30.0);
+    EXPECT_EQ(CameraOf(thumbnail).GetEye(), orbisk::geometry::CPoint3d(0, 0, 1));
+    EXPECT_EQ(orbisk::geometry::CVector3d(CameraOf(thumbnail).GetUp()), orbisk::geometry::CVector3d(0, 1, 0));
+    EXPECT_TRUE(CameraOf(thumbnail).IsPerspective());
+    EXPECT_EQ(CameraOf(thumbnail).GetStoredFieldOfView(), 30.0);
     CValidityCheckScope checks;
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 0);
 }
@@ -70,12 +81,12 @@ TEST_F(ThumbnailTest, AnExchangeForUndoSwapsTheCamerasAndDropsTheImage)
     thumbnail.SetImage(MakeImage(CColor(1, 2, 3)));
     std::unique_ptr<CThumbnail> snapshot(static_cast<CThumbnail*>(thumbnail.CreateCopy()));
     EXPECT_EQ(snapshot->GetImage(), nullptr);
-    TestCamera wide;
-    wide.fieldOfView = 60.0;
+    CCamera wide;
+    wide.SetFieldOfView(60.0);
     thumbnail.SetCamera(wide);
     thumbnail.SwapContents(*snapshot);
-    EXPECT_EQ(CameraOf(thumbnail).fieldOfView, 30.0);
-    EXPECT_EQ(CameraOf(*snapshot).fieldOfView, 60.0);
+    EXPECT_EQ(CameraOf(thumbnail).GetStoredFieldOfView(), 30.0);
+    EXPECT_EQ(CameraOf(*snapshot).GetStoredFieldOfView(), 60.0);
     EXPECT_EQ(thumbnail.GetImage(), nullptr);
     EXPECT_EQ(cleared.payloads, (std::vector<void*>{&thumbnail}));
 }
@@ -83,34 +94,39 @@ TEST_F(ThumbnailTest, AnExchangeForUndoSwapsTheCamerasAndDropsTheImage)
 TEST_F(ThumbnailTest, BothSchemasReadTheCameraAndTheImage)
 {
     std::unique_ptr<CThumbnail> current =
-        Read(EntityPart() + CameraRecord(45.0) + NewObject("CDib") + ImageRecord(CColor(9, 9, 9)), 1);
+        Read(EntityPart() + NewObject("CCamera") + CameraRecord(Camera(45.0, {1, 2, 3}), 5) +
+                 NewObject("CDib") + ImageRecord(CColor(9, 9, 9)),
+             1);
     ASSERT_NE(current, nullptr);
-    EXPECT_EQ(CameraOf(*current).fieldOfView, 45.0);
-    EXPECT_EQ(CameraOf(*current).inlineReads, 0);
+    EXPECT_EQ(CameraOf(*current).GetEye(), orbisk::geometry::CPoint3d(1, 2, 3));
+    EXPECT_EQ(CameraOf(*current).GetStoredFieldOfView(), 45.0);
     ASSERT_NE(current->GetImage(), nullptr);
     EXPECT_EQ(current->GetImage()->GetWidth(), 4);
 
     std::unique_ptr<CThumbnail> oldest =
-        Read(EntityPart() + LittleEndian(int32_t{1}) + CameraRecord(20.0) + kNullObject, 0);
-    EXPECT_EQ(CameraOf(*oldest).inlineReads, 1) << "schema 0 reads the camera's record in place";
-    EXPECT_EQ(CameraOf(*oldest).fieldOfView, 20.0);
+        Read(EntityPart() + InlineCameraRecord(Camera(20.0, {4, 5, 6})) + kNullObject, 0);
+    ASSERT_NE(oldest, nullptr) << "schema 0 reads the camera's record in place";
+    EXPECT_EQ(CameraOf(*oldest).GetEye(), orbisk::geometry::CPoint3d(4, 5, 6));
+    EXPECT_EQ(CameraOf(*oldest).GetStoredFieldOfView(), 20.0);
     EXPECT_EQ(oldest->GetImage(), nullptr);
 }
 
 TEST_F(ThumbnailTest, AnImageWithoutBytesIsDropped)
 {
     std::unique_ptr<CThumbnail> thumbnail =
-        Read(EntityPart() + CameraRecord(30.0) + NewObject("CDib") + LittleEndian(int32_t{4}, int32_t{0}), 1);
+        Read(EntityPart() + CameraObject(30.0) + NewObject("CDib") + LittleEndian(int32_t{4}, int32_t{0}), 1);
     EXPECT_EQ(thumbnail->GetImage(), nullptr);
 }
 
 TEST_F(ThumbnailTest, AnImageThatTwoRecordsShareOutlivesEitherThumbnail)
 {
-    UseSchemas({{"CThumbnail", 1}, {"CDib", 3}});
-    // Objects: thumbnail class 1, thumbnail 2, image class 3, image 4.
-    const Bytes first = NewObject("CThumbnail") + EntityPart() + CameraRecord(30.0) + NewObject("CDib") +
+    UseSchemas({{"CThumbnail", 1}, {"CCamera", 5}, {"CDib", 3}});
+    // Objects: thumbnail class 1, thumbnail 2, camera class 3, camera 4, image class 5, image 6;
+    // the second thumbnail 7 and its camera 8.
+    const Bytes first = NewObject("CThumbnail") + EntityPart() + CameraObject(30.0) + NewObject("CDib") +
                         ImageRecord(CColor(5, 5, 5));
-    const Bytes second = ObjectReference(0x8001) + EntityPart() + CameraRecord(30.0) + ObjectReference(4);
+    const Bytes second = ObjectReference(0x8001) + EntityPart() + ObjectReference(0x8003) +
+                         CameraRecord(Camera(30.0), 5) + ObjectReference(6);
     std::unique_ptr<CThumbnail> a;
     std::unique_ptr<CThumbnail> b;
     ReadFrom(first + second, [&](CArchive& ar) {
@@ -131,7 +147,7 @@ TEST_F(ThumbnailTest, AWrittenThumbnailReadsBack)
     const Bytes written = WrittenBy([&](CArchive& ar) { ar.WriteObject(&source); });
     std::unique_ptr<CThumbnail> read(ReadObjectFrom<CThumbnail>(written));
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(CameraOf(*read).fieldOfView, 30.0);
+    EXPECT_EQ(CameraOf(*read).GetStoredFieldOfView(), 30.0);
     EXPECT_EQ(read->GetImage()->GetHeight(), 2);
 }
 
@@ -139,8 +155,8 @@ TEST_F(ThumbnailTest, AnInvalidCameraFailsTheCheckBeforeTheImageIsLookedAt)
 {
     CValidityCheckScope checks;
     CThumbnail thumbnail;
-    TestCamera broken;
-    broken.valid = false;
+    CCamera broken;
+    broken.SetNearFar(std::numeric_limits<double>::quiet_NaN(), 1.0);
     thumbnail.SetCamera(broken);
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 2);
     EXPECT_NE(std::wstring(GetValidityReport().GetString()).find(L"The camera for CThumbnail"),
@@ -156,14 +172,14 @@ TEST_F(ThumbnailTest, WithoutACameraFactoryAThumbnailHasNoCameraUntilOneIsSet)
     CValidityCheckScope checks;
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 2) << "a thumbnail needs its camera";
     EXPECT_EQ(ArchiveCause([&] {
-                  ReadFrom(EntityPart() + CameraRecord(45.0) + kNullObject,
+                  ReadFrom(EntityPart() + CameraObject(45.0) + kNullObject,
                            [&](CArchive& ar) { thumbnail.Serialize(ar); });
               }),
               CArchiveException::genericException);
-    TestCamera wide;
-    wide.fieldOfView = 60.0;
+    CCamera wide;
+    wide.SetFieldOfView(60.0);
     thumbnail.SetCamera(wide);
-    EXPECT_EQ(CameraOf(thumbnail).fieldOfView, 60.0);
+    EXPECT_EQ(CameraOf(thumbnail).GetStoredFieldOfView(), 60.0);
     EXPECT_NE(thumbnail.GetCamera(), &wide) << "the thumbnail keeps a copy";
     EXPECT_EQ(thumbnail.CheckValidity(kValidityCheck, nullptr), 0);
 }

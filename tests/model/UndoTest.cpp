@@ -314,7 +314,7 @@ TEST_F(ModelTest, TheCheckAfterAnOperationShowsTheReportOfAnInvalidModel)
     EXPECT_EQ(text.rfind(L"The operation has resulted in some invalid geometry.\n", 0), 0u);
     EXPECT_NE(text.find(L"/support/bin/request.py\nwith the model"), std::wstring::npos);
     EXPECT_NE(text.find(L"Most likely, your model is just fine.\nNo problems found.\n"), std::wstring::npos);
-    SetCurrentUndoManager(manager.get());
+    SetCurrentUndoManager(manager);
 }
 
 TEST_F(ModelTest, ADestroyedManagerIsNoLongerCurrent)
