@@ -36,6 +36,11 @@ find_package(XercesC 3.2 REQUIRED)
 find_package(Freetype REQUIRED)
 find_package(Fontconfig REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+# Windows metafiles are rendered by libwmf.
+pkg_check_modules(WMF QUIET IMPORTED_TARGET libwmf)
+if(NOT WMF_FOUND)
+  message(FATAL_ERROR "libwmf was not found: install libwmf-dev (scripts/setup does).")
+endif()
 
 # CMake 3.25 has no imported target for wxWidgets: wrap the finder's variables in one.
 find_package(wxWidgets 3.2 REQUIRED COMPONENTS gl core base)

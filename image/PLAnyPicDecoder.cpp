@@ -1,11 +1,21 @@
 #include "image/PLAnyPicDecoder.h"
 
+#include "image/PLBmpDecoder.h"
 #include "image/PLDataSource.h"
 #include "image/PLGIFDecoder.h"
+#include "image/PLIFF85Decoder.h"
 #include "image/PLJPEGDecoder.h"
+#include "image/PLPCXDecoder.h"
+#include "image/PLPGMDecoder.h"
 #include "image/PLPNGDecoder.h"
+#include "image/PLPPMDecoder.h"
+#include "image/PLPSDDecoder.h"
+#include "image/PLPictDecoder.h"
+#include "image/PLSGIDecoder.h"
+#include "image/PLTGADecoder.h"
 #include "image/PLTIFFDecoder.h"
 #include "image/PLTextException.h"
+#include "image/PLWEMFDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -122,10 +132,20 @@ bool IsEPSWithPreview(const uint8_t* b, size_t n)
 }  // namespace
 
 PLAnyPicDecoder::PLAnyPicDecoder()
-    : m_pTIFFDec(std::make_unique<PLTIFFDecoder>()),
+    : m_pBmpDec(std::make_unique<PLBmpDecoder>()),
+      m_pTGADec(std::make_unique<PLTGADecoder>()),
+      m_pTIFFDec(std::make_unique<PLTIFFDecoder>()),
       m_pJPEGDec(std::make_unique<PLJPEGDecoder>()),
+      m_pPictDec(std::make_unique<PLPictDecoder>(m_pJPEGDec.get())),
       m_pPNGDec(std::make_unique<PLPNGDecoder>()),
-      m_pGIFDec(std::make_unique<PLGIFDecoder>())
+      m_pWEMFDec(std::make_unique<PLWEMFDecoder>()),
+      m_pPCXDec(std::make_unique<PLPCXDecoder>()),
+      m_pPGMDec(std::make_unique<PLPGMDecoder>()),
+      m_pGIFDec(std::make_unique<PLGIFDecoder>()),
+      m_pPPMDec(std::make_unique<PLPPMDecoder>()),
+      m_pPSDDec(std::make_unique<PLPSDDecoder>()),
+      m_pSGIDec(std::make_unique<PLSGIDecoder>()),
+      m_pIFF85Dec(std::make_unique<PLIFF85Decoder>())
 {}
 
 PLAnyPicDecoder::~PLAnyPicDecoder()
@@ -169,11 +189,22 @@ int PLAnyPicDecoder::DetectFileType(const uint8_t* b, size_t n)
 PLPicDecoder* PLAnyPicDecoder::DecoderFor(int type) const
 {
     switch (type) {
+        case BMP: return m_pBmpDec.get();
+        case PICT: return m_pPictDec.get();
+        case TGA: return m_pTGADec.get();
         case TIFF:
         case EPSTIFF: return m_pTIFFDec.get();
         case JPEG: return m_pJPEGDec.get();
         case PNG: return m_pPNGDec.get();
+        case WMF:
+        case EMF: return m_pWEMFDec.get();
+        case PCX: return m_pPCXDec.get();
+        case PGM: return m_pPGMDec.get();
         case GIF: return m_pGIFDec.get();
+        case PPM: return m_pPPMDec.get();
+        case PSD: return m_pPSDDec.get();
+        case SGI: return m_pSGIDec.get();
+        case IFF85: return m_pIFF85Dec.get();
         default: return nullptr;
     }
 }

@@ -5,15 +5,24 @@
 #include <array>
 #include <memory>
 
+class PLBmpDecoder;
 class PLGIFDecoder;
+class PLIFF85Decoder;
 class PLJPEGDecoder;
+class PLPCXDecoder;
+class PLPGMDecoder;
 class PLPNGDecoder;
+class PLPPMDecoder;
+class PLPSDDecoder;
+class PLPictDecoder;
+class PLSGIDecoder;
+class PLTGADecoder;
 class PLTIFFDecoder;
+class PLWEMFDecoder;
 
 // The decoder that recognises the format of its input from the leading bytes (Windows
 // metafiles from the name) and hands the header and pixel steps to the decoder of that
-// format. Formats whose decoder is not built in are still recognised: GetFileType names
-// them and decoding fails with code 12.
+// format, one of the fourteen it owns.
 class PLAnyPicDecoder : public PLPicDecoder {
 public:
     enum FileType {
@@ -54,8 +63,18 @@ private:
 
     int m_type = Unknown;
     PLPicDecoder* m_pCurDec = nullptr;
+    std::unique_ptr<PLBmpDecoder> m_pBmpDec;
+    std::unique_ptr<PLTGADecoder> m_pTGADec;
     std::unique_ptr<PLTIFFDecoder> m_pTIFFDec;
     std::unique_ptr<PLJPEGDecoder> m_pJPEGDec;
+    std::unique_ptr<PLPictDecoder> m_pPictDec;  // reads QuickTime JPEG data with m_pJPEGDec
     std::unique_ptr<PLPNGDecoder> m_pPNGDec;
+    std::unique_ptr<PLWEMFDecoder> m_pWEMFDec;
+    std::unique_ptr<PLPCXDecoder> m_pPCXDec;
+    std::unique_ptr<PLPGMDecoder> m_pPGMDec;
     std::unique_ptr<PLGIFDecoder> m_pGIFDec;
+    std::unique_ptr<PLPPMDecoder> m_pPPMDec;
+    std::unique_ptr<PLPSDDecoder> m_pPSDDec;
+    std::unique_ptr<PLSGIDecoder> m_pSGIDec;
+    std::unique_ptr<PLIFF85Decoder> m_pIFF85Dec;
 };

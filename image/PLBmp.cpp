@@ -1,6 +1,7 @@
 #include "image/PLBmp.h"
 
 #include "image/PLAnyBmp.h"
+#include "image/PLFilterQuantize.h"
 #include "image/PLTextException.h"
 
 #include <algorithm>
@@ -142,6 +143,18 @@ bool ConvertIndexed(const PLBmp& source, PLBmp& target, int32_t rows, int32_t wi
     return true;
 }
 
+// Colour pixels become indices into a palette made for them, with the target's palette
+// and dither settings.
+bool Quantise(const PLBmp& source, PLBmp& target, int32_t rows, int32_t width)
+{
+    PLAnyBmp indexed;
+    PLFilterQuantize(target.GetPaletteType(), target.GetDitherType()).ApplyFilter(source, indexed);
+    target.CopyPalette(indexed.GetPalette());
+    for (int32_t y = 0; y < rows; ++y)
+        std::memcpy(target.GetLine(y), indexed.GetLine(y), size_t(width));
+    return true;
+}
+
 }  // namespace
 
 int64_t PLRowBytes(int64_t width, int bitsPerPixel)
@@ -253,10 +266,8 @@ void PLBmp::ConvertPixelsFrom(const PLBmp& source)
             done = ConvertRowsTo<1>(source, *this, rows, width);
             break;
         case 8:
-            if (from > 8)
-                throw PLTextException(PLErr::NotCompiled,
-                                      "Colour quantisation is not built into the library.");
-            done = ConvertIndexed(source, *this, rows, width);
+            done =
+                from > 8 ? Quantise(source, *this, rows, width) : ConvertIndexed(source, *this, rows, width);
             break;
         case 16: done = ConvertRowsTo<16>(source, *this, rows, width); break;
         case 24: done = ConvertRowsTo<24>(source, *this, rows, width); break;

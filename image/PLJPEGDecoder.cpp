@@ -2,12 +2,14 @@
 
 #include "image/PLBmp.h"
 #include "image/PLDataSource.h"
+#include "image/PLExif.h"
 #include "image/PLJpegIO.h"
 #include "image/PLTextException.h"
 
 struct PLJPEGDecoder::Impl {
     jpeg_decompress_struct info;
     PLJpegErrorManager errors;
+    std::unique_ptr<PLExif> exif;
 
     Impl()
     {
@@ -55,13 +57,22 @@ PLJPEGDecoder::~PLJPEGDecoder() = default;
 void PLJPEGDecoder::ReadHeader(PLDataSource* source)
 {
     jpeg_decompress_struct& info = m_impl->info;
+    m_impl->exif = std::make_unique<PLExif>();
     const bool ok = PLJpegGuard(m_impl->errors, [&] {
         jpeg_abort_decompress(&info);
         JpegMemorySource(&info, source->GetCurrentPointer(), source->GetBytesLeft(), source);
+        // APP1 segments of any length are kept for the EXIF reader.
+        jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&info, TRUE);
     });
     if (!ok)
         m_impl->Fail();
+    try {
+        m_impl->exif->ReadData(info.marker_list);
+    } catch (const PLTextException&) {
+        // Broken metadata does not make the picture unreadable.
+        m_impl->exif->Clear();
+    }
 
     const bool grey = info.out_color_space == JCS_GRAYSCALE;
     PLPoint resolution{info.X_density, info.Y_density};
@@ -71,6 +82,17 @@ void PLJPEGDecoder::ReadHeader(PLDataSource* source)
         resolution = {int32_t(resolution.x * 2.54), int32_t(resolution.y * 2.54)};
     SetHeader({int32_t(info.image_width), int32_t(info.image_height)}, resolution,
               PLPixelFormat::FindByName(grey ? "L8" : "X8R8G8B8"));
+}
+
+void PLJPEGDecoder::Close()
+{
+    m_impl->exif.reset();
+    PLPicDecoder::Close();
+}
+
+const PLExif* PLJPEGDecoder::GetExif() const
+{
+    return m_impl->exif.get();
 }
 
 void PLJPEGDecoder::ReadPixels(PLBmp& bmp)

@@ -120,10 +120,13 @@ void PLPicDecoder::CheckImageSize(int bitsPerPixel) const
 {
     if (GetWidth() < 0 || GetHeight() < 0)
         RaiseDecoderError(PLErr::FormatUnknown, "Image size %d x %d is invalid.", GetWidth(), GetHeight());
-    const int64_t bytes = PLRowBytes(GetWidth(), bitsPerPixel) * GetHeight();
+    // Each row costs its pixels and its place in the row table. Compared row by row, so that
+    // two sides near the int limit cannot overflow the product.
+    const int64_t rowBytes = PLRowBytes(GetWidth(), bitsPerPixel) + int64_t(sizeof(void*));
     const int64_t budget =
         std::max(kMinPixelBudget, int64_t(m_pDataSrc->GetFileSize()) * kPixelBytesPerDataByte);
-    if (bytes > std::min(budget, kPLMaxBitmapBytes))
+    const int64_t limit = std::min(budget, kPLMaxBitmapBytes);
+    if (GetHeight() > 0 && rowBytes > limit / GetHeight())
         RaiseDecoderError(PLErr::FormatUnknown, "Image size %d x %d is more than the data can hold.",
                           GetWidth(), GetHeight());
 }

@@ -157,13 +157,6 @@ TEST(AnyBmp, OneBitToIndexedKeepsTheTwoColours)
     EXPECT_EQ(indexed.GetPalette()[1], (PLPixel32{10, 20, 30, 255}));
 }
 
-TEST(AnyBmp, QuantisingToEightBitsIsNotBuiltIn)
-{
-    const PLAnyBmp source = Make(2, 2, "X8R8G8B8");
-    PLAnyBmp indexed;
-    EXPECT_EQ(CodeOf([&] { indexed.CreateConvertedCopy(source, Format("I8")); }), PLErr::NotCompiled);
-}
-
 TEST(AnyBmp, ConvertingOntoItselfWorks)
 {
     PLAnyBmp bmp = Make(2, 1, "L8");

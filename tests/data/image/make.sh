@@ -77,3 +77,81 @@ convert "$tmp/colour.ppm" -alpha opaque png32:opaque.png
 halves() { convert -size 400x600 'xc:rgb(200,40,40)' -size 400x600 'xc:rgb(40,40,200)' +append +repage "$@"; }
 halves -quality 90 -sampling-factor 1x1 large.jpg
 halves png24:large.png
+
+# The decoders of the formats read without a library. Opaque files whose tool changes the
+# colours on the way (5-bit channels, HAM, JPEG) get the tool's own decode beside them, as
+# <file>.ppm.
+decoded() { convert "$1" -depth 8 ppm:"$1.ppm"; }
+
+# BMP: 24 bits, 8 bits plain and run-length, 4 and 1 bits, 16 bits of both layouts and
+# 32 bits with alpha (bit-field headers), and the OS/2 header with and without a palette.
+convert "$tmp/colour.ppm" bmp3:rgb.bmp
+convert "$tmp/colour.ppm" -type Palette -compress None bmp3:palette.bmp
+convert "$tmp/colour.ppm" -type Palette -compress RLE bmp3:rle8.bmp
+ppmtobmp -bpp=4 "$tmp/levels15.pgm" > grey4.bmp
+ppmtobmp "$tmp/bilevel.pbm" > bilevel.bmp
+convert "$tmp/colour.ppm" -define bmp:subtype=RGB565 bmp:rgb565.bmp && decoded rgb565.bmp
+convert "$tmp/colour.ppm" -define bmp:subtype=RGB555 bmp:rgb555.bmp && decoded rgb555.bmp
+rgba colour.ppm bmp:rgba.bmp
+convert "$tmp/colour.ppm" bmp2:os2.bmp
+ppmtobmp -os2 "$tmp/colour.ppm" > os2-palette.bmp
+
+# TGA: true colour plain and run-length, alpha, colour-mapped plain and run-length (with an
+# ID field), grey plain and run-length, both row orders. ImageMagick writes its rows top
+# first whatever the descriptor says, so its files here are the top-first ones.
+ppmtotga -rgb -norle "$tmp/colour.ppm" > rgb.tga
+ppmtotga -rgb "$tmp/colour.ppm" > rle.tga
+rgba colour.ppm -orient TopLeft rgba.tga
+ppmtotga -cmap -norle "$tmp/colour.ppm" > palette.tga
+ppmtotga -cmap "$tmp/colour.ppm" > palette-rle.tga
+ppmtotga -mono -norle "$tmp/grey.pgm" > grey.tga
+convert "$tmp/grey.pgm" -orient TopLeft -compress RLE grey-rle.tga
+convert "$tmp/colour.ppm" -orient TopLeft top.tga
+
+# PCX: 8 bits in 3 planes, 8 bits with the palette after the data, 1 bit, 1 bit in 4
+# planes (16 greys in the header palette), and 2 and 4 bits packed in one plane.
+convert "$tmp/colour.ppm" rgb.pcx
+convert "$tmp/colour.ppm" -type Palette palette.pcx
+ppmtopcx "$tmp/bilevel.pbm" > bilevel.pcx
+ppmtopcx "$tmp/levels15.pgm" > planes4.pcx
+ppmtopcx -packed "$tmp/levels3.pgm" > packed2.pcx
+ppmtopcx -packed "$tmp/levels15.pgm" > packed4.pcx
+
+# PGM and PPM: binary and text, a maximum of 15, and 16-bit samples.
+convert "$tmp/grey.pgm" pgm:grey.pgm
+cp "$tmp/grey.pgm" grey-text.pgm
+pnmtopnm < "$tmp/levels15.pgm" > levels15.pgm
+convert "$tmp/grey.pgm" -depth 16 pgm:grey16.pgm
+convert "$tmp/colour.ppm" ppm:colour.ppm
+cp "$tmp/colour.ppm" colour-text.ppm
+convert "$tmp/colour.ppm" -depth 16 ppm:colour16.ppm
+
+# SGI: verbatim and run-length colour, alpha, grey, and two bytes per sample both ways.
+convert "$tmp/colour.ppm" -compress None rgb.sgi
+convert "$tmp/colour.ppm" -compress RLE rle.sgi
+rgba colour.ppm rgba.sgi
+convert "$tmp/grey.pgm" grey.sgi
+convert "$tmp/colour.ppm" -depth 16 -compress None rgb16.sgi
+convert "$tmp/colour.ppm" -depth 16 -compress RLE rle16.sgi
+
+# PSD: RGB packed and plain, alpha, grey, indexed, and 16 bits per channel.
+convert "$tmp/colour.ppm" -compress RLE rle.psd
+convert "$tmp/colour.ppm" -compress None raw.psd
+rgba colour.ppm rgba.psd
+convert "$tmp/grey.pgm" grey.psd
+convert "$tmp/colour.ppm" -type Palette palette.psd
+convert "$tmp/colour.ppm" -depth 16 rgb16.psd
+
+# IFF ILBM: 7 planes packed and plain, 4 planes of grey, 24 planes (deep), HAM6 and HAM8.
+ppmtoilbm -maxplanes 8 "$tmp/colour.ppm" > palette.ilbm
+ppmtoilbm -maxplanes 8 -nocompress "$tmp/colour.ppm" > raw.ilbm
+ppmtoilbm "$tmp/levels15.pgm" > grey4.ilbm
+ppmtoilbm -24force "$tmp/colour.ppm" > deep.ilbm
+ppmtoilbm -ham6 "$tmp/colour.ppm" > ham6.ilbm && ilbmtoppm ham6.ilbm > ham6.ilbm.ppm
+ppmtoilbm -ham8 "$tmp/colour.ppm" > ham8.ilbm && ilbmtoppm ham8.ilbm > ham8.ilbm.ppm
+
+# PICT: 32-bit direct pixels with and without alpha, 8-bit indexed, and QuickTime JPEG.
+convert "$tmp/colour.ppm" rgb.pict
+rgba colour.ppm rgba.pict
+ppmtopict "$tmp/colour.ppm" > palette.pict
+convert "$tmp/colour.ppm" -quality 95 -sampling-factor 1x1 -compress JPEG jpeg.pict && decoded jpeg.pict
