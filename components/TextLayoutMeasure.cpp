@@ -174,6 +174,11 @@ int PointsToPixels(int pointSize)
     return static_cast<int>((static_cast<long>(pointSize) * dpi + 36) / 72);
 }
 
+FT_FaceRec_* FindFontFace(const CString& face, bool bold, bool italic)
+{
+    return FaceStore::Get().Find(face, bold, italic);
+}
+
 std::string ResolveFontFile(const CString& face, bool bold, bool italic)
 {
     return Resolve(face, bold, italic).file;

@@ -28,5 +28,10 @@ bool MeasureText(const wchar_t* text, int justification, const CString& face, bo
 std::string ResolveFontFile(const CString& face, bool bold, bool italic);
 std::string ResolveFontFamily(const CString& face, bool bold, bool italic);
 
+// The FreeType face (an FT_Face) that the name resolves to, opened once for the process and
+// shared by measuring and rasterising; null when no scalable face can be found.
+struct FT_FaceRec_;
+FT_FaceRec_* FindFontFace(const CString& face, bool bold, bool italic);
+
 // The character height (em size) in pixels that a size in points has on the screen.
 int PointsToPixels(int pointSize);
