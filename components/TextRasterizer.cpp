@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <new>
 #include <string>
 #include <string_view>
