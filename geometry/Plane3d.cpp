@@ -243,4 +243,14 @@ bool CPlane3d::FitToPoints(std::size_t count, const CPoint3d* points)
     return true;
 }
 
+CPoint3d CPlane3d::LineCrossing(const CPoint3d& a, const CPoint3d& b) const
+{
+    const double va = SignedDistance(a);
+    const double vb = SignedDistance(b);
+    if (va == vb)
+        return a;
+    const double t = va / (va - vb);
+    return CPoint3d(1.0 - t, a, t, b);
+}
+
 }  // namespace orbisk::geometry

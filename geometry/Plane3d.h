@@ -56,6 +56,9 @@ public:
     bool Intersect(const CRay3d& ray, CPoint3d& p) const;
     bool IntersectLine(const CPoint3d& point, const CUnitVector3d& direction, CPoint3d& p) const;
     // The line common to both planes; false when they are parallel.
+    // Where the line through a and b meets the plane, interpolated by their signed distances;
+    // a when the two distances are equal (the line runs parallel to the plane).
+    CPoint3d LineCrossing(const CPoint3d& a, const CPoint3d& b) const;
     bool IntersectPlane(const CPlane3d& other, CRay3d& ray) const;
 
     enum BoxSide : int { kBoxPositive = 1, kBoxNegative = 2, kBoxStraddling = 3 };

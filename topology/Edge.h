@@ -11,12 +11,16 @@
 // After reading, the edge registers with its vertices (null ones are skipped, for the check
 // to report) and an edge on a curve goes on the curve fix-up list.
 //
-// Drawing, picking and shadow volumes are not here.
+// Drawing and picking (EdgeDrawing.cpp): an edge decides from the view's options and level of
+// detail whether it shows as a plain line, a profile, a dashed hidden or soft line, a selected
+// line, or a decorated one (depth cue, jitter, extensions past corners, endpoint marks), and
+// draws it through the view's line operations. Shadow volumes are not here.
 
 #include <cstdint>
 
 #include "model/DrawingElement.h"
 #include "model/IEdge.h"
+#include "model/ILinePick.h"
 #include "topology/Curve.h"
 #include "topology/LineProvider.h"
 #include "topology/TopologyReading.h"
@@ -30,10 +34,20 @@ class CLoop;
 class CVertex;
 class IRenderingOptions;
 
-class CEdge : public CDrawingElement, public ILineProvider, public IEdge, public IReadLinks {
+class CEdge : public CDrawingElement,
+              public ILineProvider,
+              public IEdge,
+              public IReadLinks,
+              public ILinePick {
     DECLARE_SERIAL(CEdge)
 public:
     using CPoint3d = orbisk::geometry::CPoint3d;
+    using CVector3d = orbisk::geometry::CVector3d;
+
+    // Bits of a drawing call: the plain line, the effects path (styled line).
+    enum DrawLineMode : int { kDrawPlain = 1, kDrawStyled = 2, kDrawPlainAndStyled = 3 };
+    // Line styles of the effects path, each with its stipple.
+    enum LineStyle : int { kSolidLine = 0, kHiddenLine = 1, kSoftLine = 2 };
 
     // Curve directions: not yet known, along the curve, against it.
     enum CurveDirection : int32_t { kDirectionUnknown = 0, kAlongCurve = 1, kAgainstCurve = 2 };
@@ -65,6 +79,34 @@ public:
     bool Accept(IEntityExportVisitor* visitor) override;
     CColor GetColorForView(IModelView* view) override;
     bool UsesHighlightColor() const override { return false; }
+
+    // Drawing. Every routine leaves the view's stipple and line width as it found them.
+    void Draw(IModelView* view) override;
+    // mode: DrawLineMode bits.
+    void DrawSegment(IModelView* view, int mode);
+    void DrawEdgeLine(IModelView* view, CPoint3d start, CPoint3d end, int mode);
+    // width in pixels before the view's line-width scale; style: LineStyle.
+    void DrawPlainLine(const CPoint3d& start, const CPoint3d& end, double width, IModelView* view, int style,
+                       bool selected, bool locked = false, bool highlight = false);
+    void DrawDecoratedLine(const CPoint3d& start, const CPoint3d& end, double minimumWidth, IModelView* view);
+    void DrawJitteredLine(const CPoint3d& start, const CPoint3d& end, double width, IModelView* view);
+    // Lengthens the segment in place past the corners it ends at.
+    void DrawExtensions(CPoint3d& start, CPoint3d& end, IModelView* view);
+    bool IsSilhouette(IModelView* view);
+    bool IsSilhouetteFor(const CVector3d& direction) const;
+    // The depth-cue line width (pixels) for the option's width and a depth normalised between
+    // the near (0) and far (1) distances.
+    static int GetDepthCueWidth(int depthCueWidth, double depth);
+
+    // Picking. Pick gives the distance along the picker's local ray to where it passes nearest
+    // the edge's line; false when they are parallel.
+    bool Pick(IPickHelper* picker, double& depth, double& distance) override;
+    int PickInside(IPickHelper* picker) override;
+    bool PickRay(IPickHelper* picker, const orbisk::geometry::CRay3d& ray, CPoint3d& point, CVector3d& normal,
+                 void* data) override;
+    // ILinePick: the point of the segment nearest the line, when it lies on the line and within
+    // its range (0.001 either way).
+    bool PickLine(const orbisk::geometry::CLine3d& line, CPoint3d& point, bool skipHidden) override;
 
     // ILineProvider: from the start towards the end; the Z axis at the origin without both.
     void GetLine(orbisk::geometry::CRay3d& ray) const override;

@@ -9,8 +9,9 @@
 // from the front one, and files of writers before 7.1 share a transparent material between the
 // sides. A loop count beyond what the loop array holds raises the archive exception.
 //
-// Also here: the face's geometric queries (bounds, area, point classification) and its answers
-// to the view's picker. Drawing, tessellation, shadow volumes and editing are not.
+// Also here: the face's geometric queries (bounds, area, point classification), its answers
+// to the view's picker, and its drawing (FaceDrawing.cpp). Tessellation, shadow volumes and
+// editing are not.
 
 #include <cstdint>
 #include <vector>
@@ -23,8 +24,11 @@
 #include "topology/IFace.h"
 #include "topology/TopologyEnumerators.h"
 
+class CAverageNormalCache;
 class CEdge;
+class CEdgeUse;
 class CEnumOpeningLoop;
+class CFaceTextureProjection;
 class CLoop;
 class CMaterial;
 class CVertex;
@@ -142,6 +146,52 @@ public:
     int PickCrossing(IPickHelper* picker);
     int PickWindow(IPickHelper* picker);
 
+    // Drawing. A side is true for the front (the side the plane normal points to).
+    // Kinds of the material GetSideMaterial gives.
+    enum MaterialKind : int { kNoMaterial = 0, kOwnMaterial = 1, kLayerMaterial = 3, kInheritedMaterial = 4 };
+    // Bits of the state word BeginSide returns and EndSide undoes.
+    enum SideState : int {
+        kTextureBound = 0x01,
+        kDepthWritesOff = 0x02,
+        kAlphaTestOn = 0x04,
+        kStippleOn = 0x08,
+        kTextureMatrixPushed = 0x10,
+    };
+    // The face has a vertex whose averaged normal differs from its own (it draws smooth).
+    static constexpr uint32_t kAveragedNormals = 0x2000;
+    // 32 rows of four bytes, as glPolygonStipple takes them.
+    static const unsigned char* GetHiddenStipple();
+    static const unsigned char* GetSelectedStipple();
+
+    void Draw(IModelView* view) override;
+    // In wireframe only a selected face is visible.
+    bool IsVisible(IModelView* view) override;
+    // Whether the viewer sees the front side; zero counts as the back.
+    bool IsFrontFacing(IModelView* view) const;
+    // Null for none; kind may be null.
+    CMaterial* GetSideMaterial(IModelView* view, bool front, int* kind) const;
+    CMaterial* GetDrawColor(IModelView* view, bool front, CColor& color, int& kind) const;
+    // As GetDrawColor, but under X-ray the alpha is 127 (times the material's opacity).
+    void GetSideColor(CColor& color, IModelView* view, bool front) const;
+    int BeginSide(IModelView* view, bool front, CMaterial* material, CColor color);
+    void EndSide(int state, const CMaterial* material) const;
+    void DrawFill(IModelView* view, bool front);
+    void FillFace(IModelView* view, bool front);
+    void DrawConvexFan(IModelView* view, bool front);
+    void DrawTessellated(IModelView* view, bool front);
+    bool UsesAveragedNormals(IModelView* view) const;
+    void DrawSelectionHighlight(IModelView* view);
+    bool IsTransparentInView(IModelView* view, bool front) const;
+    // The side's generation planes, from its projection direction (else the face normal), and
+    // its stored mapping when it has one.
+    void GetTextureProjection(bool front, CFaceTextureProjection& out) const;
+    // The normal at the use's start vertex: the cache's averaged normal, else the face normal.
+    CVector3d GetVertexNormal(const CEdgeUse& use, const CAverageNormalCache* cache) const;
+    // The cache of the face's component; null while components keep none.
+    CAverageNormalCache* GetNormalCache() const;
+    bool HasAveragedNormals() const { return (m_flags & kAveragedNormals) != 0; }
+    void SetHasAveragedNormals(bool on) { SetBit(m_flags, kAveragedNormals, on); }
+
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
@@ -156,6 +206,8 @@ private:
     int ClipOuterPolygon(IPickHelper* picker, std::vector<CPoint3d>& polygon) const;
     int PickClippedCrossing(IPickHelper* picker, const std::vector<CPoint3d>& polygon);
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
+    CMaterial* GetSideColorAndMaterial(IModelView* view, bool front, CColor& color, int& kind,
+                                       bool halfXRay) const;
 
     CPlane3d m_plane{0.0, 0.0, 1.0, 0.0};
     CCompactPtrArray m_loops;

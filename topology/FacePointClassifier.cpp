@@ -71,6 +71,9 @@ void CFacePointClassifier::Rebuild()
     m_bounds.SetEmpty();
     if (!m_face)
         return;
+    // Every loop is walked by its bounded ring walk, the same walk that counts the face's edge
+    // uses, so a ring read from a file that closes on itself elsewhere fills no more than that.
+    m_points.reserve(static_cast<size_t>(std::max(0, m_face->GetEdgeUseCount())));
     for (int i = 0; i < m_face->GetLoopCount(); ++i) {
         const CLoop* loop = m_face->GetLoop(i);
         const size_t before = m_points.size();

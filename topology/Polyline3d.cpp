@@ -30,17 +30,6 @@ constexpr uint32_t kPointBytes = 3 * sizeof(double);
 // Segments shorter than this have no direction to pick along.
 constexpr double kShortestPickedSegment = 1e-10;
 
-// Where the line through a and b meets the plane; a when they do not meet.
-CPoint3d IntersectLineWithPlane(const CPoint3d& a, const CPoint3d& b, const CPlane3d& plane)
-{
-    const double va = plane.SignedDistance(a);
-    const double vb = plane.SignedDistance(b);
-    if (va == vb)
-        return a;
-    const double t = va / (va - vb);
-    return CPoint3d(1.0 - t, a, t, b);
-}
-
 }  // namespace
 
 bool ClipPointPolygonToPlane(std::vector<CPoint3d>& points, const CPlane3d& plane)
@@ -57,10 +46,10 @@ bool ClipPointPolygonToPlane(std::vector<CPoint3d>& points, const CPlane3d& plan
         const bool inside = plane.SignedDistance(point) > -kGeomTolerance;
         if (inside) {
             if (!previousInside)
-                kept.push_back(IntersectLineWithPlane(previous, point, plane));
+                kept.push_back(plane.LineCrossing(previous, point));
             kept.push_back(point);
         } else if (previousInside) {
-            kept.push_back(IntersectLineWithPlane(previous, point, plane));
+            kept.push_back(plane.LineCrossing(previous, point));
         }
         previous = point;
         previousInside = inside;

@@ -1,5 +1,7 @@
 #include "topology/SectionPlane.h"
 
+#include <GL/gl.h>
+
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -95,6 +97,25 @@ bool IsInQuad(const CPoint3d& point, const CPoint3d (&corners)[4], const CPlane3
 
 CSectionPlane::CSectionPlane(const CSectionPlane& other) : CDrawingElement(other), m_plane(other.m_plane) {}
 
+CSectionPlane::~CSectionPlane() = default;
+
+void CSectionPlane::EnableClipPlane(uint32_t clipPlane)
+{
+    m_clipPlaneId = clipPlane;
+    if (CSectionPlaneStack::GetClipPlanesSuppressed())
+        return;
+    glEnable(clipPlane);
+    const double equation[4] = {m_plane.a, m_plane.b, m_plane.c, m_plane.d};
+    glClipPlane(clipPlane, equation);
+}
+
+void CSectionPlane::DisableClipPlane()
+{
+    if (m_clipPlaneId != 0 && !CSectionPlaneStack::GetClipPlanesSuppressed())
+        glDisable(m_clipPlaneId);
+    m_clipPlaneId = 0;
+}
+
 void CSectionPlane::Serialize(CArchive& ar)
 {
     SerializeGuarded(ar, [&] {
@@ -115,6 +136,7 @@ void CSectionPlane::Transform(const CTransform3d& transform)
         return;
     MarkChanged();
     transform.TransformPlane(m_plane);
+    ClearSlice();
 }
 
 CEntity* CSectionPlane::CreateCopy() const
@@ -126,6 +148,7 @@ void CSectionPlane::SwapContents(CEntity& other)
 {
     CDrawingElement::SwapContents(other);
     std::swap(m_plane, static_cast<CSectionPlane&>(other).m_plane);
+    ClearSlice();
 }
 
 int CSectionPlane::CheckValidity(int level, CCheckedObjectMap* map)
@@ -289,6 +312,7 @@ void CSectionPlane::SetPlane(const CPlane3d& plane)
         return;
     MarkChanged();
     m_plane = plane;
+    ClearSlice();
 }
 
 CTransform3d CSectionPlane::GetPlaneFrame() const

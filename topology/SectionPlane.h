@@ -12,10 +12,14 @@
 // Record: the drawing element part, then a, b, c and d as doubles (no schema of its own). The
 // values go through the plane setter, which normalises the normal and scales d alike.
 
+#include <cstdint>
+#include <memory>
+
 #include "geometry/BoundingBox2d.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Transform3d.h"
 #include "model/DrawingElement.h"
+#include "topology/SectionPlaneSlice.h"
 
 class CSectionPlaneStack;
 
@@ -29,8 +33,10 @@ public:
 
     // The plane z = 0.
     CSectionPlane() = default;
-    // The drawing element state and the plane; the rectangle starts empty.
+    // The drawing element state and the plane; the rectangle starts empty, with no slice and no
+    // clip plane.
     CSectionPlane(const CSectionPlane& other);
+    ~CSectionPlane() override;
     CSectionPlane& operator=(const CSectionPlane&) = delete;
 
     void Serialize(CArchive& ar) override;
@@ -77,9 +83,24 @@ public:
     // result is set when they were picked.
     int PickRectangle(IPickHelper* picker, const CPoint3d (&corners)[4]);
 
+    // The cached cut geometry, owned; null until the drawing layer hands one over.
+    ISectionPlaneSlice* GetSlice() const { return m_slice.get(); }
+    void SetSlice(std::unique_ptr<ISectionPlaneSlice> slice) { m_slice = std::move(slice); }
+    void ClearSlice() { m_slice.reset(); }
+
+    // Takes the GL clip plane id (GL_CLIP_PLANE0..5) and, unless the section stack suppresses
+    // clip planes, enables it with this plane's equation in the coordinates current in GL.
+    void EnableClipPlane(uint32_t clipPlane);
+    // Disables the held clip plane (unless suppressed) and holds none again.
+    void DisableClipPlane();
+    // 0 while the plane holds no GL clip plane.
+    uint32_t GetClipPlaneId() const { return m_clipPlaneId; }
+
 private:
     int CheckOwnValidity(int level);
 
     CPlane3d m_plane;
     CBoundingBox2d m_rect;
+    std::unique_ptr<ISectionPlaneSlice> m_slice;
+    uint32_t m_clipPlaneId = 0;
 };

@@ -1,8 +1,11 @@
 #include "topology/SectionPlaneStack.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 
 #include "geometry/Tolerance.h"
+#include "topology/FacePolygon.h"
 #include "topology/Polyline3d.h"
 #include "topology/SectionPlane.h"
 
@@ -17,17 +20,24 @@ CSectionPlaneStack::CSectionPlaneStack()
     m_entries.reserve(kMaskedPlanes);
 }
 
-void CSectionPlaneStack::Push(CSectionPlane* plane)
+void CSectionPlaneStack::Push(CSectionPlane* plane, bool enableGL)
 {
+    const int position = GetCount();
+    if (enableGL && plane && position < kMaskedPlanes)
+        plane->EnableClipPlane(GL_CLIP_PLANE0 + static_cast<uint32_t>(position));
     Entry entry{plane, {}};
     entry.carried.reserve(kMaskedPlanes);
     m_entries.push_back(std::move(entry));
 }
 
-void CSectionPlaneStack::Pop()
+void CSectionPlaneStack::Pop(bool enableGL)
 {
-    if (!m_entries.empty())
-        m_entries.pop_back();
+    if (m_entries.empty())
+        return;
+    CSectionPlane* plane = m_entries.back().plane;
+    if (enableGL && plane && plane->GetClipPlaneId() != 0)
+        plane->DisableClipPlane();
+    m_entries.pop_back();
 }
 
 void CSectionPlaneStack::PushTransform(const CTransform3d& transform)
@@ -101,6 +111,44 @@ bool CSectionPlaneStack::ClipPointPolygon(std::vector<CPoint3d>& points) const
     }
     points = std::move(clipped);
     return true;
+}
+
+bool CSectionPlaneStack::ClipPolygon(CFacePolygon& polygon, bool* cut) const
+{
+    if (cut)
+        *cut = true;
+    if (m_switchedOff)
+        return true;
+    for (int i = 0; i < GetCount(); ++i) {
+        if (!polygon.ClipToPlane(GetCurrentPlane(i), cut))
+            return false;
+    }
+    return true;
+}
+
+void CSectionPlaneStack::EnablePlanes(uint32_t mask) const
+{
+    SwitchPlanes(mask, true);
+}
+
+void CSectionPlaneStack::DisablePlanes(uint32_t mask) const
+{
+    SwitchPlanes(mask, false);
+}
+
+void CSectionPlaneStack::SwitchPlanes(uint32_t mask, bool on) const
+{
+    if (s_clipPlanesSuppressed)
+        return;
+    for (int i = 0; i < std::min(GetCount(), kMaskedPlanes); ++i) {
+        const CSectionPlane* plane = m_entries[i].plane;
+        if (!(mask & (1u << i)) || !plane || plane->GetClipPlaneId() == 0)
+            continue;
+        if (on)
+            glEnable(plane->GetClipPlaneId());
+        else
+            glDisable(plane->GetClipPlaneId());
+    }
 }
 
 uint32_t CSectionPlaneStack::GetContainingMask(const CPoint3d& p0, const CPoint3d& p1) const

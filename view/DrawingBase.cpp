@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <algorithm>
-
 #include "geometry/GeomFilterCombined.h"
 
 using orbisk::geometry::CGeomFilterCombined;
@@ -121,37 +119,12 @@ void CDrawingBase::PopGeometryFilter()
 
 void CDrawingBase::PushSectionPlane(CSectionPlane* plane, bool clip)
 {
-    const int index = m_sectionPlanes.GetCount();
-    m_sectionPlanes.Push(plane);
-    int clipPlane = -1;
-    if (clip && index < kClipPlaneCount) {
-        // The lowest GL clip plane no active section plane holds.
-        for (int candidate = 0; candidate < kClipPlaneCount && clipPlane < 0; ++candidate)
-            if (std::find(m_clipPlanes.begin(), m_clipPlanes.end(), candidate) == m_clipPlanes.end())
-                clipPlane = candidate;
-    }
-    m_clipPlanes.push_back(clipPlane);
-    if (clipPlane < 0)
-        return;
-
-    // GL keeps the side where the equation is positive, as the section plane does; the plane
-    // is given in the current local coordinates, which GL takes through the model-view matrix.
-    const auto current = m_sectionPlanes.GetCurrentPlane(index);
-    const double equation[4] = {current.a, current.b, current.c, current.d};
-    glClipPlane(GL_CLIP_PLANE0 + clipPlane, equation);
-    if (!CSectionPlaneStack::GetClipPlanesSuppressed())
-        glEnable(GL_CLIP_PLANE0 + clipPlane);
+    m_sectionPlanes.Push(plane, clip);
 }
 
 int CDrawingBase::PopSectionPlane(bool clip)
 {
-    if (m_sectionPlanes.IsEmpty())
-        return 0;
-    const int clipPlane = m_clipPlanes.back();
-    m_clipPlanes.pop_back();
-    if (clip && clipPlane >= 0 && !CSectionPlaneStack::GetClipPlanesSuppressed())
-        glDisable(GL_CLIP_PLANE0 + clipPlane);
-    m_sectionPlanes.Pop();
+    m_sectionPlanes.Pop(clip);
     return m_sectionPlanes.GetCount();
 }
 
@@ -163,25 +136,10 @@ void CDrawingBase::SetDrawFlags(bool off)
 
 void CDrawingBase::DisablePlanes(uint32_t mask)
 {
-    SwitchClipPlanes(mask, false);
+    m_sectionPlanes.DisablePlanes(mask);
 }
 
 void CDrawingBase::EnablePlanes(uint32_t mask)
 {
-    SwitchClipPlanes(mask, true);
-}
-
-void CDrawingBase::SwitchClipPlanes(uint32_t mask, bool on)
-{
-    if (CSectionPlaneStack::GetClipPlanesSuppressed())
-        return;
-    const int count = std::min<int>(static_cast<int>(m_clipPlanes.size()), kClipPlaneCount);
-    for (int i = 0; i < count; ++i) {
-        if (!(mask & (1u << i)) || m_clipPlanes[i] < 0)
-            continue;
-        if (on)
-            glEnable(GL_CLIP_PLANE0 + m_clipPlanes[i]);
-        else
-            glDisable(GL_CLIP_PLANE0 + m_clipPlanes[i]);
-    }
+    m_sectionPlanes.EnablePlanes(mask);
 }

@@ -6,8 +6,8 @@
 //
 // The eye and direction of every level are derived from the model-space ones (the first
 // entries), never from the level above. Filters are owned: popping deletes them. Section
-// planes pushed with clip take the GL clip planes 0..5 in turn; pushing and popping them
-// enables and disables those planes unless CSectionPlaneStack's process-wide suppression is on.
+// planes go on the sink's CSectionPlaneStack, which gives those pushed with clip the GL clip
+// planes 0..5 by their position.
 
 #include <cstdint>
 #include <memory>
@@ -22,9 +22,6 @@ public:
     using CVector3d = orbisk::geometry::CVector3d;
     using CTransform3d = orbisk::geometry::CTransform3d;
     using IGeomFilter = orbisk::geometry::IGeomFilter;
-
-    // GL has at least six user clip planes; only those are given to section planes.
-    static constexpr int kClipPlaneCount = 6;
 
     CDrawingBase();
     ~CDrawingBase() override;
@@ -50,22 +47,17 @@ public:
     void SetDrawFlags(bool off) override;
     CSectionPlaneStack* GetSectionPlaneStack() override { return &m_sectionPlanes; }
 
-    // glDisable / glEnable of the GL clip plane of every active section plane (by position on
-    // the stack, the first six) whose bit is set; nothing while clip planes are suppressed.
+    // The stack's DisablePlanes and EnablePlanes.
     void DisablePlanes(uint32_t mask);
     void EnablePlanes(uint32_t mask);
     bool IsClippingOff() const { return m_clippingOff; }
     int GetFilterDepth() const { return static_cast<int>(m_filters.size()); }
 
 private:
-    void SwitchClipPlanes(uint32_t mask, bool on);
-
     std::vector<CTransform3d> m_transforms;
     std::vector<CTransform3d> m_inverses;
     std::vector<std::unique_ptr<IGeomFilter>> m_filters;
     CSectionPlaneStack m_sectionPlanes;
-    // The GL clip plane (0..5) of each active section plane, -1 for none.
-    std::vector<int> m_clipPlanes;
     bool m_clippingOff = false;
     std::vector<CPoint3d> m_eyes;
     std::vector<CVector3d> m_directions;

@@ -5,6 +5,7 @@
 
 #include "geometry/GeomFilterVolume.h"
 #include "tests/support/OffscreenGLTest.h"
+#include "topology/SectionPlane.h"
 
 using orbisk::geometry::CGeomFilterCrossingVolume;
 using orbisk::geometry::CPlane3d;
@@ -114,7 +115,8 @@ TEST_F(DrawingBaseGLTest, GLReceivesEachPlacementOnceAndPopsIt)
 TEST_F(DrawingBaseGLTest, SectionPlanesTakeGLClipPlanesAndGiveThemBack)
 {
     CDrawingBase sink;
-    sink.PushSectionPlane(nullptr, true);
+    CSectionPlane section;
+    sink.PushSectionPlane(&section, true);
     EXPECT_TRUE(glIsEnabled(GL_CLIP_PLANE0));
     sink.DisablePlanes(1);
     EXPECT_FALSE(glIsEnabled(GL_CLIP_PLANE0));

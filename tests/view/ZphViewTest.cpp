@@ -9,6 +9,7 @@
 #include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
 #include "tests/support/GLPixelCheck.h"
+#include "tests/support/TopViewSetup.h"
 #include "tests/view/ViewTestSupport.h"
 #include "view/MemoryGLContext.h"
 #include "view/PrintScaleScope.h"
@@ -40,23 +41,8 @@ class ViewGLTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto context = CreateMemoryGLContext(kSize, kSize, 24, 8, 8, 32);
-        ASSERT_TRUE(context);
-        view.SetGLContext(context.release());
-        model = new CZephyronModel();
-        view.SetModel(model);
-        model->Release();
-        view.SetViewportRect(0, 0, kSize, kSize);
-        CCamera camera;
-        camera.SetEyeTargetUp(CPoint3d(0, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
-        camera.SetPerspective(false);
-        camera.SetParallelHeight(10.0);
-        view.SetCamera(camera, 0.0);
-        view.SetupLights(false);
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        view.ResetDrawState();
+        ASSERT_TRUE(SetUpTopView(view, kSize));
+        model = view.GetModel();
     }
 
     void TearDown() override
@@ -65,14 +51,7 @@ protected:
         EXPECT_TRUE(GLStateIsClean());
     }
 
-    // The GL pixel under a model point.
-    GLPixel PixelAt(const CPoint3d& point)
-    {
-        CPoint3d window;
-        EXPECT_TRUE(view.ModelToScreen(point, window));
-        glFinish();
-        return ReadGLPixel(static_cast<int>(window.x), kSize - 1 - static_cast<int>(window.y));
-    }
+    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kSize); }
 
     ManualClock clock;
     CZphView view{clock, clock};
