@@ -24,6 +24,7 @@
 #include "model/Entity.h"
 #include "model/IRenderingOptions.h"
 #include "support/Color.h"
+#include "topology/IEdgeDisplayOptions.h"
 
 class CRenderingOptions;
 class IModelContext;
@@ -36,7 +37,7 @@ struct CRenderingOptionsChange {
     CRenderingOptions* options;
 };
 
-class CRenderingOptions : public CEntity, public IRenderingOptions {
+class CRenderingOptions : public CEntity, public IRenderingOptions, public IEdgeDisplayOptions {
     DECLARE_SERIAL(CRenderingOptions)
 public:
     using CColor = orbisk::utils::CColor;
@@ -187,10 +188,10 @@ public:
     bool DrawsPlainEdgesWithFaces() const;
 
     // The stored values, as read and set.
-    int32_t GetRenderingMode() const { return m_renderingMode; }
+    int32_t GetRenderingMode() const override { return m_renderingMode; }
     bool GetTexturesShown() const { return m_texturesShown; }
-    int32_t GetEdgeDisplay() const { return m_edgeDisplay; }
-    int32_t GetEdgeColorMode() const { return m_edgeColorMode; }
+    int32_t GetEdgeDisplay() const override { return m_edgeDisplay; }
+    int32_t GetEdgeColorMode() const override { return m_edgeColorMode; }
     bool GetJitter() const { return m_jitter; }
     bool GetProfiles() const { return m_profiles; }
     int32_t GetProfileWidth() const { return m_profileWidth; }
@@ -255,6 +256,10 @@ public:
     // Radians.
     double GetSoftEdgeLimit() const { return m_softEdgeLimit; }
     bool GetAverageNormals() const { return m_averageNormals; }
+    // What edges read of the options.
+    bool AreProfilesShown() const override { return m_profiles; }
+    bool HidesSoftEdges() const override { return m_hideSoftEdges; }
+    bool AveragesNormals() const override { return m_averageNormals; }
 
     // Setters of the numbered settings. 0 and 1 switch the edges on (announced first).
     void SetRenderingMode(int32_t mode);

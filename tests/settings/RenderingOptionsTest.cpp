@@ -458,7 +458,9 @@ TEST_F(RenderingOptionsTest, SchemaThirtyThreeEndsWithTheModelsMipmappingSwitch)
     // Up to its watermark flag a schema 33 record is the schema 36 one; the model's mipmapping
     // switch follows instead of the X-ray opacity and the photo settings.
     Bytes body = DefaultRenderingOptionsRecord();
-    body.resize(body.size() - (8 + 1 + 1 + 8 + 1 + 8));
+    constexpr size_t kTail = 8 + 1 + 1 + 8 + 1 + 8;
+    ASSERT_GT(body.size(), kTail);
+    body.erase(body.end() - kTail, body.end());
     body = body + Flag(false);
     ASSERT_TRUE(model.AreMipmapsEnabled());
     {

@@ -5,6 +5,7 @@
 #include "model/UndoManager.h"
 #include "model/Validity.h"
 #include "platform/mfc/ArchiveException.h"
+#include "settings/RenderingOptions.h"
 #include "tests/model/doubles/EntityDoubles.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/ArcCurve.h"
@@ -167,6 +168,14 @@ TEST_F(EdgeTest, SoftAndSmoothFollowTheirSwitches)
     EXPECT_FALSE(edge->IsSoft(&options));
     EXPECT_FALSE(edge->IsSmooth(&options));
     EXPECT_TRUE(edge->IsSoft());
+
+    // The model's own options carry the same switches (the fixture frees what the test made).
+    auto* modelOptions = new CRenderingOptions;
+    EXPECT_TRUE(edge->IsSoft(modelOptions));
+    modelOptions->SetHideSoftEdges(false);
+    modelOptions->SetAverageNormals(false);
+    EXPECT_FALSE(edge->IsSoft(modelOptions));
+    EXPECT_FALSE(edge->IsSmooth(modelOptions));
 }
 
 TEST_F(EdgeTest, ExportsALineOrItsCurveOnceFromTheFirstEdge)
