@@ -109,6 +109,7 @@ inline void ExpectDecodes(const DecodeCase& c)
     decoder.DecodeMemory(data.data(), data.size(), bmp);
     EXPECT_EQ(decoder.GetFileType(), c.type);
     EXPECT_EQ(bmp.GetPixelFormat().GetName(), c.format);
+    EXPECT_EQ(decoder.GetPixelFormat().GetName(), c.format);
     ASSERT_EQ(bmp.GetSize(), (PLPoint{kWidth, kHeight}));
     EXPECT_LE(MaxDistance(bmp, c.expected), c.tolerance);
 }

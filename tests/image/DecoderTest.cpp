@@ -1,3 +1,4 @@
+#include "DecoderCases.h"
 #include "ImageTestUtil.h"
 
 #include "image/PLAnyPicDecoder.h"
@@ -12,11 +13,6 @@ namespace {
 using namespace imagetest;
 using Type = PLAnyPicDecoder::FileType;
 
-PLPixel32 GreyPixel(uint8_t v, uint8_t alpha = 255)
-{
-    return {v, v, v, alpha};
-}
-
 PLAnyBmp DecodeData(const std::string& name, const PLPixelFormat& format = {})
 {
     const std::vector<uint8_t> data = ReadData(name);
@@ -26,53 +22,19 @@ PLAnyBmp DecodeData(const std::string& name, const PLPixelFormat& format = {})
     return bmp;
 }
 
-struct DecodeCase {
-    const char* file;
-    int type;
-    const char* format;
-    int tolerance;
-    std::function<PLPixel32(int, int)> expected;
-};
-
-const auto kColour = [](int x, int y) { return Colour(x, y); };
-const auto kColourAlpha = [](int x, int y) {
-    PLPixel32 c = Colour(x, y);
-    c.a = Alpha(x, y);
-    return c;
-};
-// Colour stored multiplied by its alpha (associated alpha) stays so.
 const auto kColourPremultiplied = [](int x, int y) {
     const PLPixel32 c = Colour(x, y);
     const int a = Alpha(x, y);
     const auto times = [a](int v) { return uint8_t((v * a + 127) / 255); };
     return PLPixel32{times(c.b), times(c.g), times(c.r), uint8_t(a)};
 };
-const auto kGrey = [](int x, int y) { return GreyPixel(Grey(x, y)); };
 const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
-const auto kLevels4 = [](int x, int y) { return GreyPixel(uint8_t(85 * ((x + y) % 4))); };
-const auto kLevels16 = [](int x, int y) { return GreyPixel(uint8_t(17 * ((x + y) % 16))); };
-const auto kBilevel = [](int x, int y) { return GreyPixel((x + y) % 3 == 0 ? 0 : 255); };
-
-void PrintTo(const DecodeCase& c, std::ostream* os)
-{
-    *os << c.file;
-}
 
 class Decode : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Decode, FileShowsItsPatternInTheExpectedFormat)
 {
-    const DecodeCase& c = GetParam();
-    const std::vector<uint8_t> data = ReadData(c.file);
-    ASSERT_FALSE(data.empty()) << "missing test file " << c.file;
-    PLAnyPicDecoder decoder;
-    PLAnyBmp bmp;
-    decoder.DecodeMemory(data.data(), data.size(), bmp);
-    EXPECT_EQ(decoder.GetFileType(), c.type);
-    EXPECT_EQ(bmp.GetPixelFormat().GetName(), c.format);
-    EXPECT_EQ(decoder.GetPixelFormat().GetName(), c.format);
-    ASSERT_EQ(bmp.GetSize(), (PLPoint{kWidth, kHeight}));
-    EXPECT_LE(MaxDistance(bmp, c.expected), c.tolerance);
+    ExpectDecodes(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
