@@ -542,9 +542,23 @@ void CComponent::Reset()
     m_transparentCount = 0;
 }
 
+CAverageNormalCache* CComponent::GetAverageNormalCache()
+{
+    if (!m_normalCache)
+        m_normalCache = std::make_unique<CAverageNormalCache>();
+    return m_normalCache.get();
+}
+
+bool CComponent::ResetSmoothing()
+{
+    return CAverageNormalCache::ResetSmoothing(*this);
+}
+
 void CComponent::Erase()
 {
     MarkChanged();
+    if (m_normalCache)
+        m_normalCache->Invalidate();
     const std::vector<CDrawingElement*> entities = m_entities;
     // Gone entities leave the list in one pass at the end: one search of the list for each
     // would make erasing a large component quadratic. A sorted vector of them costs a large

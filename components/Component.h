@@ -11,6 +11,7 @@
 // objects; erasing it erases them.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "geometry/BoundingBox3d.h"
@@ -21,6 +22,7 @@
 #include "model/EntityContainer.h"
 #include "model/IComponent.h"
 #include "model/OwnedPart.h"
+#include "topology/AverageNormalCache.h"
 
 class CComponentDefinition;
 class CDefinitionList;
@@ -128,6 +130,13 @@ public:
 
     // Section planes (entity type 31).
     CDrawingElement* GetActiveSectionPlane() const;
+
+    // The averaged normals of the smooth edges among the component's faces, made empty on first
+    // use; computed by whoever draws the component.
+    CAverageNormalCache* GetAverageNormalCache();
+    // Every face's averaged-normals flag and every use's normal index cleared; true when the
+    // component has a smooth edge.
+    bool ResetSmoothing();
     void SetActiveSectionPlane(CDrawingElement* plane);
     const std::vector<CDrawingElement*>& GetSectionPlanes() const;
 
@@ -181,6 +190,7 @@ protected:
     mutable CBoundingBox3d m_axesBounds;
     orbisk::geometry::CTransform3d m_axesPlacement;
     mutable CBoundingBox3d m_bounds;
+    std::unique_ptr<CAverageNormalCache> m_normalCache;
     mutable uint8_t m_boundsValid = 0;
     // Set while the bounds are recomputed, so that a definition reached again through its own
     // contents is not recomputed inside itself.

@@ -187,7 +187,7 @@ public:
     void GetTextureProjection(bool front, CFaceTextureProjection& out) const;
     // The normal at the use's start vertex: the cache's averaged normal, else the face normal.
     CVector3d GetVertexNormal(const CEdgeUse& use, const CAverageNormalCache* cache) const;
-    // The cache of the face's component; null while components keep none.
+    // The cache of the face's component; null outside a component.
     CAverageNormalCache* GetNormalCache() const;
     bool HasAveragedNormals() const { return (m_flags & kAveragedNormals) != 0; }
     void SetHasAveragedNormals(bool on) { SetBit(m_flags, kAveragedNormals, on); }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "components/Component.h"
 #include "model/IModelView.h"
 #include "model/Layer.h"
 #include "settings/Camera.h"
@@ -399,5 +400,6 @@ CVector3d CFace::GetVertexNormal(const CEdgeUse& use, const CAverageNormalCache*
 
 CAverageNormalCache* CFace::GetNormalCache() const
 {
-    return nullptr;
+    auto* component = dynamic_cast<CComponent*>(GetParent());
+    return component ? component->GetAverageNormalCache() : nullptr;
 }

@@ -189,3 +189,31 @@ TEST_F(NormalsTest, AHeldCacheRebuildsOnEveryCompute)
 }
 
 }  // namespace
+
+// A face of a component draws with the component's own cache, made on first use.
+TEST_F(NormalsTest, FacesTakeTheCacheOfTheirComponent)
+{
+    auto* bottom = new CVertex(CPoint3d(0, -1, 0));
+    auto* top = new CVertex(CPoint3d(0, 1, 0));
+    auto* leftTop = new CVertex(CPoint3d(-1, 1, 0));
+    auto* rightTop = new CVertex(CPoint3d(1, 1, 1));
+    CEdge* ridge = AddEdge(bottom, top, true);
+    CFace* flat = AddFace({ridge, AddEdge(top, leftTop, false), AddEdge(leftTop, bottom, false)},
+                          {bottom, top, leftTop});
+    AddFace({AddEdge(bottom, rightTop, false), AddEdge(rightTop, top, false), ridge},
+            {bottom, rightTop, top});
+
+    CAverageNormalCache* own = Root().GetAverageNormalCache();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(flat->GetNormalCache(), own);
+    own->Compute(Root());
+    EXPECT_TRUE(flat->HasAveragedNormals());
+    const CVector3d atTop = flat->GetVertexNormal(*UseAt(flat, top), flat->GetNormalCache());
+    // Between the flat face's normal (0, 0, 1) and the rising one's (-1, 0, 1) / sqrt 2.
+    EXPECT_LT(atTop.x, -0.1);
+    EXPECT_GT(atTop.z, 0.5);
+
+    EXPECT_TRUE(Root().ResetSmoothing());
+    EXPECT_FALSE(flat->HasAveragedNormals());
+    EXPECT_EQ(UseAt(flat, top)->GetNormalIndex(), 0);
+}
