@@ -1,6 +1,7 @@
 #include "model/DroppedObjectPool.h"
 
 #include <iterator>
+#include <stdexcept>
 
 #include "model/Dib.h"
 #include "model/DrawingElement.h"
@@ -48,11 +49,10 @@ void CDroppedObjectPool::Keep(CEntity* entity)
 {
     if (!entity || Holds(entity))
         return;
-    if (m_order.size() >= UINT32_MAX) {
-        // Beyond what an entity can note; never reached by a file that fits in memory.
-        Keep(static_cast<CObject*>(entity));
-        return;
-    }
+    // An entity notes a 32-bit place: four billion entities would need far more memory than a
+    // process gets, so this only guards the note.
+    if (m_order.size() >= UINT32_MAX)
+        throw std::length_error("too many dropped objects");
     m_order.push_back(entity);
     entity->m_droppedPlace = static_cast<uint32_t>(m_order.size());
     ++m_count;
@@ -60,14 +60,11 @@ void CDroppedObjectPool::Keep(CEntity* entity)
 
 void CDroppedObjectPool::Keep(CObject* object)
 {
-    if (!object)
-        return;
-    auto* entity = dynamic_cast<CEntity*>(object);
-    if (entity && m_order.size() < UINT32_MAX) {
+    if (auto* entity = dynamic_cast<CEntity*>(object)) {
         Keep(entity);
         return;
     }
-    if (entity && Holds(entity))
+    if (!object)
         return;
     const auto [where, added] = m_places.try_emplace(object, m_order.size());
     if (!added)
@@ -80,10 +77,8 @@ void CDroppedObjectPool::Keep(CObject* object)
 
 bool CDroppedObjectPool::Release(const CEntity* entity)
 {
-    if (!entity)
+    if (!entity || !Holds(entity))
         return false;
-    if (!Holds(entity))
-        return Release(static_cast<const CObject*>(entity));
     m_order[entity->m_droppedPlace - 1] = nullptr;
     const_cast<CEntity*>(entity)->m_droppedPlace = 0;
     --m_count;
@@ -92,7 +87,7 @@ bool CDroppedObjectPool::Release(const CEntity* entity)
 
 bool CDroppedObjectPool::Release(const CObject* object)
 {
-    if (auto* entity = dynamic_cast<const CEntity*>(object); entity && Holds(entity))
+    if (auto* entity = dynamic_cast<const CEntity*>(object))
         return Release(entity);
     const auto found = m_places.find(object);
     if (found == m_places.end())
@@ -126,7 +121,7 @@ void CDroppedObjectPool::Free()
             m_order.pop_back();
             continue;
         }
-        if (auto* entity = dynamic_cast<CEntity*>(object); entity && Holds(entity))
+        if (auto* entity = dynamic_cast<CEntity*>(object))
             entity->m_droppedPlace = 0;
         else
             m_places.erase(object);

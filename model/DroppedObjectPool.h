@@ -61,7 +61,7 @@ private:
     // Keeping order, so that Free goes backwards through it; a released object leaves a null.
     // A reader keeps and releases millions of objects in a large model: both stay O(1).
     std::vector<CObject*> m_order;
-    // The place in m_order of each kept object that is not an entity (an entity carries its own).
+    // The place in m_order of each kept object that is not an entity (an entity notes its own).
     std::unordered_map<const CObject*, std::size_t> m_places;
     std::size_t m_count = 0;
 };

@@ -86,6 +86,9 @@ struct DecodeCase {
     std::function<PLPixel32(int, int)> expected;
 };
 
+// Each file instantiates it with its own cases; the test itself is in DecoderTest.cpp.
+class Decode : public testing::TestWithParam<DecodeCase> {};
+
 inline void PrintTo(const DecodeCase& c, std::ostream* os)
 {
     *os << c.file;

@@ -30,8 +30,6 @@ const auto kColourPremultiplied = [](int x, int y) {
 };
 const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
 
-class Decode : public testing::TestWithParam<DecodeCase> {};
-
 TEST_P(Decode, FileShowsItsPatternInTheExpectedFormat)
 {
     ExpectDecodes(GetParam());

@@ -16,14 +16,7 @@ namespace {
 using namespace imagetest;
 using Type = PLAnyPicDecoder::FileType;
 
-class LaterDecode : public testing::TestWithParam<DecodeCase> {};
-
-TEST_P(LaterDecode, FileShowsItsPatternInTheExpectedFormat)
-{
-    ExpectDecodes(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(Image, LaterDecode,
+INSTANTIATE_TEST_SUITE_P(Later, Decode,
                          testing::Values(DecodeCase{"rle.psd", Type::PSD, "X8R8G8B8", 0, kColour},
                                          DecodeCase{"raw.psd", Type::PSD, "X8R8G8B8", 0, kColour},
                                          DecodeCase{"rgba.psd", Type::PSD, "A8R8G8B8", 0, kColourAlpha},

@@ -14,15 +14,8 @@ namespace {
 using namespace imagetest;
 using Type = PLAnyPicDecoder::FileType;
 
-class SimpleDecode : public testing::TestWithParam<DecodeCase> {};
-
-TEST_P(SimpleDecode, FileShowsItsPatternInTheExpectedFormat)
-{
-    ExpectDecodes(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Image, SimpleDecode,
+    Simple, Decode,
     testing::Values(DecodeCase{"rgb.bmp", Type::BMP, "X8R8G8B8", 0, kColour},
                     DecodeCase{"palette.bmp", Type::BMP, "I8", 0, kColour},
                     DecodeCase{"rle8.bmp", Type::BMP, "I8", 0, kColour},
