@@ -9,6 +9,7 @@
 #include "geometry/UnitVector3d.h"
 #include "model/Texture.h"
 #include "settings/Material.h"
+#include "topology/AverageNormalCache.h"
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"
 #include "topology/FaceOpenings.h"
@@ -114,6 +115,8 @@ void CFaceTesselator::BuildVertexArrays(bool withNormals_)
     // The buffer is sized by the counts, so each walk stops at its loop's count; a use without
     // a start vertex (a damaged ring) is skipped and its loop's count lowered to what was written.
     const CVector3d normal = face ? face->GetPlane().GetNormal() : CVector3d(0.0, 0.0, 1.0);
+    // Smooth faces carry their averaged normals; flat ones answer their plane normal per use.
+    const CAverageNormalCache* cache = withNormals && face ? face->GetNormalCache() : nullptr;
     double* record = vertices.data();
     for (int i = 0; i < loopCount; ++i) {
         const CLoop* loop = face->GetLoop(i);
@@ -123,12 +126,24 @@ void CFaceTesselator::BuildVertexArrays(bool withNormals_)
             const CVertex* vertex = use->GetStartVertex();
             if (!vertex)
                 continue;
-            WriteRecord(record, vertex->GetPosition(), normal, withNormals);
+            const CVector3d useNormal = withNormals ? face->GetVertexNormal(*use, cache) : normal;
+            WriteRecord(record, vertex->GetPosition(), useNormal, withNormals);
             record += RecordSize();
             ++written;
         }
         counts[i] = written;
     }
+}
+
+CVector3d CFaceTesselator::GetVertexRecordNormal(int loop, int vertex) const
+{
+    if (!withNormals || !counts || loop < 0 || loop >= loopCount || vertex < 0 || vertex >= counts[loop])
+        return CVector3d();
+    size_t first = 0;
+    for (int i = 0; i < loop; ++i)
+        first += static_cast<size_t>(counts[i]);
+    const double* record = vertices.data() + (first + static_cast<size_t>(vertex)) * 6;
+    return CVector3d(record[3], record[4], record[5]);
 }
 
 void CFaceTesselator::Tessellate(IModelView* view, bool includeOpenings, bool withNormals_)
@@ -360,6 +375,30 @@ CPoint3d CFaceToMesh::TextureCoordinates(bool front, const CPoint3d& point) cons
     return uvq;
 }
 
+// GLU hands back positions, not uses: the averaged normal is found through the use of the face
+// that starts at the point. Points GLU made at crossings have no use and take the face normal.
+CVector3d CFaceToMesh::VertexNormal(const CPoint3d& point) const
+{
+    const CVector3d flat = face->GetPlane().GetNormal();
+    const CAverageNormalCache* cache = face->GetNormalCache();
+    if (!cache)
+        return flat;
+    for (int i = 0; i < face->GetLoopCount(); ++i) {
+        const CLoop* loop = face->GetLoop(i);
+        if (!loop)
+            continue;
+        CEdgeUse* use = loop->GetFirstEdgeUse();
+        for (int step = 0; use && step < loop->GetEdgeUseCount(); ++step, use = use->GetNext()) {
+            const CVertex* vertex = use->GetStartVertex();
+            if (!vertex || vertex->GetPosition() != point)
+                continue;
+            const CVector3d averaged = cache->GetUseNormal(*use);
+            return averaged.LengthSquared() > 0.0 ? averaged : flat;
+        }
+    }
+    return flat;
+}
+
 void CFaceToMesh::Begin(unsigned int)
 {
     position = 0;
@@ -383,7 +422,7 @@ void CFaceToMesh::Vertex(const double* record)
         if (mesh.flags & CPolygonMesh::kBackUVs)
             mesh.SetBackUV(signedIndex, TextureCoordinates(false, point));
         if (mesh.flags & CPolygonMesh::kNormals)
-            mesh.SetNormal(signedIndex, CUnitVector3d(face->GetPlane().GetNormal()));
+            mesh.SetNormal(signedIndex, CUnitVector3d(VertexNormal(point)));
     }
     if (++position < 3)
         return;

@@ -59,6 +59,8 @@ public:
     // The records written for a loop: its edge-use count, or fewer when its ring is damaged.
     int GetLoopVertexCount(int loop) const;
     bool HasNormals() const { return withNormals; }
+    // The normal written for a vertex of a loop (zero without normals or out of range).
+    orbisk::geometry::CVector3d GetVertexRecordNormal(int loop, int vertex) const;
     // Whether the loop counts live in the inline array (four loops or fewer).
     bool UsesInlineCounts() const { return counts == inlineCounts; }
     int GetCombinedCount() const { return static_cast<int>(combined.size()); }
@@ -116,6 +118,7 @@ public:
 private:
     void ComputeTextureFrame(bool front);
     orbisk::geometry::CPoint3d TextureCoordinates(bool front, const orbisk::geometry::CPoint3d& point) const;
+    orbisk::geometry::CVector3d VertexNormal(const orbisk::geometry::CPoint3d& point) const;
 
     orbisk::geometry::CPolygonMesh& mesh;
     int position = 0;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "components/Component.h"
@@ -12,11 +14,13 @@
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"
+#include "topology/FaceTesselator.h"
 #include "topology/Loop.h"
 #include "topology/Vertex.h"
 
 using orbisk::geometry::CPlane3d;
 using orbisk::geometry::CPoint3d;
+using orbisk::geometry::CPolygonMesh;
 using orbisk::geometry::CUnitVector3d;
 using orbisk::geometry::CVector3d;
 
@@ -54,6 +58,17 @@ protected:
                 return use;
         }
         return nullptr;
+    }
+
+    // The place of the vertex's use in the face's outer loop.
+    static int UseIndex(const CFace* face, const CVertex* vertex)
+    {
+        CEdgeUse* use = face->GetOuterLoop()->GetFirstEdgeUse();
+        for (int i = 0; i < face->GetOuterLoop()->GetEdgeUseCount(); ++i, use = use->GetNext()) {
+            if (use->GetStartVertex() == vertex)
+                return i;
+        }
+        return -1;
     }
 
     CZephyronModel* model = new CZephyronModel();
@@ -212,6 +227,24 @@ TEST_F(NormalsTest, FacesTakeTheCacheOfTheirComponent)
     // Between the flat face's normal (0, 0, 1) and the rising one's (-1, 0, 1) / sqrt 2.
     EXPECT_LT(atTop.x, -0.1);
     EXPECT_GT(atTop.z, 0.5);
+
+    // The vertex records handed to GLU and the mesh's normals carry the same normal at the
+    // ridge, and the flat corner keeps its face's own.
+    CFaceTesselator records(flat);
+    records.BuildVertexArrays(true);
+    CPolygonMesh mesh;
+    mesh.flags = CPolygonMesh::kNormals;
+    CFaceToMesh(flat, mesh).Tessellate(nullptr, false, false);
+    const std::vector<std::pair<CVertex*, CVector3d>> expected = {{top, atTop},
+                                                                  {leftTop, CVector3d(0, 0, 1)}};
+    for (const auto& [vertex, normal] : expected) {
+        const CVector3d inRecord = records.GetVertexRecordNormal(0, UseIndex(flat, vertex));
+        ExpectNear(inRecord, normal);
+        const auto point = std::find(mesh.points.begin(), mesh.points.end(), vertex->GetPosition());
+        ASSERT_NE(point, mesh.points.end());
+        const CUnitVector3d& inMesh = mesh.normals[static_cast<size_t>(point - mesh.points.begin())];
+        ExpectNear(CVector3d(inMesh.x, inMesh.y, inMesh.z), normal);
+    }
 
     EXPECT_TRUE(Root().ResetSmoothing());
     EXPECT_FALSE(flat->HasAveragedNormals());
