@@ -38,6 +38,7 @@
 #include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
 #include "topology/Face.h"
+#include "topology/SectionPlane.h"
 #include "topology/TopologyEnumerators.h"
 #include "topology/Vertex.h"
 
@@ -904,6 +905,11 @@ void CComponent::SetActiveSectionPlane(CDrawingElement* plane)
 {
     if (plane == m_activeSectionPlane)
         return;
+    // A cut was made for the plane's role: both planes make theirs again.
+    for (CDrawingElement* changed : {m_activeSectionPlane, plane}) {
+        if (auto* section = dynamic_cast<CSectionPlane*>(changed))
+            section->ClearSlice();
+    }
     MarkChanged();
     m_activeSectionPlane = plane;
 }

@@ -21,11 +21,14 @@
 #include "model/DrawingElement.h"
 #include "model/EntityContainer.h"
 #include "model/IComponent.h"
+#include "model/ISectionPlaneHolder.h"
 #include "model/OwnedPart.h"
 #include "topology/AverageNormalCache.h"
 
 class CComponentDefinition;
 class CDefinitionList;
+class IRenderingOptions;
+class CTransparencySorter;
 class CDimensionStyle;
 class CEntitySet;
 class CInstancePath;
@@ -33,7 +36,11 @@ class CLayerManager;
 class CMaterialManager;
 class CRelationshipMap;
 
-class CComponent : public CDrawingElement, public IEntityContainer, public IComponent, public CDBListener {
+class CComponent : public CDrawingElement,
+                   public IEntityContainer,
+                   public IComponent,
+                   public CDBListener,
+                   public ISectionPlaneHolder {
     DECLARE_SERIAL(CComponent)
 public:
     // Results of ClassifySolid.
@@ -129,7 +136,43 @@ public:
                      CInstancePath& path, bool skipHidden);
 
     // Section planes (entity type 31).
-    CDrawingElement* GetActiveSectionPlane() const;
+    CDrawingElement* GetActiveSectionPlane() const override;
+    // The active plane when it is this component's and, with options, those show section cuts:
+    // the plane every drawing pass clips this component's contents with.
+    CDrawingElement* GetActiveSectionPlane(const IRenderingOptions* options) const;
+
+    // Immediate drawing (ComponentDrawing.cpp). DrawModel draws a root component with all its
+    // passes; Draw is the component's own drawing as one element of a frame.
+    void DrawModel(IModelView* view);
+    void Draw(IModelView* view) override;
+    void DrawOpaque(IModelView* view);
+    void DrawTransparent(IModelView* view);
+    void DrawOtherEntities(IModelView* view);
+    void DrawSectionPlanes(IModelView* view);
+    void DrawPhotoStencil(IModelView* view);
+    void DrawBackEdgePass(IModelView* view);
+    // 0: nothing of the component can pass the sink's geometry filter; -1: all of it passes, and
+    // a null filter was pushed that the caller pops; 1: test the entities one by one.
+    int TestGeometryFilter(IModelView* view);
+    // The cached box, grown by margin pixels when positive, as GL lines.
+    void DrawBoundsBox(IModelView* view, int marginPixels, double lineWidth);
+
+    // The visits of the recursive drawing walk: each draws one kind of this component's own
+    // contents and walks on into its instances.
+    // The faces of one class (transparent or opaque), handed to the sorter when there is one.
+    void DrawFaces(IModelView* view, bool transparentClass, CTransparencySorter* sorter);
+    void DrawFacesWithChildren(IModelView* view);
+    void DrawEdges(IModelView* view);
+    void DrawEdgesWithChildren(IModelView* view);
+    void DrawBackEdges(IModelView* view);
+    void DrawEdgesItemBuffer(IModelView* view);
+    void DrawEdgesNPR(IModelView* view);
+    void DrawAnnotations(IModelView* view);
+
+    // Picking inside the component: section clip, visibility and culling, then each entity's
+    // own PickInside. In window picks (mode 2): 0 when something lay outside, 1 when something
+    // was picked, 2 when nothing was.
+    int PickInside(IPickHelper* picker) override;
 
     // The averaged normals of the smooth edges among the component's faces, made empty on first
     // use; computed by whoever draws the component.
@@ -137,7 +180,7 @@ public:
     // Every face's averaged-normals flag and every use's normal index cleared; true when the
     // component has a smooth edge.
     bool ResetSmoothing();
-    void SetActiveSectionPlane(CDrawingElement* plane);
+    void SetActiveSectionPlane(CDrawingElement* plane) override;
     const std::vector<CDrawingElement*>& GetSectionPlanes() const;
 
     // Clean-ups after a model file was read.

@@ -77,6 +77,38 @@ public:
     bool PickLine(const orbisk::geometry::CLine3d& line, double scale, orbisk::geometry::CPoint3d& point,
                   CInstancePath& path, bool skipHidden);
 
+    // Drawing (ComponentDrawing.cpp). The draw transform is the stored one, turned towards the
+    // camera for face-me definitions that are not being edited.
+    orbisk::geometry::CTransform3d GetDrawTransform(IModelView* view) const;
+    bool PassesCulling(IModelView* view) override;
+    void Draw(IModelView* view) override;
+    int PickInside(IPickHelper* picker) override;
+    // The definition's axes box holding the origin (unless an image), grown by 30 pixels.
+    CBoundingBox3d GetSelectionBounds(IModelView* view) const;
+    void DrawSelectionBox(IModelView* view);
+    void DrawComponentAxes(IModelView* view);
+
+    // The recursive drawing walk: one visitor per kind of content, called for the instance's
+    // definition with the instance's path, material, layer and transform in force.
+    class Drawer {
+    public:
+        virtual ~Drawer() = default;
+        virtual void Visit(CComponentInstance* instance, IModelView* view) = 0;
+    };
+    // Nothing for an instance that is not visible in the view, or that has no definition.
+    static void WalkWithDrawer(CComponentInstance* instance, Drawer& drawer, IModelView* view,
+                               bool applyToGL);
+    void DrawFacesRecursively(IModelView* view);
+    void DrawEdgesRecursively(IModelView* view);
+    void DrawBackEdges(IModelView* view);
+    void DrawEdgesItemBuffer(IModelView* view);
+    void DrawEdgesNPR(IModelView* view);
+    void DrawAnnotations(IModelView* view);
+    void PushInheritedMaterial(IModelView* view);
+    void PopInheritedMaterial(IModelView* view);
+    void PushInheritedLayer(IModelView* view);
+    void PopInheritedLayer(IModelView* view);
+
     // Glue: the relationships in which the instance is driven.
     bool IsGlued() const;
     bool GetGluePlane(orbisk::geometry::CPlane3d& plane, CEntity*& driver) const;

@@ -1,7 +1,9 @@
 #include "components/Dimension.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "components/ArrowHeads.h"
 #include "components/DimensionStyle.h"
 #include "components/ZpFont.h"
 #include "geometry/Ray3d.h"
@@ -9,8 +11,15 @@
 #include "model/ArchiveSchema.h"
 #include "model/CurrentModel.h"
 #include "model/IModelContext.h"
+#include "model/IModelView.h"
 #include "model/IPickHelper.h"
 #include "model/LengthFormatter.h"
+#include "model/Validity.h"
+#include "settings/Camera.h"
+#include "settings/GLTextCache.h"
+#include "settings/Material.h"
+#include "settings/RenderingOptions.h"
+#include "settings/ViewDefinition.h"
 
 IMPLEMENT_SERIAL(CDimension, CDrawingElement, VERSIONABLE_SCHEMA | 1)
 
@@ -34,6 +43,14 @@ CDimension::CDimension(const CDimension& other)
       m_alignedText(other.m_alignedText),
       m_arrowType(other.m_arrowType)
 {}
+
+CDimension::~CDimension()
+{
+    if (m_textCache) {
+        m_textCache->Clear();
+        delete m_textCache;
+    }
+}
 
 void CDimension::Serialize(CArchive& ar)
 {
@@ -115,7 +132,12 @@ int CDimension::CheckValidity(int level, CCheckedObjectMap* map)
 {
     return CheckAsClass(
         RUNTIME_CLASS(CDimension), map, [&] { return CDrawingElement::CheckValidity(level, map); },
-        [] { return 0; });
+        [&] {
+            if (level == kValidityCheckIgnoringIds || !m_textCache || m_textCache->IsValid())
+                return 0;
+            AppendValidityMessage("The image cache for %s is not valid\n", DescribeEntity(this).GetString());
+            return 2;
+        });
 }
 
 bool CDimension::Pick(IPickHelper* picker, double& depth, double& distance)
@@ -285,3 +307,112 @@ CString CDimension::FormatLength(double length) const
         text.erase(0, text.find_first_not_of(L"~ "));
     return CString(text.c_str());
 }
+
+void CDimension::DrawArrow(IModelView* view, const CPlane3d& plane, const CPoint3d& tip,
+                           const CVector3d& direction)
+{
+    DrawArrowHead(view, plane, tip, direction, m_arrowType, 0.75 * GetTextHeight(view, tip),
+                  GetStyleLineWidth());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+namespace {
+
+const CRenderingOptions* FullOptionsOf(IModelView* view)
+{
+    return view ? dynamic_cast<const CRenderingOptions*>(view->GetRenderingOptions()) : nullptr;
+}
+
+bool SameDirection(const orbisk::geometry::CVector3d& a, const orbisk::geometry::CVector3d& b)
+{
+    return std::abs(a.x - b.x) < orbisk::geometry::kGeomTolerance &&
+           std::abs(a.y - b.y) < orbisk::geometry::kGeomTolerance &&
+           std::abs(a.z - b.z) < orbisk::geometry::kGeomTolerance;
+}
+
+}  // namespace
+
+void CDimension::ReleaseGLResources()
+{
+    if (m_textCache)
+        m_textCache->Clear();
+}
+
+bool CDimension::IsVisible(IModelView* view)
+{
+    if (!CDrawingElement::IsVisible(view))
+        return false;
+    if (const CRenderingOptions* options = FullOptionsOf(view); options && !options->GetDimensionsShown())
+        return false;
+    return !view || !IsEdgeOnToView(GetPlane(), GetLocation(), view, orbisk::geometry::kGeomTolerance);
+}
+
+CDimension::CColor CDimension::GetColorForView(IModelView* view)
+{
+    if (IsSelected() || (CRenderingOptions::IsSelectionHighlightEnabled() && IsPathSelected(view)))
+        return CDrawingElement::GetColorForView(view);
+    CColor color;
+    if (const CMaterial* material = GetMaterialForView(view))
+        color = material->GetDisplayColor();
+    const CDimensionStyle* style = GetStyle();
+    if (style && style->GetHighlightFlag() && !IsAssociated())
+        color = style->GetHighlightColor();
+    if (color == CColor() && style)
+        color = style->GetDefaultColor();
+    return color;
+}
+
+void CDimension::Draw(IModelView* view)
+{
+    if (!view || !(view->GetFeatures() & 4) || !IsVisible(view) || view->GetDrawingMode() == 1)
+        return;
+    const CDimensionStyle* style = GetStyle();
+    const CViewDefinition* definition = view->GetViewDefinition();
+    if (!style || !definition)
+        return;
+    const IRenderingOptions* options = view->GetRenderingOptions();
+    const bool showHidden = options && options->IsHiddenGeometryShown();
+    const CVector3d viewDirection(definition->GetCamera().GetDirection());
+    CVector3d normal = view->GetTransform().MultiplyPlane(GetPlane()).GetNormal();
+    normal.Normalize();
+
+    // Text lying in a plane that is not square to the view is drawn smoothed.
+    const bool sharp =
+        !m_alignedText || SameDirection(normal, viewDirection) || SameDirection(normal, -viewDirection);
+    bool dashed = false;
+    if (style->GetHideOutOfPlane() &&
+        std::abs(normal.Dot(viewDirection)) < 1.0 - style->GetOutOfPlaneValue()) {
+        if (!showHidden)
+            return;
+        dashed = true;
+    }
+    if (style->GetHideWhenSmall() && GetScreenSize(view) < style->GetMinimumSize()) {
+        if (!showHidden)
+            return;
+        dashed = true;
+    }
+
+    view->ResetDrawState();
+    view->SetColor(GetColorForView(view));
+    view->SetLighting(false);
+    if ((GetFlags() & kHidden) || dashed) {
+        view->SetLineStipple(0x3333);
+        view->SetLineWidth(1.0);
+        dashed = true;
+    } else {
+        view->SetLineWidth(style->GetLineWidth());
+    }
+    if (CZpFont* font = GetFont()) {
+        m_textCache = font->GetTextCache(m_textCache);
+        if (m_textCache)
+            m_textCache->SetSmooth(!sharp);
+    }
+    DrawGeometry(view, !dashed);
+    view->EndPrimitive();
+    if (dashed)
+        view->SetLineStipple(0);
+}
+
+void CDimension::DrawGeometry(IModelView*, bool) {}

@@ -24,6 +24,7 @@ class CDimensionStyle;
 class CEntitySet;
 class CMapPtrToPtr;
 class CZpFont;
+class IGLTextCache;
 class IModelView;
 
 class CDimension : public CDrawingElement, public IFontUser {
@@ -38,8 +39,9 @@ public:
     enum { kTransformMoveAll = 2 };
 
     CDimension() = default;
-    // Text, font pointer (without a use), aligned flag and arrow type.
+    // Text, font pointer (without a use), aligned flag and arrow type; no text cache.
     CDimension(const CDimension& other);
+    ~CDimension() override;
     CDimension& operator=(const CDimension&) = delete;
 
     // After the drawing element's record: the text (a stored backslash-n is a line break) and,
@@ -55,6 +57,19 @@ public:
     int GetEntityType() const override { return kEntityDimension; }
     // The distance along the pick ray to the dimension's plane.
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;
+    // Empties the text cache; the cache object stays for the next draw.
+    void ReleaseGLResources() override;
+    // The frame every dimension draws in: visibility and the style's hiding rules (a dimension
+    // that would be hidden is drawn dashed, its text as an outlined box, while hidden geometry
+    // is shown), colour, line width and stipple and the text cache's filtering; DrawGeometry
+    // then draws the lines, arrows and text.
+    void Draw(IModelView* view) override;
+    // Not while the options hide dimensions, nor while the plane is seen edge-on.
+    bool IsVisible(IModelView* view) override;
+    // Selection colours, else the material's colour for the view; the style's highlight colour
+    // for a dimension that lost its geometry (when the style highlights); else the style's
+    // default colour.
+    CColor GetColorForView(IModelView* view) override;
 
     // IFontUser: the own font, else the style's (never made on demand).
     CEntity* GetUsedFont() const override;
@@ -78,6 +93,9 @@ public:
     virtual CString GetMeasurementText(IModelView* view);
     // Whole pixels; 0 when the size is unknown.
     virtual int GetScreenSize(IModelView* view);
+    // The lines, arrow heads and text in the colour and line style set by Draw; without draw the
+    // text is only outlined.
+    virtual void DrawGeometry(IModelView* view, bool draw);
 
     // The model's style (of the current model when the dimension has none), or null.
     CDimensionStyle* GetStyle() const;
@@ -99,6 +117,11 @@ public:
     int32_t GetArrowType() const { return m_arrowType; }
     bool GetKeepTextReadable() const;
     int32_t GetStyleLineWidth() const;
+    // One arrow head of the dimension's type, three quarters of a text height long, tip at tip
+    // (local point) with its body along direction in the plane.
+    void DrawArrow(IModelView* view, const CPlane3d& plane, const CPoint3d& tip, const CVector3d& direction);
+    // The cache the text is drawn through; null before the first draw.
+    IGLTextCache* GetTextCache() const { return m_textCache; }
 
 protected:
     // A text formatted by the model's length formatter; "~" marks and leading spaces go unless
@@ -115,4 +138,5 @@ private:
     CZpFont* m_font = nullptr;
     bool m_alignedText = false;
     int32_t m_arrowType = 0;
+    IGLTextCache* m_textCache = nullptr;
 };

@@ -4,10 +4,14 @@
 #include <memory>
 
 #include "geometry/UnitVector3d.h"
+#include "model/IModelView.h"
 #include "model/IPickHelper.h"
 #include "model/MaterialManager.h"
 #include "model/Texture.h"
+#include "model/UndoManager.h"
 #include "settings/Material.h"
+#include "settings/RenderingOptions.h"
+#include "support/NotificationCenter.h"
 #include "topology/Face.h"
 
 using orbisk::geometry::CPlane3d;
@@ -23,6 +27,63 @@ namespace {
 
 // The index at which the definition of an image normally keeps its face.
 constexpr int kFaceIndex = 4;
+constexpr int kFlatDrawing = 1;
+constexpr uint32_t kTexturesFeature = 2;
+// Towards the viewer, and away from it.
+constexpr float kPulledOffset = -1.5f;
+constexpr float kPushedOffset = 2.0f;
+
+// The five display settings an image draws with, changed for the image and put back after it.
+// The change is a passing one: nobody hears of it, since every listener of the options (the
+// views, the section slices, the shadow lists) would otherwise rebuild on every frame that
+// shows an image.
+class CImageDisplaySettings {
+public:
+    explicit CImageDisplaySettings(CRenderingOptions* options) : m_options(options)
+    {
+        if (!m_options)
+            return;
+        m_texturesShown = m_options->GetTexturesShown();
+        m_colorByLayer = m_options->IsColorByLayer();
+        m_renderingMode = m_options->GetRenderingMode();
+        m_edgeDisplay = m_options->GetEdgeDisplay();
+        m_profiles = m_options->GetProfiles();
+    }
+    CImageDisplaySettings(const CImageDisplaySettings&) = delete;
+    CImageDisplaySettings& operator=(const CImageDisplaySettings&) = delete;
+
+    void Apply(bool textures, bool edges)
+    {
+        if (!m_options)
+            return;
+        orbisk::utils::CNotificationSuspender silent;
+        m_options->SetProfiles(false);
+        m_options->SetColorByLayer(false);
+        m_options->SetRenderingMode(CRenderingOptions::kShaded);
+        m_options->SetTexturesShown(textures);
+        m_options->SetEdgeDisplay(edges ? 1 : 0);
+    }
+
+    void Restore()
+    {
+        if (!m_options)
+            return;
+        orbisk::utils::CNotificationSuspender silent;
+        m_options->SetTexturesShown(m_texturesShown);
+        m_options->SetColorByLayer(m_colorByLayer);
+        m_options->SetRenderingMode(m_renderingMode);
+        m_options->SetEdgeDisplay(m_edgeDisplay);
+        m_options->SetProfiles(m_profiles);
+    }
+
+private:
+    CRenderingOptions* m_options;
+    bool m_texturesShown = false;
+    bool m_colorByLayer = false;
+    int32_t m_renderingMode = 0;
+    int32_t m_edgeDisplay = 0;
+    bool m_profiles = false;
+};
 
 }  // namespace
 
@@ -68,6 +129,38 @@ void CImage::OnTransformChanged()
                               z.x, z.y, z.z, 0, origin.x, origin.y, origin.z, 1};
     SetTransformRaw(CTransform3d(frame) * CTransform3d(xScale, yScale, 1.0));
     CComponentInstance::OnTransformChanged();
+}
+
+void CImage::Draw(IModelView* view)
+{
+    if (!view)
+        return;
+    CSuspendUndo noUndo;
+    CImageDisplaySettings settings(dynamic_cast<CRenderingOptions*>(view->GetRenderingOptions()));
+    const bool flat = view->GetDrawingMode() == kFlatDrawing;
+    const bool edges = !IsSelected() && IsPathSelected(view);
+    settings.Apply(!flat, edges);
+    if (flat) {
+        view->SetLighting(false);
+    } else {
+        view->PushFeatures(kTexturesFeature);
+        view->SetLighting(true);
+    }
+
+    const CFace* face = GetFace();
+    view->PushTransform(GetTransform(), true);
+    m_facing = face && face->IsFrontFacing(view);
+    view->PopTransform(true);
+    m_glued = IsGlued();
+    const float offset = IsFrontFacing() ? kPulledOffset : kPushedOffset;
+    view->PushPolygonOffset(true, offset, offset);
+
+    CComponentInstance::Draw(view);
+
+    view->PopPolygonOffset();
+    settings.Restore();
+    if (!flat)
+        view->PopFeatures();
 }
 
 CFace* CImage::GetFace() const

@@ -25,6 +25,12 @@ public:
     CEntity* CreateCopy() const override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityImage; }
+    // The picture's face with fixed display settings (shaded, textured, lit, no profiles, no
+    // colouring by layer; edges only while a component holding the image is selected), pulled
+    // towards the viewer or pushed away by a polygon offset so that it neither fights the face
+    // it lies on nor shows through it. The settings are put back afterwards without anyone being
+    // told of the passing change. Remembers how the image was seen for later picks.
+    void Draw(IModelView* view) override;
     // The distance along the pick ray to the plane of the image's face (its boundary is not
     // tested).
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;

@@ -1,14 +1,24 @@
 #include "components/LinearDimension.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cmath>
 
+#include "components/ArrowHeads.h"
 #include "components/DimensionStyle.h"
+#include "components/ZpFont.h"
 #include "geometry/UnitVector3d.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/EntitySet.h"
 #include "model/IModelView.h"
+#include "model/IPickHelper.h"
+#include "settings/Camera.h"
+#include "settings/RenderingOptions.h"
+#include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"
+#include "topology/SectionPlaneStack.h"
 #include "topology/Vertex.h"
 
 IMPLEMENT_SERIAL(CDimensionLinear, CDimension, VERSIONABLE_SCHEMA | 6)
@@ -226,9 +236,9 @@ bool CDimensionLinear::PlaceText(IModelView* view, const CPoint3d& anchor, const
         case 2: above = false; break;
         case 3: above = !(sameSide && c < 0.0); break;
         case 4: above = sameSide && c < 0.0; break;
-        default: return false;
+        default: break;
     }
-    if (m_textPosition != 1) {
+    if (m_textPosition == 0 || (m_textPosition >= 2 && m_textPosition <= 4)) {
         alignment = above ? 1 : 7;
         textPoint = CPoint3d(anchor, above ? gap : -gap, up);
     }
@@ -304,6 +314,177 @@ int CDimensionLinear::GetScreenSize(IModelView* view)
         return 0;
     const double size = points[2].DistanceTo(points[3]) / pixel;
     return size > 0.0 ? static_cast<int>(size) : 0;
+}
+
+namespace {
+
+constexpr uint32_t kAllPlanes = 0xFFFFFFFFu;
+
+void DrawLine(IModelView* view, const orbisk::geometry::CPoint3d& from, const orbisk::geometry::CPoint3d& to)
+{
+    view->Vertex(from.x, from.y, from.z);
+    view->Vertex(to.x, to.y, to.z);
+}
+
+// How far past their ends the view draws edges, in pixels: extension lines start that far (and
+// half a gap more) from the measured points, so that they never touch the edges they measure.
+int EdgeOvershoot(IModelView* view)
+{
+    const auto* options = dynamic_cast<const CRenderingOptions*>(view->GetRenderingOptions());
+    if (!options)
+        return 0;
+    int pixels = options->GetJitter() ? 10 : 0;
+    if (options->GetProfiles())
+        pixels = std::max(pixels, static_cast<int>(options->GetProfileWidth()));
+    if (options->GetExtension())
+        pixels = std::max(pixels, static_cast<int>(options->GetExtensionLength()));
+    return pixels;
+}
+
+}  // namespace
+
+void CDimensionLinear::DrawGeometry(IModelView* view, bool draw)
+{
+    // The measurement is taken in the coordinates the dimension lives in, before entering its
+    // frame.
+    bool replaced = false;
+    const CString text = GetDisplayText(view, replaced);
+    CPoint3d p[6];
+    CTransform3d frame;
+    GetDimensionPoints(p, frame);
+    view->PushTransform(frame, true);
+    // A dimension is drawn whole or not at all.
+    CSectionPlaneStack* sections = view->GetSectionPlaneStack();
+    const bool cut = sections && !sections->IsEmpty();
+    if (cut && (!sections->IsPointVisible(p[0]) || !sections->IsPointVisible(p[1]))) {
+        view->PopTransform(true);
+        return;
+    }
+    if (cut)
+        sections->DisablePlanes(kAllPlanes);
+
+    const CPoint3d start = p[2];
+    const CPoint3d end = p[3];
+    const CPoint3d anchor = GetTextAnchor(start, end, view);
+    const double gap = 0.25 * GetTextHeight(view, anchor);
+    const double half = gap / 2.0;
+    const int overshoot = EdgeOvershoot(view);
+    CVector3d d1, d2;
+    const bool sameSide = GetExtensionDirections(m_yOffset, p[0], p[1], d1, d2);
+    const double g1 = view->PixelsToModel(overshoot, p[0]) + half;
+    const double g2 = view->PixelsToModel(overshoot, p[1]) + half;
+    CPoint3d from1 = p[0] + d1 * g1;
+    CPoint3d from2 = p[1] + d2 * g2;
+
+    // Measured points off the dimension's plane get a connector down to it, unless the view
+    // looks straight along the plane's normal, where the connector would be a dot.
+    view->BeginPrimitive(GL_LINES);
+    const double z[2] = {p[4].z, p[5].z};
+    if (std::abs(z[0]) >= kTolerance || std::abs(z[1]) >= kTolerance) {
+        const CViewDefinition* definition = view->GetViewDefinition();
+        const bool perspective = definition && definition->GetCamera().IsPerspective();
+        CVector3d direction = definition ? view->GetInverseTransform().MultiplyVector(
+                                               CVector3d(definition->GetCamera().GetDirection()))
+                                         : CVector3d(0, 0, 1);
+        direction.Normalize();
+        const bool alongNormal =
+            (std::abs(direction.x) < kTolerance && std::abs(direction.y) < kTolerance &&
+             (std::abs(direction.z - 1.0) < kTolerance || std::abs(direction.z + 1.0) < kTolerance));
+        for (int i = 0; i < 2; ++i) {
+            if (std::abs(z[i]) < kTolerance || (!perspective && alongNormal))
+                continue;
+            const double g = i == 0 ? g1 : g2;
+            const CPoint3d measured = p[4 + i];
+            DrawLine(view, CPoint3d(measured.x, measured.y, measured.z + (z[i] > 0.0 ? -g : g)), p[i]);
+            (i == 0 ? from1 : from2) = p[i];
+        }
+    }
+    DrawLine(view, from1, start + d1 * gap);
+    DrawLine(view, from2, end + d2 * gap);
+    view->EndPrimitive();
+
+    const CPlane3d plane;
+    DrawArrow(view, plane, start, Unit(end - start));
+    DrawArrow(view, plane, end, Unit(start - end));
+
+    const CColor color = GetNonAssociatedColor(replaced);
+    CPoint3d textPoint;
+    int alignment = 4;
+    const bool onLine = PlaceText(view, anchor, start, end, sameSide, textPoint, alignment);
+    CZpFont* font = GetFont();
+    view->BeginPrimitive(GL_LINES);
+    if (std::abs(m_xOffset) >= kTolerance)
+        DrawLine(view, m_xOffset < 0.0 ? start : end, textPoint);
+    if (view->GetDrawPurpose() == 3 || !onLine) {
+        DrawLine(view, start, end);
+        view->EndPrimitive();
+    } else {
+        view->EndPrimitive();
+        DrawLineAroundText(view, start, end, anchor, font, text.GetString(), alignment, IsTextAligned());
+        view->EndPrimitive();
+    }
+    if (font)
+        view->DrawText3D(font, textPoint, text.GetString(), alignment, 1,
+                         color == CColor() ? nullptr : &color, !draw, draw, !IsTextAligned(), &plane,
+                         GetKeepTextReadable(), GetTextCache());
+
+    view->PopTransform(true);
+    if (cut)
+        sections->EnablePlanes(kAllPlanes);
+}
+
+int CDimensionLinear::PickInside(IPickHelper* picker)
+{
+    IModelView* view = picker ? picker->GetView() : nullptr;
+    if (!view || !picker->IsEntityVisible(this))
+        return 0;
+    CPoint3d p[6];
+    CTransform3d frame;
+    GetDimensionPoints(p, frame);
+    for (CPoint3d& point : p)
+        point = frame.MultiplyPoint(point);
+    const CSectionPlaneStack* sections = picker->GetSectionPlaneStack();
+    if (sections && !sections->IsEmpty() &&
+        (!sections->IsPointVisible(p[0]) || !sections->IsPointVisible(p[1])))
+        return 2;
+    picker->SetDrawFlags(true);
+    int result = 0;
+    const int mode = picker->GetPickMode();
+    if (mode == IPickHelper::kPointPick || mode == IPickHelper::kCrossingPick) {
+        const bool onLines = (picker->PickSegment(p[0], p[2]) & 1) || (picker->PickSegment(p[2], p[3]) & 1) ||
+                             (picker->PickSegment(p[3], p[1]) & 1);
+        result = onLines ? 1 : PickText(picker);
+    } else {
+        bool inside = true;
+        for (const CPoint3d& point : p)
+            inside = inside && picker->PickPoint(point) == 1;
+        result = inside ? PickText(picker) : 0;
+    }
+    picker->SetDrawFlags(false);
+    return result;
+}
+
+int CDimensionLinear::PickText(IPickHelper* picker)
+{
+    IModelView* view = picker->GetView();
+    CZpFont* font = GetFont();
+    if (!view || !font)
+        return 0;
+    bool replaced = false;
+    const CString text = GetDisplayText(view, replaced);
+    CPoint3d p[6];
+    CTransform3d frame;
+    GetDimensionPoints(p, frame);
+    // The text is placed in the frame, as it is drawn; the font pops the frame.
+    picker->PushTransform(frame, true);
+    CVector3d d1, d2;
+    const bool sameSide = GetExtensionDirections(m_yOffset, p[0], p[1], d1, d2);
+    const CPoint3d anchor = GetTextAnchor(p[2], p[3], view);
+    CPoint3d textPoint;
+    int alignment = 4;
+    PlaceText(view, anchor, p[2], p[3], sameSide, textPoint, alignment);
+    return font->PickText(picker, this, textPoint, text, alignment, 1, !IsTextAligned(),
+                          GetKeepTextReadable(), true);
 }
 
 void CDimensionLinear::TransformWithMode(const CTransform3d& transform, int kind, int mode)

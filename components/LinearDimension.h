@@ -34,6 +34,9 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityDimensionLinear; }
     void AddBoundsTransformed(const CTransform3d& transform, CBoundingBox3d& box) const override;
+    // 1 hit, 0 missed, 2 a measured point is cut away by the section planes (the dimension is
+    // shown whole or not at all).
+    int PickInside(IPickHelper* picker) override;
 
     bool RefersTo(const CEntity* entity) const override;
     void AddReferencedEntities(CEntitySet& set, bool includeFirst) const override;
@@ -51,6 +54,12 @@ public:
     // The length of the dimension line, as the enclosing instances scale it.
     CString GetMeasurementText(IModelView* view) override;
     int GetScreenSize(IModelView* view) override;
+    // Extension lines, the dimension line (broken around text that sits on it), its arrow heads,
+    // a leader to text beyond an end, and the text; nothing while a section plane cuts away a
+    // measured point.
+    void DrawGeometry(IModelView* view, bool draw) override;
+    // Whether the picker hits the text where GetTextPosition puts it.
+    int PickText(IPickHelper* picker);
 
     CTransform3d GetBaseFrame() const;
     CTransform3d GetFrame() const;

@@ -1,8 +1,12 @@
 #include "components/RadialDimension.h"
 
+#include <GL/gl.h>
+
 #include <cmath>
 
+#include "components/ArrowHeads.h"
 #include "components/DimensionStyle.h"
+#include "components/ZpFont.h"
 #include "geometry/UnitVector3d.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
@@ -10,12 +14,14 @@
 #include "model/EntitySet.h"
 #include "model/IModelContext.h"
 #include "model/IModelView.h"
+#include "model/IPickHelper.h"
 #include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"
 #include "support/StringTable.h"
 #include "topology/ArcCurve.h"
 #include "topology/Curve.h"
 #include "topology/Edge.h"
+#include "topology/SectionPlaneStack.h"
 
 IMPLEMENT_SERIAL(CDimensionRadial, CDimension, VERSIONABLE_SCHEMA | 2)
 
@@ -319,6 +325,143 @@ int CDimensionRadial::GetScreenSize(IModelView* view)
         return 0;
     const double size = (m_diameter ? 2.0 : 1.0) * arc.radius / pixel;
     return size > 0.0 ? static_cast<int>(size) : 0;
+}
+
+namespace {
+
+constexpr uint32_t kAllPlanes = 0xFFFFFFFFu;
+
+void DrawLine(IModelView* view, const orbisk::geometry::CPoint3d& from, const orbisk::geometry::CPoint3d& to)
+{
+    view->Vertex(from.x, from.y, from.z);
+    view->Vertex(to.x, to.y, to.z);
+}
+
+}  // namespace
+
+void CDimensionRadial::DrawGeometry(IModelView* view, bool draw)
+{
+    CPoint3d outer, onArc, opposite;
+    GetLeaderPoints(outer, onArc, opposite);
+    // A dimension is drawn whole or not at all.
+    CSectionPlaneStack* sections = view->GetSectionPlaneStack();
+    const bool cut = sections && !sections->IsEmpty();
+    if (cut && (!sections->IsPointVisible(onArc) || (m_diameter && !sections->IsPointVisible(opposite))))
+        return;
+    if (cut)
+        sections->DisablePlanes(kAllPlanes);
+
+    bool replaced = false;
+    const CString text = GetDisplayText(view, replaced);
+    const CColor color = GetNonAssociatedColor(replaced);
+    const CPlane3d plane = GetPlane();
+    CPoint3d textPoint;
+    int alignment = 4;
+    int justification = 1;
+    const bool shoulder = PlaceText(view, outer, onArc, plane, textPoint, alignment, justification);
+    CZpFont* font = GetFont();
+    const bool aligned = IsTextAligned();
+    // Text in the arc's plane is drawn in a frame at the text point whose x-y plane is the
+    // arc's plane.
+    const CTransform3d textFrame(textPoint, CUnitVector3d(plane.GetNormal()));
+
+    if (m_diameter) {
+        if (view->GetDrawPurpose() == 3) {
+            view->BeginPrimitive(GL_LINES);
+            DrawLine(view, onArc, opposite);
+            view->EndPrimitive();
+        } else if (aligned) {
+            // The gap is measured in the text's own plane.
+            const CTransform3d toFrame = textFrame.Inverse();
+            view->PushTransform(textFrame, true);
+            DrawLineAroundText(view, toFrame.MultiplyPoint(onArc), toFrame.MultiplyPoint(opposite),
+                               CPoint3d(), font, text.GetString(), alignment, true);
+            view->PopTransform(true);
+        } else {
+            DrawLineAroundText(view, onArc, opposite, textPoint, font, text.GetString(), alignment, false);
+        }
+        view->EndPrimitive();
+        const CVector3d f = Unit(onArc - opposite);
+        DrawArrow(view, plane, onArc, -f);
+        DrawArrow(view, plane, opposite, f);
+        view->BeginPrimitive(GL_LINES);
+        if (shoulder)
+            DrawLine(view, outer, onArc);
+    } else {
+        view->BeginPrimitive(GL_LINES);
+        DrawLine(view, outer, onArc);
+        view->EndPrimitive();
+        DrawArrow(view, plane, onArc, Unit(outer - onArc));
+        view->BeginPrimitive(GL_LINES);
+    }
+    if (shoulder)
+        DrawLine(view, outer, textPoint);
+    view->EndPrimitive();
+
+    if (font) {
+        if (aligned)
+            view->PushTransform(textFrame, true);
+        // In the text's frame the arc's plane is its x-y plane.
+        const CPlane3d textPlane = aligned ? CPlane3d() : plane;
+        view->DrawText3D(font, aligned ? CPoint3d() : textPoint, text.GetString(), alignment, justification,
+                         color == CColor() ? nullptr : &color, !draw, draw, !aligned, &textPlane,
+                         GetKeepTextReadable(), GetTextCache());
+        if (aligned)
+            view->PopTransform(true);
+    }
+    if (cut)
+        sections->EnablePlanes(kAllPlanes);
+}
+
+int CDimensionRadial::PickInside(IPickHelper* picker)
+{
+    IModelView* view = picker ? picker->GetView() : nullptr;
+    if (!view || !picker->IsEntityVisible(this))
+        return 0;
+    CPoint3d outer, onArc, opposite;
+    GetLeaderPoints(outer, onArc, opposite);
+    const CSectionPlaneStack* sections = picker->GetSectionPlaneStack();
+    if (sections && !sections->IsEmpty() &&
+        (!sections->IsPointVisible(onArc) || (m_diameter && !sections->IsPointVisible(opposite))))
+        return 2;
+    picker->SetDrawFlags(true);
+    int result = 0;
+    const int mode = picker->GetPickMode();
+    if (mode == IPickHelper::kPointPick || mode == IPickHelper::kCrossingPick) {
+        const bool onLines = (picker->PickSegment(outer, onArc) & 1) ||
+                             (m_diameter && (picker->PickSegment(onArc, opposite) & 1));
+        result = onLines ? 1 : PickText(picker);
+    } else {
+        const bool inside = picker->PickPoint(outer) == 1 && picker->PickPoint(onArc) == 1 &&
+                            (!m_diameter || picker->PickPoint(opposite) == 1);
+        result = inside ? PickText(picker) : 0;
+    }
+    picker->SetDrawFlags(false);
+    return result;
+}
+
+int CDimensionRadial::PickText(IPickHelper* picker)
+{
+    IModelView* view = picker->GetView();
+    CZpFont* font = GetFont();
+    if (!view || !font)
+        return 0;
+    CPoint3d outer, onArc, opposite;
+    GetLeaderPoints(outer, onArc, opposite);
+    const CPlane3d plane = GetPlane();
+    CPoint3d textPoint;
+    int alignment = 4;
+    int justification = 1;
+    PlaceText(view, outer, onArc, plane, textPoint, alignment, justification);
+    bool replaced = false;
+    const CString text = GetDisplayText(view, replaced);
+    if (!IsTextAligned())
+        return font->PickText(picker, this, textPoint, text, alignment, justification, true,
+                              GetKeepTextReadable(), false);
+    // As drawn: in the arc's plane, in a frame at the text point; the font pops the frame.
+    picker->PushTransform(CTransform3d(textPoint, CUnitVector3d(plane.GetNormal())), true);
+    return font->PickText(picker, this, CPoint3d(), text, alignment, justification, false,
+                          GetKeepTextReadable(), true);
 }
 
 void CDimensionRadial::AddBoundsTransformed(const CTransform3d& transform, CBoundingBox3d& box) const

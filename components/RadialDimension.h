@@ -36,6 +36,9 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityDimensionRadial; }
     void AddBoundsTransformed(const CTransform3d& transform, CBoundingBox3d& box) const override;
+    // 1 hit, 0 missed, 2 the arrow's point on the arc (either, for a diameter) is cut away by
+    // the section planes.
+    int PickInside(IPickHelper* picker) override;
 
     bool RefersTo(const CEntity* entity) const override;
     void AddReferencedEntities(CEntitySet& set, bool includeFirst) const override;
@@ -51,6 +54,12 @@ public:
     // makes the circle an ellipse.
     CString GetMeasurementText(IModelView* view) override;
     int GetScreenSize(IModelView* view) override;
+    // The leader (or the diameter line, broken around text that sits on it), the arrow heads,
+    // the shoulder to the text and the text; nothing while a section plane cuts away an arrow's
+    // point.
+    void DrawGeometry(IModelView* view, bool draw) override;
+    // Whether the picker hits the text where PlaceText puts it.
+    int PickText(IPickHelper* picker);
 
     // Refreshed from the edge's arc curve while there is one.
     CArc3d GetArc() const;

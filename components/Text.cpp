@@ -1,9 +1,12 @@
 #include "components/Text.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "components/ArrowHeads.h"
 #include "components/TextLayout.h"
 #include "components/ZpFont.h"
 #include "geometry/Plane3d.h"
@@ -20,9 +23,13 @@
 #include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
 #include "settings/Camera.h"
+#include "settings/GLTextCache.h"
+#include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"
+#include "topology/Face.h"
 #include "topology/IFace.h"
+#include "topology/SectionPlaneStack.h"
 
 IMPLEMENT_SERIAL(CText, CDrawingElement, VERSIONABLE_SCHEMA | 9)
 
@@ -123,6 +130,11 @@ CText::CText(const CText& other)
       m_leaderType(other.m_leaderType),
       m_extension(other.m_extension)
 {}
+
+CText::~CText()
+{
+    delete m_textCache;
+}
 
 void CText::Serialize(CArchive& ar)
 {
@@ -386,6 +398,10 @@ int CText::CheckFields(int level, CCheckedObjectMap* map)
                "The leader type for %s is not valid", [&] { m_leaderType = kScreenText; });
         repair(m_extension < kExtendAutomatic || m_extension > kExtendLeft,
                "The leader extension direction for %s is not valid", [&] { m_extension = kExtendAutomatic; });
+        if (m_textCache && !m_textCache->IsValid()) {
+            AppendValidityMessage("The image cache for %s is not valid\n", name.GetString());
+            return 2;
+        }
     }
     if (!m_anchor.Verify(this, level == kValidityFix))
         return 2;
@@ -422,6 +438,189 @@ bool CText::Pick(IPickHelper* picker, double& depth, double& distance)
     distance = ray.origin.DistanceTo(nearest);
     depth = distance;
     return true;
+}
+
+void CText::ReleaseGLResources()
+{
+    if (m_textCache)
+        m_textCache->Clear();
+}
+
+void CText::Draw(IModelView* view)
+{
+    if (!view || view->GetDrawingMode() == 1 || !(view->GetFeatures() & 4) || !IsVisible(view))
+        return;
+    bool hidden = (GetFlags() & kHidden) != 0;
+    const CViewDefinition* definition = ViewDefinitionOf(view);
+    if (m_hideWhenTurned && definition) {
+        const CVector3d direction(definition->GetCamera().GetDirection());
+        if (std::abs(direction.Dot(m_placementViewDirection)) < 0.6) {
+            const IRenderingOptions* options = view->GetRenderingOptions();
+            if (!options || !options->IsHiddenGeometryShown())
+                return;
+            hidden = true;
+        }
+    }
+    CSectionPlaneStack* sections = view->GetSectionPlaneStack();
+    const bool cut = sections && !sections->IsEmpty();
+    if (cut && HasLeader() && !sections->IsPointVisible(GetAnchorPosition()))
+        return;
+    // A label is never clipped by the section planes, only hidden with its anchor.
+    if (cut)
+        sections->DisablePlanes(0xFFFFFFFFu);
+    if (hidden) {
+        view->SetLineStipple(0x3333);
+        view->SetLineWidth(1.0);
+    } else {
+        view->SetLineWidth(m_lineWidth);
+    }
+    view->SetLighting(false);
+    view->SetColor(GetColorForView(view));
+    // Only a model-term leader that is shown stands among the geometry; everything else lies
+    // over it.
+    const bool overGeometry = !(m_leaderType == kModelLeader && m_leaderShown);
+    GLint depthFunction = GL_LESS;
+    if (overGeometry) {
+        glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+        view->SetDepthFunc(GL_ALWAYS);
+    }
+    DrawLeaderAndText(view, !hidden);
+    if (overGeometry)
+        view->SetDepthFunc(static_cast<unsigned int>(depthFunction));
+    if (hidden)
+        view->SetLineStipple(0);
+    if (cut)
+        sections->EnablePlanes(0xFFFFFFFFu);
+}
+
+void CText::DrawLeaderAndText(IModelView* view, bool normal)
+{
+    const LeaderLayout layout = ComputeLeaderPoints(view);
+    const CViewDefinition* definition = ViewDefinitionOf(view);
+    CZpFont* font = GetFont();
+    if (HasLeader() && m_leaderShown && definition) {
+        // Drawn in model coordinates.
+        const CTransform3d transform = view->GetTransform();
+        const CPoint3d anchor = transform.MultiplyPoint(layout.anchor);
+        const CPoint3d textPosition = transform.MultiplyPoint(layout.textPosition);
+        const CPoint3d knee = transform.MultiplyPoint(layout.knee);
+        view->PushTransform(view->GetInverseTransform(), true);
+        view->BeginPrimitive(GL_LINE_STRIP);
+        view->Vertex(anchor.x, anchor.y, anchor.z);
+        view->Vertex(textPosition.x, textPosition.y, textPosition.z);
+        view->Vertex(knee.x, knee.y, knee.z);
+        view->EndPrimitive();
+        if (font) {
+            const CUnitVector3d facing = -definition->GetCamera().GetDirection();
+            DrawArrowHead(view, CPlane3d(anchor, facing), anchor, textPosition - anchor, m_arrowType,
+                          0.5 * font->GetModelHeight(view, anchor), m_lineWidth);
+        }
+        view->PopTransform(true);
+    }
+    if (!font)
+        return;
+    view->SetLighting(false);
+    CPlane3d plane;
+    const bool onSurface = HasLeader() && m_anchor.HasPlane();
+    if (onSurface)
+        plane = m_anchor.GetPlane();
+    // Fog would fade a label pinned to the window; the frame's fog is left as it was.
+    const bool fog = !HasLeader() && glIsEnabled(GL_FOG);
+    if (fog)
+        glDisable(GL_FOG);
+    m_textCache = font->GetTextCache(m_textCache);
+    view->DrawText3D(font, layout.textPoint, m_text.GetString(), layout.alignment, layout.justification,
+                     nullptr, !normal, normal, true, onSurface ? &plane : nullptr, false, m_textCache);
+    if (fog)
+        glEnable(GL_FOG);
+}
+
+bool CText::IsVisible(IModelView* view)
+{
+    if (!CDrawingElement::IsVisible(view))
+        return false;
+    if (!view)
+        return true;
+    const CPoint3d anchor = GetAnchorPosition();
+    if (ViewDefinitionOf(view) && anchor.IsEqual(view->GetEyePoint(), kGeomTolerance))
+        return false;
+    if (const auto* options = dynamic_cast<const CRenderingOptions*>(view->GetRenderingOptions());
+        options && !options->GetTextShown())
+        return false;
+    if (CEntity* entity = m_anchor.GetEntity()) {
+        const CInstancePath& path = m_anchor.GetPath();
+        for (int i = 0; i < path.GetSize(); ++i) {
+            CDrawingElement* instance = path.GetInstance(i);
+            if (instance && !instance->IsVisible(view))
+                return false;
+        }
+        auto* element = dynamic_cast<CDrawingElement*>(entity);
+        if (element && !element->IsVisible(view))
+            return false;
+        if (auto* face = dynamic_cast<CFace*>(entity); face && m_leaderType == kViewLeader) {
+            // Seen through the instances that place the face.
+            const bool placed = !path.IsEmpty();
+            if (placed)
+                view->PushTransform(path.GetTransform(), false);
+            const bool front = face->IsFrontFacing(view);
+            if (placed)
+                view->PopTransform(false);
+            if (front != m_frontSide)
+                return false;
+        }
+    }
+    return IsAnchorVisible(view);
+}
+
+bool CText::IsOnScreen(IModelView* view, const CPoint3d& point)
+{
+    CPoint3d window;
+    if (!view || !view->ModelToScreen(point, window))
+        return false;
+    int width = 0;
+    int height = 0;
+    view->GetViewportSize(width, height);
+    return window.x >= 0.0 && window.x <= width && window.y >= 0.0 && window.y <= height;
+}
+
+bool CText::IsAnchorVisible(IModelView* view)
+{
+    if (!view || view->GetDrawPurpose() == 4 || !HasLeader())
+        return true;
+    const CViewDefinition* definition = ViewDefinitionOf(view);
+    const CPoint3d anchor = GetAnchorPosition();
+    if (!IsOnScreen(view, anchor))
+        return false;
+    if (m_leaderShown && !IsOnScreen(view, GetTextPosition(view)))
+        return false;
+    if ((m_leaderType == kModelLeader && m_leaderShown) || m_anchor.IsFree() || !definition)
+        return true;
+    // Geometry in front of the anchor hides the whole label.
+    view->EndPrimitive();
+    CPoint3d window;
+    view->ModelToScreen(anchor, window);
+    int width = 0;
+    int height = 0;
+    view->GetViewportSize(width, height);
+    const int x = std::clamp(static_cast<int>(std::lround(window.x)), 0, std::max(width - 1, 0));
+    const int y = std::clamp(height - static_cast<int>(std::lround(window.y)), 0, std::max(height - 1, 0));
+    GLfloat depth = 1.0f;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    const double seen = definition->DepthToDistance(depth);
+    const CCamera& camera = definition->GetCamera();
+    const double distance =
+        CVector3d(camera.GetDirection()).Dot(view->GetTransform().MultiplyPoint(anchor) - camera.GetEye());
+    return distance - 0.01 * (definition->GetFar() - definition->GetNear()) <= seen;
+}
+
+void CText::AddBoundsTransformed(const CTransform3d& transform, CBoundingBox3d& box) const
+{
+    if (!HasLeader())
+        return;
+    // Without a view the label's box is unknown; the leader's ends bound the text.
+    auto* self = const_cast<CText*>(this);
+    box.Add(transform.MultiplyPoint(self->GetAnchorPosition()));
+    box.Add(transform.MultiplyPoint(self->GetTextPosition(nullptr)));
 }
 
 CText::CBoundingBox3d CText::GetTextBounds(IModelView* view)

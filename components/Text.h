@@ -24,6 +24,7 @@
 
 class CEntitySet;
 class CZpFont;
+class IGLTextCache;
 class IModelView;
 
 class CText : public CDrawingElement, public IFontUser {
@@ -52,6 +53,7 @@ public:
     // Every field but the text cache; the font is shared without a use; the anchor is copied.
     CText(const CText& other);
     CText& operator=(const CText&) = delete;
+    ~CText() override;
 
     // Every schema 0 to 9, converting the records of the older ones (see Text.cpp); the record
     // the copier stores is the newest one.
@@ -72,6 +74,15 @@ public:
     // Leader texts: the nearest point of the leader to the pick ray. Screen texts report
     // distance -1. Always true.
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;
+    // Clears the text cache; the next drawing renders it again.
+    void ReleaseGLResources() override;
+    // In the annotation pass: the leader with its arrow head and the label (see Text.cpp).
+    void Draw(IModelView* view) override;
+    // Leader texts: the anchor and the text position (the label's box needs a view; see
+    // GetTextBounds). The element's AddBounds takes them untransformed.
+    void AddBoundsTransformed(const orbisk::geometry::CTransform3d& transform,
+                              CBoundingBox3d& box) const override;
+    bool IsVisible(IModelView* view) override;
     // 1 when the picker takes the text (its leader or its label), 2 when the leader's anchor is cut
     // away by the section planes, else 0.
     int PickInside(IPickHelper* picker) override;
@@ -146,6 +157,13 @@ public:
     CBoundingBox3d GetTextBounds(IModelView* view);
     // The model point a window pixel shows at the depth the view keeps for screen text.
     CPoint3d PixelToModel(IModelView* view, int x, int y) const;
+    // Whether the anchor (and the label's position) is on screen and not behind other geometry.
+    bool IsAnchorVisible(IModelView* view);
+    // Whether the (local) point projects into the viewport.
+    static bool IsOnScreen(IModelView* view, const CPoint3d& point);
+    // The leader, its arrow head and the label; normal is false for a text drawn as hidden.
+    void DrawLeaderAndText(IModelView* view, bool normal);
+    IGLTextCache* GetTextCache() const { return m_textCache; }
 
 private:
     void ReadRecord(CArchive& ar);
@@ -169,4 +187,6 @@ private:
     bool m_leaderShown = true;
     int32_t m_leaderType = kScreenText;
     int32_t m_extension = kExtendAutomatic;
+    // Owned; made by drawing.
+    IGLTextCache* m_textCache = nullptr;
 };

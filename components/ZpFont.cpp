@@ -1,6 +1,9 @@
 #include "components/ZpFont.h"
 
+#include <GL/gl.h>
+
 #include <cmath>
+#include <memory>
 #include <utility>
 
 #include "components/TextLayoutMeasure.h"
@@ -13,6 +16,8 @@
 #include "model/IModelView.h"
 #include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
+#include "settings/Camera.h"
+#include "settings/GLTextCache.h"
 #include "settings/ViewDefinition.h"
 #include "support/StringUtils.h"
 #include "support/SystemQueries.h"
@@ -27,6 +32,7 @@ using orbisk::geometry::CRay3d;
 using orbisk::geometry::CTransform3d;
 using orbisk::geometry::CUnitVector3d;
 using orbisk::geometry::CVector3d;
+using orbisk::utils::CColor;
 
 namespace {
 
@@ -304,9 +310,77 @@ CVector3d CZpFont::GetAlignmentOffset(const CVector3d& width, const CVector3d& h
     return offset;
 }
 
+IGLTextCache* CreateTextCache(int renderType)
+{
+    switch (renderType) {
+        case CZpFont::kRenderImage:
+        case CZpFont::kRenderOutline:
+        case CZpFont::kRenderFilledOutline: return new CGLTiledTextImageCache();
+        default: return nullptr;
+    }
+}
+
+IGLTextCache* CZpFont::GetTextCache(IGLTextCache* cache) const
+{
+    // Every kind this program draws is an image cache (kind 0); a cache of another kind, or one
+    // for an unknown render type, is replaced.
+    const bool known = m_renderType >= kRenderImage && m_renderType <= kRenderFilledOutline;
+    if (cache && known && cache->GetKind() == 0)
+        return cache;
+    delete cache;
+    return CreateTextCache(m_renderType);
+}
+
+void CZpFont::UpdateTextCache(const CString& text, int justification, IModelView* view, const CPoint3d& point,
+                              IGLTextCache& cache) const
+{
+    cache.SetText(text, justification, m_faceName, m_bold != 0, m_italic != 0, GetPixelHeight(view, point));
+}
+
+bool BringTextInFront(IModelView* view, const CPlane3d& plane, const CVector3d& wm, const CVector3d& hm,
+                      CPoint3d& origin)
+{
+    const CViewDefinition* definition =
+        view ? static_cast<const IModelView*>(view)->GetViewDefinition() : nullptr;
+    if (!definition)
+        return false;
+    const CCamera& camera = definition->GetCamera();
+    const CPoint3d eye = camera.GetEye();
+    const CVector3d side = wm.Cross(hm);
+    CVector3d normal = plane.GetNormal();
+    if (plane.SignedDistance(eye) < 0.0)
+        normal = -normal;
+    // Within the box's plane, the direction that leads behind the plane.
+    const CVector3d behind = normal.Cross(side).Cross(side);
+    CPoint3d corner = origin;
+    if (behind.Dot(wm) >= 0.0)
+        corner = corner + wm;
+    if (behind.Dot(hm) >= 0.0)
+        corner = corner + hm;
+    const bool perspective = camera.IsPerspective();
+    CUnitVector3d direction = perspective ? CUnitVector3d(corner, eye) : CUnitVector3d(side);
+    if (!direction.IsNonZero())
+        return false;
+    double t = 0.0;
+    if (!CRay3d(corner, direction).IntersectParameter(plane, t))
+        return false;
+    if (t <= 0.0)
+        return true;
+    // Never past the plane just beyond the near plane.
+    const CUnitVector3d viewDirection = camera.GetDirection();
+    const double nearest = definition->GetNear() + 0.01 * (definition->GetFar() - definition->GetNear());
+    const CPlane3d nearPlane(eye + CVector3d(viewDirection) * nearest, viewDirection);
+    double limit = 0.0;
+    if (CRay3d(corner, direction).IntersectParameter(nearPlane, limit) && limit > 0.0 && limit < t)
+        t = limit;
+    const CUnitVector3d move = perspective ? CUnitVector3d(origin, eye) : direction;
+    origin = origin + CVector3d(move) * t;
+    return true;
+}
+
 bool CZpFont::SetupTextTransform(IModelView* view, IDrawingBase* sink, const CPoint3d& anchor,
-                                 const CString& text, int alignment, bool screenFacing, bool keepReadable,
-                                 int width, int height, CVector3d& w, CVector3d& h)
+                                 const CString& text, int alignment, bool screenFacing, const CPlane3d* plane,
+                                 bool keepReadable, int width, int height, CVector3d& w, CVector3d& h)
 {
     const CViewDefinition* definition =
         view ? static_cast<const IModelView*>(view)->GetViewDefinition() : nullptr;
@@ -336,10 +410,58 @@ bool CZpFont::SetupTextTransform(IModelView* view, IDrawingBase* sink, const CPo
     const double pixel = view->PixelsToModel(1, origin);
     CTransform3d translation;
     translation.SetTranslation(offset);
-    const CTransform3d placed =
+    CTransform3d placed =
         Frame(x, y, z, origin) * CTransform3d(pixel * xScale, pixel * yScale, 1.0) * translation;
+    if (screenFacing && plane) {
+        CPoint3d boxOrigin = placed.MultiplyPoint(CPoint3d());
+        if (!BringTextInFront(view, transform.MultiplyPlane(*plane), placed.MultiplyVector(w),
+                              placed.MultiplyVector(h), boxOrigin)) {
+            sink->PopTransform(true);
+            return false;
+        }
+        const double movedPixel = view->PixelsToModel(1, boxOrigin);
+        placed = Frame(x, y, z, boxOrigin) * CTransform3d(movedPixel * xScale, movedPixel * yScale, 1.0);
+    }
     sink->PushTransform(placed, true);
     return true;
+}
+
+void CZpFont::DrawText(IModelView* view, const CPoint3d& anchor, const CString& text, int alignment,
+                       int justification, const CColor* color, bool outline, bool drawText, bool screenFacing,
+                       const CPlane3d* plane, bool keepReadable, IGLTextCache* cache)
+{
+    if (!view)
+        return;
+    UpdateMetrics();
+    std::unique_ptr<CGLTextImageCache> temporary;
+    if (!cache) {
+        temporary = std::make_unique<CGLTextImageCache>();
+        cache = temporary.get();
+    }
+    UpdateTextCache(text, justification, view, anchor, *cache);
+    CVector3d w;
+    CVector3d h;
+    if (!SetupTextTransform(view, view, anchor, text, alignment, screenFacing, plane, keepReadable,
+                            cache->GetWidth(), cache->GetHeight(), w, h))
+        return;
+    if (outline) {
+        view->BeginPrimitive(GL_LINE_LOOP);
+        view->Vertex(0.0, 0.0, 0.0);
+        view->Vertex(w.x, w.y, w.z);
+        view->Vertex(w.x + h.x, w.y + h.y, w.z + h.z);
+        view->Vertex(h.x, h.y, h.z);
+        view->EndPrimitive();
+    }
+    if (drawText) {
+        if (color)
+            view->SetColor(*color);
+        view->PushPolygonOffset(true, -2.5f, -2.5f);
+        view->EndPrimitive();
+        cache->Draw();
+        view->PopPolygonOffset();
+    }
+    view->PopTransform(true);
+    view->PopTransform(true);
 }
 
 int CZpFont::PickText(IPickHelper* picker, CDrawingElement* /*element*/, const CPoint3d& anchor,
@@ -355,8 +477,8 @@ int CZpFont::PickText(IPickHelper* picker, CDrawingElement* /*element*/, const C
                 measure);
     CVector3d w;
     CVector3d h;
-    if (!SetupTextTransform(view, picker, anchor, text, alignment, screenFacing, keepReadable, measure.width,
-                            measure.height, w, h))
+    if (!SetupTextTransform(view, picker, anchor, text, alignment, screenFacing, nullptr, keepReadable,
+                            measure.width, measure.height, w, h))
         return 0;
     const CTransform3d placed = picker->GetTransform();
     CPoint3d corners[4] = {CPoint3d(), CPoint3d() + w, CPoint3d() + w + h, CPoint3d() + h};

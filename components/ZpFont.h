@@ -21,8 +21,13 @@
 #include "model/Entity.h"
 #include "model/IFont.h"
 #include "platform/mfc/String.h"
+#include "support/Color.h"
 
+namespace orbisk::geometry {
+class CPlane3d;
+}
 class CDrawingElement;
+class IGLTextCache;
 class IDrawingBase;
 class IModelView;
 class IPickHelper;
@@ -114,16 +119,32 @@ public:
     CVector3d GetAlignmentOffset(const CVector3d& width, const CVector3d& height, int alignment,
                                  int lineCount) const;
 
+    // The text cache this font draws through: the given one when it is of the font's kind, else
+    // (the given one deleted) a new one. The caller keeps the result in place of its old cache.
+    IGLTextCache* GetTextCache(IGLTextCache* cache) const;
+    // Brings the cache to the text as this font renders it at the (local) point of the view.
+    void UpdateTextCache(const CString& text, int justification, IModelView* view, const CPoint3d& point,
+                         IGLTextCache& cache) const;
+
     // Pushes on the sink the transformation in which a text box of width x height pixels is
     // drawn from (0, 0) with its anchor (a local point) placed by the alignment: first the inverse
     // of the sink's transformation, then the box's frame (the sink's axes, or the camera's right
-    // and up when screen-facing) scaled to pixels at the anchor. With keep-readable a text lying
-    // in the model is turned so that it never reads mirrored or upside down. W and H receive the
-    // box's width and height vectors. The caller pops two transformations; false (nothing
-    // pushed) without a camera.
+    // and up when screen-facing) scaled to pixels at the anchor. A screen-facing text given the
+    // plane it labels is moved toward the eye until no corner of it is behind that plane. With
+    // keep-readable a text lying in the model is turned so that it never reads mirrored or upside
+    // down. W and H receive the box's width and height vectors. The caller pops two
+    // transformations; false (nothing pushed) without a camera or when the text cannot be brought
+    // in front of the plane.
     bool SetupTextTransform(IModelView* view, IDrawingBase* sink, const CPoint3d& anchor, const CString& text,
-                            int alignment, bool screenFacing, bool keepReadable, int width, int height,
-                            CVector3d& w, CVector3d& h);
+                            int alignment, bool screenFacing, const orbisk::geometry::CPlane3d* plane,
+                            bool keepReadable, int width, int height, CVector3d& w, CVector3d& h);
+    // Draws the text with its anchor at the (local) point: its box's outline with outline, the
+    // text itself (in the colour, when given, else the current one) with drawText. Without a cache
+    // a temporary one is rendered and dropped. The view's transformations are left as they were.
+    void DrawText(IModelView* view, const CPoint3d& anchor, const CString& text, int alignment,
+                  int justification, const orbisk::utils::CColor* color, bool outline, bool drawText,
+                  bool screenFacing, const orbisk::geometry::CPlane3d* plane, bool keepReadable,
+                  IGLTextCache* cache);
     // Whether the picker hits the box of the text drawn at the anchor: 1 hit, 0 none. A point pick
     // tests the pick ray against the box; a window pick wants its four corners inside; a crossing
     // pick takes any edge of the box. With extraPop one more transformation is popped (the caller
@@ -156,6 +177,19 @@ private:
 // vertical, downwards).
 void FlipTextToReadable(IModelView* view, const orbisk::geometry::CPoint3d& point, double& xScale,
                         double& yScale);
+
+// A new text cache of a font's render type: the tiled image cache for kRenderImage. The outline
+// kinds are drawn from images as well (the glyph-outline caches are not part of this program);
+// null for any other type.
+IGLTextCache* CreateTextCache(int renderType);
+
+// Moves the origin of a text box spanned by wm and hm (model vectors) toward the eye until the
+// corner of the box farthest behind the plane reaches it, but never nearer the eye than one
+// hundredth of the depth range beyond the near plane. False when the ray from that corner never
+// meets the plane; true, the origin unchanged, when the box is already in front.
+bool BringTextInFront(IModelView* view, const orbisk::geometry::CPlane3d& plane,
+                      const orbisk::geometry::CVector3d& wm, const orbisk::geometry::CVector3d& hm,
+                      orbisk::geometry::CPoint3d& origin);
 
 // The lines of a text: backslash-n pairs count as newlines, and every piece is a line, the
 // last one too (a text ending in a newline ends with an empty line). Returns the line count.

@@ -51,7 +51,8 @@ void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame, bool pers
     const bool depthWasOn = glIsEnabled(GL_DEPTH_TEST);
     if (!m_depthTest)
         glDisable(GL_DEPTH_TEST);
-    const bool lighting = view.SetLighting(false);
+    // Lines are unlit; whoever draws lit geometry next switches lighting on for itself.
+    view.SetLighting(false);
 
     const double length = view.PixelsToModel(m_size, frame.GetOrigin());
     view.SetLineWidth(kAxisWidth);
@@ -77,7 +78,6 @@ void CComponentAxes::Draw(IModelView& view, const CTransform3d& frame, bool pers
     view.SetDepthFunc(static_cast<unsigned>(depthFunction));
     view.PopTransform(true);
     view.SetLineWidth(1.0);
-    view.SetLighting(lighting);
 }
 
 void CComponentAxes::DrawAxis(IModelView& view, const CPoint3d& from, const CPoint3d& to, double red,

@@ -23,7 +23,7 @@ class CCamera;
 class CComponentInstance;
 class CDrawingElement;
 class CEntity;
-class CGLTextImageCache;
+class IGLTextCache;
 class CItemBuffer;
 class CLayer;
 class CMaterial;
@@ -108,7 +108,7 @@ public:
     virtual void DrawText3D(CZpFont* font, const CPoint3d& anchor, const wchar_t* text, int alignment,
                             int justification, const CColor* color, bool outline, bool drawText,
                             bool screenFacing, const CPlane3d* plane, bool keepReadable,
-                            CGLTextImageCache* cache) = 0;
+                            IGLTextCache* cache) = 0;
     virtual void DrawScreenText(int x, int y, const wchar_t* text) = 0;
 
     // A GL primitive kind; nothing when the same kind is already open.

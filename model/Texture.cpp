@@ -367,19 +367,24 @@ void CTexture::DeleteGLTexture()
     m_glTexture = 0;
 }
 
-void CTexture::BindGLTexture(bool mipmap, bool useOpacity, bool scaleOpacity, double factor)
+bool CTexture::BindGLTexture(bool mipmap, bool useOpacity, bool scaleOpacity, double factor)
 {
     if (m_glTexture == 0 && m_image) {
         m_glTexture = CreateGLTexture(mipmap, useOpacity, scaleOpacity, factor);
-        // A texture made from an image one pixel high is one-dimensional: it binds to that
-        // target only.
-        m_glTarget = m_glTexture != 0 && GetHeight() == 1 ? GL_TEXTURE_1D : GL_TEXTURE_2D;
+        // A texture whose fitted image is one pixel high is one-dimensional and binds to that
+        // target only; fitting a long image to the size limit can make it so (2048 x 2 becomes
+        // 1024 x 1). The new texture is left bound to its target.
+        GLint bound1D = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_1D, &bound1D);
+        m_glTarget =
+            m_glTexture != 0 && static_cast<uint32_t>(bound1D) == m_glTexture ? GL_TEXTURE_1D : GL_TEXTURE_2D;
     }
     const GLenum target = m_glTarget != 0 ? m_glTarget : GL_TEXTURE_2D;
     glEnable(target);
     glBindTexture(target, m_glTexture);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
+    return m_glTexture != 0;
 }
 
 void CTexture::BeginTexGen(const orbisk::geometry::CPlane3d& sPlane, const orbisk::geometry::CPlane3d& tPlane)
@@ -400,6 +405,8 @@ void CTexture::BeginTexGen(const orbisk::geometry::CPlane3d& sPlane, const orbis
 
 void CTexture::EndTexture()
 {
+    glBindTexture(GL_TEXTURE_1D, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_1D);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_TEXTURE_GEN_S);

@@ -103,11 +103,12 @@ public:
     uint32_t GetGLTexture() const { return m_glTexture; }
     void DeleteGLTexture();
     // Enables texturing, makes the GL texture on first use and binds it, and turns on the
-    // generation of S and T.
-    void BindGLTexture(bool mipmap, bool useOpacity, bool scaleOpacity, double factor);
+    // generation of S and T. True when a texture is bound.
+    bool BindGLTexture(bool mipmap, bool useOpacity, bool scaleOpacity, double factor);
     // Object-linear S and T from the planes, scaled by the texture's scales (T flipped: image
     // rows run downwards) on the texture matrix, which EndTexture pops.
     void BeginTexGen(const orbisk::geometry::CPlane3d& sPlane, const orbisk::geometry::CPlane3d& tPlane);
+    // Turns texturing and the generation off, unbinds the texture and pops the texture matrix.
     void EndTexture();
 
     // Same file name (case-sensitive), size, scales and average colour, and equal pixels when

@@ -198,6 +198,14 @@ void CUndoOperation::CollectChangedComponents(CEntitySet& set) const
     }
 }
 
+void CUndoOperation::CollectEntities(CEntitySet& set) const
+{
+    for (const auto& [entity, record] : m_records)
+        set.Insert(record->GetEntity());
+    set.InsertVector(m_created);
+    set.InsertVector(m_erased);
+}
+
 bool CUndoOperation::IsEmpty() const
 {
     return m_records.empty() && m_added.empty() && m_removed.empty() && m_created.empty() && m_erased.empty();

@@ -64,6 +64,8 @@ public:
     // Every component that had an entity changed, added or removed, minus the components
     // created or erased in the operation.
     void CollectChangedComponents(CEntitySet& set) const;
+    // Every entity the operation recorded: the changed ones, then those created and erased.
+    void CollectEntities(CEntitySet& set) const;
 
     int32_t GetSerial() const { return m_serial; }
     int GetTypeCode() const { return m_typeCode; }

@@ -114,6 +114,8 @@ public:
     // 0 read, 1 not a model file, 2 needs a newer program.
     int32_t GetStatus() const { return m_status; }
     const CString& GetPath() const { return m_path; }
+    // The document names the model after the file it was opened from.
+    void SetPath(const CString& path) { m_path = path; }
 
     // Sub-objects.
     CComponent* GetRoot() const { return m_root; }

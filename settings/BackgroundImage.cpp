@@ -1,16 +1,25 @@
 #include "settings/BackgroundImage.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
 
+#include "components/TextLayoutMeasure.h"
+#include "image/ImageRep.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/CurrentArchivePath.h"
+#include "model/IModelView.h"
 #include "platform/mfc/Archive.h"
 #include "settings/Camera.h"
+#include "settings/GLTextCache.h"
+#include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"
+#include "support/StringTable.h"
 #include "support/StringUtils.h"
 
 IMPLEMENT_SERIAL(CBackgroundImage, CEntity, VERSIONABLE_SCHEMA | 9)
@@ -169,6 +178,7 @@ void CBackgroundImage::TakeImage(CDib* image)
 
 void CBackgroundImage::Erase()
 {
+    m_tiledImage.Release();
     CEntity::Erase();
 }
 
@@ -245,6 +255,7 @@ void CBackgroundImage::SetImage(CDib* image)
 {
     if (image == m_image.Get())
         return;
+    m_tiledImage.Release();
     m_image.Reset(image);
     if (!image)
         return;
@@ -324,6 +335,182 @@ void CBackgroundImage::ApplyAspectToCamera(CCamera& camera) const
 {
     camera.Set2DPanZoom(true, camera.Get2DScale(), camera.Get2DOffsetX(), camera.Get2DOffsetY());
     camera.SetImageAspect(ComputeAspect());
+}
+
+void CBackgroundImage::EnsureTiledImage()
+{
+    if (m_tiledImage.IsLoaded())
+        return;
+    CDib* source = GetDisplayImage();
+    if (!source || !source->HasData())
+        return;
+    const orbisk::imageutils::ImageRep* image = source->GetImageRep();
+    if (!image || !image->IsValid() || !image->GetPixels())
+        return;
+    m_tiledImage.LoadColour(image->GetWidth(), image->GetHeight(), image->GetPixels(),
+                            image->GetBytesPerPixel() * 8, true, 255, false);
+}
+
+void CBackgroundImage::ReleaseGLResources()
+{
+    m_tiledImage.Release();
+}
+
+void CBackgroundImage::Draw(IModelView* view, bool drawImage, bool drawText, bool inFront)
+{
+    if (!view)
+        return;
+    const auto* options = dynamic_cast<const CRenderingOptions*>(view->GetRenderingOptions());
+    const CViewDefinition* definition = view->GetViewDefinition();
+    if (!options || !definition)
+        return;
+    if (drawImage && !(inFront ? options->GetPhotoInFrontShown() : options->GetPhotoBehindShown()))
+        return;
+    if (options->GetFogShown())
+        return;
+    view->EndPrimitive();
+    EnsureTiledImage();
+
+    int width = m_width;
+    int height = m_height;
+    if (!m_image && m_thumbnail) {
+        width = m_thumbnail->GetWidth();
+        height = m_thumbnail->GetHeight();
+    }
+    if (width <= 0 || height <= 0)
+        return;
+    const double a = static_cast<double>(width) / height;
+    const double dx = m_offset.x;
+    const double dy = m_offset.y;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (dx != 0.0 || dy != 0.0) {
+        const CTransform3d frame = FrameTransform(a, dx, dy);
+        const CPoint3d low = frame.MultiplyPoint(CPoint3d(0, 0, 0));
+        const CPoint3d high = frame.MultiplyPoint(CPoint3d(a, 1, 0));
+        x0 = low.x;
+        y0 = low.y;
+        x1 = high.x;
+        y1 = high.y;
+    } else {
+        x0 = -a / 2.0;
+        y0 = -0.5;
+        x1 = a / 2.0;
+        y1 = 0.5;
+    }
+    const Rect rect = ComputePhotoRect(*definition);
+    if (!(rect.right > rect.left && rect.top > rect.bottom))
+        return;
+
+    const GLboolean blendWasOn = glIsEnabled(GL_BLEND);
+    const GLboolean depthWasOn = glIsEnabled(GL_DEPTH_TEST);
+    GLboolean depthWrites = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    GLint blendSource = GL_ONE;
+    GLint blendDestination = GL_ZERO;
+    glGetIntegerv(GL_BLEND_SRC, &blendSource);
+    glGetIntegerv(GL_BLEND_DST, &blendDestination);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(rect.left, rect.right, rect.bottom, rect.top, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    view->SetLighting(false);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glNormal3d(0.0, 0.0, 1.0);
+
+    if (drawImage)
+        DrawImageAndVeil(view, x0, y0, x1, y1, width, height, inFront);
+    if (drawText && !m_image)
+        DrawPlaceholderText(view);
+
+    view->EndPrimitive();
+    if (depthWasOn)
+        glEnable(GL_DEPTH_TEST);
+    glDepthMask(depthWrites);
+    glBlendFunc(static_cast<GLenum>(blendSource), static_cast<GLenum>(blendDestination));
+    if (!blendWasOn)
+        glDisable(GL_BLEND);
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void CBackgroundImage::DrawImageAndVeil(IModelView* view, double x0, double y0, double x1, double y1,
+                                        int width, int height, bool inFront)
+{
+    // Image pixels onto the rectangle, pixel row 0 (the top row) at y1.
+    glPushMatrix();
+    glTranslated(x0, y0, 0.0);
+    glScaled((x1 - x0) / width, (y1 - y0) / height, 1.0);
+    glTranslated(0.0, height, 0.0);
+    glScaled(1.0, -1.0, 1.0);
+    if (m_tiledImage.IsLoaded())
+        m_tiledImage.DrawAlphaTwoPass();
+
+    const auto* options = static_cast<const CRenderingOptions*>(view->GetRenderingOptions());
+    const double opacity = std::clamp(
+        inFront ? options->GetPhotoInFrontOpacity() : options->GetPhotoBehindOpacity(), 5.0 / 255.0, 1.0);
+    orbisk::utils::CColor veil = options->GetBackgroundColor();
+    veil.SetAlphaUnit(1.0 - opacity);
+    // A veil of alpha 0 shows nothing; on a black background it would also be the unset colour,
+    // which the view does not send, so the quad would take whatever colour came before.
+    if (veil.alpha != 0) {
+        view->SetColor(veil);
+        view->BeginPrimitive(GL_QUADS);
+        glVertex2d(0.0, 0.0);
+        glVertex2d(width, 0.0);
+        glVertex2d(width, height);
+        glVertex2d(0.0, height);
+        view->EndPrimitive();
+    }
+    glPopMatrix();
+
+    view->SetColorRGBA(1.0, 0.0, 0.0, 0.5);
+    view->SetLineWidth(2.0);
+    view->BeginPrimitive(GL_LINE_LOOP);
+    glVertex2d(x0, y0);
+    glVertex2d(x1, y0);
+    glVertex2d(x1, y1);
+    glVertex2d(x0, y1);
+    view->EndPrimitive();
+    view->SetLineWidth(1.0);
+}
+
+void CBackgroundImage::DrawPlaceholderText(IModelView* view)
+{
+    const CString text = orbisk::utils::TranslateString("Original Image Not Found\n");
+    const CString face(L"Tahoma");
+    CTextMeasure measure;
+    if (!MeasureText(text.GetString(), 1, face, false, false, 10, measure) || measure.width <= 0)
+        return;
+    int viewportWidth = 0;
+    int viewportHeight = 0;
+    view->GetViewportSize(viewportWidth, viewportHeight);
+    const int size = ComputePlaceholderTextSize(viewportWidth, measure.width);
+    if (size <= 0 || viewportHeight <= 0)
+        return;
+    const double ratio = (viewportWidth / 2.0) / measure.width;
+    CGLTiledTextImageCache cache;
+    cache.SetText(text, 1, face, false, false, size);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-viewportWidth / 2.0, viewportWidth / 2.0, -viewportHeight / 2.0, viewportHeight / 2.0, -1.0,
+            1.0);
+    glTranslated(-measure.width * ratio / 2.0, 0.0, 0.0);
+    glMatrixMode(GL_MODELVIEW);
+    view->SetColorRGBA(1.0, 0.0, 0.0, 0.0);
+    cache.GetImage().DrawAlphaTwoPass();
+    cache.Clear();
 }
 
 int CBackgroundImage::ComputePlaceholderTextSize(int viewportWidth, double widthAtSize10)

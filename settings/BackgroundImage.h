@@ -7,7 +7,9 @@
 // camera frames) spans x -A/2..A/2, y -0.5..0.5, where the extended aspect A makes room for the
 // offset dx, dy of the camera centre against the photo centre. This file gives that geometry as
 // numbers: the frame transform, the extents a viewport shows, and the camera's 2D pan and zoom
-// under which the photo fills the view. The drawing of the photo belongs to the model view.
+// under which the photo fills the view. The photo draws itself in screen space (Draw), from
+// GL textures it makes on its first draw and keeps until its image changes or the model
+// releases its GL resources.
 //
 // The photo is either stored with the model (mode 1) or linked (mode 2: only a 128 x 128
 // thumbnail is stored and the full image comes from the path). Stored paths are Windows text; a
@@ -24,9 +26,11 @@
 #include "geometry/Transform3d.h"
 #include "model/Dib.h"
 #include "model/Entity.h"
+#include "settings/GLImage.h"
 
 class CCamera;
 class CViewDefinition;
+class IModelView;
 
 class CBackgroundImage : public CEntity {
     DECLARE_SERIAL(CBackgroundImage)
@@ -116,6 +120,21 @@ public:
     // Switches the camera's 2D pan and zoom on and locks its picture aspect to the frame's.
     void ApplyAspectToCamera(CCamera& camera) const;
 
+    // Draws the photo in screen space over the frame the view shows: the image (when drawImage,
+    // and the pass - behind the model, or in front with inFront - is shown by the view's
+    // rendering options) under a veil of the background colour whose opacity is one minus the
+    // pass's photo opacity, with a red outline; and, when drawText and the full image is
+    // missing, the placeholder text "Original Image Not Found" over half the viewport's width.
+    // Nothing with fog on or without any image size. Unlit, blended, without depth test or
+    // depth writes; matrices, blending, depth state and the texture environment are restored,
+    // the view's lighting is left off.
+    void Draw(IModelView* view, bool drawImage, bool drawText, bool inFront);
+    // The textures of the image (the full image, else the thumbnail), made once.
+    void EnsureTiledImage();
+    // Deletes the textures (in the current GL context); the next draw makes them again.
+    void ReleaseGLResources();
+    const CGLTiledImage& GetTiledImage() const { return m_tiledImage; }
+
     // The size of the placeholder text, so that the text is about half as wide as the viewport,
     // given the text's width at size 10; 0 (nothing to draw) when that width is not positive.
     static int ComputePlaceholderTextSize(int viewportWidth, double widthAtSize10);
@@ -138,6 +157,9 @@ private:
     void ReadImageInformation(CArchive& ar, int32_t version);
     void TakeImage(CDib* image);
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
+    void DrawImageAndVeil(IModelView* view, double x0, double y0, double x1, double y1, int width, int height,
+                          bool inFront);
+    void DrawPlaceholderText(IModelView* view);
 
     int32_t m_useCount = 0;
     CString m_path;
@@ -156,4 +178,5 @@ private:
     CPoint3d m_offset;
     double m_depth = 0.0;
     int32_t m_extra = 0;
+    CGLTiledImage m_tiledImage;
 };

@@ -9,10 +9,13 @@
 #include "model/AttributeContainer.h"
 #include "model/Dib.h"
 #include "model/EntityDisposal.h"
+#include "model/IModelView.h"
 #include "model/MaterialManager.h"
 #include "model/Texture.h"
+#include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "settings/MaterialNotification.h"
+#include "settings/RenderingOptions.h"
 #include "settings/XmlValueHelpers.h"
 #include "support/ArchiveOperators.h"
 #include "support/StringUtils.h"
@@ -398,6 +401,49 @@ bool CMaterial::IsPlainColor() const
 bool CMaterial::HasTextureImage() const
 {
     return (m_type == kTextured || m_type == kColorizedTexture) && m_texture && m_texture->GetImage();
+}
+
+int CMaterial::ApplyToView(IModelView* view)
+{
+    if (!view)
+        return 0;
+    if (HasTextureImage() && !view->IsFaded()) {
+        bool mipmap = true;
+        bool transparencyEnabled = true;
+        bool xRay = false;
+        double xRayOpacity = 1.0;
+        if (CZephyronModel* model = view->GetModel()) {
+            mipmap = model->AreMipmapsEnabled();
+            if (const auto* options = dynamic_cast<const CRenderingOptions*>(model->GetRenderingOptions())) {
+                transparencyEnabled = options->GetTransparencyEnabled();
+                xRay = options->GetXRay();
+                xRayOpacity = options->GetXRayOpacity();
+            }
+        }
+        return m_texture->BindGLTexture(mipmap, transparencyEnabled, xRay, xRayOpacity) ? 1 : 0;
+    }
+    if (m_color == CColor())
+        return 0;
+    CColor color = m_color;
+    if (m_useTransparency)
+        color.alpha = orbisk::utils::UnitToByte(1.0 - m_transparency);
+    view->SetColor(color);
+    return 1;
+}
+
+int CMaterial::ApplyTexturePlanes(const orbisk::geometry::CPlane3d& sPlane,
+                                  const orbisk::geometry::CPlane3d& tPlane)
+{
+    if (!HasTextureImage())
+        return 0;
+    m_texture->BeginTexGen(sPlane, tPlane);
+    return 1;
+}
+
+void CMaterial::EndTexture()
+{
+    if (HasTextureImage())
+        m_texture->EndTexture();
 }
 
 bool CMaterial::HasImage(const CDib* image) const

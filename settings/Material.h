@@ -19,6 +19,10 @@
 #include "support/XMLSerializableObject.h"
 
 class CDib;
+class IModelView;
+namespace orbisk::geometry {
+class CPlane3d;
+}
 namespace orbisk {
 class XMLSerializableClassInfo;
 }
@@ -110,6 +114,21 @@ public:
 
     // Hands the tint (type 2) and the transparency in use to the texture.
     void UpdateTextureColorize();
+
+    // The GL set-up of the material for a view. A texture material with an image, in a view
+    // that is not faded, binds its texture (made on first use with the model's mipmapping and
+    // the opacity its rendering options ask for: the transparency when it is enabled, the
+    // X-ray opacity under X-ray) and turns on coordinate generation; the answer is whether a
+    // texture is bound. Otherwise the colour (with the transparency in use as its alpha) becomes
+    // the view's colour; a material without colour sets nothing and answers 0.
+    virtual int ApplyToView(IModelView* view);
+    // Texture materials with an image: texture coordinates generated from the two planes in
+    // model units, divided by the texture's scales, on a texture matrix pushed here and popped by
+    // EndTexture. Answers whether anything was set up.
+    virtual int ApplyTexturePlanes(const orbisk::geometry::CPlane3d& sPlane,
+                                   const orbisk::geometry::CPlane3d& tPlane);
+    // Undoes ApplyToView and ApplyTexturePlanes of a texture material.
+    virtual void EndTexture();
 
     // The element "material" of the material namespace: the attributes name, type, colorRed,
     // colorGreen, colorBlue, colorizeType, trans, useTrans and hasTexture, the texture as a

@@ -223,6 +223,10 @@ void CRenderingOptions::SetEdgeColorMode(int32_t mode)
 {
     Change(m_edgeColorMode, mode, kEdgeColorModeProperty);
 }
+void CRenderingOptions::HideComponentAxes()
+{
+    Change(m_componentAxesShown, false, kComponentAxesShownProperty);
+}
 void CRenderingOptions::SetJitter(bool on)
 {
     Change(m_jitter, on, kJitterProperty);

@@ -25,6 +25,8 @@
 #include "model/IRenderingOptions.h"
 #include "support/Color.h"
 #include "topology/IEdgeDisplayOptions.h"
+#include "topology/GuideDisplayOptions.h"
+#include "topology/SectionPlaneDisplayOptions.h"
 
 class CRenderingOptions;
 class IModelContext;
@@ -37,7 +39,11 @@ struct CRenderingOptionsChange {
     CRenderingOptions* options;
 };
 
-class CRenderingOptions : public CEntity, public IRenderingOptions, public IEdgeDisplayOptions {
+class CRenderingOptions : public CEntity,
+                          public IRenderingOptions,
+                          public IEdgeDisplayOptions,
+                          public ISectionPlaneDisplayOptions,
+                          public IGuideDisplayOptions {
     DECLARE_SERIAL(CRenderingOptions)
 public:
     using CColor = orbisk::utils::CColor;
@@ -197,9 +203,13 @@ public:
     int32_t GetProfileWidth() const { return m_profileWidth; }
     int32_t GetFaceColorMode() const { return m_faceColorMode; }
     bool GetComponentAxesShown() const { return m_componentAxesShown; }
+    // Property 11 has no setter of its own; only the display override turns it off.
+    void HideComponentAxes();
     CColor GetStoredBackgroundColor() const { return m_backgroundColor; }
     CColor GetStoredEdgeColor() const { return m_edgeColor; }
-    CColor GetGuideColor() const { return m_guideColor; }
+    CColor GetGuideColor() const override { return m_guideColor; }
+    // Property 44 set hides the guides; clear, its default, shows them.
+    bool AreGuidesHidden() const override { return m_guidesShown; }
     bool GetExtension() const { return m_extension; }
     int32_t GetExtensionLength() const { return m_extensionLength; }
     bool GetFogShown() const { return m_fogShown; }
@@ -209,7 +219,7 @@ public:
     double GetFogEnd() const { return m_fogEnd; }
     // 1 fastest, 2 nicest, any other value no preference.
     int32_t GetFogHint() const { return m_fogHint; }
-    int32_t GetSectionDisplay() const { return m_sectionDisplay; }
+    int32_t GetSectionDisplay() const override { return m_sectionDisplay; }
     double GetInactiveFade() const { return m_inactiveFade; }
     double GetInstanceFade() const { return m_instanceFade; }
     bool GetHideInactive() const { return m_hideInactive; }
@@ -228,11 +238,12 @@ public:
     int32_t GetEdgeKind() const { return m_edgeKind; }
     bool GetXRay() const { return m_xRay; }
     bool GetTransparencyEnabled() const { return m_transparencyEnabled; }
-    CColor GetInactiveSectionColor() const { return m_inactiveSectionColor; }
-    CColor GetActiveSectionColor() const { return m_activeSectionColor; }
-    CColor GetSectionCutColor() const { return m_sectionCutColor; }
-    int32_t GetSectionCutWidth() const { return m_sectionCutWidth; }
-    // Guides are shown (the stored bit, property 44).
+    CColor GetInactiveSectionColor() const override { return m_inactiveSectionColor; }
+    CColor GetActiveSectionColor() const override { return m_activeSectionColor; }
+    CColor GetSectionCutColor() const override { return m_sectionCutColor; }
+    int32_t GetSectionCutWidth() const override { return m_sectionCutWidth; }
+    // The stored bit of property 44 under its stored name. Models store it set to hide the
+    // guides, and clear (the default) to show them: drawing reads it through AreGuidesHidden.
     bool GetGuidesShown() const { return m_guidesShown; }
     CColor GetSkyColor() const { return m_skyColor; }
     CColor GetGroundColor() const { return m_groundColor; }

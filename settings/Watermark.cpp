@@ -5,8 +5,14 @@
 #include "image/ImageRep.h"
 #include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
+#include "model/CurrentModel.h"
+#include "model/IModelContext.h"
+#include "model/IModelView.h"
+#include "model/IRenderingOptions.h"
 #include "model/UndoManager.h"
+#include "settings/RenderingOptions.h"
 #include "settings/TextureSizeLimit.h"
+#include "settings/ViewDefinition.h"
 #include "settings/WatermarkManager.h"
 #include "support/StringUtils.h"
 
@@ -286,6 +292,113 @@ float CWatermark::GetTextureOpacity() const
     if (m_fading)
         return static_cast<float>(m_fadeOpacity);
     return m_alphaScale != 1.0 ? static_cast<float>(m_alphaScale) : 1.0f;
+}
+
+bool CWatermark::EnsureTexture()
+{
+    if (m_texture != 0)
+        return true;
+    const float opacity = GetTextureOpacity();
+    orbisk::utils::CColor mask;
+    if (m_intensForAlpha) {
+        if (IModelContext* model = GetCurrentModel()) {
+            if (const auto* options = dynamic_cast<const CRenderingOptions*>(model->GetRenderingOptions()))
+                mask = options->GetBackgroundColor();
+        }
+    }
+    const orbisk::imageutils::ImageRep* decoded = GetDecodedImage();
+    if (!decoded)
+        return false;
+    // An image one pixel high would become a one-dimensional texture, which the quad (drawn
+    // with two-dimensional texturing) cannot show: such images are doubled to two rows.
+    const bool oneRow = decoded->GetHeight() == 1;
+    if (opacity == 1.0f && !m_intensForAlpha && !oneRow) {
+        m_texture = CreateGLTexture(decoded, false);
+    } else {
+        orbisk::imageutils::ImageRep copy;
+        if (!copy.CopyFrom(*decoded) || !copy.ConvertToRGBA())
+            return false;
+        if (oneRow && !copy.Resize(copy.GetWidth(), 2))
+            return false;
+        if (m_intensForAlpha)
+            copy.TintFromLuminance(mask, opacity);
+        else if (opacity != 1.0f)
+            copy.MultiplyAlpha(opacity);
+        m_texture = CreateGLTexture(&copy, false);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return m_texture != 0;
+}
+
+void CWatermark::Draw(IModelView* view, bool backgroundPass)
+{
+    if (!view || !m_image)
+        return;
+    CWatermarkFrame frame;
+    view->GetFrustumWindow(frame.x0, frame.x1, frame.y0, frame.y1);
+    view->GetViewportSize(frame.viewportWidth, frame.viewportHeight);
+    frame.pixelSizeScale = view->GetPixelSizeScale();
+    const std::optional<CWatermarkQuad> quad = GetDrawQuad(frame, backgroundPass);
+    const CViewDefinition* definition = view->GetViewDefinition();
+    if (!quad || !definition)
+        return;
+    double l = 0, r = 0, b = 0, t = 0;
+    definition->GetFrustum(l, r, b, t);
+    if (!(r > l && t > b))
+        return;
+    view->EndPrimitive();
+    if (!EnsureTexture())
+        return;
+
+    const GLboolean textureWasOn = glIsEnabled(GL_TEXTURE_2D);
+    const GLboolean blendWasOn = glIsEnabled(GL_BLEND);
+    const GLboolean depthWasOn = glIsEnabled(GL_DEPTH_TEST);
+    GLint blendSource = GL_ONE;
+    GLint blendDestination = GL_ZERO;
+    glGetIntegerv(GL_BLEND_SRC, &blendSource);
+    glGetIntegerv(GL_BLEND_DST, &blendDestination);
+
+    glEnable(GL_TEXTURE_2D);
+    view->SetLighting(false);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBindTexture(GL_TEXTURE_2D, m_texture);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(l, r, b, t, -1.0, 1.0);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+
+    // Texture coordinate (0, 0) is the image's first row, its top.
+    glBegin(GL_QUADS);
+    glNormal3d(0.0, 0.0, 1.0);
+    glTexCoord2d(0.0, 0.0);
+    glVertex3d(quad->x0, quad->y1, quad->z);
+    glTexCoord2d(quad->sMax, 0.0);
+    glVertex3d(quad->x1, quad->y1, quad->z);
+    glTexCoord2d(quad->sMax, quad->tMax);
+    glVertex3d(quad->x1, quad->y0, quad->z);
+    glTexCoord2d(0.0, quad->tMax);
+    glVertex3d(quad->x0, quad->y0, quad->z);
+    glEnd();
+
+    if (depthWasOn)
+        glEnable(GL_DEPTH_TEST);
+    glBlendFunc(static_cast<GLenum>(blendSource), static_cast<GLenum>(blendDestination));
+    if (!blendWasOn)
+        glDisable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (!textureWasOn)
+        glDisable(GL_TEXTURE_2D);
+    view->SetLighting(true);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 void CWatermark::DropDecodedImage()

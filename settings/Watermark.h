@@ -28,6 +28,7 @@
 namespace orbisk::imageutils {
 class ImageRep;
 }
+class IModelView;
 
 inline constexpr char kWatermarkNotification[] = "Watermark Notification";
 
@@ -187,6 +188,17 @@ public:
     // The opacity the texture is built with: 1 unless faded or alphaScale is not 1, rounded to
     // single precision.
     float GetTextureOpacity() const;
+    // Builds the GL texture (in the current context) when there is none: the decoded image as
+    // it is, or a copy whose alpha is scaled by the texture opacity; with intensForAlpha the
+    // copy's brightness becomes its transparency and the current model's background colour its
+    // colour. False when there is no texture to draw with.
+    bool EnsureTexture();
+    // Draws the watermark as a textured quad in screen space over the view's frustum window:
+    // behind everything in the background pass, in front of everything in the overlay pass.
+    // Blended with its alpha, unlit, without depth test. The GL state (matrices, texturing,
+    // blending, depth test, texture environment) is left as it was, and the view's lighting is
+    // switched back on, as the model drawing expects.
+    void Draw(IModelView* view, bool backgroundPass);
 
 private:
     void DropDecodedImage();

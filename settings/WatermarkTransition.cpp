@@ -74,6 +74,12 @@ std::vector<CWatermark*> CWatermarkTransition::GetDrawOrder(Part part) const
     return order;
 }
 
+void CWatermarkTransition::Draw(IModelView* view, bool backgroundPass) const
+{
+    for (CWatermark* watermark : GetDrawOrder(backgroundPass ? kBackground : kOverlay))
+        watermark->Draw(view, backgroundPass);
+}
+
 void CWatermarkTransition::Finish()
 {
     ReleaseAll(true);

@@ -13,6 +13,7 @@
 #include <vector>
 
 class CWatermark;
+class IModelView;
 
 class CWatermarkTransition {
 public:
@@ -32,6 +33,8 @@ public:
     void Step(double t);
     // The watermarks of the part in drawing order: leaving, staying, entering.
     std::vector<CWatermark*> GetDrawOrder(Part part) const;
+    // Draws the part's watermarks in that order (CWatermark::Draw).
+    void Draw(IModelView* view, bool backgroundPass) const;
     // Every watermark gets its own opacity back and its use released; the lists are emptied.
     void Finish();
 

@@ -17,6 +17,10 @@ public:
     // The model's own axes: size 0, no cross, depth-tested, lines.
     CComponentCS();
 
+    // The three axes of the frame, their length the axis size in pixels; nothing for size 0 or
+    // in item-buffer drawing.
+    void Draw(IModelView* view) override;
+
     CComponentAxes& GetDisplay() { return m_display; }
     const CComponentAxes& GetDisplay() const { return m_display; }
 

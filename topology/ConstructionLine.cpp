@@ -1,5 +1,7 @@
 #include "topology/ConstructionLine.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -7,6 +9,7 @@
 #include "model/IModelView.h"
 #include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
+#include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"
 #include "topology/EntityExportVisitor.h"
 #include "topology/SectionPlaneStack.h"
@@ -14,15 +17,25 @@
 IMPLEMENT_SERIAL(CConstructionLine, CConstructionGeometry, VERSIONABLE_SCHEMA | 1)
 
 using orbisk::geometry::CLine3d;
+using orbisk::geometry::CPlane3d;
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CRay3d;
 using orbisk::geometry::CTransform3d;
+using orbisk::geometry::CUnitVector3d;
 using orbisk::geometry::kLineUnbounded;
 
 namespace {
 
 constexpr uint16_t kHiddenGuideStipple = 0x3333;
 constexpr uint16_t kGuideStipple = 0x0F0F;
+constexpr int kFlatDrawing = 1;
+// A guide with this flag that the eye looks along shows as a point instead of vanishing.
+constexpr uint32_t kEndOnAsPoint = 0x08;
+constexpr uint32_t kAllPlanes = 0xFFFFFFFFu;
+constexpr double kGuideWidth = 1.0;
+constexpr float kEndOnPointSize = 5.0f;
+// Just beyond the near plane, so that depth clipping keeps the point.
+constexpr double kEndOnNearFactor = 1.001;
 
 }  // namespace
 
@@ -96,6 +109,72 @@ int CConstructionLine::CheckValidity(int level, CCheckedObjectMap* map)
             AppendValidityMessage("The line for %s is not valid\n", DescribeEntity(this).GetString());
             return 2;
         });
+}
+
+void CConstructionLine::Draw(IModelView* view)
+{
+    if (!view || !IsVisible(view) || !view->IsFullDetail() || view->GetDrawingMode() == kFlatDrawing)
+        return;
+    const uint16_t pattern = GetDrawStipple();
+    const CColor color = GetColorForView(view);
+    SetDrawColor(view, color);
+    CLine3d clipped = m_line;
+    CSectionPlaneStack* planes = view->GetSectionPlaneStack();
+    if (!planes || planes->ClipLine(clipped)) {
+        // The line is cut here already; the GL clip planes would only cut it again.
+        if (planes)
+            planes->DisablePlanes(kAllPlanes);
+        if ((m_flags & kEndOnAsPoint) && view->GetEyePoint().IsOnLine(clipped))
+            DrawGuideLineAsPoint(clipped, view);
+        else
+            DrawGuideLine(clipped, view, pattern, color);
+        if (planes)
+            planes->EnablePlanes(kAllPlanes);
+    }
+    view->SetLineStipple(0);
+}
+
+void CConstructionLine::DrawGuideLine(const CLine3d& line, IModelView* view, uint16_t pattern,
+                                      const CColor& color)
+{
+    // The colour is applied already; a null colour keeps it.
+    const CColor current(0, 0, 0, 0);
+    if (!line.HasStart() && !line.HasEnd()) {
+        view->DrawInfiniteLine(line, pattern, true, current, kGuideWidth);
+        return;
+    }
+    CRay3d ray;
+    if (line.GetRay(ray)) {
+        view->DrawInfiniteLine(CLine3d(ray, false, true), pattern, false, current, kGuideWidth);
+        return;
+    }
+    CPoint3d start;
+    CPoint3d end;
+    line.GetStartPoint(start);
+    line.GetEndPoint(end);
+    view->DrawStyledLine(start, end, color, kGuideWidth, pattern);
+    view->EndPrimitive();
+}
+
+void CConstructionLine::DrawGuideLineAsPoint(const CLine3d& line, IModelView* view)
+{
+    const CViewDefinition* definition = view->GetViewDefinition();
+    const CUnitVector3d direction(view->GetViewDirection());
+    if (!definition || !direction.IsNonZero())
+        return;
+    const CPoint3d nearPoint(view->GetEyePoint(), kEndOnNearFactor * definition->GetNear(), direction);
+    CPoint3d point;
+    if (!CPlane3d(nearPoint, direction).Intersect(line, point))
+        return;
+    // The size is put back: points drawn later (vertices, guide points) keep theirs.
+    GLfloat pointSize = 1.0f;
+    glGetFloatv(GL_POINT_SIZE, &pointSize);
+    view->EndPrimitive();
+    glPointSize(kEndOnPointSize);
+    view->BeginPrimitive(GL_POINTS);
+    view->Vertex(point.x, point.y, point.z);
+    view->EndPrimitive();
+    glPointSize(pointSize);
 }
 
 bool CConstructionLine::Pick(IPickHelper* picker, double& depth, double& distance)

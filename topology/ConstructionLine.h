@@ -31,6 +31,10 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityConstructionLine; }
 
+    // Dashed in the guide colour, cut by the section planes: an infinite guide across the whole
+    // view, a half-line from its end to the view's edge, a segment between its ends. Not at all
+    // while the view is below full detail or draws its item buffer.
+    void Draw(IModelView* view) override;
     // The distance along the local pick ray to its point nearest the line; false when parallel.
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;
     // An unbounded guide adds only its origin; a bounded one both ends.
@@ -57,6 +61,9 @@ public:
 
 private:
     void ReadRecord(CArchive& ar);
+    static void DrawGuideLine(const CLine3d& line, IModelView* view, uint16_t pattern, const CColor& color);
+    // A guide seen end-on (the eye on the line): one 5-pixel point just beyond the near plane.
+    static void DrawGuideLineAsPoint(const CLine3d& line, IModelView* view);
     void WriteRecord(CArchive& ar) const;
     void AddEnds(CBoundingBox3d& box, const orbisk::geometry::CTransform3d* transform,
                  IModelView* view) const;

@@ -1,10 +1,13 @@
 #include "topology/ConstructionPoint.h"
 
+#include <GL/gl.h>
+
 #include <utility>
 
 #include "model/IModelView.h"
 #include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
+#include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"
 #include "topology/EntityExportVisitor.h"
 #include "topology/SectionPlaneStack.h"
@@ -15,6 +18,24 @@ using orbisk::geometry::CLine3d;
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CRay3d;
 using orbisk::geometry::CTransform3d;
+using orbisk::geometry::CUnitVector3d;
+using orbisk::geometry::CVector3d;
+
+namespace {
+
+constexpr int kFlatDrawing = 1;
+constexpr uint32_t kAllPlanes = 0xFFFFFFFFu;
+constexpr uint16_t kFromLineStipple = 0x0F0F;
+constexpr int kCrossArmPixels = 3;
+constexpr double kCrossWidth = 2.0;
+
+// A camera direction kept by the view definition, in the view's current coordinates.
+CVector3d ToLocalDirection(const CTransform3d& localFromModel, const CUnitVector3d& direction)
+{
+    return CVector3d(CUnitVector3d(localFromModel.MultiplyVector(direction)));
+}
+
+}  // namespace
 
 void CConstructionPoint::Serialize(CArchive& ar)
 {
@@ -74,6 +95,54 @@ int CConstructionPoint::CheckValidity(int level, CCheckedObjectMap* map)
             }
             return 0;
         });
+}
+
+void CConstructionPoint::Draw(IModelView* view)
+{
+    if (!view || !IsVisible(view) || !view->IsFullDetail() || view->GetDrawingMode() == kFlatDrawing)
+        return;
+    DrawGuidePoint(view);
+}
+
+void CConstructionPoint::DrawGuidePoint(IModelView* view)
+{
+    CSectionPlaneStack* planes = view->GetSectionPlaneStack();
+    CPoint3d position = m_position;
+    CPoint3d from = m_fromPosition;
+    if (m_hasFromLine) {
+        if (planes && !planes->ClipSegment(from, position))
+            return;
+    } else if (planes && !planes->IsPointVisible(m_position)) {
+        return;
+    }
+    // What is drawn here is cut already.
+    if (planes)
+        planes->DisablePlanes(kAllPlanes);
+    view->SetLighting(false);
+    if (m_hasFromLine) {
+        ApplyDrawColor(view);
+        view->SetLineStipple(kFromLineStipple);
+        view->DrawLine(position, from);
+        view->EndPrimitive();
+        view->SetLineStipple(0);
+    }
+    const CViewDefinition* definition = view->GetViewDefinition();
+    if (definition && (!planes || planes->IsPointVisible(m_position))) {
+        CVector3d size;
+        view->PixelsToLocalSize(size, kCrossArmPixels, m_position);
+        const CTransform3d localFromModel = view->GetInverseTransform();
+        const CVector3d right = ToLocalDirection(localFromModel, definition->GetRight()) * size.x;
+        const CVector3d up = ToLocalDirection(localFromModel, definition->GetUp()) * size.y;
+        ApplyDrawColor(view);
+        view->SetLineWidth(kCrossWidth);
+        view->BeginPrimitive(GL_LINES);
+        for (const CPoint3d& end : {m_position + right, m_position - right, m_position + up, m_position - up})
+            view->Vertex(end.x, end.y, end.z);
+        view->EndPrimitive();
+        view->SetLineWidth(1.0);
+    }
+    if (planes)
+        planes->EnablePlanes(kAllPlanes);
 }
 
 bool CConstructionPoint::Pick(IPickHelper* picker, double& depth, double& distance)

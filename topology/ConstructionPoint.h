@@ -29,6 +29,10 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityConstructionPoint; }
 
+    // A screen-aligned cross of 3-pixel arms at the position and, with a from-line, a dashed line
+    // back to the from-position; both cut by the section planes. Not at all while the view is
+    // below full detail or draws its item buffer.
+    void Draw(IModelView* view) override;
     // The distance along the local pick ray to the position; always a hit.
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;
     // The position only.
@@ -51,6 +55,8 @@ public:
     bool HasFromLine() const { return m_hasFromLine; }
 
 private:
+    void DrawGuidePoint(IModelView* view);
+
     CPoint3d m_position;
     CPoint3d m_fromPosition;
     bool m_hasFromLine = false;

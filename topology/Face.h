@@ -175,10 +175,16 @@ public:
     void GetSideColor(CColor& color, IModelView* view, bool front) const;
     int BeginSide(IModelView* view, bool front, CMaterial* material, CColor color);
     void EndSide(int state, const CMaterial* material) const;
+    // The textured side: white lit material, the material's texture planes and the side's
+    // mapping on the texture matrix; 0 when the side draws no texture.
+    int BeginTexturedSide(IModelView* view, bool front, CMaterial* material);
+    bool PushTextureMatrix(bool front, CMaterial* material) const;
     void DrawFill(IModelView* view, bool front);
     void FillFace(IModelView* view, bool front);
     void DrawConvexFan(IModelView* view, bool front);
     void DrawTessellated(IModelView* view, bool front);
+    // Clipped by the view's section planes in software, for when GL clip planes are suppressed.
+    void DrawClipped(IModelView* view);
     bool UsesAveragedNormals(IModelView* view) const;
     void DrawSelectionHighlight(IModelView* view);
     bool IsTransparentInView(IModelView* view, bool front) const;

@@ -4,8 +4,12 @@
 // convex face, the tessellator otherwise) and the stippled highlight of a selected face. The
 // face never draws its edges.
 //
-// Not here yet: texturing the fill (the model view binds no material textures), the software
-// clipping of faces under suppressed clip planes, and path-aware facing tests.
+// A textured side draws lit white modulated by the material's texture; texture coordinates
+// are generated from the side's projection planes and carried through its stored mapping on the
+// texture matrix, so the fill itself sends positions only.
+//
+// Not here yet: the software clipping of faces under suppressed clip planes, and path-aware
+// facing tests.
 
 #include <GL/gl.h>
 
@@ -22,10 +26,12 @@
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"
 #include "topology/FaceTesselator.h"
+#include "topology/FaceTextureProjection.h"
 #include "topology/Loop.h"
 #include "topology/SectionPlaneStack.h"
 #include "topology/Vertex.h"
 
+using orbisk::geometry::CPlane3d;
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CVector3d;
 using orbisk::utils::CColor;
@@ -296,14 +302,70 @@ void CFace::EndSide(int state, const CMaterial* material) const
     }
 }
 
+int CFace::BeginTexturedSide(IModelView* view, bool front, CMaterial* material)
+{
+    const CRenderingOptions* options = OptionsOf(view);
+    if (!DrawsTextures(view, options, material))
+        return 0;
+    view->SetMaterialColor(material, CColor(255, 255, 255, 255), front ? GL_FRONT : GL_BACK, false);
+    view->SetLighting(true);
+    int state = PushTextureMatrix(front, material) ? (kTextureBound | kTextureMatrixPushed) : kTextureBound;
+    if (HasFullyTransparentParts(material)) {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.0f);
+        state |= kAlphaTestOn;
+    }
+    if (options && options->GetDrawPass() == CRenderingOptions::kDrawTransparentFaces &&
+        !material->IsOpaque()) {
+        glDepthMask(GL_FALSE);
+        state |= kDepthWritesOff;
+    }
+    return state;
+}
+
+bool CFace::PushTextureMatrix(bool front, CMaterial* material) const
+{
+    CFaceTextureProjection projection;
+    GetTextureProjection(front, projection);
+    const CPlane3d sPlane(projection.sPlane[0], projection.sPlane[1], projection.sPlane[2],
+                          projection.sPlane[3]);
+    const CPlane3d tPlane(projection.tPlane[0], projection.tPlane[1], projection.tPlane[2],
+                          projection.tPlane[3]);
+    material->ApplyTexturePlanes(sPlane, tPlane);
+    if (projection.hasTransform) {
+        double matrix[16];
+        projection.transform.GetMatrix4(matrix);
+        glMatrixMode(GL_TEXTURE);
+        glPushMatrix();
+        glMultMatrixd(matrix);
+    }
+    glMatrixMode(GL_MODELVIEW);
+    return projection.hasTransform != 0;
+}
+
 void CFace::Draw(IModelView* view)
 {
     const bool front = IsFrontFacing(view);
     CColor color;
     int kind = kNoMaterial;
     CMaterial* material = GetDrawColor(view, front, color, kind);
-    const int state = BeginSide(view, front, material, color);
-    DrawFill(view, front);
+    int state = BeginSide(view, front, material, color);
+    if (DrawsTextures(view, OptionsOf(view), material)) {
+        // Texture state may not change inside a primitive another face left open.
+        view->EndPrimitive();
+        material->ApplyToView(view);
+        state |= BeginTexturedSide(view, front, material);
+        DrawFill(view, front);
+        view->EndPrimitive();
+        glDisable(GL_TEXTURE_1D);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_GEN_S);
+        glDisable(GL_TEXTURE_GEN_T);
+        glBindTexture(GL_TEXTURE_1D, 0);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    } else {
+        DrawFill(view, front);
+    }
     EndSide(state, material);
     if (IsSelected())
         DrawSelectionHighlight(view);
@@ -324,6 +386,9 @@ void CFace::FillFace(IModelView* view, bool front)
     const CLoop* outer = GetOuterLoop();
     if (!outer)
         return;
+    if (const CSectionPlaneStack* planes = view->GetSectionPlaneStack();
+        CSectionPlaneStack::GetClipPlanesSuppressed() && planes && !planes->IsEmpty())
+        return DrawClipped(view);
     std::vector<CEntity*> relationships;
     if (GetLoopCount() == 1 && outer->IsConvex() && outer->GetFirstEdgeUse() &&
         GetRelationshipsAsDriver(relationships) == 0)

@@ -1,5 +1,7 @@
 #include "topology/Polyline3d.h"
 
+#include <GL/gl.h>
+
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -29,6 +31,7 @@ namespace {
 constexpr uint32_t kPointBytes = 3 * sizeof(double);
 // Segments shorter than this have no direction to pick along.
 constexpr double kShortestPickedSegment = 1e-10;
+constexpr unsigned short kHiddenStipple = 0x3333;
 
 }  // namespace
 
@@ -125,6 +128,24 @@ int CPolyline3d::CheckOwnValidity(int level)
         return 2;
     }
     return 0;
+}
+
+void CPolyline3d::Draw(IModelView* view)
+{
+    if (!view || m_points.size() < 2 || !IsVisible(view))
+        return;
+    const bool hidden = (m_flags & kHidden) != 0;
+    view->SetLighting(false);
+    if (hidden)
+        view->SetLineStipple(kHiddenStipple);
+    // Before the strip opens: a colour change may close an open primitive.
+    ApplyDrawColor(view);
+    view->BeginPrimitive(GL_LINE_STRIP);
+    for (const CPoint3d& point : m_points)
+        view->Vertex(point.x, point.y, point.z);
+    view->EndPrimitive();
+    if (hidden)
+        view->SetLineStipple(0);
 }
 
 bool CPolyline3d::Pick(IPickHelper* picker, double& depth, double& distance)

@@ -30,6 +30,8 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityPolyline3d; }
 
+    // The chain as a line strip in the element's colour, dashed while hidden; lighting off.
+    void Draw(IModelView* view) override;
     // The segment nearest the local pick ray within the pick tolerance: both outputs the distance
     // along the ray to its nearest point; false with both 0 when no segment comes that near.
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;

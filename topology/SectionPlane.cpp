@@ -2,10 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <utility>
 #include <vector>
 
+#include "components/Component.h"
 #include "geometry/Point2d.h"
 #include "geometry/Tolerance.h"
 #include "geometry/UnitVector3d.h"
@@ -28,6 +31,7 @@ using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CRay3d;
 using orbisk::geometry::CTransform3d;
 using orbisk::geometry::CUnitVector3d;
+using orbisk::geometry::CVector3d;
 using orbisk::geometry::kGeomTolerance;
 using orbisk::utils::CColor;
 
@@ -91,6 +95,22 @@ bool IsInQuad(const CPoint3d& point, const CPoint3d (&corners)[4], const CPlane3
         sign = s;
     }
     return true;
+}
+
+// The symbol's translucent fill; the options hold no colour for it.
+const CColor kFillColor(204, 204, 204, 51);
+// A hidden plane's lines, as hidden guides and polylines draw.
+constexpr unsigned short kHiddenStipple = 0x3333;
+constexpr double kSymbolLineWidth = 2.0;
+// The arrows are never longer than this.
+constexpr int kArrowPixels = 30;
+// Each side is drawn as five dashes: four short gaps around its middle.
+constexpr double kDashes[5][2] = {
+    {0.0, 0.4125}, {0.4375, 0.4625}, {0.4875, 0.5125}, {0.5375, 0.5625}, {0.5875, 1.0}};
+
+void SendVertex(IModelView* view, double x, double y, double z)
+{
+    view->Vertex(x, y, z);
 }
 
 }  // namespace
@@ -367,4 +387,164 @@ CBoundingBox2d CSectionPlane::GrowRect(const CBoundingBox2d& rect, IModelView* v
     grown.x.Expand(margin);
     grown.y.Expand(margin);
     return grown;
+}
+
+void CSectionPlane::Draw(IModelView* view)
+{
+    DrawSymbol(view);
+}
+
+void CSectionPlane::DrawSymbol(IModelView* view)
+{
+    if (!view || view->GetDrawingMode() == 1 || !IsVisible(view))
+        return;
+    const IRenderingOptions* options = view->GetRenderingOptions();
+    const ISectionPlaneDisplayOptions* section = GetSectionPlaneDisplayOptions(options);
+    const bool activeCut = IsActiveCut(view);
+
+    view->SetLineWidth(kSymbolLineWidth);
+    if (IsSelected() || IsPathSelected(view)) {
+        if (options) {
+            const bool locked = (GetFlags() & kSecondHighlight) || HasFlaggedInstanceOnPath(view);
+            view->SetColor(locked ? options->GetLockedColor() : options->GetSelectedColor());
+        }
+    } else if (section) {
+        // Property 40 marks the plane whose cut shows, property 41 every other plane.
+        view->SetColor(activeCut ? section->GetInactiveSectionColor() : section->GetActiveSectionColor());
+    }
+    const bool hidden = (GetFlags() & kHidden) != 0;
+    if (hidden)
+        view->SetLineStipple(kHiddenStipple);
+    view->SetLighting(false);
+
+    UpdateRect();
+    const CTransform3d frame = GetPlaneFrame();
+    // Grown in model coordinates, before the frame is entered.
+    const CBoundingBox2d rect = GrowRect(m_rect, view, frame);
+    const bool framed = !frame.IsIdentity();
+    if (framed)
+        view->PushTransform(frame, true);
+
+    const double xs[4] = {rect.x.min, rect.x.max, rect.x.max, rect.x.min};
+    const double ys[4] = {rect.y.min, rect.y.min, rect.y.max, rect.y.max};
+    view->BeginPrimitive(GL_LINES);
+    for (int side = 0; side < 4; ++side) {
+        const int next = (side + 1) % 4;
+        const double dx = xs[next] - xs[side];
+        const double dy = ys[next] - ys[side];
+        for (const auto& dash : kDashes) {
+            SendVertex(view, xs[side] + dx * dash[0], ys[side] + dy * dash[0], 0.0);
+            SendVertex(view, xs[side] + dx * dash[1], ys[side] + dy * dash[1], 0.0);
+        }
+    }
+    view->EndPrimitive();
+
+    // Arrows as long as a tenth of the diagonal, but no more than 30 pixels; their heads keep
+    // their shape on screen whatever the local scales.
+    const CPoint2d centre = rect.GetCenter();
+    CVector3d size;
+    view->PixelsToLocalSize(size, kArrowPixels, CPoint3d(centre.x, centre.y, 0.0));
+    const double diagonal = std::hypot(rect.x.GetLength(), rect.y.GetLength());
+    const double length = std::min(diagonal / 10.0, size.z);
+    const double halfX = size.z > 0.0 ? length / 2 * (size.x / size.z) : 0.0;
+    const double halfY = size.z > 0.0 ? length / 2 * (size.y / size.z) : 0.0;
+    if (activeCut)
+        DrawArrows(view, rect, length, halfX, halfY);
+    glPushAttrib(GL_POLYGON_BIT);
+    if (activeCut && options)
+        view->SetColor(options->GetEdgeColor());
+    view->SetLineWidth(1.0);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    DrawArrows(view, rect, length, halfX, halfY);
+    glPopAttrib();
+
+    view->PushDrawMode(0);
+    view->SetColor(kFillColor);
+    const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
+    GLint blendSource = GL_ONE;
+    GLint blendDestination = GL_ZERO;
+    if (!blendWasOn) {
+        glGetIntegerv(GL_BLEND_SRC, &blendSource);
+        glGetIntegerv(GL_BLEND_DST, &blendDestination);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    GLboolean depthWrites = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    glDepthMask(GL_FALSE);
+    view->BeginPrimitive(GL_QUADS);
+    for (int corner = 0; corner < 4; ++corner)
+        SendVertex(view, xs[corner], ys[corner], 0.0);
+    view->EndPrimitive();
+    glDepthMask(depthWrites);
+    if (!blendWasOn) {
+        glBlendFunc(static_cast<GLenum>(blendSource), static_cast<GLenum>(blendDestination));
+        glDisable(GL_BLEND);
+    }
+    view->PopDrawMode();
+
+    if (framed)
+        view->PopTransform(true);
+    if (hidden)
+        view->SetLineStipple(0);
+}
+
+void CSectionPlane::DrawArrows(IModelView* view, const CBoundingBox2d& rect, double length, double halfX,
+                               double halfY) const
+{
+    const double xs[4] = {rect.x.min, rect.x.max, rect.x.max, rect.x.min};
+    const double ys[4] = {rect.y.min, rect.y.min, rect.y.max, rect.y.max};
+    const double mid = length / 2;
+    for (int corner = 0; corner < 4; ++corner) {
+        const double x = xs[corner];
+        const double y = ys[corner];
+        view->BeginPrimitive(GL_LINES);
+        SendVertex(view, x, y, 0.0);
+        SendVertex(view, x, y, mid);
+        view->EndPrimitive();
+        // Two heads crossed at right angles, each of two halves, so that the arrow shows from
+        // any side.
+        const double heads[4][2][3] = {
+            {{x - halfX, y, mid}, {x, y, mid}},
+            {{x, y, mid}, {x + halfX, y, mid}},
+            {{x, y - halfY, mid}, {x, y, mid}},
+            {{x, y, mid}, {x, y + halfY, mid}},
+        };
+        for (const auto& head : heads) {
+            view->BeginPrimitive(GL_TRIANGLES);
+            view->Vertex(head[0]);
+            view->Vertex(head[1]);
+            SendVertex(view, x, y, length);
+            view->EndPrimitive();
+        }
+    }
+}
+
+void CSectionPlane::EnsureSlice(IModelView* view)
+{
+    if (!m_slice) {
+        auto* component = dynamic_cast<CComponent*>(GetParentComponent());
+        if (!component || !s_sliceFactory)
+            return;
+        m_slice = s_sliceFactory(*component);
+        if (!m_slice)
+            return;
+    }
+    m_slice->Build(m_plane, view);
+}
+
+void CSectionPlane::DrawCut(IModelView* view)
+{
+    const ISectionPlaneDisplayOptions* section = SectionOptionsOf(view);
+    if (!section || !(section->GetSectionDisplay() & ISectionPlaneDisplayOptions::kCutsShown))
+        return;
+    view->SetLineWidth(section->GetSectionCutWidth());
+    view->SetLighting(false);
+    // The all-zero colour leaves the view's colour.
+    if (const CColor color = GetDefaultColor(view->GetRenderingOptions()); color != CColor())
+        view->SetColor(color);
+    EnsureSlice(view);
+    if (m_slice)
+        m_slice->Draw(view);
+    view->SetLineWidth(1.0);
 }

@@ -83,10 +83,23 @@ public:
     // result is set when they were picked.
     int PickRectangle(IPickHelper* picker, const CPoint3d (&corners)[4]);
 
-    // The cached cut geometry, owned; null until the drawing layer hands one over.
+    // The symbol: a dashed rectangle over the component's extent in the plane, an arrow at each
+    // corner pointing to the kept side, and a translucent fill. Not in flat drawing.
+    void Draw(IModelView* view) override;
+    void DrawSymbol(IModelView* view);
+
+    // The cached cut geometry, owned; null until the cut is first drawn.
     ISectionPlaneSlice* GetSlice() const { return m_slice.get(); }
     void SetSlice(std::unique_ptr<ISectionPlaneSlice> slice) { m_slice = std::move(slice); }
     void ClearSlice() { m_slice.reset(); }
+    // Makes the cut of the parent component when there is none (through the installed factory)
+    // and builds it from the plane; a cut that found nothing is tried again on the next call.
+    void EnsureSlice(IModelView* view);
+    // The cut lines in the options' cut colour and width, when the options show cuts.
+    void DrawCut(IModelView* view);
+    // The drawing layer installs the maker of cuts once; without one no cut is drawn.
+    static void SetSliceFactory(SectionPlaneSliceFactory factory) { s_sliceFactory = factory; }
+    static SectionPlaneSliceFactory GetSliceFactory() { return s_sliceFactory; }
 
     // Takes the GL clip plane id (GL_CLIP_PLANE0..5) and, unless the section stack suppresses
     // clip planes, enables it with this plane's equation in the coordinates current in GL.
@@ -98,6 +111,10 @@ public:
 
 private:
     int CheckOwnValidity(int level);
+    void DrawArrows(IModelView* view, const CBoundingBox2d& rect, double length, double halfWidthX,
+                    double halfWidthY) const;
+
+    static inline SectionPlaneSliceFactory s_sliceFactory = nullptr;
 
     CPlane3d m_plane;
     CBoundingBox2d m_rect;

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <utility>
 
+#include "geometry/Line3d.h"
 #include "geometry/Tolerance.h"
+#include "model/IModelView.h"
 #include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
 #include "settings/Material.h"
@@ -11,12 +13,20 @@
 
 IMPLEMENT_SERIAL(CZphCS, CDrawingElement, VERSIONABLE_SCHEMA | 0)
 
+using orbisk::geometry::CLine3d;
 using orbisk::geometry::CPoint3d;
 using orbisk::geometry::CRay3d;
 using orbisk::geometry::CTransform3d;
 using orbisk::geometry::CUnitVector3d;
+using orbisk::geometry::CVector3d;
+using orbisk::utils::CColor;
 
 namespace {
+
+constexpr int kFlatDrawing = 1;
+constexpr unsigned short kNegativeHalfStipple = 0x8888;
+constexpr double kAxisShade = 0.7;
+constexpr double kAxisWidth = 1.0;
 
 // The points of the axis lines nearest the ray, in the order x, y, z; false where the ray runs
 // parallel to an axis.
@@ -54,6 +64,25 @@ void EndUnrepairedLine()
 }
 
 }  // namespace
+
+void CZphCS::Draw(IModelView* view)
+{
+    if (!view || view->GetDrawingMode() == kFlatDrawing || !IsVisible(view))
+        return;
+    view->SetLighting(false);
+    const CColor colors[3] = {CColor::FromUnitRGBA(kAxisShade, 0, 0, 1),
+                              CColor::FromUnitRGBA(0, kAxisShade, 0, 1),
+                              CColor::FromUnitRGBA(0, 0, kAxisShade, 1)};
+    for (const bool negative : {false, true}) {
+        const unsigned short pattern = negative ? kNegativeHalfStipple : 0;
+        for (int i = 0; i < 3; ++i) {
+            const CVector3d axis = GetAxis(i);
+            const CUnitVector3d direction(negative ? -axis : axis);
+            const CLine3d halfLine(CRay3d(m_origin, direction), false, true);
+            view->DrawInfiniteLine(halfLine, pattern, false, colors[i], kAxisWidth);
+        }
+    }
+}
 
 CZphCS::CZphCS()
 {

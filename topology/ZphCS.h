@@ -38,6 +38,9 @@ public:
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityCoordinateSystem; }
 
+    // Six half-lines from the origin to the edge of the view, lit off: the positive halves solid,
+    // the negative ones dotted, x red, y green, z blue. Nothing in item-buffer drawing.
+    void Draw(IModelView* view) override;
     // The nearest of the three infinite axis lines along the local pick ray.
     bool Pick(IPickHelper* picker, double& depth, double& distance) override;
     // The own hidden flag only: layers and the view play no part.

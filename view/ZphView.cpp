@@ -24,10 +24,13 @@
 #include "settings/ZphStyleManager.h"
 #include "support/NotificationCenter.h"
 #include "support/StringTable.h"
+#include "topology/SectionPlane.h"
 #include "topology/ZphCS.h"
 #include "view/Clipping.h"
 #include "view/GLContext.h"
 #include "view/IAnimation.h"
+#include "view/RenderPipeline.h"
+#include "view/SectionSlice.h"
 #include "view/ViewProfile.h"
 #include "view/ZphViewDelegate.h"
 
@@ -165,6 +168,8 @@ CZphView::CZphView(const IClock& frameClock, const IClock& wallClock)
     m_displayListsEnabled = ReadViewProfileInt(L"Preferences", L"UseDisplayLists", 1) != 0;
     m_delegate = std::make_unique<CZphViewDelegate>(this, wallClock);
     m_detail = std::make_unique<LevelOfDetailHelper>(this, frameClock);
+    // Section planes cut through the model with the drawing layer's cuts.
+    CSectionPlane::SetSliceFactory(&CSectionPlaneSlice::Create);
 }
 
 CZphView::~CZphView()
@@ -177,6 +182,7 @@ CZphView::~CZphView()
     SetModel(nullptr);
     m_delegate.reset();
     ReleaseGLContext();
+    m_pipeline.reset();
     m_detail.reset();
 }
 
@@ -529,17 +535,6 @@ void CZphView::EndDetailFrame()
     if (m_detailControlEnabled && !fullDetail)
         m_detailTimer->Start(std::clamp(m_fullDetailFrameTime, 1.0, 5.0));
     m_redrawFeatures = 0;
-}
-
-CZephyronModel* CZphView::PrepareFrame(int swapBuffers, int extra)
-{
-    if (!m_model)
-        return nullptr;
-    BeginDetailFrame();
-    DrawFrame(swapBuffers, extra);
-    EndDetailFrame();
-    m_itemColorCounter = 0;
-    return m_model;
 }
 
 // ----------------------------------------------------------------------------------------------
@@ -906,36 +901,6 @@ void CZphView::DrawInfiniteLine(const CLine3d& line, unsigned short stipple, boo
                                 CColor color, double width)
 {
     ::DrawInfiniteLine(this, line, stipple, bothDirections, color, width);
-}
-
-void CZphView::DrawScreenText(int x, int y, const wchar_t* text)
-{
-    if (IsDrawingSuppressed() || !m_textFont || !text)
-        return;
-    if (!m_textFont->AreMetricsComputed())
-        m_textFont->UpdateMetrics();
-    CColor edge;
-    GetEdgeColor(edge);
-    SetColor(edge);
-    m_textCache.SetText(text, 0, m_textFont->GetFaceName(), m_textFont->IsBold(), m_textFont->IsItalic(),
-                        m_textFont->GetPointSize());
-    int width = 0;
-    int height = 0;
-    GetViewportSize(width, height);
-    EndPrimitive();
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, 0, 1);
-    glTranslated(x, height - y - m_textCache.GetHeight(), 0);
-    glDisable(GL_DEPTH_TEST);
-    m_textCache.Draw();
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
 }
 
 // ----------------------------------------------------------------------------------------------
@@ -1346,22 +1311,11 @@ void CZphView::SaveMaxTextureSizePreference(int size)
 }
 
 // ----------------------------------------------------------------------------------------------
-// Operations whose behaviour comes with the frame stages, the camera operations, the stroke
-// edges, the item buffer and the text drawing of fonts: until then they draw nothing and
-// answer "not done".
+// Operations whose behaviour comes with the stroke edges, the item buffer and the selection
+// drawing: until then they draw nothing and answer "not done".
 
-void CZphView::DrawFrame(int, int) {}
-void CZphView::DrawModel() {}
-void CZphView::DrawSelection() {}
-void CZphView::DrawWatermarks(bool) {}
 void CZphView::DrawStrokePolyline(const std::vector<CEntity*>&, bool) {}
-void CZphView::DrawText3D(CZpFont*, const CPoint3d&, const wchar_t*, int, int, const CColor*, bool, bool,
-                          bool, const CPlane3d*, bool, CGLTextImageCache*)
-{}
-int CZphView::BindMaterial(CMaterial*, int a, int)
-{
-    return a;
-}
+void CZphView::DrawSelection() {}
 orbisk::NPREdgeSettings* CZphView::GetStrokeEdgeSettings()
 {
     return nullptr;
@@ -1374,29 +1328,3 @@ bool CZphView::PrepareItemBuffer()
 {
     return false;
 }
-bool CZphView::ZoomAt(const int[2], double)
-{
-    return false;
-}
-bool CZphView::ChangeFieldOfView(double)
-{
-    return false;
-}
-void CZphView::ZoomWindow(const int[2], const int[2]) {}
-void CZphView::ZoomExtents(IEntityIterator*) {}
-void CZphView::SetPerspective(bool) {}
-bool CZphView::Bake2DPanZoom(int, int)
-{
-    return false;
-}
-void CZphView::RenderModelThumbnails(int, int) {}
-bool CZphView::SaveViewImage(const wchar_t*, int, int, int, int, bool, bool)
-{
-    return false;
-}
-bool CZphView::SaveScreenImage(const wchar_t*, int)
-{
-    return false;
-}
-void CZphView::BeginOverlayDraw(bool) {}
-void CZphView::EndOverlayDraw(bool) {}

@@ -11,8 +11,9 @@
 // camera history through its delegate; profile values and process-wide drawing switches.
 //
 // Window services (invalidation, capture, tooltips, the animation timer) do nothing here; the
-// window views override them. The scene-graph renderer is not part of this view: the frame
-// always takes the immediate road.
+// window views override them. The scene-graph renderer is not part of this view yet: with the
+// scene-graph switch on, the frame runs the chain of draw stages, whose legacy stages draw the
+// model immediately.
 //
 // Conventions: window pixels have x to the right and y downward from the viewport's top edge;
 // GL rows count from the bottom. Colours whose four bytes are 0 are "unset" and never sent to
@@ -37,6 +38,9 @@ class CToolManager;
 class CWatermark;
 class CZphViewDelegate;
 class IGLContext;
+namespace zephyron::graphics {
+class RenderPipeline;
+}
 namespace orbisk::imageutils {
 class ImageRep;
 }
@@ -53,6 +57,12 @@ int GetFastFeedback();
 void SetFastFeedback(int value);
 bool IsDeveloperModeEnabled();
 void SetDeveloperModeEnabled(bool on);
+// Navigation: the wheel zooms the other way unless the preference is set; the level-of-detail
+// features that navigation draws with (1 at start).
+bool IsWheelDirectionPreferenceSet();
+void SetWheelDirectionPreference(bool on);
+unsigned GetNavigationFeatures();
+void SetNavigationFeatures(unsigned features);
 
 // Saves and clears scene-graph switches for a scope; Restore (also at its end) sets back on
 // each switch that was on.
@@ -141,7 +151,7 @@ public:
                           double width) override;
     void DrawText3D(CZpFont* font, const CPoint3d& anchor, const wchar_t* text, int alignment,
                     int justification, const CColor* color, bool outline, bool drawText, bool screenFacing,
-                    const CPlane3d* plane, bool keepReadable, CGLTextImageCache* cache) override;
+                    const CPlane3d* plane, bool keepReadable, IGLTextCache* cache) override;
     void DrawScreenText(int x, int y, const wchar_t* text) override;
     void BeginPrimitive(int kind) override;
     void EndPrimitive() override;
@@ -323,6 +333,25 @@ public:
     void PreviousView();
     void NextView();
 
+    // Camera operations (ZphViewCamera.cpp). ShowStandardView answers true when the camera
+    // already looked that way. GetPickPoint: the model point under the pixel, else the centre
+    // of the model's bounds moved onto the pick ray.
+    bool ShowStandardView(const CVector3d& direction, const CVector3d& up);
+    void ViewTop();
+    void ViewBottom();
+    void ViewFront();
+    void ViewBack();
+    void ViewLeft();
+    void ViewRight();
+    void ViewIso();
+    void CenterOnPixel(const int pixel[2]);
+    void ToggleProjection(bool towardsPerspective);
+    CPoint3d& GetPickPoint(CPoint3d& out, const int pixel[2]);
+    void ZoomAboutPixel(const int pixel[2], double factor);
+    void MouseWheelZoom(int flags, float amount, const int pixel[2]);
+    void SetTwoPointPerspective();
+    void MatchPhotoCamera(bool reset);
+
     // Drawing mode: 0 normal, 1 item-buffer drawing, 2 item buffer ready.
     void SetDrawingMode(int mode) { m_drawingMode = mode; }
     int GetFrameCount() const { return m_frameCount; }
@@ -336,11 +365,40 @@ public:
     void BeginDetailFrame();
     void EndDetailFrame();
 
-    // The last frame drawing, which only the scene-graph and frame stages provide.
+    // The frame (ZphViewFrame.cpp). DrawFrame draws one frame: camera, lights, clearing, then
+    // the chain of draw stages when the scene-graph switch is on (and the drawing mode is not
+    // 1), else the immediate frame routine; then the view name and the foreground watermarks.
     void DrawFrame(int swapBuffers, int extra);
+    void DrawImmediateFrame(bool shadowsOn, bool stencilShadows);
+    // One pass over the model's entities; the rendering options' draw pass tells which faces.
     void DrawModel();
     void DrawSelection();
     void DrawWatermarks(bool background);
+    // The drawing steps that the immediate routine and the draw stages share.
+    void DrawSkyOrGround(bool skyPass);
+    void DrawBackgroundImage(bool drawImage, bool drawText);
+    void DrawNorth(const CVector3d& direction);
+    void DrawGroundPlane(bool flag);
+    void DrawActivePath();
+    // Masks the parts of the viewport outside the camera's fixed image aspect.
+    void DrawCameraBars();
+    void DrawViewName();
+    // "Top", "Front", ... for the camera direction (translated); empty for other directions.
+    CString GetViewName();
+    void DrawModelRoot();
+    void DrawModelStrokeEdges();
+    void DrawModelAnnotations();
+    void DrawDrawingAxes();
+    void DrawEditedComponentAxes();
+    zephyron::graphics::RenderPipeline& GetRenderPipeline();
+    // Set by construction and Bake2DPanZoom: the model block is drawn only while it is set.
+    bool GetModelFlag() const { return m_modelFlag; }
+    void SetItemCounter(int value) { m_itemColorCounter = value; }
+    bool IsHorizonBlended() const { return m_blendHorizon; }
+    double GetHorizonBlend() const { return m_horizonBlend; }
+    // Set while a tool draws into the front buffer: frames asked for meanwhile are dropped.
+    static bool IsOverlayLocked();
+    static void SetOverlayLocked(bool locked);
 
 private:
     struct PolygonOffsetState {
@@ -356,6 +414,10 @@ private:
     CPoint3d ToModel(const CPoint3d& local);
     void DrawClippedToDepthRange(const CPoint3d& from, const CPoint3d& to);
     static void ApplyPolygonOffset(const PolygonOffsetState& state);
+    // The model drawn by a view of its own into an offscreen context of that size, read back
+    // top row first (BGRA); false when no context can be made or the read fails.
+    bool RenderOffscreen(int width, int height, double lineWidthFactor, int overrideFlags, ImageRep& image);
+    CLayer* GetDefaultLayer();
 
     std::unique_ptr<LODTimerCallback> m_detailTimer;
     std::unique_ptr<LevelOfDetailHelper> m_detail;
@@ -406,4 +468,5 @@ private:
     bool m_drawingModeFixed = false;
     int m_transparencyMode = 0;
     int m_toolOverlayState = 0;
+    std::unique_ptr<zephyron::graphics::RenderPipeline> m_pipeline;
 };

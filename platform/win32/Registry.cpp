@@ -291,6 +291,52 @@ LSTATUS RegDeleteValue(HKEY key, LPCWSTR valueName)
     return ERROR_SUCCESS;
 }
 
+LSTATUS RegDeleteKey(HKEY key, LPCWSTR subKey)
+{
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    const wxString group = SubKeyGroup(key->group, subKey);
+    if (group.empty() || group == key->group)
+        return ERROR_INVALID_PARAMETER;
+    HiveFile hive(key->hive);
+    wxFileConfig& config = hive.Config();
+    if (!config.HasGroup(group))
+        return ERROR_FILE_NOT_FOUND;
+    config.SetPath(group);
+    const bool hasSubKeys = config.GetNumberOfGroups(false) > 0;
+    config.SetPath(L"/");
+    if (hasSubKeys)
+        return ERROR_ACCESS_DENIED;
+    if (!config.DeleteGroup(group) || !hive.Save())
+        return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryInfoKey(HKEY key, LPWSTR, DWORD* classSize, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLength,
+                        DWORD* maxClassLength, DWORD* values, DWORD* maxValueNameLength,
+                        DWORD* maxValueLength, DWORD* securityDescriptor, void*)
+{
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    HiveFile hive(key->hive);
+    wxFileConfig& config = hive.Config();
+    if (!key->group.empty() && !config.HasGroup(key->group))
+        return ERROR_FILE_NOT_FOUND;
+    config.SetPath(key->group.empty() ? wxString(L"/") : key->group);
+    const DWORD groups = static_cast<DWORD>(config.GetNumberOfGroups(false));
+    const DWORD entries = static_cast<DWORD>(config.GetNumberOfEntries(false));
+    config.SetPath(L"/");
+    for (DWORD* zero :
+         {classSize, maxSubKeyLength, maxClassLength, maxValueNameLength, maxValueLength, securityDescriptor})
+        if (zero)
+            *zero = 0;
+    if (subKeys)
+        *subKeys = groups;
+    if (values)
+        *values = entries;
+    return ERROR_SUCCESS;
+}
+
 LSTATUS RegCloseKey(HKEY key)
 {
     if (!key)

@@ -53,4 +53,14 @@ LSTATUS RegSetValueEx(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, c
 
 LSTATUS RegDeleteValue(HKEY key, LPCWSTR valueName);
 
+// Deletes the sub-key with its values; ERROR_ACCESS_DENIED while it still has sub-keys.
+LSTATUS RegDeleteKey(HKEY key, LPCWSTR subKey);
+
+// The numbers of direct sub-keys and of values of the key; every other out-parameter
+// may be null and is answered 0.
+LSTATUS RegQueryInfoKey(HKEY key, LPWSTR keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys,
+                        DWORD* maxSubKeyLength, DWORD* maxClassLength, DWORD* values,
+                        DWORD* maxValueNameLength, DWORD* maxValueLength, DWORD* securityDescriptor,
+                        void* lastWriteTime);
+
 LSTATUS RegCloseKey(HKEY key);

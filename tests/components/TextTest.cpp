@@ -487,8 +487,8 @@ TEST_F(TextLeaderTest, TextBoxIsPlacedAtItsAnchorInPixels)
     CZpFont* font = model.GetTextStyle()->GetFont();
     CVector3d w;
     CVector3d h;
-    ASSERT_TRUE(
-        font->SetupTextTransform(&view, &view, {1, 2, 3}, L"one line", 4, true, false, 100, 20, w, h));
+    ASSERT_TRUE(font->SetupTextTransform(&view, &view, {1, 2, 3}, L"one line", 4, true, nullptr, false, 100,
+                                         20, w, h));
     EXPECT_EQ(w, CVector3d(100, 0, 0));
     EXPECT_EQ(h, CVector3d(0, 20, 0));
     EXPECT_EQ(view.GetTransform().MultiplyPoint({0, 0, 0}), CPoint3d(-24, -3, 3));

@@ -223,7 +223,7 @@ TEST_F(ComponentAxesTest, ThreeAxesOfTheirPixelLengthInRedGreenAndBlue)
         << "the X axis runs right from the origin";
     EXPECT_TRUE(PixelNear(ReadGLPixel(10, 30), GLPixel{0, 178, 0, 255}));
     EXPECT_EQ(view.lineWidths.back(), 1.0);
-    EXPECT_TRUE(view.lighting) << "the lighting switch is restored";
+    EXPECT_FALSE(view.lighting) << "the axes are unlit and leave lighting to what draws next";
     EXPECT_TRUE(view.transforms.empty());
     GLint depthFunction = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);

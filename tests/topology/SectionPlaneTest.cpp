@@ -45,11 +45,11 @@ public:
 
 class SectionOptions : public TestEdgeOptions, public ISectionPlaneDisplayOptions {
 public:
-    int GetSectionDisplay() const override { return display; }
-    CColor GetActiveSectionPlaneColor() const override { return {1, 1, 1}; }
-    CColor GetSectionPlaneColor() const override { return {2, 2, 2}; }
+    int32_t GetSectionDisplay() const override { return display; }
+    CColor GetInactiveSectionColor() const override { return {1, 1, 1}; }
+    CColor GetActiveSectionColor() const override { return {2, 2, 2}; }
     CColor GetSectionCutColor() const override { return kCutColor; }
-    double GetSectionCutWidth() const override { return 3.0; }
+    int32_t GetSectionCutWidth() const override { return 3; }
     int display = kPlanesShown | kCutsShown;
 };
 

@@ -87,7 +87,7 @@ public:
     void DrawBox(const CBoundingBox3d&, double) override {}
     void DrawInfiniteLine(const CLine3d&, unsigned short, bool, CColor, double) override {}
     void DrawText3D(CZpFont*, const CPoint3d&, const wchar_t*, int, int, const CColor*, bool, bool, bool,
-                    const CPlane3d*, bool, CGLTextImageCache*) override
+                    const CPlane3d*, bool, IGLTextCache*) override
     {}
     void DrawScreenText(int, int, const wchar_t*) override {}
     void BeginPrimitive(int) override {}
