@@ -104,18 +104,24 @@ CLayer* ModelDefaultLayer(IModelView* view)
     return layers ? layers->GetDefaultLayer() : nullptr;
 }
 
-// Entities on the default layer follow the layer the enclosing instances hand down, or at the
-// model root the model's default layer.
-bool IsOnHiddenLayerForWalk(CDrawingElement* element, IModelView* view)
+// Whether the layer that entities on the default layer follow is hidden: the layer the
+// enclosing instances hand down, or at the model root the model's default layer. It does not
+// change while one component's list is walked, so loops ask once.
+bool IsInheritedLayerHidden(IModelView* view)
+{
+    CLayer* layer = view->GetLayer();
+    if (!layer)
+        layer = ModelDefaultLayer(view);
+    return layer && layer->IsHidden();
+}
+
+bool IsOnHiddenLayerForWalk(CDrawingElement* element, bool inheritedLayerHidden)
 {
     if (!element->UsesDefaultLayer()) {
         CLayer* own = element->GetLayer();
         return own && own->IsHidden();
     }
-    CLayer* layer = view->GetLayer();
-    if (!layer)
-        layer = ModelDefaultLayer(view);
-    return layer && layer->IsHidden();
+    return inheritedLayerHidden;
 }
 
 bool IsStencilTestOn()
@@ -147,7 +153,7 @@ struct FaceDrawKey {
 
     FaceDrawKey(CFace& face, const CRenderingOptions* options)
         : hidden((face.GetFlags() & CDrawingElement::kHidden) != 0),
-          usesDefaultLayer(CLayer::IsDefaultLayer(face.GetLayer()) || face.UsesDefaultLayer()),
+          usesDefaultLayer(face.UsesDefaultLayer() || CLayer::IsDefaultLayer(face.GetLayer())),
           receivesShadows((face.GetFlags() & kReceivesShadowsBit) != 0)
     {
         if (options && options->IsColorByLayer()) {
@@ -171,7 +177,7 @@ struct EdgeDrawKey {
     EdgeDrawKey(CEdge& edge, IModelView* view)
         : color(edge.GetColorForView(view)),
           hidden((edge.GetFlags() & CDrawingElement::kHidden) != 0),
-          usesDefaultLayer(CLayer::IsDefaultLayer(edge.GetLayer()) || edge.UsesDefaultLayer()),
+          usesDefaultLayer(edge.UsesDefaultLayer() || CLayer::IsDefaultLayer(edge.GetLayer())),
           soft(edge.IsSoft())
     {}
 };
@@ -550,13 +556,14 @@ void CComponent::DrawFaces(IModelView* view, bool transparentClass, CTransparenc
         IsHiddenByDrawMode(view))
         return;
     const bool hiddenShown = options && options->IsHiddenGeometryShown();
+    const bool inheritedLayerHidden = IsInheritedLayerHidden(view);
     for (CDrawingElement* entity : m_entities) {
         if (IsCancelled(view))
             break;
         if (entity->GetEntityType() != kEntityFace)
             continue;
         auto* face = static_cast<CFace*>(entity);
-        if (IsOnHiddenLayerForWalk(face, view))
+        if (IsOnHiddenLayerForWalk(face, inheritedLayerHidden))
             continue;
         const FaceDrawKey key(*face, options);
         if (key.hidden && !hiddenShown)
@@ -600,13 +607,19 @@ void CComponent::DrawEdges(IModelView* view)
 
     view->SetLighting(true);
     view->SetLighting(false);
+    const bool inheritedLayerHidden = IsInheritedLayerHidden(view);
+    const bool strokePass = view->DrawsStrokeEdges() && view->GetDrawingMode() == kDrawingStrokeEdges;
+    const bool selectionOverdraw =
+        view->GetDrawMode() == kDrawModeOtherInstance && view->GetDrawingMode() != kDrawingItemBuffer;
+    const CColor pathColor = PathSelectionColor(options, lockedPath);
+    const CEdge::OptionsScope edgeOptions(view);
     for (CDrawingElement* entity : m_entities) {
         if (IsCancelled(view))
             break;
         if (entity->GetEntityType() != kEntityEdge)
             continue;
         auto* edge = static_cast<CEdge*>(entity);
-        if (IsOnHiddenLayerForWalk(edge, view))
+        if (IsOnHiddenLayerForWalk(edge, inheritedLayerHidden))
             continue;
         const EdgeDrawKey key(*edge, view);
         unsigned short stipple = 0;
@@ -620,16 +633,15 @@ void CComponent::DrawEdges(IModelView* view)
             else if (!edgeEffects)
                 continue;
         }
-        const CColor color = selectedPath ? PathSelectionColor(options, lockedPath) : key.color;
+        const CColor color = selectedPath ? pathColor : key.color;
         view->SetColor(color);
         view->SetLineWidth(1.0);
-        if (stipple == 0 && view->DrawsStrokeEdges() && view->GetDrawingMode() == kDrawingStrokeEdges)
+        if (stipple == 0 && strokePass)
             continue;
         view->SetLineStipple(stipple);
         view->SetLineWidth(1.0);
         edge->DrawSegment(view, CEdge::kDrawPlainAndStyled);
-        if (view->GetDrawMode() == kDrawModeOtherInstance && view->GetDrawingMode() != kDrawingItemBuffer &&
-            edge->IsSelected()) {
+        if (selectionOverdraw && edge->IsSelected()) {
             view->SetDepthFunc(GL_LEQUAL);
             view->SetColor(PathSelectionColor(options, false));
             edge->DrawSegment(view, CEdge::kDrawStyled);
@@ -660,6 +672,7 @@ void CComponent::DrawBackEdges(IModelView* view)
     SectionClipScope clip(view, GetActiveSectionPlane(options), true);
     const bool selectedPath = IsPathSelected(view);
     const bool lockedPath = HasFlaggedInstanceOnPath(view);
+    const CEdge::OptionsScope edgeOptions(view);
     for (CDrawingElement* entity : m_entities) {
         if (IsCancelled(view))
             break;
@@ -689,6 +702,7 @@ void CComponent::DrawBackEdges(IModelView* view)
 void CComponent::DrawEdgesItemBuffer(IModelView* view)
 {
     SectionClipScope clip(view, GetActiveSectionPlane(OptionsOf(view)), true);
+    const CEdge::OptionsScope edgeOptions(view);
     for (CDrawingElement* entity : std::vector<CDrawingElement*>(m_entities)) {
         if (IsCancelled(view))
             break;
@@ -728,6 +742,7 @@ void CComponent::DrawEdgesNPR(IModelView* view)
     SectionClipScope clip(view, GetActiveSectionPlane(options), false);
     const bool selectedPath = IsPathSelected(view);
     const bool locked = (GetFlags() & kLockedBit) != 0 || HasFlaggedInstanceOnPath(view);
+    const CEdge::OptionsScope edgeOptions(view);
     for (CDrawingElement* entity : std::vector<CDrawingElement*>(m_entities)) {
         if (IsCancelled(view))
             break;

@@ -35,12 +35,44 @@ constexpr int kEventCurveChanged = 5;
 
 // The uses of an edge in partner ring order; a ring that does not come back to its first use
 // ends where it would repeat.
+// Nearly every ring is one or two uses long and closes on its first use; only a ring that runs
+// longer than this is checked for a repeat that bypasses the first use.
+constexpr int kShortRing = 16;
+
+// Calls visit (use) for each use in ring order until it answers false; no allocation for rings
+// that close on their first use within kShortRing steps.
+template <typename Visit>
+void ForEachUse(const CEdge& edge, Visit visit)
+{
+    CEdgeUse* first = edge.GetFirstUse();
+    CEdgeUse* use = first;
+    for (int step = 0; use && step < kShortRing; ++step) {
+        if (!visit(use))
+            return;
+        use = use->GetPartner();
+        if (use == first)
+            return;
+    }
+    if (!use)
+        return;
+    // A long ring: remember what was visited so that a ring that does not come back to its
+    // first use still ends where it would repeat.
+    std::unordered_set<const CEdgeUse*> seen;
+    for (CEdgeUse* u = first; u != use; u = u->GetPartner())
+        seen.insert(u);
+    for (; use && seen.insert(use).second; use = use->GetPartner()) {
+        if (!visit(use))
+            return;
+    }
+}
+
 std::vector<CEdgeUse*> UsesOf(const CEdge& edge)
 {
     std::vector<CEdgeUse*> uses;
-    std::unordered_set<const CEdgeUse*> seen;
-    for (CEdgeUse* use = edge.GetFirstUse(); use && seen.insert(use).second; use = use->GetPartner())
+    ForEachUse(edge, [&](CEdgeUse* use) {
         uses.push_back(use);
+        return true;
+    });
     return uses;
 }
 
@@ -295,25 +327,34 @@ void CEdge::GetLine(CRay3d& ray) const
 
 int CEdge::GetUseCount() const
 {
-    return static_cast<int>(UsesOf(*this).size());
+    int count = 0;
+    ForEachUse(*this, [&](CEdgeUse*) {
+        ++count;
+        return true;
+    });
+    return count;
 }
 
 CEdgeUse* CEdge::FindUseInLoop(const CLoop* loop) const
 {
-    for (CEdgeUse* use : UsesOf(*this)) {
+    CEdgeUse* found = nullptr;
+    ForEachUse(*this, [&](CEdgeUse* use) {
         if (use->GetLoop() == loop)
-            return use;
-    }
-    return nullptr;
+            found = use;
+        return !found;
+    });
+    return found;
 }
 
 CEdgeUse* CEdge::FindUseInFace(const CEntity* face) const
 {
-    for (CEdgeUse* use : UsesOf(*this)) {
+    CEdgeUse* found = nullptr;
+    ForEachUse(*this, [&](CEdgeUse* use) {
         if (use->GetFace() == face)
-            return use;
-    }
-    return nullptr;
+            found = use;
+        return !found;
+    });
+    return found;
 }
 
 CLoop* CEdge::GetLoopInFace(const CEntity* face) const
@@ -365,7 +406,7 @@ bool CEdge::IsVisible(IModelView* view)
         return false;
     if (IsSelected())
         return true;
-    const IEdgeDisplayOptions* display = GetEdgeDisplayOptions(view ? view->GetRenderingOptions() : nullptr);
+    const IEdgeDisplayOptions* display = DisplayOptionsOf(view);
     if (!display)
         return true;
     return display->GetRenderingMode() == IEdgeDisplayOptions::kWireframe ||
@@ -376,7 +417,7 @@ bool CEdge::IsVisible(IModelView* view)
 CDrawingElement::CColor CEdge::GetColorForView(IModelView* view)
 {
     const IRenderingOptions* options = view ? view->GetRenderingOptions() : nullptr;
-    const IEdgeDisplayOptions* display = GetEdgeDisplayOptions(options);
+    const IEdgeDisplayOptions* display = DisplayOptionsOf(view);
     const int mode = display ? display->GetEdgeColorMode() : IEdgeDisplayOptions::kEdgeColorByMaterial;
     if (mode == IEdgeDisplayOptions::kEdgeColorUniform)
         return options->GetEdgeColor();

@@ -16,6 +16,7 @@
 // line, or a decorated one (depth cue, jitter, extensions past corners, endpoint marks), and
 // draws it through the view's line operations. Shadow volumes are not here.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "model/DrawingElement.h"
@@ -32,6 +33,7 @@ class CEnumFace;
 class CEnumLoop;
 class CLoop;
 class CVertex;
+class IEdgeDisplayOptions;
 class IRenderingOptions;
 
 class CEdge : public CDrawingElement,
@@ -79,6 +81,44 @@ public:
     bool Accept(IEntityExportVisitor* visitor) override;
     CColor GetColorForView(IModelView* view) override;
     bool UsesHighlightColor() const override { return false; }
+
+    // The settings an edge draws with, read from the view's options. Options that are only the
+    // colour and visibility settings leave every effect off.
+    struct DrawStyle {
+        int edgeDisplay = 1;
+        int edgeKind = 0;
+        bool hiddenShown = false;
+        bool hideSoftEdges = true;
+        bool effects = false;
+        bool profiles = false;
+        int profileWidth = 3;
+        bool extension = false;
+        int extensionLength = 8;
+        bool depthCue = false;
+        int depthCueWidth = 4;
+        bool endpoints = false;
+        int endpointLength = 5;
+        bool jitter = false;
+        CColor selectedColor;
+        CColor lockedColor;
+    };
+
+    // While one lives, edges drawn or tested in its view read the options it read once instead
+    // of each looking them up again; a loop over many edges opens one around itself. The view's
+    // options must not change while it lives (another options object is noticed and read
+    // afresh). Scopes nest; each puts back the one it replaced.
+    class OptionsScope {
+    public:
+        explicit OptionsScope(IModelView* view);
+        ~OptionsScope();
+        OptionsScope(const OptionsScope&) = delete;
+        OptionsScope& operator=(const OptionsScope&) = delete;
+
+    private:
+        using Storage = std::max_align_t;
+        alignas(Storage) unsigned char m_storage[256];
+        const void* m_previous;
+    };
 
     // Drawing. Every routine leaves the view's stipple and line width as it found them.
     void Draw(IModelView* view) override;
@@ -170,6 +210,9 @@ public:
 
 private:
     friend class CEdgeUse;
+
+    // The view's options as edge display options, from the open OptionsScope when it is the view's.
+    static const IEdgeDisplayOptions* DisplayOptionsOf(IModelView* view);
 
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <typeinfo>
 #include <vector>
 
 #include "geometry/GeomFunctions.h"
@@ -20,6 +22,7 @@
 #include "topology/Curve.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"
+#include "topology/Face.h"
 #include "topology/IEdgeDisplayOptions.h"
 #include "topology/IFace.h"
 #include "topology/SectionPlaneStack.h"
@@ -45,31 +48,11 @@ constexpr double kNearlyParallel = 0.707;
 
 constexpr unsigned short kStipples[] = {0, 0x3333, 0x0F0F};
 
-// The settings an edge reads, whichever options the view draws with. Options that are only
-// the colour and visibility settings leave every effect off.
-struct EdgeStyle {
-    int edgeDisplay = 1;
-    int edgeKind = 0;
-    bool hiddenShown = false;
-    bool hideSoftEdges = true;
-    bool effects = false;
-    bool profiles = false;
-    int profileWidth = 3;
-    bool extension = false;
-    int extensionLength = 8;
-    bool depthCue = false;
-    int depthCueWidth = 4;
-    bool endpoints = false;
-    int endpointLength = 5;
-    bool jitter = false;
-    orbisk::utils::CColor selectedColor;
-    orbisk::utils::CColor lockedColor;
-};
+using EdgeStyle = CEdge::DrawStyle;
 
-EdgeStyle StyleOf(IModelView* view)
+EdgeStyle ReadStyle(const IRenderingOptions* options)
 {
     EdgeStyle style;
-    const IRenderingOptions* options = view ? view->GetRenderingOptions() : nullptr;
     if (!options)
         return style;
     style.hiddenShown = options->IsHiddenGeometryShown();
@@ -95,6 +78,42 @@ EdgeStyle StyleOf(IModelView* view)
         style.profiles = display->AreProfilesShown();
     }
     return style;
+}
+
+// The options a component's edge loop reads once for all its edges (CEdge::OptionsScope).
+struct ScopedOptions {
+    IModelView* view = nullptr;
+    const IRenderingOptions* options = nullptr;
+    const IEdgeDisplayOptions* display = nullptr;
+    EdgeStyle style;
+};
+
+thread_local const ScopedOptions* t_scopedOptions = nullptr;
+
+const ScopedOptions* ScopedFor(IModelView* view, const IRenderingOptions* options)
+{
+    const ScopedOptions* scoped = t_scopedOptions;
+    return scoped && scoped->view == view && scoped->options == options ? scoped : nullptr;
+}
+
+EdgeStyle StyleOf(IModelView* view)
+{
+    const IRenderingOptions* options = view ? view->GetRenderingOptions() : nullptr;
+    if (const ScopedOptions* scoped = ScopedFor(view, options))
+        return scoped->style;
+    return ReadStyle(options);
+}
+
+// The face of a use as the face interface. Faces are nearly always CFace, which needs no
+// run-time cast; anything else that says it is a face goes through AsFace.
+const IFace* FaceOfUse(const CEdgeUse* use)
+{
+    const CEntity* entity = use->GetFace();
+    if (!entity)
+        return nullptr;
+    if (typeid(*entity) == typeid(CFace))
+        return static_cast<const CFace*>(entity);
+    return AsFace(entity);
 }
 
 // The view's stipple and line width, put back when an edge has drawn.
@@ -177,6 +196,32 @@ int CEdge::GetDepthCueWidth(int depthCueWidth, double depth)
     for (double boundary : kDepthColumns)
         column += depth >= boundary ? 1 : 0;
     return kDepthCueWidths[row][column];
+}
+
+CEdge::OptionsScope::OptionsScope(IModelView* view) : m_previous(t_scopedOptions)
+{
+    auto* scoped = new (&m_storage) ScopedOptions;
+    static_assert(sizeof(ScopedOptions) <= sizeof(m_storage) && alignof(ScopedOptions) <= alignof(Storage));
+    scoped->view = view;
+    scoped->options = view ? view->GetRenderingOptions() : nullptr;
+    scoped->display = GetEdgeDisplayOptions(scoped->options);
+    scoped->style = ReadStyle(scoped->options);
+    t_scopedOptions = scoped;
+}
+
+CEdge::OptionsScope::~OptionsScope()
+{
+    auto* scoped = std::launder(reinterpret_cast<ScopedOptions*>(&m_storage));
+    t_scopedOptions = static_cast<const ScopedOptions*>(m_previous);
+    scoped->~ScopedOptions();
+}
+
+const IEdgeDisplayOptions* CEdge::DisplayOptionsOf(IModelView* view)
+{
+    const IRenderingOptions* options = view ? view->GetRenderingOptions() : nullptr;
+    if (const ScopedOptions* scoped = ScopedFor(view, options))
+        return scoped->display;
+    return GetEdgeDisplayOptions(options);
 }
 
 void CEdge::Draw(IModelView* view)
@@ -440,7 +485,7 @@ bool CEdge::IsSilhouetteFor(const CVector3d& direction) const
     const CEdgeUse* use = first;
     // A bounded walk: a broken partner ring must not loop forever.
     for (int guard = 0; use && guard < 65536; ++guard) {
-        const auto* face = dynamic_cast<const IFace*>(use->GetFace());
+        const IFace* face = FaceOfUse(use);
         if (face) {
             const double facing = direction.Dot(face->GetPlane().GetNormal());
             if (facing * facing >= limit) {
@@ -458,7 +503,8 @@ bool CEdge::IsSilhouetteFor(const CVector3d& direction) const
 
 bool CEdge::IsSilhouette(IModelView* view)
 {
-    if (GetUseCount() < 2)
+    // Fewer than two uses, without walking the ring.
+    if (!m_firstUse || !m_firstUse->GetPartner() || m_firstUse->GetPartner() == m_firstUse)
         return true;
     if (!view || !m_start || !m_end)
         return false;

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -261,6 +262,42 @@ TEST_F(EdgeDrawingTest, ALineLeavesItsPixelsAndAProfileIsWider)
         glGetFloatv(GL_LINE_WIDTH, &width);
         EXPECT_EQ(width, 1.0f);
     }
+}
+
+TEST_F(EdgeDrawingTest, OptionsReadOnceForALoopOfEdgesAreReadAfreshOnceTheLoopEnds)
+{
+    CEdge* edge = AddFold(-1.0);
+    auto widest = [&] {
+        double width = 0;
+        for (const DrawnLine& line : view.lines)
+            width = std::max(width, line.width);
+        view.lines.clear();
+        return width;
+    };
+    Options().SetProfiles(true);
+    Options().SetProfileWidth(5);
+    {
+        const CEdge::OptionsScope outer(&view);
+        edge->Draw(&view);
+        EXPECT_EQ(widest(), 5.0);
+        {
+            const CEdge::OptionsScope inner(&view);
+            edge->Draw(&view);
+            EXPECT_EQ(widest(), 5.0);
+        }
+        // The inner loop's end puts the outer one's options back.
+        edge->Draw(&view);
+        EXPECT_EQ(widest(), 5.0);
+    }
+    // Options changed between loops are seen by the next draw, inside a loop or not.
+    Options().SetProfiles(false);
+    edge->Draw(&view);
+    EXPECT_EQ(widest(), 1.0);
+    Options().SetProfiles(true);
+    Options().SetProfileWidth(3);
+    const CEdge::OptionsScope next(&view);
+    edge->Draw(&view);
+    EXPECT_EQ(widest(), 3.0);
 }
 
 TEST_F(EdgeDrawingTest, EdgeDisplayOfLooseEdgesOnlySkipsTheEdgesOfFaces)
