@@ -17,7 +17,9 @@
 #include "support/NotificationCenter.h"
 #include "tools/ToolManager.h"
 #include "view/PickHelper.h"
+#include "view/ViewCenterFinder.h"
 #include "view/ViewProfile.h"
+#include "view/ZphView.h"
 
 using orbisk::geometry::CPlane3d;
 using orbisk::geometry::CRay3d;
@@ -135,12 +137,15 @@ void CCameraTool::UpdateStatusText()
 
 void CCameraTool::ComputeOrbitCenter(int x, int y, IZphView* view)
 {
-    // The point under the pointer, else the camera's target.
     const int pixel[2] = {x, y};
-    CPickHelper picker(view, pixel, 0);
-    CPoint3d point;
-    m_orbitCenter =
-        picker.GetNearestPickPoint(point) ? point : view->GetViewDefinition()->GetCamera().GetTarget();
+    auto* modelView = dynamic_cast<CZphView*>(view);
+    if (!modelView) {
+        // A view that cannot be searched turns about what it looks at.
+        m_orbitCenter = view->GetViewDefinition()->GetCamera().GetTarget();
+        return;
+    }
+    CViewCenterFinder finder(modelView);
+    m_orbitCenter = finder.GetOrbitCenter(pixel);
 }
 
 int CCameraTool::ChooseOperation(int flags)

@@ -104,6 +104,21 @@ protected:
     void Trackball(IZphView* view, int x, int y);
     void ComputeTrackballRadius(IZphView* view);
     void ObserveAnimations(bool on);
+    // The drag's start and its last handled point, client pixels.
+    void SetDragStart(int x, int y)
+    {
+        m_dragStartX = m_lastX = x;
+        m_dragStartY = m_lastY = y;
+    }
+    void SetLastPoint(int x, int y)
+    {
+        m_lastX = x;
+        m_lastY = y;
+    }
+    int GetDragStartX() const { return m_dragStartX; }
+    int GetDragStartY() const { return m_dragStartY; }
+    int GetLastX() const { return m_lastX; }
+    int GetLastY() const { return m_lastY; }
 
     bool m_startedFromWalk = false;
 

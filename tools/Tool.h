@@ -132,6 +132,8 @@ public:
     IZphView* GetView();
     // Set by the manager before every forwarded event.
     void SetView(IZphView* view) { m_view = view; }
+    // Whether the tool keeps this view (not the current view it falls back to).
+    bool KeepsView(const IZphView* view) const { return m_view == view; }
     CZephyronModel* GetModel();
     CUndoManager* GetUndoManager();
     void SetPromptText(const CString& text);

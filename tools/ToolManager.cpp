@@ -175,6 +175,14 @@ void CToolManager::ResetTools(CTool* tool, int toolId)
     SetTool(tool, toolId, true);
 }
 
+void CToolManager::ForgetView(const IZphView* view)
+{
+    for (const std::vector<CTool*>* tools : {&m_stack, &m_retired})
+        for (CTool* tool : *tools)
+            if (tool && tool->KeepsView(view))
+                tool->SetView(nullptr);
+}
+
 void CToolManager::DeleteRetiredTools()
 {
     while (!m_retired.empty()) {

@@ -52,6 +52,8 @@ public:
     // Deletes the retired tools, clears the others and activates the tool.
     void ResetTools(CTool* tool, int toolId);
     void DeleteRetiredTools();
+    // A view is going away: no tool, stacked or retired, may keep it.
+    void ForgetView(const IZphView* view);
 
     CTool* GetActiveTool() const { return m_activeTool; }
     int GetStackSize() const { return static_cast<int>(m_stack.size()); }

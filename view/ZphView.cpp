@@ -687,6 +687,10 @@ void CZphView::ResetDrawState()
 void CZphView::SetLineWidth(double pixels)
 {
     const double applied = m_drawingMode == 1 ? 1.0 : std::max(1.0, pixels * m_lineWidthScale);
+    // The stored width is what GL has (nothing else sets it behind the view), so an unchanged
+    // width keeps the open primitive and consecutive lines of one width stay one batch.
+    if (applied == m_lineWidth)
+        return;
     EndPrimitive();
     glLineWidth(static_cast<GLfloat>(applied));
     m_lineWidth = applied;

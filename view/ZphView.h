@@ -299,7 +299,10 @@ public:
     bool ReadPixels(ImageRep& image);
     void StartAnimationTimer() {}
     void StopAnimationTimer() {}
-    CToolManager* GetToolManager() { return nullptr; }
+    // The tools of a window view's document; a plain model view has none.
+    virtual CToolManager* GetToolManager() { return nullptr; }
+    // The frame's last drawing before the swap: the active tool's overlay, in window views.
+    virtual void DrawToolOverlay() {}
     void CreateTextFont();
     void ReleaseTextFont();
     void EmptyHookD() {}

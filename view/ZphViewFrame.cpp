@@ -183,6 +183,7 @@ void CZphView::DrawFrame(int swapBuffers, int)
         glDisable(GL_STENCIL_TEST);
     if (ShowsWatermarks(false))
         DrawWatermarks(false);
+    DrawToolOverlay();
     if (swapBuffers)
         SwapBuffers();
     if (m_animation && !m_animationPaused)

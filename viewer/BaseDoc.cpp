@@ -47,10 +47,14 @@ bool IsAnyComponentType(int type)
 
 }  // namespace
 
-CBaseDoc::CBaseDoc()
+CBaseDoc::CBaseDoc() : m_toolManager(&m_model)
 {
-    if (CUndoManager* undo = m_model.GetUndoManager())
+    // The tools hear of an operation before the document reacts to it.
+    if (CUndoManager* undo = m_model.GetUndoManager()) {
+        undo->AddListener(&m_toolManager);
         undo->AddListener(this);
+    }
+    m_model.GetSelection().AddListener(&m_toolManager);
     CNotificationCenter& center = CNotificationCenter::GetInstance();
     center.AddObserver(kRenderingOptionsChangeNotification, this);
     center.AddObserver(kMipmapChangedNotification, this);
@@ -59,8 +63,13 @@ CBaseDoc::CBaseDoc()
 CBaseDoc::~CBaseDoc()
 {
     CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+    // The tools go while the model they worked on is still whole.
+    m_toolManager.ClearTools(true, nullptr);
+    m_toolManager.DeleteRetiredTools();
+    m_model.GetSelection().RemoveListener(&m_toolManager);
     if (CUndoManager* undo = m_model.GetUndoManager()) {
         undo->RemoveListener(this);
+        undo->RemoveListener(&m_toolManager);
         // The history's snapshots refer to entities of the model, which the model frees
         // before its undo manager: the history goes first.
         CSuspendUndo unrecorded;
@@ -73,10 +82,12 @@ void CBaseDoc::MakeCurrent()
     SetCurrentModel(&m_model);
     if (COptionsManager* options = m_model.GetOptionsManager())
         options->MakeAllCurrent();
+    SetCurrentToolManager(&m_toolManager);
 }
 
 void CBaseDoc::DeleteContents()
 {
+    m_toolManager.ClearTools(true, nullptr);
     m_model.GetSelection().Clear(false);
     m_model.Clear();
 }
@@ -127,6 +138,12 @@ void CBaseDoc::OnNotification(const char* name, void* payload)
             if (change->property == CRenderingOptions::kRenderingModeProperty ||
                 change->property == CRenderingOptions::kEdgeDisplayProperty)
                 ClearSectionSlices();
+            if (change->property == CRenderingOptions::kColorByLayerProperty) {
+                const CRenderingOptions* options = m_model.GetOptions();
+                if (options && options->IsColorByLayer() &&
+                    CToolManager::GetActiveToolId(&m_toolManager) == kLayerColorToolId)
+                    m_toolManager.PopTool();
+            }
         }
         DropShadowCaches();
         return;

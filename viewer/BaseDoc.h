@@ -4,15 +4,16 @@
 // averaged normals, shadow lists, definition identities) are dropped when an operation ends,
 // and follows the display settings' notifications for the same reason.
 //
-// The tool manager that the document also owns joins here when the tools exist; until then
-// the tool steps (clearing tools, making the manager current, popping the layer-colour tool)
-// are left out.
+// It also owns the tool manager of its windows: the manager works on the embedded model,
+// listens to its database and selection, and becomes the process-wide manager whenever the
+// document becomes current.
 
 #include <cstdint>
 
 #include "model/DBListener.h"
 #include "model/ZephyronModel.h"
 #include "support/Observer.h"
+#include "tools/ToolManager.h"
 
 class CBaseDoc : public CDBListener, public orbisk::utils::IObserver {
 public:
@@ -33,6 +34,8 @@ public:
     };
     // Kinds of an operation's end besides CDBListener's committed and discarded ones.
     static constexpr int kEndRedone = 1;
+    // The tool that colours by layer; it ends when colour by layer is switched on elsewhere.
+    static constexpr int kLayerColorToolId = 21255;
 
     CBaseDoc();
     ~CBaseDoc() override;
@@ -41,6 +44,7 @@ public:
 
     CZephyronModel& GetModel() { return m_model; }
     const CZephyronModel& GetModel() const { return m_model; }
+    CToolManager& GetToolManager() { return m_toolManager; }
 
     // CDBListener.
     void OnOperationStart(int, int typeCode) override;
@@ -49,10 +53,11 @@ public:
     void OnElementRemoved(CEntity* entity, IEntityContainer* container) override;
     void OnOperationReset(int, int, uint32_t) override;
 
-    // The embedded model becomes the current one, with its undo manager and options.
+    // The embedded model becomes the current one, with its undo manager and options, and the
+    // tool manager the process-wide one.
     virtual void MakeCurrent();
     virtual void UpdateAllViews() {}
-    // Clears the selection (unannounced) and the model.
+    // Clears the tools, the selection (unannounced) and the model.
     virtual void DeleteContents();
     // Drops the cut slice of every active section plane.
     virtual void ClearSectionSlices();
@@ -70,5 +75,7 @@ protected:
 private:
     void ResetActiveNormalCache(bool hold);
 
+    // The model first: the tool manager works on it and goes before it.
     CZephyronModel m_model;
+    CToolManager m_toolManager;
 };

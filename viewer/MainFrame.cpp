@@ -1,11 +1,16 @@
 #include "viewer/MainFrame.h"
 
 #include <wx/display.h>
+#include <wx/menu.h>
 
 #include <algorithm>
 
+#include "platform/mfc/Menu.h"
 #include "platform/mfc/WinApp.h"
+#include "viewer/Command.h"
 #include "viewer/GLBaseView.h"
+#include "viewer/MenuBar.h"
+#include "viewer/ViewerView.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -13,6 +18,8 @@ CMainFrame::CMainFrame() = default;
 
 CMainFrame::~CMainFrame()
 {
+    if (m_menuHookInstalled && ZephyronMenuHelper::GetHook() == &m_menuHook)
+        ZephyronMenuHelper::SetHook(m_previousMenuHook);
     CView* view = m_pActiveView;
     m_pActiveView = nullptr;
     delete view;
@@ -33,6 +40,62 @@ bool CMainFrame::PreCreateWindow(wxPoint& position, wxSize& size)
     position = wxPoint(x, y);
     size = wxSize(width, height);
     return CFrameWnd::PreCreateWindow(position, size);
+}
+
+int CMainFrame::OnCreate(CCreateContext* context)
+{
+    if (CFrameWnd::OnCreate(context) == -1)
+        return -1;
+    SetMenuBar(CreateMainMenuBar());
+    Bind(wxEVT_MENU, &CMainFrame::OnMenuCommand, this);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommandUI, this);
+    m_previousMenuHook = ZephyronMenuHelper::SetHook(&m_menuHook);
+    m_menuHookInstalled = true;
+    return 0;
+}
+
+bool CMainFrame::RouteCommand(int id)
+{
+    if (auto* view = dynamic_cast<CViewerView*>(m_pActiveView); view && view->OnViewCommand(id))
+        return true;
+    if (IsDynamicCommandId(id)) {
+        OnDynamicCommand(id);
+        return true;
+    }
+    return false;
+}
+
+bool CMainFrame::RouteUpdate(CCmdUI& ui)
+{
+    if (auto* view = dynamic_cast<CViewerView*>(m_pActiveView); view && view->OnUpdateViewCommand(ui))
+        return true;
+    if (IsDynamicCommandId(static_cast<int>(ui.m_nID))) {
+        OnUpdateDynamicCommand(&ui);
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::OnMenuCommand(wxCommandEvent& event)
+{
+    // Commands nobody here handles go on to the handlers bound elsewhere.
+    if (!RouteCommand(static_cast<int>(CommandIdFromWxId(event.GetId()))))
+        event.Skip();
+}
+
+void CMainFrame::OnUpdateCommandUI(wxUpdateUIEvent& event)
+{
+    // Windows ask for updates of their own ids too; only menu items are the frame's business.
+    auto* menu = dynamic_cast<wxMenu*>(event.GetEventObject());
+    const wxMenuItem* item = menu ? menu->FindItem(event.GetId()) : nullptr;
+    if (!item || item->IsSubMenu()) {
+        event.Skip();
+        return;
+    }
+    CCmdUI ui(CommandIdFromWxId(event.GetId()));
+    if (!RouteUpdate(ui))
+        ui.Enable(false);
+    ui.ApplyTo(event, item->IsCheckable());
 }
 
 bool CMainFrame::OnCreateClient(CCreateContext* context)

@@ -1,6 +1,7 @@
 #include "viewer/ViewerApp.h"
 
 #include <wx/event.h>
+#include <wx/gdicmn.h>
 
 #include <clocale>
 
@@ -17,7 +18,9 @@
 #include "support/LanguageSettings.h"
 #include "support/NotificationCenter.h"
 #include "support/StringTable.h"
+#include "tools/Tool.h"
 #include "view/ZphView.h"
+#include "viewer/Command.h"
 #include "viewer/CommandLineInfoEx.h"
 #include "viewer/GLConfigUtils.h"
 #include "viewer/MainFrame.h"
@@ -41,6 +44,23 @@ constexpr int kRecentFileCount = 4;
 
 IZphView* g_currentViewOverride = nullptr;
 
+// What the tools ask of the application: cursors of its table and the current view.
+class CViewerToolHost : public IToolHost {
+public:
+    HCURSOR GetViewerCursor(int id) override { return ::GetViewerCursor(id); }
+    void SetCursor(HCURSOR cursor) override { SetCursorIfValid(cursor); }
+    bool GetCursorPos(POINT& point) override
+    {
+        const wxPoint position = wxGetMousePosition();
+        point.x = position.x;
+        point.y = position.y;
+        return true;
+    }
+    IZphView* GetCurrentZphView() override { return ::GetCurrentZphView(); }
+};
+
+CViewerToolHost g_toolHost;
+
 void PostResynchUI()
 {
     CNotificationCenter::GetInstance().PostNotification(kResynchUINotification, GetCurrentModel());
@@ -63,6 +83,7 @@ bool CViewerApp::InitInstance()
 {
     std::setlocale(LC_TIME, "");
     CSuspendUndo unrecorded;
+    SetToolHost(&g_toolHost);
     // Text images are drawn from the first frame on.
     InstallTextRasterizer();
 
@@ -121,11 +142,15 @@ int CViewerApp::ExitInstance()
     ReleaseTextRasterizer();
     m_resourceLoader.Unload();
     ReleaseZephyronNamespaceMap();
+    if (GetToolHost() == &g_toolHost)
+        SetToolHost(nullptr);
     return result;
 }
 
 bool CViewerApp::OnIdle(long count)
 {
+    // Commands of popup menus gone since the last idle time can go now.
+    RunDeferredCommandReleases();
     return CWinApp::OnIdle(count);
 }
 

@@ -10,6 +10,7 @@
 #include "support/NotificationCenter.h"
 #include "support/PathUtils.h"
 #include "support/StringTable.h"
+#include "tools/CameraOrbitTool.h"
 #include "viewer/ISceneTabs.h"
 
 IMPLEMENT_DYNCREATE(CViewerDoc, CDocument)
@@ -60,6 +61,7 @@ bool CViewerDoc::OnNewDocument()
         return false;
     MakeCurrent();
     GetModel().SetPath(CString());
+    ActivateDefaultTool();
     SyncSceneTabs();
     return true;
 }
@@ -71,6 +73,7 @@ bool CViewerDoc::OnOpenDocument(const wchar_t* pathName)
         return false;
     MakeCurrent();
     GetModel().SetPath(orbisk::utils::GetFileName(pathName, true).c_str());
+    ActivateDefaultTool();
     SyncSceneTabs();
     return true;
 }
@@ -78,6 +81,8 @@ bool CViewerDoc::OnOpenDocument(const wchar_t* pathName)
 void CViewerDoc::OnCloseDocument()
 {
     ReleaseViewModelObjects();
+    if (CToolManager* manager = ::GetToolManager())
+        manager->ClearTools(true, nullptr);
     CSuspendUndo unrecorded;
     CDocument::OnCloseDocument();
 }
@@ -117,6 +122,14 @@ void CViewerDoc::ForEachZphView(const std::function<void(IZphView&)>& visit) con
     for (CView* view : GetViews())
         if (auto* modelView = dynamic_cast<IZphView*>(view))
             visit(*modelView);
+}
+
+void CViewerDoc::ActivateDefaultTool()
+{
+    // A window without a tool would drop every mouse event: the user starts out orbiting.
+    CToolManager& manager = GetToolManager();
+    if (!manager.GetActiveTool())
+        manager.SetTool(new CCameraOrbitTool(), CCameraOrbitTool::kToolId, true);
 }
 
 void CViewerDoc::ReleaseViewModelObjects()

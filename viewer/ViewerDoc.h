@@ -42,6 +42,10 @@ public:
     // The views that are model views.
     void ForEachZphView(const std::function<void(IZphView&)>& visit) const;
 
+    // The orbit tool, unless a tool is active already: after new and open, and for a
+    // re-created view.
+    void ActivateDefaultTool();
+
 private:
     void ReleaseViewModelObjects();
 

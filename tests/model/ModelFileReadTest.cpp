@@ -312,42 +312,45 @@ TEST_F(ModelFileReadTest, LoadFromFileReadsAFileAndClearsTheModelWhenItFails)
 // Damaged files: every cut of a file and a byte flipped at every position read into a model
 // end in a status or the archive exception, with nothing leaked (the sanitizers watch) and the
 // reading state put back.
-TEST_F(ModelFileReadTest, EveryCutAndFlippedByteEndsCleanly)
+// One model schema per test, so the three run side by side.
+class DamagedModelFileTest : public ModelFileReadTest, public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(DamagedModelFileTest, EveryCutAndFlippedByteEndsCleanly)
 {
-    for (const int32_t f : {22, 12, 4}) {
-        SCOPED_TRACE(f);
-        WholeModel file(f);
-        file.description = L"Damaged";
-        file.thumbnail = &file.Image(Picture(30));
-        TopologyRecords& topology = file.Topology();
-        auto& a = topology.Vertex({0, 0, 0});
-        auto& b = topology.Vertex({1, 0, 0});
-        auto& c = topology.Vertex({1, 1, 0});
-        ComponentRecords& components = file.Components();
-        auto& root = components.Component();
-        root.entities = {&topology.Edge(a, b), &topology.Edge(b, c)};
-        file.root = &root;
-        const Bytes whole = file.Write();
-        for (size_t length = 0; length < whole.size(); ++length) {
-            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
-            CZephyronModel damaged;
-            try {
-                Read(damaged, cut);
-            } catch (const CArchiveException&) {}
-            ExpectReadingStateRestored(true);
-            damaged.Clear();
-        }
-        for (size_t position = 0; position < whole.size(); ++position) {
-            Bytes flipped = whole;
-            flipped[position] ^= 0xA5;
-            CZephyronModel damaged;
-            try {
-                Read(damaged, flipped);
-            } catch (const CArchiveException&) {}
-            ExpectReadingStateRestored(true);
-        }
+    const int32_t f = GetParam();
+    WholeModel file(f);
+    file.description = L"Damaged";
+    file.thumbnail = &file.Image(Picture(30));
+    TopologyRecords& topology = file.Topology();
+    auto& a = topology.Vertex({0, 0, 0});
+    auto& b = topology.Vertex({1, 0, 0});
+    auto& c = topology.Vertex({1, 1, 0});
+    ComponentRecords& components = file.Components();
+    auto& root = components.Component();
+    root.entities = {&topology.Edge(a, b), &topology.Edge(b, c)};
+    file.root = &root;
+    const Bytes whole = file.Write();
+    for (size_t length = 0; length < whole.size(); ++length) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+        CZephyronModel damaged;
+        try {
+            Read(damaged, cut);
+        } catch (const CArchiveException&) {}
+        ExpectReadingStateRestored(true);
+        damaged.Clear();
+    }
+    for (size_t position = 0; position < whole.size(); ++position) {
+        Bytes flipped = whole;
+        flipped[position] ^= 0xA5;
+        CZephyronModel damaged;
+        try {
+            Read(damaged, flipped);
+        } catch (const CArchiveException&) {}
+        ExpectReadingStateRestored(true);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Schemas, DamagedModelFileTest, ::testing::Values(22, 12, 4));
 
 // Files the fuzzer found faults with, and the seeds it starts from.
 TEST_F(ModelFileReadTest, TheFuzzCorpusReadsToAStatusOrTheArchiveException)
