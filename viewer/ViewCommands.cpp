@@ -12,6 +12,7 @@
 #include "tools/ToolManager.h"
 #include "viewer/BaseDoc.h"
 #include "viewer/CommandIds.h"
+#include "viewer/StyleEditorHelper.h"
 #include "viewer/ViewerApp.h"
 #include "viewer/ViewerView.h"
 
@@ -70,6 +71,9 @@ const ViewCommandEntry kViewCommands[] = {
     {kAxes, &V::OnAxes, &V::OnUpdateAxes},
     {kShadowsButton, &V::OnShadows, &V::OnUpdateShadows},
     {kShadows, &V::OnShadows, &V::OnUpdateShadows},
+    {kXRayButton, &V::OnXRay, &V::OnUpdateXRay},
+    {kXRay, &V::OnXRay, &V::OnUpdateXRay},
+    {kBackEdges, &V::OnBackEdges, &V::OnUpdateBackEdges},
     {kTransparentMaterials, &V::OnTransparentMaterials, &V::OnUpdateTransparentMaterials},
     {kPerspective, &V::OnPerspective, &V::OnUpdatePerspective},
     {kParallelProjection, &V::OnParallelProjection, &V::OnUpdateParallelProjection},
@@ -367,6 +371,33 @@ void CViewerView::OnTransparentMaterials()
 void CViewerView::OnUpdateHiddenGeometry(CCmdUI& ui)
 {
     CheckFlag(ui, GetRenderingOptions(), &CRenderingOptions::IsHiddenGeometryShown);
+}
+// X-ray and back edges exclude each other; the helper switches the other one off.
+void CViewerView::OnXRay()
+{
+    CStyleEditorHelper styles;
+    styles.SetXRay(!styles.GetXRay());
+    Invalidate(false);
+}
+void CViewerView::OnBackEdges()
+{
+    CStyleEditorHelper styles;
+    styles.SetBackEdges(!styles.GetBackEdges());
+    UpdateActiveDocumentViews();
+}
+void CViewerView::OnUpdateXRay(CCmdUI& ui)
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    const bool faces = options && options->GetRenderingMode() != kWireframeMode;
+    ui.Enable(faces);
+    ui.SetCheck(faces && CStyleEditorHelper().GetXRay());
+}
+void CViewerView::OnUpdateBackEdges(CCmdUI& ui)
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    const bool enabled = options && options->DrawsPlainEdgesWithFaces() && options->GetEdgeDisplay() != 0;
+    ui.Enable(enabled);
+    ui.SetCheck(enabled && CStyleEditorHelper().GetBackEdges());
 }
 void CViewerView::OnUpdateGuides(CCmdUI& ui)
 {

@@ -142,6 +142,10 @@ public:
     void OnTransparentMaterials();
     void OnUpdateHiddenGeometry(CCmdUI& ui);
     void OnUpdateGuides(CCmdUI& ui);
+    void OnXRay();
+    void OnBackEdges();
+    void OnUpdateXRay(CCmdUI& ui);
+    void OnUpdateBackEdges(CCmdUI& ui);
     void OnUpdateSectionPlanes(CCmdUI& ui);
     void OnUpdateSectionCuts(CCmdUI& ui);
     void OnUpdateAxes(CCmdUI& ui);

@@ -181,6 +181,32 @@ TEST_F(ViewCommandsTest, ItemsOfTheViewMenuFollowTheirSettingsAndUnhandledOnesAr
     }
 }
 
+TEST_F(ViewCommandsTest, XRayAndBackEdgesExcludeEachOtherAndXRayNeedsFaces)
+{
+    wxMenuBar* bar = Frame()->GetMenuBar();
+    wxMenu* faceStyle = SubMenu(*bar->GetMenu(static_cast<size_t>(bar->FindMenu("View"))), "Face Style");
+    ASSERT_TRUE(faceStyle);
+    View()->SetRenderMode(2);
+    Options().SetXRay(false);
+
+    faceStyle->SendEvent(ViewerCommand::kXRay);
+    EXPECT_TRUE(Options().GetXRay());
+    Frame()->UpdateWindowUI();
+    EXPECT_TRUE(faceStyle->IsChecked(ViewerCommand::kXRay));
+
+    SendCommand(ViewerCommand::kBackEdges);
+    EXPECT_TRUE(Options().GetBackEdges());
+    EXPECT_FALSE(Options().GetXRay()) << "back edges switch X-ray off";
+    SendCommand(ViewerCommand::kXRayButton);
+    EXPECT_TRUE(Options().GetXRay());
+    EXPECT_FALSE(Options().GetBackEdges()) << "X-ray switches back edges off";
+
+    View()->SetRenderMode(0);
+    Frame()->UpdateWindowUI();
+    EXPECT_FALSE(bar->IsEnabled(ViewerCommand::kXRay)) << "no faces to see through in wireframe";
+    EXPECT_FALSE(faceStyle->IsChecked(ViewerCommand::kXRay));
+}
+
 TEST_F(ViewCommandsTest, StandardViewsAndZoomExtentsMoveTheCamera)
 {
     CViewerView& view = *View();
