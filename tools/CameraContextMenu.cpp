@@ -6,10 +6,12 @@
 #include "model/CurrentModel.h"
 #include "model/IZphView.h"
 #include "model/ZephyronModel.h"
+#include "support/StringTable.h"
 #include "tools/CameraDollyTool.h"
 #include "tools/CameraOrbitTool.h"
 #include "tools/CameraZoomTool.h"
 #include "tools/CameraZoomWindowTool.h"
+#include "tools/MenuHook.h"
 #include "tools/ToolManager.h"
 #include "view/ViewProfile.h"
 
@@ -70,6 +72,54 @@ bool RunCameraMenuCommand(int commandId)
         case kCameraMenuZoomExtents: ZoomToModelExtents(); return true;
         default: return false;
     }
+}
+
+namespace {
+
+// Menu items call plain functions: one per command of the menu.
+template <int CommandId>
+void RunItem()
+{
+    RunCameraMenuCommand(CommandId);
+}
+
+}  // namespace
+
+void (*GetCameraMenuCallback(int commandId))()
+{
+    switch (commandId) {
+        case kCameraMenuExit: return &RunItem<kCameraMenuExit>;
+        case CCameraOrbitTool::kToolId: return &RunItem<CCameraOrbitTool::kToolId>;
+        case CCameraDollyTool::kToolId: return &RunItem<CCameraDollyTool::kToolId>;
+        case kLookAroundToolId: return &RunItem<kLookAroundToolId>;
+        case kWalkToolId: return &RunItem<kWalkToolId>;
+        case CCameraZoomTool::kToolId: return &RunItem<CCameraZoomTool::kToolId>;
+        case CCameraZoomWindowTool::kToolId: return &RunItem<CCameraZoomWindowTool::kToolId>;
+        case kCameraMenuZoomExtents: return &RunItem<kCameraMenuZoomExtents>;
+        default: return nullptr;
+    }
+}
+
+bool ShowCameraContextMenu(int x, int y, IZphView* view)
+{
+    if (!IsCameraContextMenuEnabled())
+        return false;
+    std::unique_ptr<CZephyronMenu> menu(ZephyronMenuHelper::CreatePopupMenu());
+    if (!menu)
+        return false;
+    for (const CameraMenuItem& item : BuildCameraContextMenu()) {
+        if (item.IsSeparator()) {
+            menu->AddSeparator();
+            continue;
+        }
+        // Greyed: the walking tools are not in this program yet.
+        constexpr int kGreyed = 1;
+        const bool missing = item.commandId == kLookAroundToolId || item.commandId == kWalkToolId;
+        const CString label = orbisk::utils::TranslateString(item.label);
+        menu->AddMenuItem(label.GetString(), GetCameraMenuCallback(item.commandId),
+                          item.flags | (missing ? kGreyed : 0), item.commandId);
+    }
+    return ZephyronMenuHelper::ShowPopupMenu(menu.get(), x, y, view);
 }
 
 bool IsCameraContextMenuEnabled()

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+class IZphView;
+
 struct CameraMenuItem {
     // Menu flag of a ticked item.
     static constexpr int kTicked = 8;
@@ -28,6 +30,11 @@ std::vector<CameraMenuItem> BuildCameraContextMenu();
 // Runs the item's command; false for an id the menu does not hold or whose tool this program
 // does not have.
 bool RunCameraMenuCommand(int commandId);
+// The function a menu item calls for the command (it runs RunCameraMenuCommand).
+void (*GetCameraMenuCallback(int commandId))();
+// Builds the menu through the menu hook and shows it at a client point of the view; false when
+// the menu is switched off, cannot be made or was not shown.
+bool ShowCameraContextMenu(int x, int y, IZphView* view);
 // Whether a camera tool's right click shows this menu ("Tools"/"CameraContextMenu", default on);
 // otherwise the application's own context menu is used.
 bool IsCameraContextMenuEnabled();

@@ -15,6 +15,7 @@
 #include "settings/ViewDefinition.h"
 #include "settings/ZphStyleManager.h"
 #include "support/NotificationCenter.h"
+#include "tools/CameraContextMenu.h"
 #include "tools/ToolManager.h"
 #include "view/PickHelper.h"
 #include "view/ViewCenterFinder.h"
@@ -126,6 +127,11 @@ void CCameraTool::OnResume()
 bool CCameraTool::CanBeReplacedBy(CTool* tool)
 {
     return dynamic_cast<CCameraTool*>(tool) != nullptr;
+}
+
+bool CCameraTool::OnContextMenu(int, int x, int y, IZphView* view)
+{
+    return ShowCameraContextMenu(x, y, view);
 }
 
 void CCameraTool::UpdateStatusText()

@@ -68,6 +68,8 @@ public:
     int GetDetailLevel() override { return 1; }
     bool RefusesDuringOperation() override { return false; }
     bool CanBeReplacedBy(CTool* tool) override;
+    // The camera context menu, unless the user switched it off.
+    bool OnContextMenu(int flags, int x, int y, IZphView* view) override;
 
     // Camera-tool operations.
     virtual void UpdateStatusText();

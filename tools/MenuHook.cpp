@@ -33,4 +33,9 @@ bool ShowPopupMenu(CZephyronMenu* menu, int x, int y, IZphView* owner)
     return g_hook && g_hook->ShowPopupMenu(menu, x, y, owner);
 }
 
+CZephyronMenu* CreatePopupMenu()
+{
+    return g_hook ? g_hook->CreatePopupMenu() : nullptr;
+}
+
 }  // namespace ZephyronMenuHelper

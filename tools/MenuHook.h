@@ -19,6 +19,10 @@ public:
     virtual void AddCommandItem(const wchar_t* /*text*/, CCommand* /*command*/, int /*stateFlags*/,
                                 int /*acceleratorParameter*/)
     {}
+    // An item that calls the function; flags and accelerator parameter as above.
+    virtual void AddMenuItem(const wchar_t* /*text*/, void (* /*function*/)(), int /*stateFlags*/,
+                             int /*acceleratorParameter*/)
+    {}
     virtual void AddSeparator() {}
     // The new sub-menu, owned by this menu; null when none was made.
     virtual CZephyronMenu* AddSubMenu(const wchar_t* /*text*/) { return nullptr; }
@@ -32,6 +36,9 @@ public:
     // Shows the application's context menu for a right click (or the menu key) at a client
     // point of the view; true when it handled the request.
     virtual bool HandleContextMenu(int /*flags*/, int /*x*/, int /*y*/, IZphView* /*view*/) { return false; }
+    // A new, empty popup menu for the caller to fill, show and delete; null when none can be
+    // made.
+    virtual CZephyronMenu* CreatePopupMenu() { return nullptr; }
     // The shortcut text of an accelerator parameter; empty when there is none.
     virtual CString GetAcceleratorText(int /*acceleratorParameter*/) { return CString(); }
     // Shows the menu at a client point of the owner view (a screen point without one) and
@@ -48,5 +55,6 @@ UI* GetHook();
 bool HandleContextMenu(int flags, int x, int y, IZphView* view);
 CString GetAcceleratorText(int acceleratorParameter);
 bool ShowPopupMenu(CZephyronMenu* menu, int x, int y, IZphView* owner);
+CZephyronMenu* CreatePopupMenu();
 
 }  // namespace ZephyronMenuHelper

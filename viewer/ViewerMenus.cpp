@@ -133,6 +133,11 @@ CZephyronMenuWin* CreateZphPopupMenu()
     return new CZephyronMenuWin(popup, popup);
 }
 
+CZephyronMenu* ViewerMenuHelperUI::CreatePopupMenu()
+{
+    return CreateZphPopupMenu();
+}
+
 bool ViewerMenuHelperUI::ShowPopupMenu(CZephyronMenu* menu, int x, int y, IZphView* owner)
 {
     auto* windowsMenu = dynamic_cast<CZephyronMenuWin*>(menu);

@@ -33,7 +33,8 @@ public:
     CZephyronMenuWin& operator=(const CZephyronMenuWin&) = delete;
 
     // An item running the function; the item holds the command's first reference.
-    void AddMenuItem(const wchar_t* text, void (*function)(), int stateFlags, int acceleratorParameter);
+    void AddMenuItem(const wchar_t* text, void (*function)(), int stateFlags,
+                     int acceleratorParameter) override;
     void AddCommandItem(const wchar_t* text, CCommand* command, int stateFlags,
                         int acceleratorParameter) override;
     void AddSeparator() override;
@@ -62,6 +63,7 @@ CZephyronMenuWin* CreateZphPopupMenu();
 class ViewerMenuHelperUI : public ZephyronMenuHelper::UI {
 public:
     bool ShowPopupMenu(CZephyronMenu* menu, int x, int y, IZphView* owner) override;
+    CZephyronMenu* CreatePopupMenu() override;
 };
 
 // The support table's value of the key, or the default, with its placeholders filled in:

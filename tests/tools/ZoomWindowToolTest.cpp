@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/Camera.h"
@@ -12,7 +14,9 @@
 #include "tests/view/ViewTestSupport.h"
 #include "tools/CameraContextMenu.h"
 #include "tools/CameraOrbitTool.h"
+#include "tools/CameraZoomTool.h"
 #include "tools/CameraZoomWindowTool.h"
+#include "tools/MenuHook.h"
 #include "tools/ToolManager.h"
 
 using orbisk::geometry::CPoint3d;
@@ -37,6 +41,35 @@ public:
 private:
     static std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
     ZoomWindow::UI* m_previous;
+};
+
+// A menu hook that keeps the items of the menus it makes and the point it shows them at.
+class RecordingMenu : public CZephyronMenu {
+public:
+    struct Item {
+        std::wstring text;
+        void (*function)();
+        int flags;
+    };
+    void AddMenuItem(const wchar_t* text, void (*function)(), int flags, int) override
+    {
+        items.push_back({text, function, flags});
+    }
+    void AddSeparator() override { items.push_back({L"", nullptr, 0}); }
+    std::vector<Item> items;
+};
+
+class RecordingMenuHook : public ZephyronMenuHelper::UI {
+public:
+    CZephyronMenu* CreatePopupMenu() override { return new RecordingMenu; }
+    bool ShowPopupMenu(CZephyronMenu* menu, int x, int y, IZphView*) override
+    {
+        shown = static_cast<RecordingMenu*>(menu)->items;
+        at = {x, y};
+        return true;
+    }
+    std::vector<RecordingMenu::Item> shown;
+    std::pair<int, int> at{-1, -1};
 };
 
 // A model view over an empty model, kSize pixels square, looking along +y at the origin from
@@ -166,4 +199,23 @@ TEST_F(ZoomWindowToolTest, CameraMenuTicksTheActiveToolAndSwitchesTools)
     EXPECT_TRUE(CToolManager::IsToolActive(&manager, CCameraOrbitTool::kToolId));
     EXPECT_FALSE(RunCameraMenuCommand(12345));
     EXPECT_TRUE(IsCameraContextMenuEnabled()) << "on by default";
+}
+
+TEST_F(ZoomWindowToolTest, ARightClickOverACameraToolShowsTheCameraMenuWhoseItemsRunTheirCommands)
+{
+    RecordingMenuHook hook;
+    ZephyronMenuHelper::UI* previous = ZephyronMenuHelper::SetHook(&hook);
+    EXPECT_TRUE(manager.ShowContextMenu(0, 12, 34, &view));
+    ZephyronMenuHelper::SetHook(previous);
+
+    EXPECT_EQ(hook.at, std::make_pair(12, 34));
+    ASSERT_EQ(hook.shown.size(), 10u);
+    EXPECT_EQ(hook.shown[0].text, L"E&xit");
+    EXPECT_EQ(hook.shown[2].text, L"&Orbit");
+    EXPECT_EQ(hook.shown[2].flags, CameraMenuItem::kTicked);
+    EXPECT_EQ(hook.shown[5].flags & 1, 1) << "no walk tool yet: greyed";
+    ASSERT_EQ(hook.shown[6].text, L"&Zoom");
+    ASSERT_TRUE(hook.shown[6].function);
+    hook.shown[6].function();
+    EXPECT_TRUE(CToolManager::IsToolActive(&manager, CCameraZoomTool::kToolId));
 }
