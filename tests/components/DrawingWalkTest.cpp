@@ -18,6 +18,7 @@
 #include "model/ZephyronModel.h"
 #include "settings/Material.h"
 #include "settings/RenderingOptions.h"
+#include "tests/support/FaceBuilding.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/TopViewSetup.h"
 #include "tests/view/ViewTestSupport.h"
@@ -126,22 +127,7 @@ protected:
     // A square at z = 0 around (x, y) facing up, with its four edges, in the component.
     CFace* AddSquare(CComponent& component, double x, double y, double half = 1.0)
     {
-        const CPoint3d corners[] = {{x - half, y - half, 0},
-                                    {x + half, y - half, 0},
-                                    {x + half, y + half, 0},
-                                    {x - half, y + half, 0}};
-        std::vector<CVertex*> vertices;
-        for (const CPoint3d& p : corners)
-            vertices.push_back(new CVertex(p));
-        std::vector<CEdge*> edges;
-        for (size_t i = 0; i < vertices.size(); ++i) {
-            auto* edge = new CEdge(vertices[i], vertices[(i + 1) % vertices.size()], false);
-            component.AddEntity(edge);
-            edges.push_back(edge);
-        }
-        auto* face = new CFace(static_cast<int>(edges.size()), edges.data(), CPlane3d(0, 0, 1, 0));
-        component.AddEntity(face);
-        return face;
+        return AddSquareFace(component, x, y, half);
     }
 
     CComponentDefinition* NewDefinition(const wchar_t* name)

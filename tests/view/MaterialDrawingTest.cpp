@@ -16,6 +16,7 @@
 #include "settings/Material.h"
 #include "settings/RenderingOptions.h"
 #include "settings/TextureSizeLimit.h"
+#include "tests/support/FaceBuilding.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/TopViewSetup.h"
 #include "tests/view/ViewTestSupport.h"
@@ -129,20 +130,9 @@ protected:
     // The square 0 ... side in x and y at z = 0, facing the viewer.
     CFace* AddSquare(double x0, double y0, double side)
     {
-        const CPoint3d corners[4] = {
-            {x0, y0, 0}, {x0 + side, y0, 0}, {x0 + side, y0 + side, 0}, {x0, y0 + side, 0}};
-        std::vector<CVertex*> vertices;
-        for (const CPoint3d& p : corners)
-            vertices.push_back(new CVertex(p));
-        std::vector<CEdge*> edges;
-        for (size_t i = 0; i < vertices.size(); ++i) {
-            auto* edge = new CEdge(vertices[i], vertices[(i + 1) % vertices.size()], false);
-            model->GetRoot()->AddEntity(edge);
-            edges.push_back(edge);
-        }
-        auto* face = new CFace(static_cast<int>(edges.size()), edges.data(), CPlane3d(0, 0, 1, 0));
-        model->GetRoot()->AddEntity(face);
-        return face;
+        return AddOutlineFace(
+            *model->GetRoot(),
+            {{x0, y0, 0}, {x0 + side, y0, 0}, {x0 + side, y0 + side, 0}, {x0, y0 + side, 0}});
     }
 
     GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kSize); }

@@ -15,6 +15,7 @@
 #include "model/DefinitionList.h"
 #include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
+#include "tests/support/FaceBuilding.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/TopViewSetup.h"
 #include "tests/view/ViewTestSupport.h"
@@ -87,22 +88,7 @@ protected:
     // A square face at z = 0 facing up, centred on (x, y), with its four edges.
     CFace* AddSquare(CComponent& component, double x, double y, double half)
     {
-        const CPoint3d corners[4] = {{x - half, y - half, 0},
-                                     {x + half, y - half, 0},
-                                     {x + half, y + half, 0},
-                                     {x - half, y + half, 0}};
-        std::vector<CVertex*> vertices;
-        for (const CPoint3d& corner : corners)
-            vertices.push_back(new CVertex(corner));
-        std::vector<CEdge*> edges;
-        for (size_t i = 0; i < vertices.size(); ++i) {
-            auto* edge = new CEdge(vertices[i], vertices[(i + 1) % vertices.size()], false);
-            component.AddEntity(edge);
-            edges.push_back(edge);
-        }
-        auto* face = new CFace(4, edges.data(), CPlane3d(0, 0, 1, 0));
-        component.AddEntity(face);
-        return face;
+        return AddSquareFace(component, x, y, half);
     }
     CEdge* AddEdge(CComponent& component, const CPoint3d& from, const CPoint3d& to)
     {

@@ -16,6 +16,7 @@
 #include "settings/Camera.h"
 #include "settings/Material.h"
 #include "settings/RenderingOptions.h"
+#include "tests/support/FaceBuilding.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/TopViewSetup.h"
 #include "tests/view/ViewTestSupport.h"
@@ -80,19 +81,7 @@ protected:
     // component (the model's root without one).
     CFace* AddFace(const std::vector<CPoint3d>& outline, CMaterial* material, CComponent* into = nullptr)
     {
-        CComponent* component = into ? into : model->GetRoot();
-        std::vector<CEdge*> edges;
-        std::vector<CVertex*> vertices;
-        for (const CPoint3d& p : outline)
-            vertices.push_back(new CVertex(p));
-        for (size_t i = 0; i < vertices.size(); ++i) {
-            auto* edge = new CEdge(vertices[i], vertices[(i + 1) % vertices.size()], false);
-            component->AddEntity(edge);
-            edges.push_back(edge);
-        }
-        auto* face = new CFace(static_cast<int>(edges.size()), edges.data(),
-                               CPlane3d(outline[0], outline[1], outline[2]));
-        component->AddEntity(face);
+        CFace* face = AddOutlineFace(into ? *into : *model->GetRoot(), outline);
         face->SetMaterial(material);
         faces.push_back(face);
         return face;
