@@ -52,7 +52,6 @@ target_link_libraries(zph_wx INTERFACE ${wxWidgets_LIBRARIES})
 
 if(ZPH_BUILD_TESTS)
   find_package(GTest REQUIRED)
-  include(GoogleTest)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)  # the layer check
 endif()
 if(ZPH_BUILD_BENCH)

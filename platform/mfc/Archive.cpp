@@ -362,7 +362,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* expectedClass)
     *this >> tag;
     if (tag == kNullTag)
         return nullptr;
-    LoadEntry classEntry;
+    LoadEntry classEntry{};
     if (tag == kNewClassTag) {
         classEntry = ReadNewClass();
     } else {

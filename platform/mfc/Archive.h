@@ -158,10 +158,12 @@ public:
     CObject* GetLoadedObject(uint32_t number) const;
 
 private:
+    // No member initialisers: a block is left untouched until its entries are pushed, so a small
+    // load never pays for the pages of a whole block.
     struct LoadEntry {
-        CObject* object = nullptr;                    // null for a class
-        const CRuntimeClass* runtimeClass = nullptr;  // null for number 0
-        uint32_t schema = 0;                          // a class's schema in the file
+        CObject* object;                    // null for a class
+        const CRuntimeClass* runtimeClass;  // null for number 0
+        uint32_t schema;                    // a class's schema in the file
     };
     // The numbered classes and objects of a load, in blocks: a large model numbers millions,
     // and a growing vector would copy them all at each doubling and keep twice the room.
@@ -172,7 +174,7 @@ private:
         void push_back(const LoadEntry& entry)
         {
             if ((m_size >> kShift) == m_blocks.size())
-                m_blocks.push_back(std::make_unique<LoadEntry[]>(kBlock));
+                m_blocks.push_back(std::make_unique_for_overwrite<LoadEntry[]>(kBlock));
             m_blocks[m_size >> kShift][m_size & kMask] = entry;
             ++m_size;
         }

@@ -253,6 +253,7 @@ TEST_F(FrameTest, SaveViewImageWritesThePictureAsPng)
     ASSERT_TRUE(Open(120, 90, new CZephyronModel()));
     ShowBackdrop(false, false);
     Options().SetBackgroundColor(CColor(200, 100, 50, 255));
+    Options().SetShowViewName(false);  // the picture is the background alone
     LookAt(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), false);
     TempFolder folder;
     struct Case {

@@ -72,6 +72,12 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Each test starts the application as a new process would: no graphics configuration
+        // chosen yet (an earlier test's choice would be checked against this test's empty
+        // profile and reported as reset settings).
+        *GLConfigUtils::GetActiveConfig() = GLConfigRecord{};
+        *GLConfigUtils::GetCurrentConfig() = GLConfigRecord{};
+        GLConfigUtils::SetUseFastFeedback(1);
         m_previousHook = SetMessageBoxHook([this](const CString& text, unsigned) {
             m_messages.emplace_back(text.GetString());
             return IDOK;

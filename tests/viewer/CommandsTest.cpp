@@ -1,6 +1,7 @@
 // Commands of run-time menus: ids handed out and reused, the deferred release of a menu's
 // commands, running a command and showing its state on the item, and the support table's
-// values. Each test runs in its own process, so the registry starts empty.
+// values. The registry is process-wide: the first test meets it empty, the others work with
+// the ids they are handed.
 #include "viewer/Command.h"
 
 #include <gtest/gtest.h>
@@ -53,33 +54,37 @@ TEST(Commands, IdsStartAt50000AndFreedIdsAreReusedLastFirst)
 
 TEST(Commands, CommandHeldElsewhereSurvivesItsMenuAndFreesItsIdWhenLetGo)
 {
+    g_runs = 0;
     CCommand* kept = NewCommand();
     CCommand* dropped = NewCommand();
+    const int keptId = kept->GetId();
+    const int droppedId = dropped->GetId();
     EXPECT_EQ(kept->Retain(), 2);
-    QueueCommandRelease(kept->GetId());
-    QueueCommandRelease(dropped->GetId());
+    QueueCommandRelease(keptId);
+    QueueCommandRelease(droppedId);
     QueueCommandRelease(50999);  // never registered: skipped
     RunDeferredCommandReleases();
 
     EXPECT_EQ(kept->GetRefCount(), 1);
-    CCommand* found = FindCommand(50000);
+    CCommand* found = FindCommand(keptId);
     EXPECT_EQ(found, kept) << "kept its id and stays registered";
     CCommand::Release(found);
-    EXPECT_EQ(FindCommand(50001), nullptr);
+    EXPECT_EQ(FindCommand(droppedId), nullptr);
 
     // The last holder lets go later: its id no longer leads anywhere and is handed out again.
     EXPECT_EQ(CCommand::Release(kept), 0);
-    EXPECT_EQ(FindCommand(50000), nullptr);
-    OnDynamicCommand(50000);
+    EXPECT_EQ(FindCommand(keptId), nullptr);
+    OnDynamicCommand(keptId);
     EXPECT_EQ(g_runs, 0);
     CCommand* next = NewCommand();
-    EXPECT_EQ(next->GetId(), 50000);
+    EXPECT_EQ(next->GetId(), keptId) << "last freed, first reused";
     CCommand::Release(next);
     EXPECT_EQ(CCommand::Release(nullptr), 0);
 }
 
 TEST(Commands, RunningACommandReleasesOnlyTheLookupsReference)
 {
+    g_runs = 0;
     CCommand* command = NewCommand();
     OnDynamicCommand(command->GetId());
     OnDynamicCommand(command->GetId());
