@@ -32,13 +32,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void ExpectNear(const CPoint3d& actual, const CPoint3d& expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-9);
-    EXPECT_NEAR(actual.y, expected.y, 1e-9);
-    EXPECT_NEAR(actual.z, expected.z, 1e-9);
-}
-
 std::wstring Formatted(double inches)
 {
     return CLengthFormatter().Format(inches).GetString();

@@ -36,7 +36,7 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kWalkViewSize = 64;
 const GLPixel kClear{255, 255, 255, 255};
 
 // The model view, noting the instances the walk enters and the colours it is given.
@@ -91,7 +91,7 @@ class DrawingWalkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kWalkViewSize));
         model = view.GetModel();
         root = model->GetRoot();
         Options().SetAxesShown(false);
@@ -147,7 +147,7 @@ protected:
         return instance;
     }
 
-    GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kSize); }
+    GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kWalkViewSize); }
 
     void Clear()
     {

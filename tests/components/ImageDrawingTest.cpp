@@ -37,8 +37,7 @@ using orbisk::utils::CNotificationCenter;
 
 namespace {
 
-constexpr int kSize = 64;
-const GLPixel kWhite{255, 255, 255, 255};
+constexpr int kImageViewSize = 64;
 const CColor kRed(255, 0, 0, 255);
 const CColor kGreen(0, 255, 0, 255);
 const CColor kBlue(0, 0, 255, 255);
@@ -92,7 +91,7 @@ class ImageDrawingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kImageViewSize));
         model = view.GetModel();
         Options().SetAxesShown(false);
         // One copy of the picture covers the unit square of the image's definition.
@@ -144,7 +143,7 @@ protected:
         return image;
     }
 
-    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kSize); }
+    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kImageViewSize); }
 
     ManualClock clock;
     OffsetRecordingView view{clock, clock};
@@ -178,8 +177,8 @@ TEST_F(ImageDrawingTest, TheImageDrawsItsPictureWhereItIsPlacedWhateverTheFaceSt
         EXPECT_TRUE(ShowsColour(PixelAt(CPoint3d(2, 1, 0)), kGreen)) << "top right";
         EXPECT_TRUE(ShowsColour(PixelAt(CPoint3d(-2, -1, 0)), kBlue)) << "bottom left";
         EXPECT_TRUE(ShowsColour(PixelAt(CPoint3d(2, -1, 0)), kYellow)) << "bottom right";
-        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 3, 0)), kWhite)) << "above it";
-        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(4.5, 0, 0)), kWhite)) << "beside it";
+        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 3, 0)), kWhitePixel)) << "above it";
+        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(4.5, 0, 0)), kWhitePixel)) << "beside it";
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     }
 }

@@ -31,13 +31,6 @@ using orbisk::geometry::CTransform3d;
 
 namespace {
 
-void ExpectNear(const CPoint3d& actual, const CPoint3d& expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-9);
-    EXPECT_NEAR(actual.y, expected.y, 1e-9);
-    EXPECT_NEAR(actual.z, expected.z, 1e-9);
-}
-
 // The record of a free point: kind 1, version 4, the position, two null references, two empty
 // paths.
 Bytes FreePointRecord(const CPoint3d& position)

@@ -31,6 +31,9 @@ inline const std::function<PLPixel32(int, int)> kColourAlpha = [](int x, int y) 
     return c;
 };
 inline const std::function<PLPixel32(int, int)> kGrey = [](int x, int y) { return GreyPixel(Grey(x, y)); };
+inline const std::function<PLPixel32(int, int)> kGreyAlpha = [](int x, int y) {
+    return GreyPixel(Grey(x, y), Alpha(x, y));
+};
 inline const std::function<PLPixel32(int, int)> kLevels4 = [](int x, int y) {
     return GreyPixel(uint8_t(85 * ((x + y) % 4)));
 };

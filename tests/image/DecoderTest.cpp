@@ -28,7 +28,6 @@ const auto kColourPremultiplied = [](int x, int y) {
     const auto times = [a](int v) { return uint8_t((v * a + 127) / 255); };
     return PLPixel32{times(c.b), times(c.g), times(c.r), uint8_t(a)};
 };
-const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
 
 TEST_P(Decode, FileShowsItsPatternInTheExpectedFormat)
 {

@@ -12,7 +12,7 @@ using imagetest::CodeOf;
 using imagetest::ReadData;
 using Type = PLAnyPicDecoder::FileType;
 
-std::vector<uint8_t> Bytes(std::initializer_list<int> leading, size_t size = 32)
+std::vector<uint8_t> LeadingBytes(std::initializer_list<int> leading, size_t size = 32)
 {
     std::vector<uint8_t> bytes(std::max(size, leading.size()), 0);
     std::copy(leading.begin(), leading.end(), bytes.begin());
@@ -36,7 +36,7 @@ std::vector<uint8_t> Pict(size_t size, std::initializer_list<int> version)
 // An EPS binary header whose TIFF preview starts at byte 30.
 std::vector<uint8_t> Eps(const std::vector<uint8_t>& tiff)
 {
-    std::vector<uint8_t> bytes = Bytes({0xC5, 0xD0, 0xD3, 0xC6}, 30);
+    std::vector<uint8_t> bytes = LeadingBytes({0xC5, 0xD0, 0xD3, 0xC6}, 30);
     bytes[20] = 30;
     const uint32_t length = uint32_t(tiff.size());
     std::memcpy(bytes.data() + 24, &length, 4);
@@ -56,26 +56,26 @@ TEST(Detect, LeadingBytesNameTheFormat)
         std::vector<uint8_t> bytes;
         int type;
     };
-    const std::vector<uint8_t> tga = WithByte(Bytes({0, 0, 2, 0, 0, 0, 0, 24}), 16, 24);
+    const std::vector<uint8_t> tga = WithByte(LeadingBytes({0, 0, 2, 0, 0, 0, 0, 24}), 16, 24);
     const Case cases[] = {
-        {"BMP", Bytes({'B', 'M'}), Type::BMP},
-        {"OS/2 icon", Bytes({'C', 'I'}), Type::BMP},
+        {"BMP", LeadingBytes({'B', 'M'}), Type::BMP},
+        {"OS/2 icon", LeadingBytes({'C', 'I'}), Type::BMP},
         {"TGA", tga, Type::TGA},
-        {"GIF", Bytes({'G', 'I', 'F', '8', '9', 'a'}), Type::GIF},
-        {"TIFF Intel", Bytes({'I', 'I', 0x2A, 0}), Type::TIFF},
-        {"TIFF Motorola", Bytes({'M', 'M', 0, 0x2A}), Type::TIFF},
-        {"PNG", Bytes({0x89, 'P', 'N', 'G'}), Type::PNG},
+        {"GIF", LeadingBytes({'G', 'I', 'F', '8', '9', 'a'}), Type::GIF},
+        {"TIFF Intel", LeadingBytes({'I', 'I', 0x2A, 0}), Type::TIFF},
+        {"TIFF Motorola", LeadingBytes({'M', 'M', 0, 0x2A}), Type::TIFF},
+        {"PNG", LeadingBytes({0x89, 'P', 'N', 'G'}), Type::PNG},
         {"PICT 2", Pict(600, {0x00, 0x11, 0x02, 0xFF}), Type::PICT},
         {"PICT 1", Pict(600, {0x11, 0x01, 0x01, 0x00}), Type::PICT},
-        {"JPEG", Bytes({0xFF, 0xD8, 0xFF, 0xE0}), Type::JPEG},
+        {"JPEG", LeadingBytes({0xFF, 0xD8, 0xFF, 0xE0}), Type::JPEG},
         {"EPS", Eps(std::vector<uint8_t>(8, 1)), Type::EPSTIFF},
-        {"PCX", Bytes({0x0A, 5, 1, 8, 0, 0, 0, 1}), Type::PCX},
-        {"PGM", Bytes({'P', '5'}), Type::PGM},
-        {"PPM", Bytes({'P', '3'}), Type::PPM},
-        {"PSD", Bytes({'8', 'B', 'P', 'S'}), Type::PSD},
-        {"SGI", Bytes({0x01, 0xDA}), Type::SGI},
-        {"IFF", Bytes({'F', 'O', 'R', 'M'}), Type::IFF85},
-        {"text", Bytes({'h', 'e', 'l', 'l', 'o'}), Type::Unknown},
+        {"PCX", LeadingBytes({0x0A, 5, 1, 8, 0, 0, 0, 1}), Type::PCX},
+        {"PGM", LeadingBytes({'P', '5'}), Type::PGM},
+        {"PPM", LeadingBytes({'P', '3'}), Type::PPM},
+        {"PSD", LeadingBytes({'8', 'B', 'P', 'S'}), Type::PSD},
+        {"SGI", LeadingBytes({0x01, 0xDA}), Type::SGI},
+        {"IFF", LeadingBytes({'F', 'O', 'R', 'M'}), Type::IFF85},
+        {"text", LeadingBytes({'h', 'e', 'l', 'l', 'o'}), Type::Unknown},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Detect(c.bytes), c.type) << c.what;
@@ -84,7 +84,7 @@ TEST(Detect, LeadingBytesNameTheFormat)
 TEST(Detect, TheOrderOfTheTestsDecidesBetweenLookalikes)
 {
     // A PCX of version 0 whose bytes 7 and 16 look like a TGA header is taken for a TGA.
-    const std::vector<uint8_t> pcx = WithByte(Bytes({0x0A, 0, 1, 8}), 16, 8);
+    const std::vector<uint8_t> pcx = WithByte(LeadingBytes({0x0A, 0, 1, 8}), 16, 8);
     EXPECT_EQ(Detect(pcx), Type::TGA);
     EXPECT_EQ(Detect(WithByte(pcx, 16, 7)), Type::PCX);
 }
@@ -92,7 +92,7 @@ TEST(Detect, TheOrderOfTheTestsDecidesBetweenLookalikes)
 TEST(Detect, NeededBytesBeyondTheInputNeverMatch)
 {
     EXPECT_EQ(Detect(Pict(540, {0x00, 0x11, 0x02, 0xFF})), Type::Unknown);
-    const std::vector<uint8_t> tga = WithByte(Bytes({0, 0, 2, 0, 0, 0, 0, 24}, 17), 16, 24);
+    const std::vector<uint8_t> tga = WithByte(LeadingBytes({0, 0, 2, 0, 0, 0, 0, 24}, 17), 16, 24);
     EXPECT_EQ(PLAnyPicDecoder::DetectFileType(tga.data(), 16), Type::Unknown);
     EXPECT_EQ(PLAnyPicDecoder::DetectFileType(tga.data(), 17), Type::TGA);
     EXPECT_EQ(PLAnyPicDecoder::DetectFileType(nullptr, 0), Type::Unknown);
@@ -129,7 +129,7 @@ TEST(Detect, EpsPreviewBeyondTheEndIsEndOfData)
 
 TEST(Detect, UnknownDataIsCodeEight)
 {
-    const std::vector<uint8_t> text = Bytes({'h', 'e', 'l', 'l', 'o'});
+    const std::vector<uint8_t> text = LeadingBytes({'h', 'e', 'l', 'l', 'o'});
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
     std::string message;
@@ -146,10 +146,8 @@ TEST(Detect, SignaturesAloneAreNamedAndRefused)
         int type;
     };
     const Case cases[] = {
-        {Bytes({'B', 'M'}), Type::BMP},
-        {Bytes({'P', '6'}), Type::PPM},
-        {Bytes({'8', 'B', 'P', 'S'}), Type::PSD},
-        {Bytes({'F', 'O', 'R', 'M'}), Type::IFF85},
+        {LeadingBytes({'B', 'M'}), Type::BMP},           {LeadingBytes({'P', '6'}), Type::PPM},
+        {LeadingBytes({'8', 'B', 'P', 'S'}), Type::PSD}, {LeadingBytes({'F', 'O', 'R', 'M'}), Type::IFF85},
         {Pict(600, {0x00, 0x11, 0x01}), Type::PICT},
     };
     PLAnyPicDecoder decoder;

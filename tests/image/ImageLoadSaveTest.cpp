@@ -1,3 +1,4 @@
+#include "DecoderCases.h"
 #include "ImageRepTestUtil.h"
 
 #include "image/ImageFileType.h"
@@ -23,23 +24,6 @@ namespace ft = orbisk::imageutils;
 
 const PLPixel32 kLeftHalf{40, 40, 200, 255};   // large.jpg and large.png: rgb(200,40,40)
 const PLPixel32 kRightHalf{200, 40, 40, 255};  // rgb(40,40,200)
-
-PLPixel32 GreyPixel(uint8_t v, uint8_t alpha = 255)
-{
-    return {v, v, v, alpha};
-}
-
-const auto kColour = [](int x, int y) { return Colour(x, y); };
-const auto kColourAlpha = [](int x, int y) {
-    PLPixel32 c = Colour(x, y);
-    c.a = Alpha(x, y);
-    return c;
-};
-const auto kGrey = [](int x, int y) { return GreyPixel(Grey(x, y)); };
-const auto kGreyAlpha = [](int x, int y) { return GreyPixel(Grey(x, y), Alpha(x, y)); };
-const auto kLevels4 = [](int x, int y) { return GreyPixel(uint8_t(85 * ((x + y) % 4))); };
-const auto kLevels16 = [](int x, int y) { return GreyPixel(uint8_t(17 * ((x + y) % 16))); };
-const auto kBilevel = [](int x, int y) { return GreyPixel((x + y) % 3 == 0 ? 0 : 255); };
 
 struct LoadCase {
     const char* file;

@@ -35,11 +35,6 @@ Bytes EntityPart()
     return kNullObject;
 }
 
-Bytes Text(std::string_view text)
-{
-    return Bytes{static_cast<uint8_t>(text.size())} + Ascii(text);
-}
-
 Bytes NewObject(std::string_view className)
 {
     return LittleEndian(uint16_t{0xFFFF}, uint16_t{0}, static_cast<uint16_t>(className.size())) +

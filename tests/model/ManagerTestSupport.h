@@ -43,8 +43,6 @@ private:
 
 // The entity record of CEntity schema 3: no attribute container.
 Bytes EntityPart();
-// An 8-bit archive string.
-Bytes Text(std::string_view text);
 // The reference that introduces a new object of the class (its record follows).
 Bytes NewObject(std::string_view className);
 // A back reference to object number n.

@@ -56,11 +56,6 @@ public:
     std::vector<Seen> seen;
 };
 
-Bytes Text(std::string_view text)
-{
-    return Bytes{static_cast<uint8_t>(text.size())} + Ascii(text);
-}
-
 Bytes IntValue(int32_t value)
 {
     return Bytes{4} + LittleEndian(value);

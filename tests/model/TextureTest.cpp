@@ -42,16 +42,6 @@ Bytes Tail(bool withColor = true)
     return withColor ? tail + Bytes{10, 20, 30, 255} : tail;
 }
 
-class TestDocument : public orbisk::DocumentPersister {
-public:
-    TestDocument()
-        : DocumentPersister(
-              {L"testDocument", orbisk::kDocumentPartFileName, L"tst", L"urn:test", L"urn:test.xsd"})
-    {}
-    bool WriteContent(orbisk::IXMLOutput&) override { return true; }
-    bool ReadContent(orbisk::IXMLInput&) override { return true; }
-};
-
 }  // namespace
 
 TEST_F(TextureTest, ANewTextureCoversOneFootWithNoImage)
@@ -260,7 +250,7 @@ TEST_F(TextureTest, ScalesOfZeroFailTheCheckAndAreRepairedToOne)
 
 TEST_F(TextureTest, TheXMLFormNamesTheImageFileBesideTheDocumentAndReadsBack)
 {
-    TestDocument document;
+    orbisk::testing::EmptyTestDocument document;
     orbisk::CurrentPersisterScope persisting(&document);
     CTexture texture;
     texture.SetFileName(L"C:/textures/Stone Wall.tga");

@@ -16,9 +16,6 @@
 
 namespace {
 
-const Bytes kValueClass = Bytes{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00} + Ascii("CTestValue");
-const Bytes kHolderClass = Bytes{0xFF, 0xFF, 0x02, 0x00, 0x0B, 0x00} + Ascii("CTestHolder");
-
 // Reads the record that kSmallRecord holds, owning what it reads.
 void ReadSmallRecord(CArchive& ar)
 {

@@ -10,11 +10,6 @@
 
 namespace {
 
-// FFFF, schema, name length, name.
-const Bytes kValueClass = Bytes{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00} + Ascii("CTestValue");
-const Bytes kOtherClass = Bytes{0xFF, 0xFF, 0x00, 0x00, 0x0A, 0x00} + Ascii("CTestOther");
-const Bytes kHolderClass = Bytes{0xFF, 0xFF, 0x02, 0x00, 0x0B, 0x00} + Ascii("CTestHolder");
-
 template <class T = CObject>
 std::unique_ptr<T> ReadOwned(CArchive& ar, const CRuntimeClass* expectedClass = nullptr)
 {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/mfc/Archive.h"
+#include "tests/support/ArchiveBytes.h"
 
 class CTestObject : public CObject {
     DECLARE_DYNAMIC(CTestObject)
@@ -68,3 +69,8 @@ public:
 class CTestDynamicOnly : public CTestObject {
     DECLARE_DYNAMIC(CTestDynamicOnly)
 };
+
+// The new-class records that introduce the classes: FFFF, schema, name length, name.
+inline const Bytes kValueClass = Bytes{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00} + Ascii("CTestValue");
+inline const Bytes kOtherClass = Bytes{0xFF, 0xFF, 0x00, 0x00, 0x0A, 0x00} + Ascii("CTestOther");
+inline const Bytes kHolderClass = Bytes{0xFF, 0xFF, 0x02, 0x00, 0x0B, 0x00} + Ascii("CTestHolder");

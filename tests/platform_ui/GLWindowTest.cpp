@@ -17,9 +17,6 @@
 #include <string>
 
 namespace {
-const GLPixel kRed{255, 0, 0, 255};
-const GLPixel kBlue{0, 0, 255, 255};
-const GLPixel kGreen{0, 255, 0, 255};
 
 // What one paint saw in the back buffer just before the swap.
 struct PaintRecord {
@@ -65,7 +62,7 @@ public:
 private:
     void OnGreenBackground(wxCommandEvent&)
     {
-        m_background = kGreen;
+        m_background = kGreenPixel;
         m_canvas->Refresh();
     }
 
@@ -109,7 +106,7 @@ private:
 
     bool& m_destroyed;
     CGLCanvas* m_canvas = nullptr;
-    GLPixel m_background = kBlue;
+    GLPixel m_background = kBluePixel;
     int m_paints = 0;
     PaintRecord m_last;
 };
@@ -143,8 +140,8 @@ TEST_F(GLWindow, CanvasDrawsLegacyGLIntoADoubleBufferedStencilFormat)
 {
     const PaintRecord& paint = Window().LastPaint();
     ASSERT_TRUE(paint.madeCurrent);
-    EXPECT_TRUE(PixelNear(paint.inside, kRed));
-    EXPECT_TRUE(PixelNear(paint.outside, kBlue));
+    EXPECT_TRUE(PixelNear(paint.inside, kRedPixel));
+    EXPECT_TRUE(PixelNear(paint.outside, kBluePixel));
     EXPECT_TRUE(paint.doubleBuffered);
     EXPECT_EQ(paint.format.depthBits, 24);
     EXPECT_EQ(paint.format.stencilBits, 8);
@@ -158,8 +155,8 @@ TEST_F(GLWindow, MenuCommandChangesTheBackgroundOfTheNextFrame)
     wxCommandEvent command(wxEVT_MENU, CTriangleFrame::kGreenBackgroundCommand);
     wxPostEvent(&Window(), command);
     ASSERT_TRUE(Window().WaitForPaintAfter(paints));
-    EXPECT_TRUE(PixelNear(Window().LastPaint().outside, kGreen));
-    EXPECT_TRUE(PixelNear(Window().LastPaint().inside, kRed));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().outside, kGreenPixel));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().inside, kRedPixel));
 }
 
 TEST_F(GLWindow, OffscreenDrawingBetweenFramesGivesTheWindowContextBack)
@@ -172,8 +169,8 @@ TEST_F(GLWindow, OffscreenDrawingBetweenFramesGivesTheWindowContextBack)
     auto offscreen = CEglPbufferContext::Create(16, 16, {}, &failure);
     ASSERT_TRUE(offscreen) << failure;
     ASSERT_TRUE(offscreen->MakeCurrent()) << "the window's GLX context must be released first";
-    ClearGLBuffers(kGreen);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kGreen));
+    ClearGLBuffers(kGreenPixel);
+    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kGreenPixel));
 
     ASSERT_TRUE(windowBinding.Restore());
     EXPECT_FALSE(offscreen->IsCurrent());
@@ -187,8 +184,8 @@ TEST_F(GLWindow, OffscreenDrawingBetweenFramesGivesTheWindowContextBack)
     Window().Canvas()->Refresh();
     ASSERT_TRUE(Window().WaitForPaintAfter(paints));
     ASSERT_TRUE(Window().LastPaint().madeCurrent);
-    EXPECT_TRUE(PixelNear(Window().LastPaint().inside, kRed));
-    EXPECT_TRUE(PixelNear(Window().LastPaint().outside, kBlue));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().inside, kRedPixel));
+    EXPECT_TRUE(PixelNear(Window().LastPaint().outside, kBluePixel));
 }
 
 TEST(WindowTestMain, WxAssertsBecomeTestFailuresInsteadOfDialogs)

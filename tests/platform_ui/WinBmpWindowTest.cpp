@@ -30,7 +30,7 @@ using orbisk::imageutils::ImageRep;
 using orbisk::utils::IntRect;
 namespace bmp = orbisk::bmputils;
 
-const wxColour kWhite(255, 255, 255);
+const wxColour kCanvasWhite(255, 255, 255);
 
 std::wstring DataFile(const char* name)
 {
@@ -61,12 +61,12 @@ wxColour Columns(int x, int)
 }
 
 // Draws into a white 40 x 30 canvas and gives back what it shows.
-wxImage Canvas(const std::function<void(HDC)>& draw)
+wxImage WhiteCanvas(const std::function<void(HDC)>& draw)
 {
     wxBitmap target(40, 30, 24);
     {
         wxMemoryDC memory(target);
-        memory.SetBackground(wxBrush(kWhite));
+        memory.SetBackground(wxBrush(kCanvasWhite));
         memory.Clear();
         CDC dc(memory);
         draw(dc);
@@ -80,7 +80,7 @@ struct Icon {
     ~Icon() { DestroyIcon(handle); }
 };
 
-wxColour At(const wxImage& image, int x, int y)
+wxColour PixelAt(const wxImage& image, int x, int y)
 {
     return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
 }
@@ -89,27 +89,32 @@ TEST(WinBmpDrawing, DrawsAtItsOwnSizeCopyingTheColoursWithoutBlending)
 {
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
-    const wxImage shown = Canvas([&](HDC dc) { EXPECT_TRUE(bitmap.Draw(dc, IntRect{5, 6, 30, 30}, false)); });
-    EXPECT_EQ(At(shown, 5, 6), wxColour(255, 0, 0));
-    EXPECT_EQ(At(shown, 6, 7), wxColour(0, 255, 0));
-    EXPECT_EQ(At(shown, 7, 6), wxColour(0, 0, 255));
-    EXPECT_EQ(At(shown, 8, 7), wxColour(90, 90, 90)) << "the fourth byte is not alpha to a device context";
-    EXPECT_EQ(At(shown, 9, 6), kWhite);
-    EXPECT_EQ(At(shown, 5, 8), kWhite);
-    EXPECT_EQ(At(shown, 4, 6), kWhite);
+    const wxImage shown = WhiteCanvas([&](HDC dc) {
+        EXPECT_TRUE(bitmap.Draw(dc, IntRect{5, 6, 30, 30}, false));
+    });
+    EXPECT_EQ(PixelAt(shown, 5, 6), wxColour(255, 0, 0));
+    EXPECT_EQ(PixelAt(shown, 6, 7), wxColour(0, 255, 0));
+    EXPECT_EQ(PixelAt(shown, 7, 6), wxColour(0, 0, 255));
+    EXPECT_EQ(PixelAt(shown, 8, 7), wxColour(90, 90, 90))
+        << "the fourth byte is not alpha to a device context";
+    EXPECT_EQ(PixelAt(shown, 9, 6), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 5, 8), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 4, 6), kCanvasWhite);
 }
 
 TEST(WinBmpDrawing, StretchFillsTheRectangleByRepeatingPixels)
 {
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
-    const wxImage shown = Canvas([&](HDC dc) { EXPECT_TRUE(bitmap.Draw(dc, IntRect{0, 0, 8, 4}, true)); });
-    EXPECT_EQ(At(shown, 0, 0), wxColour(255, 0, 0));
-    EXPECT_EQ(At(shown, 1, 3), wxColour(255, 0, 0));
-    EXPECT_EQ(At(shown, 2, 0), wxColour(0, 255, 0));
-    EXPECT_EQ(At(shown, 5, 2), wxColour(0, 0, 255));
-    EXPECT_EQ(At(shown, 8, 0), kWhite);
-    EXPECT_EQ(At(shown, 0, 4), kWhite);
+    const wxImage shown = WhiteCanvas([&](HDC dc) {
+        EXPECT_TRUE(bitmap.Draw(dc, IntRect{0, 0, 8, 4}, true));
+    });
+    EXPECT_EQ(PixelAt(shown, 0, 0), wxColour(255, 0, 0));
+    EXPECT_EQ(PixelAt(shown, 1, 3), wxColour(255, 0, 0));
+    EXPECT_EQ(PixelAt(shown, 2, 0), wxColour(0, 255, 0));
+    EXPECT_EQ(PixelAt(shown, 5, 2), wxColour(0, 0, 255));
+    EXPECT_EQ(PixelAt(shown, 8, 0), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 0, 4), kCanvasWhite);
 }
 
 TEST(WinBmpDrawing, PartsAndScaledCopiesOfAWindowsBitmap)
@@ -117,18 +122,18 @@ TEST(WinBmpDrawing, PartsAndScaledCopiesOfAWindowsBitmap)
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, Columns);
     const PLWinBmp& pixels = *bitmap.GetBitmap();
-    const wxImage shown = Canvas([&](HDC dc) {
+    const wxImage shown = WhiteCanvas([&](HDC dc) {
         bmp::DrawPart(dc, pixels, 0, 0, 1, 1, 3, 2);  // green and blue of the bottom row
         bmp::DrawScaled(dc, pixels, 10, 10, 2.5);     // 10 x 5
     });
-    EXPECT_EQ(At(shown, 0, 0), wxColour(0, 255, 0));
-    EXPECT_EQ(At(shown, 1, 0), wxColour(0, 0, 255));
-    EXPECT_EQ(At(shown, 2, 0), kWhite);
-    EXPECT_EQ(At(shown, 0, 1), kWhite);
-    EXPECT_EQ(At(shown, 10, 10), wxColour(255, 0, 0));
-    EXPECT_EQ(At(shown, 19, 14), wxColour(90, 90, 90));
-    EXPECT_EQ(At(shown, 20, 14), kWhite);
-    EXPECT_EQ(At(shown, 19, 15), kWhite);
+    EXPECT_EQ(PixelAt(shown, 0, 0), wxColour(0, 255, 0));
+    EXPECT_EQ(PixelAt(shown, 1, 0), wxColour(0, 0, 255));
+    EXPECT_EQ(PixelAt(shown, 2, 0), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 0, 1), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 10, 10), wxColour(255, 0, 0));
+    EXPECT_EQ(PixelAt(shown, 19, 14), wxColour(90, 90, 90));
+    EXPECT_EQ(PixelAt(shown, 20, 14), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 19, 15), kCanvasWhite);
 }
 
 TEST(WinBmpDrawing, EffectsKeepTheAspectRatioCentredInTheRectangle)
@@ -136,17 +141,17 @@ TEST(WinBmpDrawing, EffectsKeepTheAspectRatioCentredInTheRectangle)
     CWinBmp bitmap;
     MakeBitmap(bitmap, 4, 2, [](int, int) { return wxColour(0, 0, 0); });
     bitmap.SetFadeAmount(255);
-    const wxImage shown = Canvas([&](HDC dc) {
+    const wxImage shown = WhiteCanvas([&](HDC dc) {
         EXPECT_TRUE(bitmap.DrawWithEffects(dc, IntRect{0, 0, 20, 20}, true));
     });
     // 20 x 10 from row 5; the fade whitens the lower-right triangle.
-    EXPECT_EQ(At(shown, 2, 4), kWhite);
-    EXPECT_EQ(At(shown, 2, 6), wxColour(0, 0, 0));
-    EXPECT_EQ(At(shown, 18, 14), kWhite);
-    EXPECT_EQ(At(shown, 2, 15), kWhite);
+    EXPECT_EQ(PixelAt(shown, 2, 4), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 2, 6), wxColour(0, 0, 0));
+    EXPECT_EQ(PixelAt(shown, 18, 14), kCanvasWhite);
+    EXPECT_EQ(PixelAt(shown, 2, 15), kCanvasWhite);
 
     CWinBmp empty;
-    Canvas([&](HDC dc) {
+    WhiteCanvas([&](HDC dc) {
         EXPECT_FALSE(empty.Draw(dc, IntRect{0, 0, 5, 5}, false));
         EXPECT_FALSE(empty.DrawWithEffects(dc, IntRect{0, 0, 5, 5}, true));
     });
@@ -168,8 +173,8 @@ TEST(WinBmpIcons, TransparentPixelsAreMaskedAndTheRestBlendedOverTheBackground)
     ASSERT_TRUE(image.HasAlpha());
     EXPECT_EQ(image.GetAlpha(0, 0), 0);
     EXPECT_EQ(image.GetAlpha(1, 0), 255);
-    EXPECT_EQ(At(image, 1, 0), wxColour(255, 0, 0));
-    EXPECT_EQ(At(image, 2, 0), wxColour(204, 0, 50)) << "a fifth blue over red";
+    EXPECT_EQ(PixelAt(image, 1, 0), wxColour(255, 0, 0));
+    EXPECT_EQ(PixelAt(image, 2, 0), wxColour(204, 0, 50)) << "a fifth blue over red";
     EXPECT_EQ(CWinBmp().CreateIcon(false, 0, 0, 0), nullptr);
     EXPECT_FALSE(ToWxIcon(nullptr).IsOk());
 
@@ -222,8 +227,8 @@ TEST(WinBmpIcons, IconsFromFilesAreGreyWhenDisabled)
     EXPECT_EQ(enabled.GetWidth(), 12);
     const wxImage colour = enabled.ConvertToImage();
     const wxImage grey = disabled.ConvertToImage();
-    EXPECT_EQ(At(colour, 3, 2), wxColour(60, 72, 205)) << "the file's pattern";
-    const wxColour greyed = At(grey, 3, 2);
+    EXPECT_EQ(PixelAt(colour, 3, 2), wxColour(60, 72, 205)) << "the file's pattern";
+    const wxColour greyed = PixelAt(grey, 3, 2);
     EXPECT_EQ(greyed.Red(), greyed.Green());
     EXPECT_EQ(greyed.Green(), greyed.Blue());
     EXPECT_GE(greyed.Red(), 128);

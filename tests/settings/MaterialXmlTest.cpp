@@ -29,16 +29,6 @@ namespace {
 
 const std::wstring kMaterialNs = orbisk::utils::WideFromUtf8String(orbisk::kMaterialNamespace);
 
-class TestDocument : public orbisk::DocumentPersister {
-public:
-    TestDocument()
-        : DocumentPersister(
-              {L"testDocument", orbisk::kDocumentPartFileName, L"tst", L"urn:test", L"urn:test.xsd"})
-    {}
-    bool WriteContent(orbisk::IXMLOutput&) override { return true; }
-    bool ReadContent(orbisk::IXMLInput&) override { return true; }
-};
-
 std::wstring Written(CMaterial& material)
 {
     orbisk::IXMLOutput* output = orbisk::CreateXercesXMLOutput(nullptr, L"root", L"", L"");
@@ -69,7 +59,7 @@ protected:
     CZephyronModel model;
     CCurrentModelScope current{&model};
     CSuspendUndo noRecording{true};
-    TestDocument document;
+    orbisk::testing::EmptyTestDocument document;
     orbisk::CurrentPersisterScope persisting{&document};
 };
 

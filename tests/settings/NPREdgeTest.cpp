@@ -90,16 +90,6 @@ protected:
     NPREdge strokeSet;
 };
 
-class TestDocument : public orbisk::DocumentPersister {
-public:
-    TestDocument()
-        : DocumentPersister(
-              {L"testDocument", orbisk::kDocumentPartFileName, L"tst", L"urn:test", L"urn:test.xsd"})
-    {}
-    bool WriteContent(orbisk::IXMLOutput&) override { return true; }
-    bool ReadContent(orbisk::IXMLInput&) override { return true; }
-};
-
 }  // namespace
 
 TEST(NPREdge, ANewSetHasTheDefaultLookAndNoStrokes)
@@ -323,7 +313,7 @@ TEST_F(StrokeSetRecordTest, BadCountsAndCutImageListsFailWithoutLeaking)
 
 TEST(NPREdgeXML, TheSetIsWrittenWithItsLengthsAndGreyPicturesBesideTheDocument)
 {
-    TestDocument document;
+    orbisk::testing::EmptyTestDocument document;
     orbisk::CurrentPersisterScope persisting(&document);
     const CDibRef dark = GreyImage(30);
     dark->LuminanceToAlpha();

@@ -2,6 +2,7 @@
 #include "tests/support/VersionMaps.h"
 
 #include "model/ArchiveSchema.h"
+#include "settings/Watermark.h"
 #include "support/NotificationCenter.h"
 
 SettingsPosts::SettingsPosts(const char* name) : m_name(name)
@@ -56,12 +57,15 @@ Bytes NewObject(std::string_view className)
            Ascii(className);
 }
 
-Bytes Text(std::string_view text)
-{
-    return Bytes{static_cast<uint8_t>(text.size())} + Ascii(text);
-}
-
 Bytes Rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
     return Bytes{r, g, b, a};
+}
+
+CWatermark* NewWatermark(const std::wstring& name, bool background)
+{
+    auto* watermark = new CWatermark();
+    watermark->SetName(name);
+    watermark->SetBackground(background);
+    return watermark;
 }

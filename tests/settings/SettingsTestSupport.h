@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -68,9 +69,11 @@ public:
 Bytes EntityPart();
 // The tag that introduces a new object of the class (schema 0 in the class record).
 Bytes NewObject(std::string_view className);
-// An 8-bit archive string.
-Bytes Text(std::string_view text);
 Bytes Rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255);
+
+class CWatermark;
+// A new watermark of that name, owned by the caller until a list takes it.
+CWatermark* NewWatermark(const std::wstring& name, bool background = false);
 inline Bytes Flag(bool value)
 {
     return Bytes{static_cast<uint8_t>(value ? 1 : 0)};

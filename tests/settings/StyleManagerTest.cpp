@@ -82,13 +82,6 @@ public:
     CZphStyleManager* manager = nullptr;
 };
 
-CWatermark* NewWatermark(const std::wstring& name)
-{
-    auto* watermark = new CWatermark();
-    watermark->SetName(name);
-    return watermark;
-}
-
 }  // namespace
 
 TEST(StyleManagerTest, AModelWithoutScenesGetsOneSelectedStyle)

@@ -61,11 +61,6 @@ CDibRef MakeImage(int width, int height)
     return image;
 }
 
-void WriteBytes(CArchive& ar, const Bytes& bytes)
-{
-    ar.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
-
 }  // namespace
 
 TEST(StyleDocumentTest, ANewStyleHoldsTheDefaultsOfTheDisplaySettings)

@@ -12,7 +12,7 @@ using orbisk::geometry::CVector3d;
 
 namespace {
 
-CUtcTime Utc(int year, int month, int day, int hour, int minute = 0, int second = 0)
+CUtcTime UtcAt(int year, int month, int day, int hour, int minute = 0, int second = 0)
 {
     return CUtcTime::FromFields(year, month, day, hour, minute, second);
 }
@@ -45,9 +45,9 @@ TEST(SunPosition, AltitudeAndAzimuthMatchThePublishedExamples)
         CUtcTime time;
         double altitude, azimuth;
     } cases[] = {
-        {0, 0, Utc(2010, 3, 20, 12), 88.11, 92.74},
-        {0, 45, Utc(2010, 6, 21, 12), 68.44, 178.87},
-        {0, 0, Utc(2010, 3, 20, 6), -1.91, 90.19},
+        {0, 0, UtcAt(2010, 3, 20, 12), 88.11, 92.74},
+        {0, 45, UtcAt(2010, 6, 21, 12), 68.44, 178.87},
+        {0, 0, UtcAt(2010, 3, 20, 6), -1.91, 90.19},
     };
     for (const auto& c : cases) {
         double altitude = 0, azimuth = 0;
@@ -60,7 +60,7 @@ TEST(SunPosition, AltitudeAndAzimuthMatchThePublishedExamples)
 
 TEST(SunPosition, TheDirectionPointsAtTheSunAndTurnsWithNorth)
 {
-    const CUtcTime time = Utc(2010, 6, 21, 9);
+    const CUtcTime time = UtcAt(2010, 6, 21, 9);
     double altitude = 0, azimuth = 0;
     CSunPositionFinder::ComputeSolarPosition(10, 50, time, altitude, azimuth);
     const CVector3d northUp = CSunPositionFinder::SunDirection(10, 50, time, CVector3d(0, 1, 0));
@@ -80,21 +80,21 @@ TEST(SunPosition, TheDirectionPointsAtTheSunAndTurnsWithNorth)
 TEST(SunPosition, SunriseAndSunsetAreFoundWhereTheAltitudeCrossesZero)
 {
     // The equator at the equinox, Greenwich time.
-    CUtcTime rise = Utc(2010, 3, 20, 12);
+    CUtcTime rise = UtcAt(2010, 3, 20, 12);
     ASSERT_TRUE(CSunPositionFinder::FindSunEvent(rise, 0, 0, 0.0, 0.5, 0));
     EXPECT_EQ(rise.GetDay(), 20);
     EXPECT_EQ(rise.GetHour(), 6);
     EXPECT_LT(AltitudeAt(0, 0, rise - 120), 0);
     EXPECT_GT(AltitudeAt(0, 0, rise + 120), 0);
 
-    CUtcTime set = Utc(2010, 3, 20, 12);
+    CUtcTime set = UtcAt(2010, 3, 20, 12);
     ASSERT_TRUE(CSunPositionFinder::FindSunEvent(set, 0, 0, 0.5, 1.0, 0));
     EXPECT_EQ(set.GetHour(), 18);
     EXPECT_GT(AltitudeAt(0, 0, set - 120), 0);
     EXPECT_LT(AltitudeAt(0, 0, set + 120), 0);
 
     // Ten hours east of Greenwich the local morning lies in the previous UTC evening.
-    CUtcTime eastern = Utc(2010, 3, 20, 2);
+    CUtcTime eastern = UtcAt(2010, 3, 20, 2);
     ASSERT_TRUE(CSunPositionFinder::FindSunEvent(eastern, 150, 0, 0.0, 0.5, 10));
     EXPECT_EQ(eastern.GetDay(), 19);
     EXPECT_EQ(eastern.GetHour(), 20);
@@ -105,7 +105,7 @@ TEST(SunPosition, PolarDaysAndNightsHaveNoEvents)
     const struct {
         double latitude;
         CUtcTime time;
-    } cases[] = {{80, Utc(2010, 6, 21, 12)}, {80, Utc(2010, 12, 21, 12)}, {-80, Utc(2010, 6, 21, 12)}};
+    } cases[] = {{80, UtcAt(2010, 6, 21, 12)}, {80, UtcAt(2010, 12, 21, 12)}, {-80, UtcAt(2010, 6, 21, 12)}};
     for (const auto& c : cases) {
         for (double window : {0.0, 0.5}) {
             CUtcTime time = c.time;
@@ -118,7 +118,7 @@ TEST(SunPosition, PolarDaysAndNightsHaveNoEvents)
 
 TEST(SunPosition, DamagedPlacesAndZonesFindNoEventAndNeverHang)
 {
-    const CUtcTime start = Utc(2010, 3, 20, 12);
+    const CUtcTime start = UtcAt(2010, 3, 20, 12);
     for (double zone : {std::nan(""), HUGE_VAL, 1e300, -1e9}) {
         CUtcTime time = start;
         EXPECT_FALSE(CSunPositionFinder::FindSunEvent(time, 0, 0, 0.0, 0.5, zone));

@@ -31,25 +31,12 @@
 namespace {
 
 // An encoded image of the size, grey pixels.
-CDibRef MakeImage(int width, int height)
+CDibRef MakeWatermarkImage(int width, int height)
 {
     std::vector<uint8_t> pixels(static_cast<size_t>(width * height * 4), 128);
     CDibRef image(new CDib());
     EXPECT_TRUE(image->CreateFromPixels(width, height, 32, pixels.data(), 1.0));
     return image;
-}
-
-CWatermark* NewWatermark(const std::wstring& name, bool background = false)
-{
-    auto* watermark = new CWatermark();
-    watermark->SetName(name);
-    watermark->SetBackground(background);
-    return watermark;
-}
-
-void WriteBytes(CArchive& ar, const Bytes& bytes)
-{
-    ar.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 // A watermark object record with the fields, and an image (a real CDib record) or none.
@@ -100,7 +87,7 @@ TEST(WatermarkTest, RenamingPostsUnlessOnlyTheCaseDiffers)
     watermark.SetName(L"LOGO");
     EXPECT_EQ(watermark.GetName(), L"Logo");
     watermark.SetBackground(true);
-    const CDibRef image = MakeImage(4, 4);
+    const CDibRef image = MakeWatermarkImage(4, 4);
     watermark.SetImage(image.Get());
     EXPECT_EQ(posts.Codes(), (std::vector<int32_t>{3, 5, 4}));
 }
@@ -220,7 +207,7 @@ TEST(WatermarkTest, AWatermarkWithoutPixelsCoversNothing)
     TempFolder folder;
     const auto cut = folder / "logo.png";
     {
-        const CDibRef whole = MakeImage(64, 64);
+        const CDibRef whole = MakeWatermarkImage(64, 64);
         const auto* encoded = whole->GetEncodedImage();
         std::ofstream(cut, std::ios::binary)
             .write(reinterpret_cast<const char*>(encoded->GetData()), encoded->GetSize() / 2);
@@ -233,7 +220,7 @@ TEST(WatermarkTest, AWatermarkWithoutPixelsCoversNothing)
     EXPECT_FALSE(watermark.GetDrawQuad(frame, true)) << "no image";
     watermark.SetImage(undecodable.Get());
     EXPECT_FALSE(watermark.GetDrawQuad(frame, true)) << "an image that cannot be decoded";
-    const CDibRef image = MakeImage(8, 4);
+    const CDibRef image = MakeWatermarkImage(8, 4);
     watermark.SetImage(image.Get());
     ASSERT_NE(image->GetImageRep(), nullptr);
     ASSERT_NE(watermark.GetDecodedImage(), nullptr);
@@ -244,8 +231,8 @@ TEST(WatermarkTest, AWatermarkWithoutPixelsCoversNothing)
 
 TEST(WatermarkTest, EqualityLooksAtTheImageContentButTransitionsAtTheImageObject)
 {
-    const CDibRef a = MakeImage(4, 4);
-    const CDibRef b = MakeImage(4, 4);
+    const CDibRef a = MakeWatermarkImage(4, 4);
+    const CDibRef b = MakeWatermarkImage(4, 4);
     CWatermark first, second;
     first.SetImage(a.Get());
     second.SetImage(b.Get());
@@ -297,7 +284,7 @@ TEST(WatermarkTest, RecordsReadEveryFieldAndDropAnImageWithoutData)
     fields.alphaScale = 0.25;
     fields.scale = 0.75;
     fields.name = "Logo";
-    const CDibRef image = MakeImage(4, 2);
+    const CDibRef image = MakeWatermarkImage(4, 2);
     CDibRef empty(new CDib());
 
     for (CDib* stored : {image.Get(), empty.Get(), static_cast<CDib*>(nullptr)}) {
@@ -342,7 +329,7 @@ TEST(WatermarkTest, ACutRecordFailsAndLosesNothing)
     ModelFileWriter writer;
     WatermarkFields fields;
     fields.name = "Logo";
-    const CDibRef image = MakeImage(4, 2);
+    const CDibRef image = MakeWatermarkImage(4, 2);
     WriteWatermark(writer, fields, image.Get());
     const Bytes bytes = writer.Finish();
     for (size_t cut = 1; cut < bytes.size(); ++cut) {
@@ -354,7 +341,7 @@ TEST(WatermarkTest, ACutRecordFailsAndLosesNothing)
 
 TEST(WatermarkTest, AValidityCheckRepairsThePosition)
 {
-    const CDibRef image = MakeImage(4, 2);
+    const CDibRef image = MakeWatermarkImage(4, 2);
     CWatermark watermark;
     watermark.SetImage(image.Get());
     watermark.SetPosition(11);
@@ -420,7 +407,7 @@ TEST(WatermarkManagerTest, RecordsKeepTheirSeparators)
         CZephyronModel model;
         CCurrentModelScope current{&model};
         ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}, {"CWatermarkManager", c.schema}};
-        const CDibRef image = MakeImage(2, 2);
+        const CDibRef image = MakeWatermarkImage(2, 2);
         ModelFileWriter writer;
         writer.WriteObjectRecord("CWatermarkManager", static_cast<uint32_t>(c.schema), [&](CArchive& ar) {
             WriteBytes(ar, EntityPart());
@@ -481,7 +468,7 @@ TEST(WatermarkManagerTest, ACutListGivesBackWhatItTook)
     CZephyronModel model;
     CCurrentModelScope current{&model};
     ScopedSchemas schemas{{"CDib", 3}, {"CWatermark", 1}, {"CWatermarkManager", 2}};
-    const CDibRef image = MakeImage(2, 2);
+    const CDibRef image = MakeWatermarkImage(2, 2);
     ModelFileWriter writer;
     writer.WriteObjectRecord("CWatermarkManager", 2, [&](CArchive& ar) {
         WriteBytes(ar, EntityPart() + Int(3));
@@ -505,7 +492,7 @@ TEST(WatermarkListTest, AddingKeepsTheTwoParts)
 {
     CZephyronModel model;
     CCurrentModelScope current{&model};
-    const CDibRef image = MakeImage(2, 2);
+    const CDibRef image = MakeWatermarkImage(2, 2);
     const auto makeList = [&] {
         CWatermark* a = NewWatermark(L"A", true);
         CWatermark* b = NewWatermark(L"B");
@@ -557,7 +544,7 @@ TEST(WatermarkListTest, OrderMattersForEquality)
 {
     CZephyronModel model;
     CCurrentModelScope current{&model};
-    const CDibRef image = MakeImage(2, 2);
+    const CDibRef image = MakeWatermarkImage(2, 2);
     CWatermark* a = NewWatermark(L"A");
     CWatermark* b = NewWatermark(L"B");
     a->SetImage(image.Get());
@@ -617,13 +604,13 @@ protected:
 
 TEST_F(WatermarkListXmlTest, AListIsReadBackEqual)
 {
-    const CDibRef image = MakeImage(6, 3);
+    const CDibRef image = MakeWatermarkImage(6, 3);
     CWatermark* sky = NewWatermark(L"Sky <1>", true);
     sky->SetImage(image.Get());
     sky->SetInfo(L"C:\\images\\sky.png", true, 1234567);
     sky->SetTiled(true);
     sky->SetScale(0.25);
-    const CDibRef logoImage = MakeImage(3, 6);
+    const CDibRef logoImage = MakeWatermarkImage(3, 6);
     CWatermark* logo = NewWatermark(L"Logo & co");
     logo->SetImage(logoImage.Get());
     logo->SetInfo(L"logo.gif", false, -1);
@@ -651,7 +638,7 @@ TEST_F(WatermarkListXmlTest, AListIsReadBackEqual)
 
 TEST_F(WatermarkListXmlTest, ADocumentReadAfreshFindsItsImagesByTheirPath)
 {
-    const CDibRef image = MakeImage(6, 3);
+    const CDibRef image = MakeWatermarkImage(6, 3);
     CWatermark* logo = NewWatermark(L"Logo");
     logo->SetImage(image.Get());
     logo->SetInfo(L"logo.png", true, 0);
@@ -672,7 +659,7 @@ TEST_F(WatermarkListXmlTest, ADocumentReadAfreshFindsItsImagesByTheirPath)
 
 TEST_F(WatermarkListXmlTest, TheModelsEqualWatermarkIsShared)
 {
-    const CDibRef image = MakeImage(6, 3);
+    const CDibRef image = MakeWatermarkImage(6, 3);
     CWatermark* logo = NewWatermark(L"Logo");
     logo->SetImage(image.Get());
     model.GetWatermarkManager()->ReplaceAll({nullptr, logo});
@@ -716,8 +703,8 @@ TEST(WatermarkTransitionTest, WatermarksOfBothScenesStayTheOthersCrossFade)
 {
     CZephyronModel model;
     CCurrentModelScope current{&model};
-    const CDibRef image = MakeImage(2, 2);
-    const CDibRef sameLooking = MakeImage(2, 2);
+    const CDibRef image = MakeWatermarkImage(2, 2);
+    const CDibRef sameLooking = MakeWatermarkImage(2, 2);
     CWatermark* sky = NewWatermark(L"Sky", true);
     sky->SetImage(image.Get());
     CWatermark* logo = NewWatermark(L"Logo");

@@ -11,6 +11,17 @@ Bytes Ascii(std::string_view text)
     return Bytes(text.begin(), text.end());
 }
 
+void WriteBytes(CArchive& ar, const Bytes& bytes)
+{
+    if (!bytes.empty())
+        ar.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+Bytes Text(std::string_view text)
+{
+    return Bytes{static_cast<uint8_t>(text.size())} + Ascii(text);
+}
+
 Bytes Utf16Le(std::u16string_view text)
 {
     Bytes bytes;

@@ -16,6 +16,8 @@ using Bytes = std::vector<uint8_t>;
 Bytes operator+(Bytes a, const Bytes& b);
 // The characters' own bytes, one each.
 Bytes Ascii(std::string_view text);
+// An 8-bit archive string: a length byte, then the characters.
+Bytes Text(std::string_view text);
 // Two bytes per code unit, low byte first.
 Bytes Utf16Le(std::u16string_view text);
 Bytes Repeat(Bytes unit, size_t count);
@@ -37,6 +39,8 @@ Bytes LittleEndian(Values... values)
 
 // True when the archive has nothing left to read.
 bool IsAtEnd(CArchive& ar);
+// Writes the bytes as they are into a storing archive.
+void WriteBytes(CArchive& ar, const Bytes& bytes);
 
 // Runs read on a loading archive over the bytes.
 template <class Read>

@@ -22,6 +22,13 @@ struct GLPixel {
 
 std::ostream& operator<<(std::ostream& out, const GLPixel& pixel);
 
+// The opaque plain colours the drawing tests paint with.
+inline constexpr GLPixel kWhitePixel{255, 255, 255, 255};
+inline constexpr GLPixel kBlackPixel{0, 0, 0, 255};
+inline constexpr GLPixel kRedPixel{255, 0, 0, 255};
+inline constexpr GLPixel kGreenPixel{0, 255, 0, 255};
+inline constexpr GLPixel kBluePixel{0, 0, 255, 255};
+
 // Clears colour (to that colour), depth (to the far plane) and stencil (to 0) of the
 // current context.
 void ClearGLBuffers(const GLPixel& color);

@@ -113,12 +113,6 @@ void WriteList(CArchive& ar, const std::vector<const CObject*>& objects)
         ar.WriteObject(object);
 }
 
-void WriteBytes(CArchive& ar, const Bytes& bytes)
-{
-    if (!bytes.empty())
-        ar.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
-
 }  // namespace
 
 ModelFileWriter::VersionMap VersionMapOfModelSchema(int32_t f)

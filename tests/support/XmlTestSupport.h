@@ -3,6 +3,7 @@
 // namespaces on and no external DTD loading. DomXMLInput is the test-side IXMLInput over
 // a parsed element (the program itself has no XML reader).
 
+#include "support/DocumentPersister.h"
 #include "support/XMLInput.h"
 
 #include <xercesc/dom/DOM.hpp>
@@ -82,6 +83,16 @@ public:
 private:
     const xml::DOMElement* Current() const { return m_elements.back(); }
     std::vector<const xml::DOMElement*> m_elements;
+};
+
+// A document with no content of its own: what every document writes and reads around it.
+class EmptyTestDocument : public DocumentPersister {
+public:
+    EmptyTestDocument()
+        : DocumentPersister({L"testDocument", kDocumentPartFileName, L"tst", L"urn:test", L"urn:test.xsd"})
+    {}
+    bool WriteContent(IXMLOutput&) override { return true; }
+    bool ReadContent(IXMLInput&) override { return true; }
 };
 
 }  // namespace orbisk::testing

@@ -23,7 +23,7 @@ using orbisk::geometry::CVector3d;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kCameraViewSize = 64;
 constexpr int kLeft = CTool::kLeftButton;
 
 double AngleBetween(const CVector3d& a, const CVector3d& b)
@@ -49,13 +49,13 @@ private:
     StatusBar::UI* m_previous;
 };
 
-// A real model view over an empty model in an offscreen context, kSize pixels square; the
+// A real model view over an empty model in an offscreen context, kCameraViewSize pixels square; the
 // camera looks level along +y at the origin from 20 units away.
 class CameraToolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kCameraViewSize));
         SetCamera({0, -20, 0}, {0, 0, 0}, {0, 0, 1}, true);
     }
 
@@ -96,15 +96,15 @@ TEST_F(CameraToolTest, OrbitDragOverTheViewportHeightTurnsAQuarterTurn)
         int dx, dy;
         double degrees;
     } cases[] = {
-        {kSize, 0, 90.0},  // across, about the vertical
-        {-kSize / 2, 0, 45.0},
-        {0, -kSize / 2, 45.0},  // upward, about the camera's right axis
+        {kCameraViewSize, 0, 90.0},  // across, about the vertical
+        {-kCameraViewSize / 2, 0, 45.0},
+        {0, -kCameraViewSize / 2, 45.0},  // upward, about the camera's right axis
     };
     for (const Case& c : cases) {
         SetCamera({0, -20, 0}, {0, 0, 0}, {0, 0, 1}, true);
         manager.SetTool(new CCameraOrbitTool(), CCameraOrbitTool::kToolId, true);
         const CVector3d before = Camera().GetEye() - CPoint3d();
-        Drag(0, kSize - 1, c.dx, kSize - 1 + c.dy);
+        Drag(0, kCameraViewSize - 1, c.dx, kCameraViewSize - 1 + c.dy);
         const CVector3d after = Camera().GetEye() - CPoint3d();
         EXPECT_NEAR(AngleBetween(before, after), c.degrees, 1e-6) << c.dx << "," << c.dy;
         EXPECT_NEAR(after.Length(), 20.0, 1e-9);

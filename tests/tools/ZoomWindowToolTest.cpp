@@ -24,8 +24,8 @@ using orbisk::geometry::CVector3d;
 
 namespace {
 
-constexpr int kSize = 64;
-constexpr int kLeft = CTool::kLeftButton;
+constexpr int kZoomViewSize = 64;
+constexpr int kLeftDown = CTool::kLeftButton;
 
 // What a host following the rubber band would see.
 class RecordingBand : public ZoomWindow::UI {
@@ -72,13 +72,13 @@ public:
     std::pair<int, int> at{-1, -1};
 };
 
-// A model view over an empty model, kSize pixels square, looking along +y at the origin from
+// A model view over an empty model, kZoomViewSize pixels square, looking along +y at the origin from
 // 20 units; the orbit tool is active on the current manager.
 class ZoomWindowToolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kZoomViewSize));
         SetCamera(true);
         SetCurrentToolManager(&manager);
         SelectOrbitTool();
@@ -119,8 +119,8 @@ TEST_F(ZoomWindowToolTest, RectangleAroundTheCentreFillsTheViewThenTheOrbitToolR
         EXPECT_EQ(ZoomWindowTool()->GetCursorId(), 422);
 
         RecordingBand band;
-        manager.OnLButtonDown(kLeft, 16, 16, &view);
-        manager.OnMouseMove(kLeft, 48, 48, &view);
+        manager.OnLButtonDown(kLeftDown, 16, 16, &view);
+        manager.OnMouseMove(kLeftDown, 48, 48, &view);
         EXPECT_TRUE(ZoomWindowTool()->IsRectangleShown());
         manager.OnLButtonUp(0, 48, 48, &view);
 
@@ -143,8 +143,8 @@ TEST_F(ZoomWindowToolTest, ClickWithoutDragLeavesTheCameraAndStillEnds)
     SelectZoomWindowTool();
     EXPECT_EQ(manager.GetStackSize(), 2) << "a second zoom window replaces the first";
     const CCamera before = Camera();
-    manager.OnLButtonDown(kLeft, 20, 20, &view);
-    manager.OnMouseMove(kLeft, 20, 20, &view);
+    manager.OnLButtonDown(kLeftDown, 20, 20, &view);
+    manager.OnMouseMove(kLeftDown, 20, 20, &view);
     EXPECT_FALSE(ZoomWindowTool()->IsRectangleShown());
     manager.OnLButtonUp(0, 20, 20, &view);
     EXPECT_TRUE(Camera() == before);
@@ -154,15 +154,15 @@ TEST_F(ZoomWindowToolTest, ClickWithoutDragLeavesTheCameraAndStillEnds)
 TEST_F(ZoomWindowToolTest, RubberBandInvertsThePixelsItCrossesInTheOverlay)
 {
     SelectZoomWindowTool();
-    manager.OnLButtonDown(kLeft, 10, 12, &view);
-    manager.OnMouseMove(kLeft, 50, 40, &view);
+    manager.OnLButtonDown(kLeftDown, 10, 12, &view);
+    manager.OnMouseMove(kLeftDown, 50, 40, &view);
 
     ClearGLBuffers(GLPixel{255, 255, 255, 255});
     manager.DrawToolOverlay(&view);
     glFinish();
     EXPECT_TRUE(GLStateIsClean());
     // GL rows count from the bottom.
-    const auto at = [](int x, int y) { return ReadGLPixel(x, kSize - 1 - y); };
+    const auto at = [](int x, int y) { return ReadGLPixel(x, kZoomViewSize - 1 - y); };
     // The band leaves alpha alone.
     const GLPixel black{0, 0, 0, 255};
     const GLPixel white{255, 255, 255, 255};

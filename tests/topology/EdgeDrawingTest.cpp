@@ -36,10 +36,10 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kEdgeViewSize = 64;
 // The camera looks down the z axis from z = 10 in parallel projection, 10 units high.
-constexpr double kUnitsPerPixel = 10.0 / kSize;
-const int kCentre[2] = {kSize / 2, kSize / 2};
+constexpr double kEdgeUnitsPerPixel = 10.0 / kEdgeViewSize;
+const int kCentre[2] = {kEdgeViewSize / 2, kEdgeViewSize / 2};
 
 // One line as the view was asked to draw it, with the state it was drawn in.
 struct DrawnLine {
@@ -103,7 +103,7 @@ protected:
     void SetUp() override
     {
         // Half a pixel aside, so that x = 0 runs through the middle of a pixel column.
-        ASSERT_TRUE(SetUpTopView(view, kSize, CPoint3d(-0.5 * kUnitsPerPixel, 0, 0)));
+        ASSERT_TRUE(SetUpTopView(view, kEdgeViewSize, CPoint3d(-0.5 * kEdgeUnitsPerPixel, 0, 0)));
         model = view.GetModel();
         Options().SetAxesShown(false);
     }
@@ -150,7 +150,7 @@ protected:
         return ridge;
     }
 
-    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kSize); }
+    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kEdgeViewSize); }
 
     ManualClock clock;
     RecordingZphView view{clock, clock};
@@ -254,7 +254,7 @@ TEST_F(EdgeDrawingTest, ALineLeavesItsPixelsAndAProfileIsWider)
         CEdge* edge = AddFold(c.reach);
         edge->Draw(&view);
         EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 0, 0)), GLPixel{0, 0, 0, 255}));
-        const GLPixel beside = PixelAt(CPoint3d(2 * kUnitsPerPixel, 0.5, 0));
+        const GLPixel beside = PixelAt(CPoint3d(2 * kEdgeUnitsPerPixel, 0.5, 0));
         EXPECT_EQ(static_cast<bool>(PixelNear(beside, GLPixel{0, 0, 0, 255})), c.wide);
         EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 0, 0)), GLPixel{255, 255, 255, 255}));
         EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
@@ -361,7 +361,7 @@ TEST_F(EdgeDrawingTest, ExtensionsReachPastCornersOnly)
 {
     Options().SetExtension(true);
     Options().SetExtensionLength(8);
-    const double reach = 8 * kUnitsPerPixel;
+    const double reach = 8 * kEdgeUnitsPerPixel;
     struct Case {
         const char* name;
         CPoint3d corner;
@@ -487,7 +487,7 @@ TEST_F(EdgeDrawingTest, EndpointsJitterAndStrokeEdgesDrawTheirOwnLines)
     CEdge* edge = AddEdge(start, end);
     edge->Draw(&view);
     // The plain line, the decorated one, then a mark at each end two pixels wider.
-    const double mark = 5 * kUnitsPerPixel;
+    const double mark = 5 * kEdgeUnitsPerPixel;
     ASSERT_EQ(view.lines.size(), 4u);
     EXPECT_EQ(view.lines[1].width, 1.0);
     EXPECT_EQ(view.lines[2].from, start);
@@ -506,8 +506,8 @@ TEST_F(EdgeDrawingTest, EndpointsJitterAndStrokeEdgesDrawTheirOwnLines)
     EXPECT_LE(view.styledLines, 3);
     ASSERT_EQ(view.lines.size(), 1u + view.styledLines);
     for (const DrawnLine& line : view.lines) {
-        EXPECT_LE(line.from.DistanceTo(start), 2 * kUnitsPerPixel * 1.8);
-        EXPECT_LE(line.to.DistanceTo(end), 2 * kUnitsPerPixel * 1.8);
+        EXPECT_LE(line.from.DistanceTo(start), 2 * kEdgeUnitsPerPixel * 1.8);
+        EXPECT_LE(line.to.DistanceTo(end), 2 * kEdgeUnitsPerPixel * 1.8);
     }
 
     // In the stroke pass, stroke edges draw the chain of the edge's vertices and no line.

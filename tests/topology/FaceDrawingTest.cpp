@@ -30,7 +30,7 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kFaceViewSize = 64;
 const GLPixel kClear{255, 255, 255, 255};
 
 // The model view, recording the primitives it is asked to open and the material colours it
@@ -57,7 +57,7 @@ class FaceDrawingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kFaceViewSize));
         model = view.GetModel();
         Options().SetAxesShown(false);
     }
@@ -111,7 +111,7 @@ protected:
     GLPixel Centre()
     {
         glFinish();
-        return ReadGLPixel(kSize / 2, kSize / 2);
+        return ReadGLPixel(kFaceViewSize / 2, kFaceViewSize / 2);
     }
 
     ManualClock clock;

@@ -36,12 +36,10 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kGuideViewSize = 64;
 // The camera looks down the z axis from z = 10 in parallel projection, 10 units high.
-constexpr double kUnit = 10.0 / kSize;
-constexpr int kCentre = kSize / 2;
-const GLPixel kWhite{255, 255, 255, 255};
-const GLPixel kBlue{0, 0, 255, 255};
+constexpr double kUnit = 10.0 / kGuideViewSize;
+constexpr int kCentre = kGuideViewSize / 2;
 // 0.7 of full intensity.
 const GLPixel kAxisRed{178, 0, 0, 255};
 const GLPixel kAxisGreen{0, 178, 0, 255};
@@ -81,7 +79,7 @@ protected:
     void SetUp() override
     {
         // Half a pixel aside both ways, so that the axes run through the middles of pixels.
-        ASSERT_TRUE(SetUpTopView(view, kSize, CPoint3d(-0.5 * kUnit, -0.5 * kUnit, 0)));
+        ASSERT_TRUE(SetUpTopView(view, kGuideViewSize, CPoint3d(-0.5 * kUnit, -0.5 * kUnit, 0)));
         model = view.GetModel();
         Options().SetGuideColor(CColor(0, 0, 255, 255));
     }
@@ -119,8 +117,8 @@ protected:
         view.ResetDrawState();
     }
 
-    GLPixel PixelAt(int px, int py) { return PixelUnder(view, At(px, py), kSize); }
-    bool IsLit(int px, int py) { return !PixelNear(PixelAt(px, py), kWhite, 8); }
+    GLPixel PixelAt(int px, int py) { return PixelUnder(view, At(px, py), kGuideViewSize); }
+    bool IsLit(int px, int py) { return !PixelNear(PixelAt(px, py), kWhitePixel, 8); }
 
     // The pixels of the row through y = py, or of the column through x = px.
     Scan Row(int py)
@@ -194,7 +192,7 @@ TEST_F(GuideAxesDrawingTest, GuideLinesDrawDashedWithTheirPatternAndReachTheEdge
             EXPECT_EQ(row.Count(12, kCentre - 1), 0) << "nothing beyond its end";
         }
         EXPECT_EQ(Row(5).Count(-kCentre, kCentre - 1), 0) << "nothing off the line";
-        const GLPixel expected = c.hidden ? GLPixel{127, 127, 255, 255} : kBlue;
+        const GLPixel expected = c.hidden ? GLPixel{127, 127, 255, 255} : kBluePixel;
         int dash = -6;
         while (dash <= 6 && !row.lit[dash + kCentre])
             ++dash;
@@ -265,7 +263,7 @@ TEST_F(GuideAxesDrawingTest, AGuidePointIsAScreenCrossWithADashedLineBackToWhere
         Clear();
         auto* point = Add(new CConstructionPoint(At(0, 0), At(-20, 0), c.fromLine));
         point->Draw(&view);
-        EXPECT_TRUE(PixelNear(PixelAt(0, 0), kBlue, 3));
+        EXPECT_TRUE(PixelNear(PixelAt(0, 0), kBluePixel, 3));
         for (auto [px, py] : {std::pair{2, 0}, {-2, 0}, {0, 2}, {0, -2}})
             EXPECT_TRUE(IsLit(px, py)) << "an arm reaching " << px << ", " << py;
         for (auto [px, py] : {std::pair{2, 2}, {-2, -2}, {6, 0}, {0, 6}, {0, -6}})
@@ -358,8 +356,9 @@ TEST_F(GuideAxesDrawingTest, AComponentsAxesAreAsLongAsTheirSizeInPixels)
         EXPECT_EQ(IsLit(0, 20), c.size > 20);
         EXPECT_FALSE(IsLit(28, 0));
         EXPECT_FALSE(IsLit(-5, 0)) << "no negative halves";
-        if (c.size)
+        if (c.size) {
             EXPECT_TRUE(PixelNear(PixelAt(20, 0), kAxisRed));
+        }
     }
 }
 

@@ -26,9 +26,7 @@ using orbisk::geometry::CUnitVector3d;
 
 namespace {
 
-constexpr int kSize = 64;
-const GLPixel kWhite{255, 255, 255, 255};
-const GLPixel kBlack{0, 0, 0, 255};
+constexpr int kClipViewSize = 64;
 
 // The section plane that keeps what lies on the side the normal points to, through the point.
 std::unique_ptr<CSectionPlane> Keeping(const CPoint3d& point, const CVector3d& normal)
@@ -66,7 +64,7 @@ class SectionClipGLTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kClipViewSize));
         model = view.GetModel();
         Clear();
     }
@@ -85,7 +83,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
-    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kSize); }
+    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kClipViewSize); }
 
     ManualClock clock;
     CZphView view{clock, clock};
@@ -106,8 +104,10 @@ TEST_F(SectionClipGLTest, ALineAcrossAnActiveSectionPlaneIsDrawnOnlyOnTheKeptSid
         EXPECT_EQ(glIsEnabled(GL_CLIP_PLANE0) != 0, !suppressed);
         view.DrawLine(CPoint3d(-4, 1, 0), CPoint3d(4, 1, 0));
         EXPECT_EQ(view.PopSectionPlane(true), 0);
-        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 1, 0)), kBlack)) << "kept side, suppressed " << suppressed;
-        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 1, 0)), kWhite)) << "cut side, suppressed " << suppressed;
+        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 1, 0)), kBlackPixel))
+            << "kept side, suppressed " << suppressed;
+        EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 1, 0)), kWhitePixel))
+            << "cut side, suppressed " << suppressed;
     }
 }
 
@@ -123,17 +123,17 @@ TEST_F(SectionClipGLTest, ABoxAcrossAnActiveSectionPlaneLosesItsBackHalf)
                               {7, 6}, {6, 4}, {0, 4}, {1, 5}, {3, 7}, {2, 6}};
     for (const auto& edge : edges)
         view.DrawLine(box.GetCorner(edge[0]), box.GetCorner(edge[1]));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 0, 1)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(1, 2, 1)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 0, 1)), kWhite));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-1, 2, 1)), kWhite));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 0, 1)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(1, 2, 1)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 0, 1)), kWhitePixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-1, 2, 1)), kWhitePixel));
 
     // A view box is an annotation: the section planes never cut it.
     Clear();
     view.DrawBox(box, 1.0);
     EXPECT_TRUE(glIsEnabled(GL_CLIP_PLANE0)) << "given back after the box";
     view.PopSectionPlane(true);
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-1, 2, 1)), kBlack));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-1, 2, 1)), kBlackPixel));
 }
 
 TEST_F(SectionClipGLTest, ThePlaneCutsInEyeCoordinatesInsideEnteredInstances)
@@ -149,8 +149,8 @@ TEST_F(SectionClipGLTest, ThePlaneCutsInEyeCoordinatesInsideEnteredInstances)
     view.DrawLine(CPoint3d(-7, 1, 0), CPoint3d(1, 1, 0));
     view.PopTransform(true);
     view.PopSectionPlane(true);
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 1, 0)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 1, 0)), kWhite));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 1, 0)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 1, 0)), kWhitePixel));
 }
 
 TEST_F(SectionClipGLTest, SevenPlanesTakeTheSixClipPlanesAndTheSeventhClipsOnlyInSoftware)

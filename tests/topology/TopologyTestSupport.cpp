@@ -142,3 +142,10 @@ std::wstring Report()
 {
     return GetValidityReport().GetString();
 }
+
+void ExpectNear(const orbisk::geometry::CPoint3d& actual, const orbisk::geometry::CPoint3d& expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-9);
+    EXPECT_NEAR(actual.y, expected.y, 1e-9);
+    EXPECT_NEAR(actual.z, expected.z, 1e-9);
+}

@@ -138,3 +138,6 @@ protected:
 
 // The validity report so far, as a standard string.
 std::wstring Report();
+
+// Every coordinate of the point within 1e-9 of the expected one.
+void ExpectNear(const orbisk::geometry::CPoint3d& actual, const orbisk::geometry::CPoint3d& expected);

@@ -30,7 +30,7 @@ using testing::ParsedDocument;
 using testing::TextOf;
 
 const std::wstring kStyle = utils::WideFromUtf8(kStyleNamespace);
-const std::wstring kTypes = utils::WideFromUtf8(kTypesNamespace);
+const std::wstring kStyleTypes = utils::WideFromUtf8(kTypesNamespace);
 const std::wstring kNpr = utils::WideFromUtf8(kNPRNamespace);
 
 // A stroke-set-like object that a property refers to.
@@ -63,7 +63,7 @@ public:
     const XMLSerializableClassInfo& GetClassInfo() const override { return classInfo; }
     bool WriteXML(IXMLOutput& output) override
     {
-        output.DeclareNamespace(kTypes, L"t");
+        output.DeclareNamespace(kStyleTypes, L"t");
         output.WriteAttribute(L"name", name);
         output.WriteAttribute(L"desc", description);
         for (auto& [id, value] : properties) {
@@ -149,14 +149,14 @@ TEST_F(StyleDocument, EveryElementIsInItsNamespace)
     for (const auto* item : items) {
         EXPECT_EQ(NameOf(item), (ExpandedName{kStyle, L"item"}));
         EXPECT_EQ(Attribute(item, L"", L"id"), std::to_wstring(property->first));
-        const auto* variant = Child(item, kTypes, L"variant");
+        const auto* variant = Child(item, kStyleTypes, L"variant");
         ASSERT_NE(variant, nullptr) << property->first;
         EXPECT_EQ(testing::Wide(variant->getPrefix()), L"t");
         EXPECT_EQ(Attribute(variant, L"", L"type"), std::to_wstring(property->second.GetType()));
         ++property;
     }
     const auto* strokesItem = items[std::distance(m_style.properties.begin(), m_style.properties.find(1013))];
-    const auto* strokes = Child(Child(strokesItem, kTypes, L"variant"), kNpr, L"nprEdge");
+    const auto* strokes = Child(Child(strokesItem, kStyleTypes, L"variant"), kNpr, L"nprEdge");
     ASSERT_NE(strokes, nullptr) << "property 1013 holds the stroke set";
     EXPECT_EQ(Attribute(strokes, kNpr, L"width"), L"1.75");
 }

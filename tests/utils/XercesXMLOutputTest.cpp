@@ -28,7 +28,7 @@ using testing::Wide;
 
 constexpr wchar_t kXmlns[] = L"http://www.w3.org/2000/xmlns/";
 const std::wstring kStyle = L"http://xmlns.example/style";
-const std::wstring kTypes = L"http://xmlns.example/types";
+const std::wstring kExampleTypes = L"http://xmlns.example/types";
 
 std::wstring PrefixOf(const testing::xml::DOMElement* element)
 {
@@ -99,9 +99,9 @@ TEST_F(XercesWriter, PrefixedRootKeepsItsChildrenInTheirNamespaces)
     out.BeginElement(kStyle + L":style");
     out.WriteAttribute(kStyle + L":name", L"Default");
     out.WriteAttribute(L"desc", L"plain");
-    out.BeginElement(kTypes + L":variant");
+    out.BeginElement(kExampleTypes + L":variant");
     out.WriteElement(L"point3d", L"");
-    out.EndElement(kTypes + L":variant");
+    out.EndElement(kExampleTypes + L":variant");
     out.EndElement(kStyle + L":style");
 
     const auto* root = Finish();
@@ -112,7 +112,7 @@ TEST_F(XercesWriter, PrefixedRootKeepsItsChildrenInTheirNamespaces)
     ASSERT_NE(style, nullptr) << m_stream.str();
     EXPECT_EQ(Attribute(style, kStyle, L"name"), L"Default");
     EXPECT_EQ(Attribute(style, L"", L"desc"), L"plain");
-    const auto* variant = Child(style, kTypes, L"variant");
+    const auto* variant = Child(style, kExampleTypes, L"variant");
     ASSERT_NE(variant, nullptr) << m_stream.str();
     EXPECT_EQ(ChildNames(variant), (std::vector<ExpandedName>{{L"", L"point3d"}}))
         << "no default namespace in scope";

@@ -30,9 +30,9 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 200;
+constexpr int kArrowViewSize = 200;
 // The camera looks down the z axis at the origin, 20 units high: a tenth of a unit per pixel.
-constexpr double kUnitsPerPixel = 20.0 / kSize;
+constexpr double kArrowUnitsPerPixel = 20.0 / kArrowViewSize;
 
 // One GL primitive as the view was asked to draw it: its kind, its vertices (local and in
 // window pixels, y downwards), the line width and the polygon offset in force.
@@ -89,7 +89,7 @@ class ArrowHeadsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize, {0, 0, 0}, 20.0));
+        ASSERT_TRUE(SetUpTopView(view, kArrowViewSize, {0, 0, 0}, 20.0));
         view.SetColor(CColor(0, 0, 0, 255));
     }
     void TearDown() override
@@ -101,7 +101,7 @@ protected:
     }
 
     // Dark at the model point.
-    bool Inked(const CPoint3d& point) { return PixelUnder(view, point, kSize).r < 128; }
+    bool Inked(const CPoint3d& point) { return PixelUnder(view, point, kArrowViewSize).r < 128; }
 
     CZpFont* Font(int points)
     {
@@ -158,8 +158,9 @@ TEST(ArrowHeadGeometryTest, IntersectSegments2dFindsCrossingsAlongTheSecondSegme
         SCOPED_TRACE(testing::Message() << c.r.x << "," << c.r.y);
         double t = -1.0;
         EXPECT_EQ(IntersectSegments2d(c.p, c.q, c.r, c.s, t), c.crosses);
-        if (c.crosses)
+        if (c.crosses) {
             EXPECT_NEAR(t, c.t, 1e-12);
+        }
     }
     double t = -1.0;
     IntersectSegments2d({0, 0, 0}, {10, 0, 0}, {2, 0, 0}, {8, 0, 0}, t);
@@ -297,8 +298,8 @@ TEST_F(ArrowHeadsTest, ArrowHeadsKeepTheirModelSizeInsideScaledInstances)
     ASSERT_EQ(view.primitives.size(), 1u);
     // Tip at the scaled point (2, 0), body 3 model units long: 30 pixels on screen.
     const std::vector<CPoint3d>& w = view.primitives[0].window;
-    EXPECT_NEAR(w[0].x, kSize / 2 + 2.0 / kUnitsPerPixel, 0.5);
-    EXPECT_NEAR(w[1].x - w[0].x, 3.0 / kUnitsPerPixel, 0.5);
+    EXPECT_NEAR(w[0].x, kArrowViewSize / 2 + 2.0 / kArrowUnitsPerPixel, 0.5);
+    EXPECT_NEAR(w[1].x - w[0].x, 3.0 / kArrowUnitsPerPixel, 0.5);
 }
 
 TEST_F(ArrowHeadsTest, TheEdgeOnTestLooksAlongTheSightLine)
@@ -346,7 +347,7 @@ TEST_F(LineAroundTextTest, AHorizontalLineThroughCentredTextIsTwoPiecesEndingAtT
         view.EndPrimitive();
         const auto lines = Lines();
         ASSERT_EQ(lines.size(), 2u);
-        const double halfGap = (width / 2 + 3) * kUnitsPerPixel;
+        const double halfGap = (width / 2 + 3) * kArrowUnitsPerPixel;
         EXPECT_TRUE(lines[0].first.IsEqual({-8, 0, 0}, 1e-6));
         EXPECT_NEAR(lines[0].second.x, -halfGap, 1e-3);
         EXPECT_NEAR(lines[1].first.x, halfGap, 1e-3);
@@ -368,8 +369,8 @@ TEST_F(LineAroundTextTest, WhatTheTextBoxDoesToALine)
     CZpFont* font = Font(24);
     double width = 0, height = 0;
     Extents(font, L"12.5", width, height);
-    const double justInside = (width / 2 + 2) * kUnitsPerPixel;
-    const double above = (height / 2 + 10) * kUnitsPerPixel;
+    const double justInside = (width / 2 + 2) * kArrowUnitsPerPixel;
+    const double above = (height / 2 + 10) * kArrowUnitsPerPixel;
     struct Case {
         const char* name;
         CPoint3d from, to;

@@ -31,7 +31,7 @@ using orbisk::geometry::CVector3d;
 
 namespace {
 
-constexpr int kSize = 100;
+constexpr int kCameraViewSize = 100;
 const int kCentre[2] = {50, 50};
 constexpr double kPi = 3.14159265358979323846;
 
@@ -53,7 +53,7 @@ class CameraOperationsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kCameraViewSize));
         model = view.GetModel();
         view.GetRenderingOptions()->SetAxesShown(false);
     }
@@ -203,7 +203,7 @@ TEST_F(CameraOperationsTest, ZoomWindowBringsTheRectangleToFillTheView)
         view.ZoomWindow(a, b);
         // What the rectangle showed at the focus's depth now fills the view.
         ExpectUnderPixel(topLeft, 0, 0);
-        ExpectUnderPixel(bottomRight, kSize, kSize);
+        ExpectUnderPixel(bottomRight, kCameraViewSize, kCameraViewSize);
         EXPECT_TRUE(model->GetCamera() == Camera());
     }
 }
@@ -219,7 +219,7 @@ TEST_F(CameraOperationsTest, InPerspectiveZoomWindowFocusesAtTheDepthDrawnInTheR
         CPlane3d(CPoint3d(0, 0, 5), CUnitVector3d::ZAxis()).Intersect(definition.GetPickRay(25, 35), focus));
     const CPoint3d window = Screen(focus);
     glEnable(GL_SCISSOR_TEST);
-    glScissor(10, kSize - 50, 30, 30);
+    glScissor(10, kCameraViewSize - 50, 30, 30);
     glClearDepth(window.z);
     glClear(GL_DEPTH_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
@@ -270,7 +270,7 @@ TEST_F(CameraOperationsTest, ZoomExtentsInThe2DPanAndZoomFitsThePicture)
     EXPECT_TRUE(Camera().Is2DPanZoomEnabled());
     EXPECT_NEAR(Camera().Get2DScale(), 0.2 * 1.05, 1e-9);
     ExpectUnderPixel(CPoint3d(3, -1, 0), 50, 50);
-    const double margin = kSize * (1 - 1 / 1.05) / 2;
+    const double margin = kCameraViewSize * (1 - 1 / 1.05) / 2;
     ExpectUnderPixel(CPoint3d(2, 0, 0), margin, margin);
 }
 

@@ -387,8 +387,6 @@ TEST(InfiniteLine, IsPlacedByTheCurrentTransformation)
 // ---------------------------------------------------------------------------------------------
 // Drawn through a model view.
 
-const GLPixel kWhite{255, 255, 255, 255};
-
 // A model view over an empty model, drawing into the test's context: the eye 20 above the
 // origin looking down, so that the depth range the frame fits to the model is about 17.6 to
 // 22.6.
@@ -401,7 +399,7 @@ protected:
         view.SetModel(model);
         model->Release();
         view.SetViewportRect(0, 0, Width(), Height());
-        ClearGLBuffers(kWhite);
+        ClearGLBuffers(kWhitePixel);
         // Lines in opaque black.
         view.ResetDrawState();
     }
@@ -434,7 +432,7 @@ protected:
         const int row = Height() - 1 - static_cast<int>(y);
         for (int dy = -1; dy <= 1; ++dy) {
             for (int dx = -1; dx <= 1; ++dx) {
-                if (!PixelNear(ReadGLPixel(column + dx, row + dy), kWhite, 40))
+                if (!PixelNear(ReadGLPixel(column + dx, row + dy), kWhitePixel, 40))
                     return true;
             }
         }
@@ -463,7 +461,7 @@ TEST_F(ClippingGLTest, AGuideRunningAwayIsDrawnOutToItsVanishingPoint)
     };
     for (const Case& c : {Case{"as an infinite line", true}, Case{"as a plain segment", false}}) {
         SCOPED_TRACE(c.name);
-        ClearGLBuffers(kWhite);
+        ClearGLBuffers(kWhitePixel);
         if (c.clipped)
             view.DrawInfiniteLine(guide, 0, true, CColor(0, 0, 0), 1.0);
         else
@@ -490,7 +488,7 @@ TEST_F(ClippingGLTest, SegmentsOutsideTheDepthRangeCoverTheirOwnPixels)
          {Case{"beyond the far plane", 2 * Far()}, Case{"before the near plane", Near() / 2}}) {
         for (bool clipped : {true, false}) {
             SCOPED_TRACE(c.name + (clipped ? ", clipped to the depth range" : ", drawn as it is"));
-            ClearGLBuffers(kWhite);
+            ClearGLBuffers(kWhitePixel);
             const double y = c.depth / 40;
             const CPoint3d a = AtDepth(-c.depth / 10, y, c.depth);
             const CPoint3d b = AtDepth(c.depth / 10, y, c.depth);
@@ -510,7 +508,7 @@ TEST_F(ClippingGLTest, ArrowHeadsAreFivePixelsAtAnyZoom)
     for (double unitsPerPixel : {0.1, 1.0}) {
         SCOPED_TRACE(::testing::Message() << unitsPerPixel << " units per pixel");
         LookDown(false, Height() * unitsPerPixel);
-        ClearGLBuffers(kWhite);
+        ClearGLBuffers(kWhitePixel);
         // From 20 pixels left of the centre to 10 pixels right of it.
         const CPoint3d a(-20 * unitsPerPixel, 0, 0);
         const CPoint3d b(10 * unitsPerPixel, 0, 0);

@@ -41,11 +41,11 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 200;
+constexpr int kDimensionViewSize = 200;
 // The camera looks down the z axis near (5, 3), 20 units high: a tenth of a unit per pixel, whole
 // and tenth model coordinates falling in the middle of pixels.
 const CPoint3d kTarget(5.05, 3.05, 0);
-constexpr double kUnitsPerPixel = 20.0 / kSize;
+constexpr double kDimensionUnitsPerPixel = 20.0 / kDimensionViewSize;
 
 struct DrawnLine {
     CPoint3d from;
@@ -153,7 +153,7 @@ protected:
     void SetUp() override
     {
         InstallTextRasterizer();
-        ASSERT_TRUE(SetUpTopView(view, kSize, kTarget, 20.0));
+        ASSERT_TRUE(SetUpTopView(view, kDimensionViewSize, kTarget, 20.0));
         model = view.GetModel();
         style = model->GetDimensionStyleObject();
         ASSERT_NE(style, nullptr);
@@ -229,7 +229,7 @@ protected:
         glFinish();
     }
 
-    bool Inked(const CPoint3d& point) { return PixelUnder(view, point, kSize).r < 128; }
+    bool Inked(const CPoint3d& point) { return PixelUnder(view, point, kDimensionViewSize).r < 128; }
 
     // The window region of half-size `half` pixels around a model point.
     Ink Region(const CPoint3d& centre, int halfWidth, int halfHeight)
@@ -240,7 +240,7 @@ protected:
         ink.width = 2 * halfWidth;
         ink.height = 2 * halfHeight;
         ink.left = static_cast<int>(window.x) - halfWidth;
-        ink.bottom = kSize - 1 - static_cast<int>(window.y) - halfHeight;
+        ink.bottom = kDimensionViewSize - 1 - static_cast<int>(window.y) - halfHeight;
         ink.pixels.resize(static_cast<size_t>(ink.width) * ink.height * 4);
         glFinish();
         glReadPixels(ink.left, ink.bottom, ink.width, ink.height, GL_RGBA, GL_UNSIGNED_BYTE,
@@ -304,7 +304,7 @@ TEST_F(DimensionDrawingTest, ALinearDimensionDrawsExtensionLinesABrokenDimension
     options->SetProfiles(true);
     options->SetProfileWidth(3);
     Draw(dimension);
-    EXPECT_EQ(CountLines({0, gap / 2 + 3 * kUnitsPerPixel, 0}, {0, 5 + gap, 0}, 1e-6), 1);
+    EXPECT_EQ(CountLines({0, gap / 2 + 3 * kDimensionUnitsPerPixel, 0}, {0, 5 + gap, 0}, 1e-6), 1);
 }
 
 TEST_F(DimensionDrawingTest, ArrowHeadsOfEveryTypeSitAtTheEndsOfTheLine)
@@ -422,8 +422,9 @@ TEST_F(DimensionDrawingTest, DimensionsSeenEdgeOnSwitchedOffOrCutAwayAreNotDrawn
         view.PushSectionPlane(section, true);
         Draw(dimension);
         // The plane clips what is drawn after the dimension again.
-        if (section->GetClipPlaneId() != 0)
+        if (section->GetClipPlaneId() != 0) {
             EXPECT_TRUE(glIsEnabled(section->GetClipPlaneId()));
+        }
         view.PopSectionPlane(true);
         EXPECT_EQ(view.lines.empty(), keep < 10);
         EXPECT_EQ(Inked({2.5, 5, 0}), keep > 10);
@@ -436,11 +437,11 @@ TEST_F(DimensionDrawingTest, DimensionsOnFreePointsAreDrawnInTheHighlightColourW
     CDimensionLinear* dimension = AddLinear({0, 0, 0}, {10, 0, 0}, 5);
     ASSERT_FALSE(dimension->IsAssociated());
     Draw(dimension);
-    EXPECT_TRUE(PixelNear(PixelUnder(view, {2.5, 5, 0}, kSize), GLPixel{0, 0, 0, 255}));
+    EXPECT_TRUE(PixelNear(PixelUnder(view, {2.5, 5, 0}, kDimensionViewSize), GLPixel{0, 0, 0, 255}));
     style->SetHighlight(true, CColor(255, 0, 0, 255));
     Draw(dimension);
-    EXPECT_TRUE(PixelNear(PixelUnder(view, {2.5, 5, 0}, kSize), GLPixel{255, 0, 0, 255}));
-    EXPECT_TRUE(PixelNear(PixelUnder(view, {10, 2.5, 0}, kSize), GLPixel{255, 0, 0, 255}));
+    EXPECT_TRUE(PixelNear(PixelUnder(view, {2.5, 5, 0}, kDimensionViewSize), GLPixel{255, 0, 0, 255}));
+    EXPECT_TRUE(PixelNear(PixelUnder(view, {10, 2.5, 0}, kDimensionViewSize), GLPixel{255, 0, 0, 255}));
 }
 
 TEST_F(DimensionDrawingTest, ARadiusDrawsItsLeaderArrowShoulderAndText)
@@ -507,8 +508,9 @@ TEST_F(DimensionDrawingTest, PicksFindDimensionsByTheirLinesAndText)
         CPickHelper picker(&view, pixel, 2);
         const int hits = picker.Pick(model->GetRoot());
         ASSERT_EQ(hits, c.hit ? 1 : 0);
-        if (c.hit)
+        if (c.hit) {
             EXPECT_EQ(picker.GetHit(0).GetEntity(), linear);
+        }
     }
     // A window pick wants the whole dimension inside.
     int a[2], b[2], c[2];

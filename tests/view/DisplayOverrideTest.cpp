@@ -26,10 +26,10 @@ using orbisk::utils::CNotificationCenter;
 
 namespace {
 
-const CColor kWhite(255, 255, 255, 255);
-const CColor kBlack(0, 0, 0, 255);
-const CColor kGrey(90, 90, 90, 255);
-const CColor kGreen(0, 120, 0, 255);
+const CColor kOverrideWhite(255, 255, 255, 255);
+const CColor kOverrideBlack(0, 0, 0, 255);
+const CColor kOverrideGrey(90, 90, 90, 255);
+const CColor kOverrideGreen(0, 120, 0, 255);
 
 // Every notification the override's users can see, in order.
 class Recorder : public orbisk::utils::IObserver {
@@ -66,7 +66,7 @@ public:
     explicit FixedSystemColors(CColor window) : window(window), previous(SetSystemColorProvider(this)) {}
     ~FixedSystemColors() override { SetSystemColorProvider(previous); }
     CColor GetWindowColor() const override { return window; }
-    CColor GetWindowTextColor() const override { return kBlack; }
+    CColor GetWindowTextColor() const override { return kOverrideBlack; }
 
 private:
     CColor window;
@@ -98,8 +98,8 @@ protected:
 
         // The user's settings: everything the override turns off is on.
         CRenderingOptions& o = Options();
-        o.SetBackgroundColor(kGrey);
-        o.SetEdgeColor(kGreen);
+        o.SetBackgroundColor(kOverrideGrey);
+        o.SetEdgeColor(kOverrideGreen);
         o.SetEdgeKind(1);
         o.SetJitter(true);
         o.SetProfiles(true);
@@ -142,7 +142,7 @@ TEST_F(DisplayOverrideTest, InteractiveAidsGoSilentlyAndComeBackAnnounced)
         EXPECT_FALSE(Options().GetShowToolOverlay());
         EXPECT_FALSE(Options().GetShowEditingContext());
         EXPECT_FALSE(point->IsSelected()) << "the selection is drawn unselected";
-        EXPECT_EQ(Options().GetStoredBackgroundColor(), kGrey) << "no flag, no simplification";
+        EXPECT_EQ(Options().GetStoredBackgroundColor(), kOverrideGrey) << "no flag, no simplification";
         EXPECT_TRUE(Options().GetJitter());
         EXPECT_TRUE(Shadows().GetShadowsShown());
         EXPECT_TRUE(recorder.events.empty()) << "observers do not see the override";
@@ -167,8 +167,8 @@ TEST_F(DisplayOverrideTest, EachFlagSimplifiesAndRestoreGivesEverythingBack)
          [](const CRenderingOptions& o, const CShadowInfo&) {
              return o.GetEdgeKind() == 0 && !o.GetJitter() && !o.GetProfiles() && !o.GetExtension() &&
                     !o.GetDepthCue() && !o.GetEndpoints() && !o.GetEdgePresetEffect() && !o.GetSkyShown() &&
-                    !o.GetGroundShown() && o.GetStoredBackgroundColor() == kWhite &&
-                    o.GetStoredEdgeColor() == kBlack && !o.GetWatermarksShown();
+                    !o.GetGroundShown() && o.GetStoredBackgroundColor() == kOverrideWhite &&
+                    o.GetStoredEdgeColor() == kOverrideBlack && !o.GetWatermarksShown();
          }},
         {"shadows hidden", CDisplayOverride::kHideShadows,
          [](const CRenderingOptions&, const CShadowInfo& s) { return !s.GetShadowsShown(); }},
@@ -178,8 +178,8 @@ TEST_F(DisplayOverrideTest, EachFlagSimplifiesAndRestoreGivesEverythingBack)
          }},
         {"white background over grey", CDisplayOverride::kWhiteBackground,
          [](const CRenderingOptions& o, const CShadowInfo&) {
-             return o.GetStoredBackgroundColor() == kWhite && o.GetStoredEdgeColor() == kBlack &&
-                    o.GetJitter();
+             return o.GetStoredBackgroundColor() == kOverrideWhite &&
+                    o.GetStoredEdgeColor() == kOverrideBlack && o.GetJitter();
          }},
         {"watermarks off", CDisplayOverride::kHideWatermarks,
          [](const CRenderingOptions& o, const CShadowInfo&) { return !o.GetWatermarksShown(); }},
@@ -209,7 +209,8 @@ TEST_F(DisplayOverrideTest, ApplyingTwiceStillRestoresTheUsersSettings)
     {
         CDisplayOverride override(&view, CDisplayOverride::kPlainDrawing | CDisplayOverride::kHideShadows);
         override.Apply(&view, CDisplayOverride::kHideCameraBars);
-        EXPECT_EQ(Options().GetStoredBackgroundColor(), kGrey) << "the first override's white is gone";
+        EXPECT_EQ(Options().GetStoredBackgroundColor(), kOverrideGrey)
+            << "the first override's white is gone";
         EXPECT_TRUE(Shadows().GetShadowsShown());
         EXPECT_TRUE(Options().GetHideCameraBars());
         EXPECT_FALSE(Shadows().GetNorthShown());
@@ -224,12 +225,12 @@ TEST_F(DisplayOverrideTest, ApplyingTwiceStillRestoresTheUsersSettings)
 TEST_F(DisplayOverrideTest, WhiteBackgroundFollowsTheEffectiveBackground)
 {
     Options().SetBackgroundColor(CColor());
-    for (CColor window : {kWhite, kGrey}) {
+    for (CColor window : {kOverrideWhite, kOverrideGrey}) {
         FixedSystemColors system(window);
         CDisplayOverride override(&view, CDisplayOverride::kWhiteBackground);
-        const bool changes = window != kWhite;
-        EXPECT_EQ(Options().GetStoredBackgroundColor(), changes ? kWhite : CColor());
-        EXPECT_EQ(Options().GetStoredEdgeColor(), changes ? kBlack : kGreen);
+        const bool changes = window != kOverrideWhite;
+        EXPECT_EQ(Options().GetStoredBackgroundColor(), changes ? kOverrideWhite : CColor());
+        EXPECT_EQ(Options().GetStoredEdgeColor(), changes ? kOverrideBlack : kOverrideGreen);
     }
     EXPECT_EQ(Options().GetStoredBackgroundColor(), CColor());
 }

@@ -31,7 +31,7 @@ namespace {
 
 const CColor kSky(60, 120, 230, 255);
 const CColor kGround(90, 160, 60, 255);
-const CColor kWhite(255, 255, 255, 255);
+const CColor kFrameWhite(255, 255, 255, 255);
 
 // A model view drawing into its own offscreen context of the given size.
 class FrameTest : public ::testing::Test {
@@ -71,7 +71,7 @@ protected:
     void ShowBackdrop(bool sky, bool ground)
     {
         Options().SetAxesShown(false);
-        Options().SetBackgroundColor(kWhite);
+        Options().SetBackgroundColor(kFrameWhite);
         Options().SetSkyColor(kSky);
         Options().SetGroundColor(kGround);
         Options().SetDrawSky(sky);

@@ -38,10 +38,6 @@ void FillRect(IGLContext& context, int x, int y, int width, int height, GLPixel 
     glRecti(x, y, x + width, y + height);
 }
 
-const GLPixel kBlue{0, 0, 255, 255};
-const GLPixel kRed{255, 0, 0, 255};
-const GLPixel kGreen{0, 255, 0, 255};
-
 // A pixel of an image read back (blue, green, red order; row 0 on top), as RGBA.
 GLPixel ImagePixel(const ImageRep& image, int x, int row)
 {
@@ -53,9 +49,9 @@ GLPixel ImagePixel(const ImageRep& image, int x, int row)
 // Blue everywhere, the bottom row red and the top row green.
 void DrawRowMarks(IGLContext& context, int width, int height)
 {
-    ClearGLBuffers(kBlue);
-    FillRect(context, 0, 0, width, 1, kRed);
-    FillRect(context, 0, height - 1, width, 1, kGreen);
+    ClearGLBuffers(kBluePixel);
+    FillRect(context, 0, 0, width, 1, kRedPixel);
+    FillRect(context, 0, height - 1, width, 1, kGreenPixel);
     glFinish();
 }
 
@@ -70,10 +66,10 @@ void DrawRowMarks(IGLContext& context, int width, int height)
         int x;
         int row;
         GLPixel expected;
-    } probes[] = {{0, 0, kGreen},
-                  {width - 1, 0, kGreen},
-                  {width / 2, height / 2, kBlue},
-                  {width - 1, height - 1, kRed}};
+    } probes[] = {{0, 0, kGreenPixel},
+                  {width - 1, 0, kGreenPixel},
+                  {width / 2, height / 2, kBluePixel},
+                  {width - 1, height - 1, kRedPixel}};
     for (const auto& p : probes)
         if (::testing::AssertionResult near = PixelNear(ImagePixel(*image, p.x, p.row), p.expected); !near)
             return near << " at " << p.x << ", row " << p.row;

@@ -50,9 +50,6 @@ TEST(SplitIntoTiles, CutsLengthsIntoPowerOfTwoTiles)
     }
 }
 
-const GLPixel kBlue{0, 0, 255, 255};
-const GLPixel kRed{255, 0, 0, 255};
-
 // A white picture of blue-green-red pixels with black and grey blocks: what the text
 // rasteriser hands over. Row 0 is the first row in memory.
 class TextPicture {
@@ -94,7 +91,7 @@ protected:
 // Draws the image in red over blue, two-pass, with the quad's origin at (x, y).
 void DrawInRed(CGLImageBase& image, double x = 0.0, double y = 0.0)
 {
-    ClearGLBuffers(kBlue);
+    ClearGLBuffers(kBluePixel);
     glPushMatrix();
     glTranslated(x, y, 0.0);
     glColor3ub(255, 0, 0);
@@ -162,14 +159,14 @@ TEST_F(GLImageTest, PaintsBlackTextOpaqueAndWhiteTransparentInTheCurrentColour)
         const int blockY = c.flip ? 10 + 17 : 10 + 2;
         const int otherY = c.flip ? 10 + 2 : 10 + 17;
         ExpectPixels({
-            {3 + blockX + 1, blockY, kRed},
-            {3 + blockX + 68, blockY, kRed},
+            {3 + blockX + 1, blockY, kRedPixel},
+            {3 + blockX + 68, blockY, kRedPixel},
             {3 + blockX + 80, blockY, half},
-            {3 + blockX - 2, blockY, kBlue},
-            {3 + blockX + 72, blockY, kBlue},
-            {3 + blockX + 10, otherY, kBlue},
-            {3 + width + 2, blockY, kBlue},
-            {3 + blockX + 10, 10 + 21, kBlue},
+            {3 + blockX - 2, blockY, kBluePixel},
+            {3 + blockX + 72, blockY, kBluePixel},
+            {3 + blockX + 10, otherY, kBluePixel},
+            {3 + width + 2, blockY, kBluePixel},
+            {3 + blockX + 10, 10 + 21, kBluePixel},
         });
         EXPECT_TRUE(GLStateIsClean());
     }
@@ -186,7 +183,11 @@ TEST_F(GLImageTest, KeepsImagesWithinTheTextureSizeLimit)
     ASSERT_TRUE(image.IsLoaded());
     EXPECT_LE(image.GetTextureWidth(), GetMaxTextureSize());
     DrawInRed(image);
-    ExpectPixels({{300, 4, kRed}, {510, 4, kRed}, {200, 4, kBlue}, {514, 4, kBlue}, {300, 9, kBlue}});
+    ExpectPixels({{300, 4, kRedPixel},
+                  {510, 4, kRedPixel},
+                  {200, 4, kBluePixel},
+                  {514, 4, kBluePixel},
+                  {300, 9, kBluePixel}});
 
     // Tiles are no larger than the limit either.
     SetMaxTextureSizeOverride(256);
@@ -198,7 +199,7 @@ TEST_F(GLImageTest, KeepsImagesWithinTheTextureSizeLimit)
     for (int column = 0; column < tiled.GetColumnCount(); ++column)
         EXPECT_LE(tiled.GetTileWidth(column), 256);
     DrawInRed(tiled);
-    ExpectPixels({{501, 5, kRed}, {698, 15, kRed}, {498, 5, kBlue}, {702, 5, kBlue}});
+    ExpectPixels({{501, 5, kRedPixel}, {698, 15, kRedPixel}, {498, 5, kBluePixel}, {702, 5, kBluePixel}});
     EXPECT_TRUE(GLStateIsClean());
 }
 
@@ -262,15 +263,15 @@ TEST_F(GLImageTest, DrawsColourPicturesInTheirColours)
         image.LoadColour(width, 8, pixels.data(), c.bytesPerPixel * 8, c.alpha, 255, false);
         ASSERT_TRUE(image.IsLoaded());
         EXPECT_EQ(image.GetFormat(), c.alpha ? GLenum{GL_BGRA} : GLenum{GL_BGR});
-        ClearGLBuffers(kBlue);
+        ClearGLBuffers(kBluePixel);
         glColor3ub(255, 255, 255);
         image.DrawAlphaTwoPass();
-        ExpectPixels({{10, 4, kRed},
-                      {515, 4, kRed},
+        ExpectPixels({{10, 4, kRedPixel},
+                      {515, 4, kRedPixel},
                       {525, 4, {0, 255, 0, 255}},
                       {1035, 4, {0, 255, 0, 255}},
-                      {1045, 4, kBlue},
-                      {10, 9, kBlue}});
+                      {1045, 4, kBluePixel},
+                      {10, 9, kBluePixel}});
         EXPECT_TRUE(GLStateIsClean());
     }
 }
@@ -343,9 +344,9 @@ TEST_F(GLImageTest, RefusesPicturesItCannotReadSafely)
     CGLTiledImage tiled;
     tiled.Load(16, 25 * 1024, tall.data(), 8, 0, false, 1.0, false);
     EXPECT_FALSE(tiled.IsLoaded());
-    ClearGLBuffers(kBlue);
+    ClearGLBuffers(kBluePixel);
     tiled.DrawAlphaTwoPass();
-    EXPECT_TRUE(PixelNear(ReadGLPixel(5, 5), kBlue));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(5, 5), kBluePixel));
     EXPECT_TRUE(GLStateIsClean());
 }
 

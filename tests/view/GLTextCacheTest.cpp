@@ -61,9 +61,6 @@ protected:
     BlockRasterizer m_rasterizer;
 };
 
-const GLPixel kBlue{0, 0, 255, 255};
-const GLPixel kRed{255, 0, 0, 255};
-
 TEST_F(GLTextCacheTest, DrawsTheTextInTheCurrentColour)
 {
     CGLTextImageCache padded;
@@ -75,13 +72,13 @@ TEST_F(GLTextCacheTest, DrawsTheTextInTheCurrentColour)
         EXPECT_EQ(cache->GetKind(), 0);
         EXPECT_EQ(cache->GetWidth(), 24);
         EXPECT_EQ(cache->GetHeight(), 14);
-        ClearGLBuffers(kBlue);
+        ClearGLBuffers(kBluePixel);
         glColor3ub(255, 0, 0);
         cache->Draw();
-        EXPECT_TRUE(PixelNear(ReadGLPixel(3, 3), kRed));
-        EXPECT_TRUE(PixelNear(ReadGLPixel(21, 11), kRed));
-        EXPECT_TRUE(PixelNear(ReadGLPixel(1, 3), kBlue)) << "the white margin is transparent";
-        EXPECT_TRUE(PixelNear(ReadGLPixel(25, 3), kBlue));
+        EXPECT_TRUE(PixelNear(ReadGLPixel(3, 3), kRedPixel));
+        EXPECT_TRUE(PixelNear(ReadGLPixel(21, 11), kRedPixel));
+        EXPECT_TRUE(PixelNear(ReadGLPixel(1, 3), kBluePixel)) << "the white margin is transparent";
+        EXPECT_TRUE(PixelNear(ReadGLPixel(25, 3), kBluePixel));
         EXPECT_TRUE(GLStateIsClean());
     }
 }
@@ -180,9 +177,9 @@ TEST_F(GLTextCacheTest, WithoutARasterizerNothingIsHeld)
     cache.SetText(L"AB", 0, L"Arial", false, false, 10);
     EXPECT_FALSE(cache.GetImage().IsLoaded());
     EXPECT_EQ(cache.GetWidth(), 0);
-    ClearGLBuffers(kBlue);
+    ClearGLBuffers(kBluePixel);
     cache.Draw();
-    EXPECT_TRUE(PixelNear(ReadGLPixel(5, 5), kBlue));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(5, 5), kBluePixel));
 }
 
 }  // namespace

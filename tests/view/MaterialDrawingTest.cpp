@@ -33,7 +33,7 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kMaterialViewSize = 64;
 
 // An image of rows of colours, the first row at the top.
 CDib* MakePicture(const std::vector<std::vector<CColor>>& rows)
@@ -51,10 +51,10 @@ CDib* MakePicture(const std::vector<std::vector<CColor>>& rows)
     return image;
 }
 
-const CColor kRed(255, 0, 0, 255);
-const CColor kGreen(0, 255, 0, 255);
-const CColor kBlue(0, 0, 255, 255);
-const CColor kYellow(255, 255, 0, 255);
+const CColor kMaterialRed(255, 0, 0, 255);
+const CColor kMaterialGreen(0, 255, 0, 255);
+const CColor kMaterialBlue(0, 0, 255, 255);
+const CColor kMaterialYellow(255, 255, 0, 255);
 
 // Which channels are lit: the texel colours of the checker are pure, whatever light scales them.
 ::testing::AssertionResult ShowsColour(const GLPixel& pixel, const CColor& colour)
@@ -82,7 +82,7 @@ class MaterialDrawingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kMaterialViewSize));
         model = view.GetModel();
         Options().SetAxesShown(false);
         Options().SetRenderingMode(CRenderingOptions::kShadedWithTextures);
@@ -135,7 +135,7 @@ protected:
             {{x0, y0, 0}, {x0 + side, y0, 0}, {x0 + side, y0 + side, 0}, {x0, y0 + side, 0}});
     }
 
-    GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kSize); }
+    GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kMaterialViewSize); }
 
     ManualClock clock;
     CZphView view{clock, clock};
@@ -146,30 +146,32 @@ protected:
 // image upright (its first row at the top of the face).
 TEST_F(MaterialDrawingTest, TexturedFaceShowsItsTextureUpright)
 {
-    CMaterial* material = AddTextured(MakePicture({{kRed, kGreen}, {kBlue, kYellow}}), 4.0);
+    CMaterial* material =
+        AddTextured(MakePicture({{kMaterialRed, kMaterialGreen}, {kMaterialBlue, kMaterialYellow}}), 4.0);
     CFace* face = AddSquare(0, 0, 4);
     face->SetMaterial(material);
 
     face->Draw(&view);
 
-    EXPECT_TRUE(ShowsColour(At(1, 3), kRed)) << "top left";
-    EXPECT_TRUE(ShowsColour(At(3, 3), kGreen)) << "top right";
-    EXPECT_TRUE(ShowsColour(At(1, 1), kBlue)) << "bottom left";
-    EXPECT_TRUE(ShowsColour(At(3, 1), kYellow)) << "bottom right";
+    EXPECT_TRUE(ShowsColour(At(1, 3), kMaterialRed)) << "top left";
+    EXPECT_TRUE(ShowsColour(At(3, 3), kMaterialGreen)) << "top right";
+    EXPECT_TRUE(ShowsColour(At(1, 1), kMaterialBlue)) << "bottom left";
+    EXPECT_TRUE(ShowsColour(At(3, 1), kMaterialYellow)) << "bottom right";
     EXPECT_EQ(At(-2, -2), (GLPixel{255, 255, 255, 255})) << "outside the face";
 }
 
 // The texture repeats at its scale; a stored side mapping moves it on the face.
 TEST_F(MaterialDrawingTest, TextureRepeatsAtItsScaleAndFollowsTheSideMapping)
 {
-    CMaterial* material = AddTextured(MakePicture({{kRed, kGreen}, {kBlue, kYellow}}), 2.0);
+    CMaterial* material =
+        AddTextured(MakePicture({{kMaterialRed, kMaterialGreen}, {kMaterialBlue, kMaterialYellow}}), 2.0);
     CFace* face = AddSquare(0, 0, 4);
     face->SetMaterial(material);
     face->Draw(&view);
     // Two copies across and down: the quarter at (0.5, 3.5) and the one at (2.5, 3.5) match.
-    EXPECT_TRUE(ShowsColour(At(0.5, 3.5), kRed));
-    EXPECT_TRUE(ShowsColour(At(2.5, 3.5), kRed));
-    EXPECT_TRUE(ShowsColour(At(3.5, 0.5), kYellow));
+    EXPECT_TRUE(ShowsColour(At(0.5, 3.5), kMaterialRed));
+    EXPECT_TRUE(ShowsColour(At(2.5, 3.5), kMaterialRed));
+    EXPECT_TRUE(ShowsColour(At(3.5, 0.5), kMaterialYellow));
 
     // A mapping that shifts texture space by one texel (1 unit) to the right.
     CTransform2d shift;
@@ -179,22 +181,24 @@ TEST_F(MaterialDrawingTest, TextureRepeatsAtItsScaleAndFollowsTheSideMapping)
     face->AddAttributeDictionary(coords);
     glClear(GL_COLOR_BUFFER_BIT);
     face->Draw(&view);
-    EXPECT_TRUE(ShowsColour(At(1.5, 3.5), kRed));
-    EXPECT_TRUE(ShowsColour(At(0.5, 3.5), kGreen));
+    EXPECT_TRUE(ShowsColour(At(1.5, 3.5), kMaterialRed));
+    EXPECT_TRUE(ShowsColour(At(0.5, 3.5), kMaterialGreen));
 }
 
 // Textures are off in other modes and in the faded draw modes: the face takes the material's
 // display colour instead (the average of the texture).
 TEST_F(MaterialDrawingTest, FacesDrawNoTextureWhenTexturesAreOff)
 {
-    CMaterial* material = AddTextured(MakePicture({{kRed, kRed}, {kRed, kRed}}), 4.0);
+    CMaterial* material =
+        AddTextured(MakePicture({{kMaterialRed, kMaterialRed}, {kMaterialRed, kMaterialRed}}), 4.0);
     CFace* face = AddSquare(0, 0, 4);
     face->SetMaterial(material);
     Options().SetTexturesShown(false);
     material->SetColor(CColor(0, 0, 255, 255));
     material->SetType(CMaterial::kColorizedTexture);
     face->Draw(&view);
-    EXPECT_TRUE(ShowsColour(At(1, 1), kBlue)) << "colourised texture's average colour, not the texels";
+    EXPECT_TRUE(ShowsColour(At(1, 1), kMaterialBlue))
+        << "colourised texture's average colour, not the texels";
 }
 
 // A material's transparency: its colour reaches the view with alpha 1 - transparency, and a
@@ -217,8 +221,11 @@ TEST_F(MaterialDrawingTest, TransparentMaterialsBlendWithTheBackground)
     };
     for (const Case& c : {Case{"plain", false}, Case{"textured", true}}) {
         SCOPED_TRACE(c.name);
-        CMaterial* material = c.textured ? AddTextured(MakePicture({{kBlue, kBlue}, {kBlue, kBlue}}), 4.0)
-                                         : AddMaterial(CColor(0, 0, 255, 255));
+        CMaterial* material =
+            c.textured
+                ? AddTextured(MakePicture({{kMaterialBlue, kMaterialBlue}, {kMaterialBlue, kMaterialBlue}}),
+                              4.0)
+                : AddMaterial(CColor(0, 0, 255, 255));
         CFace* face = AddSquare(c.textured ? 0 : -4, 0, 4);
         face->SetMaterial(material);
         face->Draw(&view);
@@ -256,8 +263,8 @@ TEST_F(MaterialDrawingTest, BindMaterialBindsTexturesWithinTheSizeLimit)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.override);
         SetMaxTextureSizeOverride(c.override);
-        std::vector<std::vector<CColor>> rows(static_cast<size_t>(c.height),
-                                              std::vector<CColor>(static_cast<size_t>(c.width), kRed));
+        std::vector<std::vector<CColor>> rows(
+            static_cast<size_t>(c.height), std::vector<CColor>(static_cast<size_t>(c.width), kMaterialRed));
         CMaterial* material = AddTextured(MakePicture(rows), 4.0);
 
         EXPECT_EQ(view.BindMaterial(material, 7, 0), 7);
@@ -276,7 +283,8 @@ TEST_F(MaterialDrawingTest, BindMaterialBindsTexturesWithinTheSizeLimit)
         material->GetTexture()->DeleteGLTexture();
     }
 
-    CMaterial* material = AddTextured(MakePicture({{kRed, kRed}, {kRed, kRed}}), 4.0);
+    CMaterial* material =
+        AddTextured(MakePicture({{kMaterialRed, kMaterialRed}, {kMaterialRed, kMaterialRed}}), 4.0);
     view.PushDrawMode(2);
     view.BindMaterial(material, 0, 0);
     view.PopDrawMode();

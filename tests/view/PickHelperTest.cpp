@@ -34,11 +34,11 @@ using orbisk::geometry::CVector3d;
 
 namespace {
 
-constexpr int kSize = 100;
+constexpr int kPickViewSize = 100;
 // The camera looks down from z = 100 in parallel projection, 10 units high: a pixel is 0.1
 // units, and pixel (50, 50) lies over the origin.
 constexpr double kEyeHeight = 100.0;
-constexpr double kUnitsPerPixel = 0.1;
+constexpr double kPickUnitsPerPixel = 0.1;
 const int kCentre[2] = {50, 50};
 // The view definition's clipping range.
 constexpr double kNear = 1.0;
@@ -100,11 +100,11 @@ protected:
         model = new CZephyronModel();
         view.SetModel(model);
         model->Release();
-        view.SetViewportRect(0, 0, kSize, kSize);
+        view.SetViewportRect(0, 0, kPickViewSize, kPickViewSize);
         CCamera camera;
         camera.SetEyeTargetUp(CPoint3d(0, 0, kEyeHeight), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
         camera.SetPerspective(false);
-        camera.SetParallelHeight(kSize * kUnitsPerPixel);
+        camera.SetParallelHeight(kPickViewSize * kPickUnitsPerPixel);
         view.SetCamera(camera, 0.0);
         Options().SetXRay(true);
         Options().SetAxesShown(false);
@@ -300,7 +300,7 @@ TEST_F(PickHelperTest, TheApertureIsASquareOfPixelsAroundThePixel)
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
                      << "aperture " << c.aperture << ", " << c.offsetPixels << " pixels off");
-        CConstructionPoint* guide = AddGuidePoint(CPoint3d(c.offsetPixels * kUnitsPerPixel, 0, 0));
+        CConstructionPoint* guide = AddGuidePoint(CPoint3d(c.offsetPixels * kPickUnitsPerPixel, 0, 0));
         walk.entities = {guide};
         CPickHelper picker(&view, kCentre, c.aperture);
         EXPECT_EQ(picker.GetApertureSize(), c.aperture > 0 ? c.aperture : CPickHelper::kDefaultAperture);

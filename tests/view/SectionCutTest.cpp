@@ -36,8 +36,7 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
-const GLPixel kWhite{255, 255, 255, 255};
+constexpr int kCutViewSize = 64;
 const GLPixel kCutRed{255, 0, 0, 255};
 const CColor kFaceColor(0, 0, 255, 255);
 
@@ -65,7 +64,7 @@ class SectionCutTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kCutViewSize));
         model = view.GetModel();
         root = model->GetRoot();
         Options().SetAxesShown(false);
@@ -124,7 +123,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         view.ResetDrawState();
     }
-    GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kSize); }
+    GLPixel At(double x, double y) { return PixelUnder(view, CPoint3d(x, y, 0), kCutViewSize); }
 
     ManualClock clock;
     LineCountingView view{clock, clock};
@@ -151,8 +150,8 @@ TEST_F(SectionCutTest, AnActivePlaneCutsAwayWhatLiesBehindIt)
         CSectionPlaneStack::SetClipPlanesSuppressed(false);
         EXPECT_EQ(At(2, 2), GLPixel(0, 0, 255, 255)) << "kept side";
         EXPECT_EQ(At(-0.5, -3), GLPixel(0, 0, 255, 255)) << "kept side";
-        EXPECT_EQ(At(-2, 2), kWhite) << "cut away";
-        EXPECT_EQ(At(-3.5, -3), kWhite) << "cut away";
+        EXPECT_EQ(At(-2, 2), kWhitePixel) << "cut away";
+        EXPECT_EQ(At(-3.5, -3), kWhitePixel) << "cut away";
     }
     EXPECT_EQ(section->GetClipPlaneId(), 0u);
 }
@@ -172,8 +171,8 @@ TEST_F(SectionCutTest, TheCutOutlineDrawsWhereFacesCrossThePlaneAndAlongEdgesInI
     EXPECT_EQ(At(0, -2), kCutRed);
     EXPECT_EQ(At(0, -3.5), kCutRed);
     EXPECT_EQ(At(0, 3), kCutRed);
-    EXPECT_EQ(At(-1.5, -2), kWhite) << "only the cut is drawn";
-    EXPECT_EQ(At(-2, 3), kWhite) << "a crossing edge is no part of the cut";
+    EXPECT_EQ(At(-1.5, -2), kWhitePixel) << "only the cut is drawn";
+    EXPECT_EQ(At(-2, 3), kWhitePixel) << "a crossing edge is no part of the cut";
     EXPECT_EQ(view.GetLineWidth(), 1.0);
 
     const auto* slice = dynamic_cast<CSectionPlaneSlice*>(section->GetSlice());
@@ -191,7 +190,7 @@ TEST_F(SectionCutTest, TheCutOutlineDrawsWhereFacesCrossThePlaneAndAlongEdgesInI
     Options().SetSectionDisplay(CRenderingOptions::kSectionPlanesShown);
     Clear();
     section->DrawCut(&view);
-    EXPECT_EQ(At(0, -2), kWhite);
+    EXPECT_EQ(At(0, -2), kWhitePixel);
     Options().SetSectionDisplay(CRenderingOptions::kSectionPlanesShown |
                                 CRenderingOptions::kSectionCutsShown);
     Options().SetSectionCutColor(CColor(0, 160, 0, 255));
@@ -265,8 +264,8 @@ TEST_F(SectionCutTest, TheCutReachesNestedInstancesAndSharesTheCutOfOneDefinitio
     middle->DrawCut(&view);
     for (const double y : {2.5, 3.2, -2.5, -1.8, 0.0})
         EXPECT_EQ(At(0, y), kCutRed) << "at y " << y;
-    EXPECT_EQ(At(1.5, 2.5), kWhite);
-    EXPECT_EQ(At(0, 4.2), kWhite);
+    EXPECT_EQ(At(1.5, 2.5), kWhitePixel);
+    EXPECT_EQ(At(0, 4.2), kWhitePixel);
 
     const auto* slice = dynamic_cast<CSectionPlaneSlice*>(middle->GetSlice());
     ASSERT_NE(slice, nullptr);
@@ -294,7 +293,7 @@ TEST_F(SectionCutTest, TheCutReachesNestedInstancesAndSharesTheCutOfOneDefinitio
     Clear();
     section->DrawCut(&view);
     EXPECT_EQ(At(3, 0), kCutRed);
-    EXPECT_EQ(At(0, 2.5), kWhite);
+    EXPECT_EQ(At(0, 2.5), kWhitePixel);
 }
 
 // The symbol: dashed sides in the plane's colour, which tells the active plane from the
@@ -328,7 +327,7 @@ TEST_F(SectionCutTest, TheSymbolDrawsInTheColourOfThePlanesRole)
         EXPECT_TRUE(PixelNear(At(3.6, 1.5), c.side));
         // 80 % of white under 20 % of light grey, blended without a depth write.
         EXPECT_TRUE(PixelNear(At(0.5, 0.5), GLPixel(245, 245, 245, 214), 3));
-        EXPECT_EQ(At(4.3, 0), kWhite);
+        EXPECT_EQ(At(4.3, 0), kWhitePixel);
         EXPECT_EQ(view.GetLineStipple(), 0);
     }
     section->SetSelectedFlag(false);
@@ -337,7 +336,7 @@ TEST_F(SectionCutTest, TheSymbolDrawsInTheColourOfThePlanesRole)
     Options().SetSectionDisplay(CRenderingOptions::kSectionCutsShown);
     Clear();
     section->Draw(&view);
-    EXPECT_EQ(At(-2, -3.6), kWhite);
+    EXPECT_EQ(At(-2, -3.6), kWhitePixel);
 }
 
 // A cut made for one plane position or role is made again after a change.
@@ -360,7 +359,7 @@ TEST_F(SectionCutTest, TheCutIsMadeAgainWhenThePlaneOrTheActivePlaneChanges)
     Clear();
     section->DrawCut(&view);
     EXPECT_EQ(At(1.5, 1), kCutRed);
-    EXPECT_EQ(At(0, 1), kWhite);
+    EXPECT_EQ(At(0, 1), kWhitePixel);
 
     // Another plane made active: both make their cuts again, the model's setter included.
     other->DrawCut(&view);

@@ -37,8 +37,8 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 160;
-const CColor kBlack(0, 0, 0, 255);
+constexpr int kTextViewSize = 160;
+const CColor kTextBlack(0, 0, 0, 255);
 
 // The dark pixels of the window, in GL window coordinates (row 0 at the bottom).
 struct Ink {
@@ -48,27 +48,27 @@ struct Ink {
     {
         glFinish();
         Ink ink;
-        ink.pixels.resize(kSize * kSize * 4);
-        glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, ink.pixels.data());
+        ink.pixels.resize(kTextViewSize * kTextViewSize * 4);
+        glReadPixels(0, 0, kTextViewSize, kTextViewSize, GL_RGBA, GL_UNSIGNED_BYTE, ink.pixels.data());
         return ink;
     }
     bool At(int x, int y) const
     {
-        if (x < 0 || y < 0 || x >= kSize || y >= kSize)
+        if (x < 0 || y < 0 || x >= kTextViewSize || y >= kTextViewSize)
             return false;
-        return pixels[(static_cast<size_t>(y) * kSize + x) * 4] < 128;
+        return pixels[(static_cast<size_t>(y) * kTextViewSize + x) * 4] < 128;
     }
     int CountInRow(int y) const
     {
         int count = 0;
-        for (int x = 0; x < kSize; ++x)
+        for (int x = 0; x < kTextViewSize; ++x)
             count += At(x, y);
         return count;
     }
     int Count() const
     {
         int count = 0;
-        for (int y = 0; y < kSize; ++y)
+        for (int y = 0; y < kTextViewSize; ++y)
             count += CountInRow(y);
         return count;
     }
@@ -81,8 +81,8 @@ struct Ink {
     Box Bounds() const
     {
         Box box;
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
+        for (int y = 0; y < kTextViewSize; ++y) {
+            for (int x = 0; x < kTextViewSize; ++x) {
                 if (!At(x, y))
                     continue;
                 if (box.left < 0) {
@@ -101,7 +101,7 @@ struct Ink {
     {
         double sum = 0;
         int count = 0;
-        for (int x = 0; x < kSize; ++x) {
+        for (int x = 0; x < kTextViewSize; ++x) {
             if (At(x, y)) {
                 sum += x;
                 ++count;
@@ -142,10 +142,10 @@ protected:
     {
         InstallTextRasterizer();
         // One model unit per pixel, the origin in the middle of the window.
-        ASSERT_TRUE(SetUpTopView(view, kSize, {0, 0, 0}, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kTextViewSize, {0, 0, 0}, kTextViewSize));
         model = view.GetModel();
         view.SetLighting(false);
-        view.SetColor(kBlack);
+        view.SetColor(kTextBlack);
     }
 
     void TearDown() override
@@ -179,7 +179,7 @@ protected:
         CPoint3d window;
         ASSERT_TRUE(view.ModelToScreen(point, window));
         x = static_cast<int>(window.x);
-        y = kSize - static_cast<int>(window.y);
+        y = kTextViewSize - static_cast<int>(window.y);
     }
 
     CText* AddText(CZpFont* font, const wchar_t* label)
@@ -199,19 +199,20 @@ protected:
 TEST_F(TextDrawingTest, ScreenFacingTextIsUprightAndSizedInPointsWhateverTheZoom)
 {
     // Points are screen pixels at the screen's resolution: the zoom does not change them.
-    for (double height : {kSize * 1.0, kSize * 4.0}) {
+    for (double height : {kTextViewSize * 1.0, kTextViewSize * 4.0}) {
         SCOPED_TRACE(height);
         Zoom(height);
         Clear();
-        view.DrawText3D(Font(36), {0, 0, 0}, L"L", 0, 0, &kBlack, false, true, true, nullptr, false, nullptr);
+        view.DrawText3D(Font(36), {0, 0, 0}, L"L", 0, 0, &kTextBlack, false, true, true, nullptr, false,
+                        nullptr);
         const Ink ink = Ink::Read();
         EXPECT_TRUE(IsUprightL(ink));
         const Ink::Box box = ink.Bounds();
         EXPECT_GT(box.Height(), 0.55 * EmPixels(36));
         EXPECT_LT(box.Height(), 1.0 * EmPixels(36));
         // Alignment 0: the text stands right of and above its anchor.
-        EXPECT_GE(box.left, kSize / 2 - 1);
-        EXPECT_GE(box.bottom, kSize / 2 - 1);
+        EXPECT_GE(box.left, kTextViewSize / 2 - 1);
+        EXPECT_GE(box.bottom, kTextViewSize / 2 - 1);
     }
 }
 
@@ -222,11 +223,11 @@ TEST_F(TextDrawingTest, ModelSizedTextKeepsItsModelHeightAsTheViewZooms)
         double viewHeight;
         double emPixels;
     };
-    for (const Case& c : {Case{kSize * 1.0, 30.0}, Case{kSize / 2.0, 60.0}}) {
+    for (const Case& c : {Case{kTextViewSize * 1.0, 30.0}, Case{kTextViewSize / 2.0, 60.0}}) {
         SCOPED_TRACE(c.viewHeight);
         Zoom(c.viewHeight);
         Clear();
-        view.DrawText3D(Font(10, true, 30.0), {0, 0, 0}, L"L", 4, 0, &kBlack, false, true, true, nullptr,
+        view.DrawText3D(Font(10, true, 30.0), {0, 0, 0}, L"L", 4, 0, &kTextBlack, false, true, true, nullptr,
                         false, nullptr);
         const Ink ink = Ink::Read();
         EXPECT_TRUE(IsUprightL(ink));
@@ -251,12 +252,12 @@ TEST_F(TextDrawingTest, AlignmentCodesPlaceTheBoxAroundTheAnchor)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.alignment);
         Clear();
-        view.DrawText3D(font, {0, 0, 0}, L"Box", c.alignment, 0, &kBlack, true, false, true, nullptr, false,
-                        &cache);
+        view.DrawText3D(font, {0, 0, 0}, L"Box", c.alignment, 0, &kTextBlack, true, false, true, nullptr,
+                        false, &cache);
         ASSERT_GT(cache.GetWidth(), 10);
         ASSERT_GT(cache.GetHeight(), 10);
         const Ink::Box box = Ink::Read().Bounds();
-        const double centre = kSize / 2.0;
+        const double centre = kTextViewSize / 2.0;
         EXPECT_NEAR(box.left, centre + c.left * cache.GetWidth(), 1.5);
         EXPECT_NEAR(box.bottom, centre + c.bottom * cache.GetHeight(), 1.5);
         EXPECT_NEAR(box.Width(), cache.GetWidth() + 1, 1.5);
@@ -272,7 +273,8 @@ TEST_F(TextDrawingTest, KeepReadableTurnsTextLyingInTheModelUpright)
     for (const CTransform3d& frame : {turned, mirrored}) {
         Clear();
         view.PushTransform(frame, true);
-        view.DrawText3D(Font(36), {0, 0, 0}, L"L", 4, 0, &kBlack, false, true, false, nullptr, true, nullptr);
+        view.DrawText3D(Font(36), {0, 0, 0}, L"L", 4, 0, &kTextBlack, false, true, false, nullptr, true,
+                        nullptr);
         view.PopTransform(true);
         EXPECT_TRUE(IsUprightL(Ink::Read()));
     }
@@ -295,8 +297,8 @@ TEST_F(TextDrawingTest, ScreenTextSitsAtItsOffsetsOverTheGeometryAndRestoresTheS
     // Alignment 9: the left edge at the offset, the first line's middle at its height (y counted
     // from the top of the window).
     const Ink::Box box = ink.Bounds();
-    EXPECT_NEAR(box.left, 0.25 * kSize, 0.15 * EmPixels(36));
-    EXPECT_NEAR((box.top + box.bottom) / 2.0, 0.25 * kSize, 0.25 * EmPixels(36));
+    EXPECT_NEAR(box.left, 0.25 * kTextViewSize, 0.15 * EmPixels(36));
+    EXPECT_NEAR((box.top + box.bottom) / 2.0, 0.25 * kTextViewSize, 0.25 * EmPixels(36));
     GLint depthFunction = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     EXPECT_EQ(depthFunction, GL_LEQUAL);
@@ -334,7 +336,7 @@ TEST_F(TextDrawingTest, LeadersDrawTheirArrowHeadAtTheAnchor)
         EXPECT_EQ(ink.At(x, y), arrowType == 3);
         // The label lies right of the leader's end.
         const Ink::Box box = ink.Bounds();
-        EXPECT_GT(box.right, kSize / 2 + 5);
+        EXPECT_GT(box.right, kTextViewSize / 2 + 5);
         model->GetRoot()->EraseEntity(text);
     }
 }
@@ -363,8 +365,8 @@ TEST_F(TextDrawingTest, ScreenLabelsHangFromTheirTopLeftCornerAndKeepTheDepthTes
     EXPECT_TRUE(IsUprightL(ink));
     const Ink::Box box = ink.Bounds();
     EXPECT_GE(box.left, 10);
-    EXPECT_LE(box.top, kSize - 20);
-    EXPECT_GT(box.top, kSize - 20 - 0.5 * EmPixels(10));
+    EXPECT_LE(box.top, kTextViewSize - 20);
+    EXPECT_GT(box.top, kTextViewSize - 20 - 0.5 * EmPixels(10));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
 }
 

@@ -33,7 +33,7 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kSortViewSize = 64;
 
 // Counts the primitives begun, and can pretend the drawing was interrupted.
 class CountingView : public CZphView {
@@ -53,7 +53,7 @@ class TransparencySorterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kSortViewSize));
         model = view.GetModel();
         Options().SetAxesShown(false);
         Options().SetTransparencyEnabled(true);
@@ -109,7 +109,7 @@ protected:
         glFinish();
     }
 
-    GLPixel Centre() { return ReadGLPixel(kSize / 2, kSize / 2); }
+    GLPixel Centre() { return ReadGLPixel(kSortViewSize / 2, kSortViewSize / 2); }
 
     ManualClock clock;
     CountingView view{clock, clock};
@@ -166,7 +166,7 @@ TEST_F(TransparencySorterTest, DepthSortOrdersOverlappingDepthRangesByTheirPlane
     // x = 3 is window column 32 + 3 * 6.4.
     for (const auto& order : {std::vector<CFace*>{flat, tilted}, std::vector<CFace*>{tilted, flat}}) {
         DrawSorted(2, order);
-        const GLPixel p = ReadGLPixel(51, kSize / 2);
+        const GLPixel p = ReadGLPixel(51, kSortViewSize / 2);
         EXPECT_TRUE(p.b > p.r + 40) << "the tilted blue face, nearer there, is blended last: " << p;
     }
 }

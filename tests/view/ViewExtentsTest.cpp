@@ -32,7 +32,7 @@ using orbisk::geometry::CVector3d;
 
 namespace {
 
-constexpr int kSize = 100;
+constexpr int kExtentsViewSize = 100;
 constexpr double kPi = 3.14159265358979323846;
 
 // An entity that reports one point to every walk and counts the walks; its type decides
@@ -57,7 +57,7 @@ class ViewExtentsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kExtentsViewSize));
         model = view.GetModel();
         view.GetRenderingOptions()->SetAxesShown(false);
     }
@@ -323,7 +323,7 @@ TEST_F(ViewAnalyzerTest, ARectangleCountsThePixelsNearerThanTheBackground)
     // Too close to the background to count.
     FillDepth(60, 0, 10, 10, 0.999995);
     CViewAnalyzer analyzer(&view);
-    const int a[2] = {0, 0}, b[2] = {kSize, kSize};
+    const int a[2] = {0, 0}, b[2] = {kExtentsViewSize, kExtentsViewSize};
     analyzer.AnalyzeRect(a, b);
     EXPECT_EQ(analyzer.GetCoveredCount(), 30 * 20);
     EXPECT_NEAR(analyzer.GetAverageDepth(), 0.25, 1e-6);

@@ -34,11 +34,7 @@ using orbisk::utils::CColor;
 
 namespace {
 
-constexpr int kSize = 64;
-const GLPixel kWhite{255, 255, 255, 255};
-const GLPixel kRedPixel{255, 0, 0, 255};
-const GLPixel kBluePixel{0, 0, 255, 255};
-const GLPixel kGreenPixel{0, 255, 0, 255};
+constexpr int kWatermarkViewSize = 64;
 
 // A width x height image in one colour, or (checker) alternating red and blue from a red
 // top-left pixel.
@@ -70,7 +66,7 @@ protected:
     void SetUp() override
     {
         // A view ten units square over 64 pixels, looking at the origin.
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kWatermarkViewSize));
         model = view.GetModel();
         Options().SetAxesShown(false);
         Options().SetBackgroundColor(CColor(255, 255, 255, 255));
@@ -137,7 +133,7 @@ TEST_F(ScreenImageDrawingTest, PlacedWatermarksSitAtTheirPosition)
         Clear();
         watermark.Draw(&view, true);
         EXPECT_TRUE(PixelNear(Pixel(c.insideX, c.insideY), kRedPixel));
-        EXPECT_EQ(Pixel(c.outsideX, c.outsideY), kWhite);
+        EXPECT_EQ(Pixel(c.outsideX, c.outsideY), kWhitePixel);
     }
     // Its size: 32 x 16 pixels from the bottom-right corner.
     watermark.SetPosition(CWatermark::kBottomRight);
@@ -145,8 +141,8 @@ TEST_F(ScreenImageDrawingTest, PlacedWatermarksSitAtTheirPosition)
     watermark.Draw(&view, false);
     EXPECT_TRUE(PixelNear(Pixel(33, 1), kRedPixel));
     EXPECT_TRUE(PixelNear(Pixel(62, 14), kRedPixel));
-    EXPECT_EQ(Pixel(30, 1), kWhite);
-    EXPECT_EQ(Pixel(62, 17), kWhite);
+    EXPECT_EQ(Pixel(30, 1), kWhitePixel);
+    EXPECT_EQ(Pixel(62, 17), kWhitePixel);
     watermark.DropTexture();
 }
 
@@ -160,8 +156,8 @@ TEST_F(ScreenImageDrawingTest, StretchedWatermarksCoverTheView)
     watermark.Draw(&view, true);
     EXPECT_TRUE(PixelNear(Pixel(1, 32), kBluePixel));
     EXPECT_TRUE(PixelNear(Pixel(62, 18), kBluePixel));
-    EXPECT_EQ(Pixel(32, 14), kWhite);
-    EXPECT_EQ(Pixel(32, 50), kWhite);
+    EXPECT_EQ(Pixel(32, 14), kWhitePixel);
+    EXPECT_EQ(Pixel(32, 50), kWhitePixel);
 
     watermark.SetMaintainAR(false);
     Clear();
@@ -236,7 +232,7 @@ TEST_F(ScreenImageDrawingTest, WatermarksWithoutImageDrawNothing)
 {
     CWatermark watermark;
     watermark.Draw(&view, true);
-    EXPECT_EQ(Pixel(32, 32), kWhite);
+    EXPECT_EQ(Pixel(32, 32), kWhitePixel);
 }
 
 class BackgroundPhotoDrawingTest : public ScreenImageDrawingTest {
@@ -276,8 +272,8 @@ TEST_F(BackgroundPhotoDrawingTest, PhotoIsDrawnBehindTheModel)
     EXPECT_TRUE(photo.GetTiledImage().IsLoaded());
     EXPECT_TRUE(PixelNear(Pixel(32, 32), kGreenPixel));
     EXPECT_TRUE(PixelNear(Pixel(8, 24), kGreenPixel));
-    EXPECT_EQ(Pixel(32, 8), kWhite) << "below the photo";
-    EXPECT_EQ(Pixel(32, 56), kWhite) << "above the photo";
+    EXPECT_EQ(Pixel(32, 8), kWhitePixel) << "below the photo";
+    EXPECT_EQ(Pixel(32, 56), kWhitePixel) << "above the photo";
 
     auto* material = new CMaterial();
     material->SetColor(CColor(0, 0, 255, 255));
@@ -323,8 +319,8 @@ TEST_F(BackgroundPhotoDrawingTest, PhotoOpacityVeilAndSwitches)
         {"opaque", 1.0, true, false, kGreenPixel},
         {"half", 0.5, true, false, GLPixel{128, 255, 128, 255}},
         {"zero keeps a trace", 0.0, true, false, GLPixel{250, 255, 250, 255}},
-        {"hidden", 1.0, false, false, kWhite},
-        {"fog", 1.0, true, true, kWhite},
+        {"hidden", 1.0, false, false, kWhitePixel},
+        {"fog", 1.0, true, true, kWhitePixel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -31,9 +31,7 @@ CBoundingBox3d Box(const CPoint3d& low, const CPoint3d& high)
     return box;
 }
 
-constexpr int kSize = 64;
-const GLPixel kWhite{255, 255, 255, 255};
-const GLPixel kBlack{0, 0, 0, 255};
+constexpr int kZphViewSize = 64;
 
 // A view over a new model, drawing into its own offscreen context, looking down the z axis at
 // the origin in parallel projection, 10 units high.
@@ -41,7 +39,7 @@ class ViewGLTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SetUpTopView(view, kSize));
+        ASSERT_TRUE(SetUpTopView(view, kZphViewSize));
         model = view.GetModel();
     }
 
@@ -51,7 +49,7 @@ protected:
         EXPECT_TRUE(GLStateIsClean());
     }
 
-    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kSize); }
+    GLPixel PixelAt(const CPoint3d& point) { return PixelUnder(view, point, kZphViewSize); }
 
     ManualClock clock;
     CZphView view{clock, clock};
@@ -71,7 +69,7 @@ TEST_F(ViewGLTest, ProjectionAndLightsComeFromTheCameraAndOptions)
     }
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], kSize);
+    EXPECT_EQ(viewport[2], kZphViewSize);
     GLfloat diffuse[4];
     glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     EXPECT_FLOAT_EQ(diffuse[0], 0.8f);
@@ -88,10 +86,10 @@ TEST_F(ViewGLTest, BoxEdgesLandOnTheirProjectedPixels)
 {
     const CBoundingBox3d box = Box(CPoint3d(-2, -2, -1), CPoint3d(2, 2, 1));
     view.DrawBox(box, 1.0);
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 0, 1)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 0, 1)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 2, 1)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 0, 0)), kWhite));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(-2, 0, 1)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(2, 0, 1)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 2, 1)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 0, 0)), kWhitePixel));
 }
 
 TEST_F(ViewGLTest, BoxEdgesFacingTheEyeTakeTheFrontColour)
@@ -132,11 +130,11 @@ TEST_F(ViewGLTest, PrintScaleFollowsTheOutputAndRestoresTheWindow)
     const double pixelBefore = view.PixelsToModel(1, origin);
     {
         CPrintScaleScope scope;
-        scope.Apply(&view, 4 * kSize, 4 * kSize, 0.0);
+        scope.Apply(&view, 4 * kZphViewSize, 4 * kZphViewSize, 0.0);
         int width = 0;
         int height = 0;
         view.GetViewportSize(width, height);
-        EXPECT_EQ(width, 4 * kSize);
+        EXPECT_EQ(width, 4 * kZphViewSize);
         EXPECT_DOUBLE_EQ(view.GetPixelSizeScale(), 4.0);
         EXPECT_DOUBLE_EQ(view.GetLineWidthScale(), 4.0);
         // A pixel of the window still covers the same model length.
@@ -146,7 +144,7 @@ TEST_F(ViewGLTest, PrintScaleFollowsTheOutputAndRestoresTheWindow)
     int width = 0;
     int height = 0;
     view.GetViewportSize(width, height);
-    EXPECT_EQ(width, kSize);
+    EXPECT_EQ(width, kZphViewSize);
     EXPECT_DOUBLE_EQ(view.GetPixelSizeScale(), 1.0);
     EXPECT_DOUBLE_EQ(view.GetLineWidthScale(), 1.0);
     EXPECT_DOUBLE_EQ(view.GetViewDefinition()->GetCamera().GetParallelHeight(), 10.0);
@@ -196,8 +194,8 @@ TEST_F(ViewGLTest, BatchedLinesShareOnePrimitive)
     view.EndPrimitive();
     view.SetBatchDrawing(false);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, -1, 0)), kBlack));
-    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 1, 0)), kBlack));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, -1, 0)), kBlackPixel));
+    EXPECT_TRUE(PixelNear(PixelAt(CPoint3d(0, 1, 0)), kBlackPixel));
 }
 
 TEST_F(ViewGLTest, FogWithoutAValidRangeChangesNothing)
@@ -216,10 +214,10 @@ TEST_F(ViewGLTest, FogWithoutAValidRangeChangesNothing)
 TEST_F(ViewGLTest, InfiniteLineRunsOutToTheEdgeOfTheView)
 {
     view.DrawInfiniteLine(CLine3d(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0)), 0, true, CColor(0, 0, 0), 1.0);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(1, kSize / 2), kBlack) ||
-                PixelNear(ReadGLPixel(1, kSize / 2 - 1), kBlack));
-    EXPECT_TRUE(PixelNear(ReadGLPixel(kSize - 2, kSize / 2), kBlack) ||
-                PixelNear(ReadGLPixel(kSize - 2, kSize / 2 - 1), kBlack));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(1, kZphViewSize / 2), kBlackPixel) ||
+                PixelNear(ReadGLPixel(1, kZphViewSize / 2 - 1), kBlackPixel));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(kZphViewSize - 2, kZphViewSize / 2), kBlackPixel) ||
+                PixelNear(ReadGLPixel(kZphViewSize - 2, kZphViewSize / 2 - 1), kBlackPixel));
 }
 
 TEST_F(ViewGLTest, ReadPixelsFillsOnly32BitImages)

@@ -21,9 +21,6 @@ std::unique_ptr<CEglPbufferContext> MakeContext(int width, int height, const GLP
     return context;
 }
 
-const GLPixel kRed{255, 0, 0, 255};
-const GLPixel kGreen{0, 255, 0, 255};
-
 TEST(EglPbufferContext, IsACompatibilityContextWithTheRequestedFramebuffer)
 {
     auto context = MakeContext(32, 16);
@@ -107,7 +104,7 @@ TEST(EglPbufferContext, ResizeKeepsTheContextAndItsObjectsAndDrawsAtTheNewSize)
     ASSERT_TRUE(context && context->MakeCurrent());
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
-    ClearGLBuffers(kGreen);
+    ClearGLBuffers(kGreenPixel);
     glEndList();
 
     ASSERT_TRUE(context->Resize(101, 37));
@@ -118,7 +115,7 @@ TEST(EglPbufferContext, ResizeKeepsTheContextAndItsObjectsAndDrawsAtTheNewSize)
 
     glViewport(0, 0, 101, 37);
     glCallList(list);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(100, 36), kGreen)) << "the top-right pixel of the new size";
+    EXPECT_TRUE(PixelNear(ReadGLPixel(100, 36), kGreenPixel)) << "the top-right pixel of the new size";
     glDeleteLists(list, 1);
     EXPECT_TRUE(GLStateIsClean());
 }
@@ -133,8 +130,8 @@ TEST(EglPbufferContext, FailedResizeChangesNothing)
         EXPECT_EQ(context->Height(), 30);
         EXPECT_TRUE(context->IsCurrent());
     }
-    ClearGLBuffers(kRed);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(39, 29), kRed));
+    ClearGLBuffers(kRedPixel);
+    EXPECT_TRUE(PixelNear(ReadGLPixel(39, 29), kRedPixel));
 }
 
 TEST(EglPbufferContext, ResizeOfAContextNotCurrentLeavesItNotCurrent)
@@ -145,8 +142,8 @@ TEST(EglPbufferContext, ResizeOfAContextNotCurrentLeavesItNotCurrent)
     EXPECT_FALSE(context->IsCurrent());
     ASSERT_TRUE(context->MakeCurrent());
     glViewport(0, 0, 24, 20);
-    ClearGLBuffers(kRed);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(23, 19), kRed));
+    ClearGLBuffers(kRedPixel);
+    EXPECT_TRUE(PixelNear(ReadGLPixel(23, 19), kRedPixel));
 }
 
 TEST(EglPbufferContext, TwoContextsKeepTheirOwnImages)
@@ -155,14 +152,14 @@ TEST(EglPbufferContext, TwoContextsKeepTheirOwnImages)
     auto second = MakeContext(16, 16);
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(first->MakeCurrent());
-    ClearGLBuffers(kRed);
+    ClearGLBuffers(kRedPixel);
     ASSERT_TRUE(second->MakeCurrent());
     EXPECT_FALSE(first->IsCurrent());
-    ClearGLBuffers(kGreen);
+    ClearGLBuffers(kGreenPixel);
     ASSERT_TRUE(first->MakeCurrent());
-    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kRed));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kRedPixel));
     ASSERT_TRUE(second->MakeCurrent());
-    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kGreen));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(8, 8), kGreenPixel));
 }
 
 TEST(EglPbufferContext, ReleasingOrDestroyingTheCurrentContextLeavesNoneCurrent)

@@ -1,6 +1,5 @@
 // Reading pixels back in every byte layout and row order, from a small image whose
 // rows (5 pixels of 3 or 4 bytes) are not a multiple of 4 bytes long.
-#define GL_GLEXT_PROTOTYPES
 #include "tests/support/OffscreenGLTest.h"
 
 #include <GL/gl.h>

@@ -10,9 +10,6 @@
 
 namespace {
 const GLPixel kBackground = GLPixel::FromFloats(0.2f, 0.4f, 0.6f);
-const GLPixel kRed{255, 0, 0, 255};
-const GLPixel kGreen{0, 255, 0, 255};
-const GLPixel kBlue{0, 0, 255, 255};
 
 struct Point {
     int x;
@@ -39,7 +36,7 @@ using LegacyDrawing = OffscreenGLTest;
 TEST_F(LegacyDrawing, RedTriangleCoversItsInsideAndLeavesTheClearColourOutside)
 {
     ClearGLBuffers(kBackground);
-    SetColor(kRed);
+    SetColor(kRedPixel);
     glBegin(GL_TRIANGLES);
     glVertex2i(8, 8);
     glVertex2i(56, 8);
@@ -47,7 +44,7 @@ TEST_F(LegacyDrawing, RedTriangleCoversItsInsideAndLeavesTheClearColourOutside)
     glEnd();
 
     for (Point inside : {Point{32, 24}, Point{20, 12}, Point{44, 12}, Point{32, 50}})
-        EXPECT_TRUE(PixelNear(ReadGLPixel(inside.x, inside.y), kRed)) << inside.x << ", " << inside.y;
+        EXPECT_TRUE(PixelNear(ReadGLPixel(inside.x, inside.y), kRedPixel)) << inside.x << ", " << inside.y;
     for (Point outside :
          {Point{2, 2}, Point{61, 2}, Point{2, 61}, Point{61, 61}, Point{12, 40}, Point{52, 40}})
         EXPECT_TRUE(PixelNear(ReadGLPixel(outside.x, outside.y), kBackground))
@@ -57,14 +54,14 @@ TEST_F(LegacyDrawing, RedTriangleCoversItsInsideAndLeavesTheClearColourOutside)
 TEST_F(LegacyDrawing, FrontAndBackNameTheOneOffscreenBuffer)
 {
     glDrawBuffer(GL_BACK);
-    ClearGLBuffers(kGreen);
+    ClearGLBuffers(kGreenPixel);
     glReadBuffer(GL_FRONT);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(10, 10), kGreen));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(10, 10), kGreenPixel));
 
     glDrawBuffer(GL_FRONT);
-    ClearGLBuffers(kBlue);
+    ClearGLBuffers(kBluePixel);
     glReadBuffer(GL_BACK);
-    EXPECT_TRUE(PixelNear(ReadGLPixel(10, 10), kBlue));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(10, 10), kBluePixel));
 }
 
 TEST_F(LegacyDrawing, DepthTestKeepsTheNearerSurfaceWhicheverIsDrawnFirst)
@@ -76,18 +73,18 @@ TEST_F(LegacyDrawing, DepthTestKeepsTheNearerSurfaceWhicheverIsDrawnFirst)
         GLPixel expected;  // the first quad is red, the second green; +z is nearer
     };
     const Case cases[] = {
-        {true, 0.5, -0.5, kRed},
-        {true, -0.5, 0.5, kGreen},
-        {false, 0.5, -0.5, kGreen},
+        {true, 0.5, -0.5, kRedPixel},
+        {true, -0.5, 0.5, kGreenPixel},
+        {false, 0.5, -0.5, kGreenPixel},
     };
     for (const Case& c : cases) {
         ClearGLBuffers(kBackground);
         if (c.depthTest)
             glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LESS);
-        SetColor(kRed);
+        SetColor(kRedPixel);
         FillRect(8, 8, 56, 56, c.firstZ);
-        SetColor(kGreen);
+        SetColor(kGreenPixel);
         FillRect(8, 8, 56, 56, c.secondZ);
         glDisable(GL_DEPTH_TEST);
         EXPECT_TRUE(PixelNear(ReadGLPixel(32, 32), c.expected))
@@ -107,12 +104,12 @@ TEST_F(LegacyDrawing, StencilMaskLimitsADrawToTheMarkedRegion)
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     glStencilFunc(GL_EQUAL, 1, 0xFF);
-    SetColor(kGreen);
+    SetColor(kGreenPixel);
     FillRect(0, 0, 64, 64);
     glDisable(GL_STENCIL_TEST);
 
     EXPECT_TRUE(PixelNear(ReadGLPixel(8, 32), kBackground));
-    EXPECT_TRUE(PixelNear(ReadGLPixel(24, 32), kGreen));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(24, 32), kGreenPixel));
     EXPECT_TRUE(PixelNear(ReadGLPixel(48, 32), kBackground));
 }
 
@@ -122,12 +119,12 @@ TEST_F(LegacyDrawing, UserClipPlaneCutsAwayTheNegativeSide)
     const GLdouble keepRightOfX40[] = {1.0, 0.0, 0.0, -40.0};
     glClipPlane(GL_CLIP_PLANE0, keepRightOfX40);
     glEnable(GL_CLIP_PLANE0);
-    SetColor(kBlue);
+    SetColor(kBluePixel);
     FillRect(8, 8, 56, 56);
     glDisable(GL_CLIP_PLANE0);
 
     EXPECT_TRUE(PixelNear(ReadGLPixel(36, 32), kBackground));
-    EXPECT_TRUE(PixelNear(ReadGLPixel(44, 32), kBlue));
+    EXPECT_TRUE(PixelNear(ReadGLPixel(44, 32), kBluePixel));
 }
 
 // The tessellator's callbacks, straight into immediate mode.
@@ -202,10 +199,11 @@ TEST_F(LegacyDrawing, TessellatedPolygonsFillTheirShapeAndNotTheirNotchesOrHoles
     };
     for (const Case& c : cases) {
         ClearGLBuffers(kBackground);
-        SetColor(kRed);
+        SetColor(kRedPixel);
         EXPECT_EQ(TessellateAndFill(c.contours), 0u) << c.shape;
         for (Point p : c.filled)
-            EXPECT_TRUE(PixelNear(ReadGLPixel(p.x, p.y), kRed)) << c.shape << " at " << p.x << ", " << p.y;
+            EXPECT_TRUE(PixelNear(ReadGLPixel(p.x, p.y), kRedPixel))
+                << c.shape << " at " << p.x << ", " << p.y;
         for (Point p : c.empty)
             EXPECT_TRUE(PixelNear(ReadGLPixel(p.x, p.y), kBackground))
                 << c.shape << " at " << p.x << ", " << p.y;
