@@ -47,7 +47,8 @@ PLPixel32 PLTGADecoder::Pixel(const uint8_t* in, int depth)
         case 15:
         case 16: {
             const int v = in[0] | in[1] << 8;
-            const auto alpha = uint8_t(depth == 15 ? 255 : v & 0x8000 ? 0x80 : 0);
+            // The attribute bit of 16-bit pixels marks an opaque pixel; a clear bit, a clear one.
+            const auto alpha = uint8_t(depth == 15 || (v & 0x8000) ? 255 : 0);
             return {plread::ExpandBits(v & 0x1F, 5), plread::ExpandBits((v >> 5) & 0x1F, 5),
                     plread::ExpandBits((v >> 10) & 0x1F, 5), alpha};
         }

@@ -170,13 +170,13 @@ Bytes TgaHeader(int type, int depth, int descriptor, int width = 2, int height =
     return b;
 }
 
-TEST(SimpleDecoder, TgaSixteenBitAttributeBitIsHalfAlpha)
+TEST(SimpleDecoder, TgaSixteenBitAttributeBitMakesThePixelOpaque)
 {
     Bytes b = TgaHeader(2, 16, 0);
     b.Le16(0x8000).Le16(0x7FFF);
     const PLAnyBmp bmp = DecodeBytes(b.Data());
     EXPECT_EQ(bmp.GetPixelFormat().GetName(), "A8R8G8B8");
-    EXPECT_EQ(PixelAt(bmp, 0, 0), (PLPixel32{0, 0, 0, 0x80}));
+    EXPECT_EQ(PixelAt(bmp, 0, 0), (PLPixel32{0, 0, 0, 255}));
     EXPECT_EQ(PixelAt(bmp, 1, 0), (PLPixel32{255, 255, 255, 0}));
 }
 
