@@ -220,7 +220,8 @@ void UpdateActiveDocumentViews()
 
 HCURSOR GetViewerCursor(int id)
 {
-    return CViewerCursors::GetInstance().GetCursor(id);
+    // Standard cursors, the table's, then those added at run time; the arrow for anything else.
+    return CViewerCursors::GetInstance().FindCursor(id);
 }
 
 void SetCursorIfValid(HCURSOR cursor)

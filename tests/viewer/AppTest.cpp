@@ -332,7 +332,11 @@ TEST_F(AppTest, UpdateViewReplacesTheViewWithTheSameCamera)
 TEST_F(AppTest, CursorsOfTheTableAreShownOverTheView)
 {
     ASSERT_TRUE(Start({}));
-    EXPECT_EQ(GetViewerCursor(12345), nullptr) << "not in the cursor table";
+    const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    EXPECT_EQ(GetViewerCursor(IDC_WAIT), LoadCursor(nullptr, IDC_WAIT)) << "a standard cursor";
+    EXPECT_EQ(GetViewerCursor(0), arrow);
+    EXPECT_EQ(GetViewerCursor(632), arrow) << "in the table, but without an image";
+    EXPECT_EQ(GetViewerCursor(12345), arrow) << "not in the cursor table";
     SetCursorIfValid(nullptr);
     EXPECT_FALSE(View()->GetWindow()->GetCursor().IsOk()) << "nothing set";
     SetCursorIfValid(LoadCursor(nullptr, IDC_ARROW));
