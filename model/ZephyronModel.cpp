@@ -138,8 +138,8 @@ public:
     CInstalledVersionMap& operator=(const CInstalledVersionMap&) = delete;
 };
 
-// Drops an image that holds no image bytes (the caller's reference with it). Its reference goes to the model's pool, since a
-// later record may still name the image by back reference.
+// Drops an image that holds no image bytes (the caller's reference with it). Its reference goes to the
+// model's pool, since a later record may still name the image by back reference.
 void DropEmptyImage(CDib*& image)
 {
     if (image && !image->HasData()) {
@@ -563,7 +563,6 @@ void CZephyronModel::ReadAfterMap(CArchive& ar, int32_t value, uint32_t f)
     ReadTrailer(ar, f);
 }
 
-
 void CZephyronModel::ReadRootComponent(CArchive& ar)
 {
     CCurveFixupList::Clear();
@@ -638,7 +637,6 @@ void CZephyronModel::ReadTrailer(CArchive& ar, uint32_t f)
     }
 }
 
-
 void CZephyronModel::RepairAfterReading()
 {
     RefreshScenePhotos();
@@ -685,7 +683,11 @@ bool CZephyronModel::LoadFromFile(const CString& path)
 int CZephyronModel::ReadFileHeader(CArchive& ar, CDib*& thumbnail, CString& description)
 {
     thumbnail = nullptr;
-    if (!ReadModelHeader(ar))
+    // Unlike opening, a preview tells a header it cannot read (the preview fails) from one that
+    // reads but names no model.
+    CString header;
+    ar >> header;
+    if (!IsModelHeader(header))
         return kPreviewNotAModel;
     CVersionInfo version;
     version.Serialize(ar);
@@ -1146,18 +1148,21 @@ std::vector<CComponent*> SectionClippingComponents(const CInstancePath& path, CC
 
 void CZephyronModel::PushActivePathSectionPlanes(IDrawingBase* sink, bool clip, bool includeActive)
 {
-    if (!sink || !m_renderingOptions || !(m_renderingOptions->GetSectionDisplay() & CRenderingOptions::kSectionCutsShown))
+    if (!sink || !m_renderingOptions ||
+        !(m_renderingOptions->GetSectionDisplay() & CRenderingOptions::kSectionCutsShown))
         return;
     for (CComponent* component :
          SectionClippingComponents(m_activePath, m_root, GetActiveComponent(), includeActive)) {
-        if (auto* plane = dynamic_cast<CSectionPlane*>(component ? component->GetActiveSectionPlane() : nullptr))
+        if (auto* plane =
+                dynamic_cast<CSectionPlane*>(component ? component->GetActiveSectionPlane() : nullptr))
             sink->PushSectionPlane(plane, clip);
     }
 }
 
 void CZephyronModel::PopActivePathSectionPlanes(IDrawingBase* sink, bool clip, bool includeActive)
 {
-    if (!sink || !m_renderingOptions || !(m_renderingOptions->GetSectionDisplay() & CRenderingOptions::kSectionCutsShown))
+    if (!sink || !m_renderingOptions ||
+        !(m_renderingOptions->GetSectionDisplay() & CRenderingOptions::kSectionCutsShown))
         return;
     for (CComponent* component :
          SectionClippingComponents(m_activePath, m_root, GetActiveComponent(), includeActive)) {
@@ -1368,7 +1373,8 @@ void CContributorIterator::Next()
     }
     for (int i = m_index + 1; i < m_definitions->GetCount(); ++i) {
         auto* definition = dynamic_cast<CComponentDefinition*>(m_definitions->GetAt(i));
-        if (definition && !definition->IsInternal() && CContributorManager::CountNicknamesOf(*definition) != 0) {
+        if (definition && !definition->IsInternal() &&
+            CContributorManager::CountNicknamesOf(*definition) != 0) {
             m_index = i;
             return;
         }

@@ -271,6 +271,25 @@ TEST_F(ModelFileReadTest, ThePreviewReadsTheThumbnailAndDescription)
     std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 60);
     EXPECT_EQ(CZephyronModel::ReadPreview(CString(cut.c_str()), thumbnail, description), kPreviewFailed);
     EXPECT_EQ(thumbnail, nullptr);
+
+    // A header that cannot be read at all fails the preview too; one that reads but is not a
+    // model's is no model.
+    const std::string header = (folder.Path() / "header.zph").string();
+    const Bytes whole = file.Write();
+    const std::vector<std::pair<Bytes, int>> heads = {
+        {{}, kPreviewFailed},
+        {Bytes(whole.begin(), whole.begin() + 5), kPreviewFailed},
+        {{0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80, 'Z'}, kPreviewFailed},  // a length of 2^31
+        {{0x04, 'T', 'e', 'x', 't'}, kPreviewNotAModel},
+    };
+    for (const auto& [bytes, expected] : heads) {
+        std::ofstream(header, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        EXPECT_EQ(CZephyronModel::ReadPreview(CString(header.c_str()), thumbnail, description), expected)
+            << bytes.size() << " bytes";
+        EXPECT_EQ(thumbnail, nullptr);
+        EXPECT_EQ(GetCurrentVersionMap(), nullptr);
+    }
 }
 
 TEST_F(ModelFileReadTest, LoadFromFileReadsAFileAndClearsTheModelWhenItFails)
