@@ -393,6 +393,10 @@ struct GroundView {
 
     double Height(const CPoint3d& p) const { return normal.Dot(CVector3d(p.x, p.y, p.z)) + offset; }
 
+    // Looking straight down or up: the ground is parallel to the screen and no horizon line
+    // crosses it.
+    bool ParallelToScreen() const { return std::abs(normal.x) < 1e-9 && std::abs(normal.y) < 1e-9; }
+
     // The screen rectangle at a distance from the eye, grown by the margin.
     Polygon Rectangle(double distance, double margin) const
     {
@@ -537,12 +541,8 @@ void DrawHorizon(bool skyPass, bool groundPass, bool blendHorizon, double blendF
 
     EyeSpaceScope scope(view);
     auto plain = [](const Rgba& color) { return [color](const CPoint3d&) { return color; }; };
-    const CVector3d n = ground.normal;
-    // The ground plane parallel to the backdrop: no horizon line on the screen.
-    const bool noLine = std::abs(n.x) < 1e-9 && std::abs(n.y) < 1e-9;
-
     if (ground.perspective) {
-        if (noLine) {
+        if (ground.ParallelToScreen()) {
             glDisable(GL_DEPTH_TEST);
             const bool groundSide = ground.below || ground.lookingDown;
             if (groundSide && groundPass)
@@ -612,6 +612,9 @@ void DrawGroundPlaneBand(bool fromHorizon, bool blendHorizon, double blendFactor
     if (options->GetFogShown())
         farColor = colors.fogTarget;
     nearColor.a = farColor.a = alpha;
+    // With no horizon in sight the ground is one plain colour, at whatever depth it lies.
+    if (ground.ParallelToScreen())
+        farColor = nearColor;
     if (itemBuffer)
         nearColor = farColor = Rgba{0, 0, 0, 1};
 

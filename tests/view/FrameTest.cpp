@@ -192,6 +192,25 @@ TEST_F(FrameTest, ALevelHorizonHasTheSkyAboveAndTheGroundBelow)
     EXPECT_TRUE(PixelNear(At(80, 0), GLPixel{60, 120, 230, 255}, 30)) << At(80, 0);
 }
 
+TEST_F(FrameTest, LookingStraightDownTheGroundFillsTheViewInItsPlainColour)
+{
+    for (bool perspective : {true, false}) {
+        SCOPED_TRACE(perspective ? "perspective" : "parallel");
+        ASSERT_TRUE(Open(160, 120, new CZephyronModel()));
+        ShowBackdrop(true, true);
+        Options().SetGroundTransparency(0);
+        CCamera camera;
+        camera.SetEyeTargetUp(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
+        camera.SetPerspective(perspective);
+        view.SetCamera(camera, 0.0);
+        Frame();
+        // No horizon in sight: nothing paled towards it, nothing graded by depth.
+        for (const auto& [x, y] : {std::pair{2, 2}, {80, 60}, {157, 117}, {2, 117}})
+            EXPECT_TRUE(PixelNear(At(x, y), GLPixel{90, 160, 60, At(x, y).a}))
+                << x << ", " << y << ": " << At(x, y);
+    }
+}
+
 TEST_F(FrameTest, ACameraAspectOtherThanTheViewportsIsMaskedByGreyBars)
 {
     struct Case {
