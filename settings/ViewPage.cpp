@@ -13,6 +13,7 @@
 #include "model/IModelView.h"
 #include "model/Layer.h"
 #include "model/PageOptions.h"
+#include "model/SlideshowOptions.h"
 #include "model/Validity.h"
 #include "platform/mfc/Archive.h"
 #include "settings/BackgroundImage.h"
@@ -474,4 +475,9 @@ ISceneTransitionFactory* SetSceneTransitionFactory(ISceneTransitionFactory* fact
 ISceneTransitionFactory* GetSceneTransitionFactory()
 {
     return g_transitionFactory;
+}
+
+double CViewPage::GetDelayTime(const CViewPage* scene)
+{
+    return scene && scene->m_delayTime >= 0.0 ? scene->m_delayTime : CSlideshowOptions::GetSlideTime();
 }

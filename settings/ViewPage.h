@@ -123,6 +123,9 @@ public:
     const std::vector<CSectionPlane*>& GetSectionPlanes() const { return m_sectionPlanes; }
     double GetTransitionTime() const { return m_transitionTime; }
     double GetDelayTime() const { return m_delayTime; }
+    // How long the slideshow stays on the scene: its own delay, or the slideshow's default for
+    // no scene or a negative delay.
+    static double GetDelayTime(const CViewPage* scene);
     CBackgroundImage* GetBackgroundImage() const { return m_photo; }
     bool GetPhotoFlag() const { return m_photoFlag; }
     const orbisk::imageutils::ImageRep* GetSceneImage() const { return m_sceneImage.get(); }

@@ -9,6 +9,7 @@
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
 #include "model/Dib.h"
+#include "model/SlideshowOptions.h"
 #include "model/UndoManager.h"
 #include "model/Validity.h"
 #include "settings/BackgroundImage.h"
@@ -143,6 +144,18 @@ TEST_F(ViewPageTest, Version11TakesAUseOfItsPhotoAndLocksTheCameraToIt)
     EXPECT_NEAR(scene->GetCamera().GetImageAspect(), 4.0 / 3, 1e-12);
     EXPECT_DOUBLE_EQ(scene->GetTransitionTime(), 2.0);
     EXPECT_DOUBLE_EQ(scene->GetDelayTime(), 3.0);
+}
+
+TEST_F(ViewPageTest, ASceneWithoutItsOwnDelayWaitsTheSlideshowDefault)
+{
+    ScenePageFields fields;
+    const auto own = Read(fields, 11);
+    const auto defaulted = Read(fields, 4);
+    ASSERT_DOUBLE_EQ(defaulted->GetDelayTime(), -1.0);
+    EXPECT_DOUBLE_EQ(CViewPage::GetDelayTime(own.get()), 3.0);
+    EXPECT_DOUBLE_EQ(CViewPage::GetDelayTime(defaulted.get()), CSlideshowOptions::GetSlideTime());
+    EXPECT_DOUBLE_EQ(CViewPage::GetDelayTime(nullptr), CSlideshowOptions::GetSlideTime());
+    EXPECT_GT(CSlideshowOptions::GetSlideTime(), 0.0);
 }
 
 TEST_F(ViewPageTest, Version12KeepsAPictureThatDecodesAndDropsOneThatDoesNot)
