@@ -18,6 +18,8 @@
 #include "support/Observer.h"
 #include "tests/support/ArchiveBytes.h"
 
+class CWatermark;
+
 // Installs fixed window and window-text colours for its lifetime.
 class FixedSystemColors : public ISystemColorProvider {
 public:
@@ -70,10 +72,6 @@ Bytes EntityPart();
 // The tag that introduces a new object of the class (schema 0 in the class record).
 Bytes NewObject(std::string_view className);
 Bytes Rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255);
-
-class CWatermark;
-// A new watermark of that name, owned by the caller until a list takes it.
-CWatermark* NewWatermark(const std::wstring& name, bool background = false);
 inline Bytes Flag(bool value)
 {
     return Bytes{static_cast<uint8_t>(value ? 1 : 0)};
@@ -82,3 +80,6 @@ inline Bytes Int(int32_t value)
 {
     return LittleEndian(value);
 }
+
+// A new watermark of that name, owned by the caller until a list takes it.
+CWatermark* NewWatermark(const std::wstring& name, bool background = false);
