@@ -231,7 +231,7 @@ void CBaseGLView::OnDraw()
     if (!GetGLContext())
         return;
     MakeCurrent();
-    DrawFrame(true, 0);
+    PrepareFrame(true, 0);
 }
 
 void CBaseGLView::OnSize(int width, int height)

@@ -18,8 +18,6 @@ CMainFrame::CMainFrame() = default;
 
 CMainFrame::~CMainFrame()
 {
-    if (m_menuHookInstalled && ZephyronMenuHelper::GetHook() == &m_menuHook)
-        ZephyronMenuHelper::SetHook(m_previousMenuHook);
     CView* view = m_pActiveView;
     m_pActiveView = nullptr;
     delete view;
@@ -49,8 +47,6 @@ int CMainFrame::OnCreate(CCreateContext* context)
     SetMenuBar(CreateMainMenuBar());
     Bind(wxEVT_MENU, &CMainFrame::OnMenuCommand, this);
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommandUI, this);
-    m_previousMenuHook = ZephyronMenuHelper::SetHook(&m_menuHook);
-    m_menuHookInstalled = true;
     return 0;
 }
 

@@ -5,11 +5,9 @@
 //
 // It carries the menu bar and routes every menu and toolbar command, and every update of an
 // item's state, to the view first and then to the run-time command range; an item of the
-// menu bar whose command nobody handles is greyed. While it exists its menu hook shows the
-// run-time menus of tools and panels.
+// menu bar whose command nobody handles is greyed.
 
 #include "platform/mfc/FrameWnd.h"
-#include "viewer/ViewerMenus.h"
 
 class CCmdUI;
 class wxCommandEvent;
@@ -39,8 +37,4 @@ protected:
 private:
     void OnMenuCommand(wxCommandEvent& event);
     void OnUpdateCommandUI(wxUpdateUIEvent& event);
-
-    ViewerMenuHelperUI m_menuHook;
-    ZephyronMenuHelper::UI* m_previousMenuHook = nullptr;
-    bool m_menuHookInstalled = false;
 };

@@ -1,11 +1,9 @@
 #include "viewer/ViewerApp.h"
 
 #include <wx/event.h>
-#include <wx/gdicmn.h>
 
 #include <clocale>
 
-#include "components/TextRasterizer.h"
 #include "model/CurrentModel.h"
 #include "model/UndoManager.h"
 #include "platform/mfc/Document.h"
@@ -18,7 +16,6 @@
 #include "support/LanguageSettings.h"
 #include "support/NotificationCenter.h"
 #include "support/StringTable.h"
-#include "tools/Tool.h"
 #include "view/ZphView.h"
 #include "viewer/Command.h"
 #include "viewer/CommandLineInfoEx.h"
@@ -44,23 +41,6 @@ constexpr int kRecentFileCount = 4;
 
 IZphView* g_currentViewOverride = nullptr;
 
-// What the tools ask of the application: cursors of its table and the current view.
-class CViewerToolHost : public IToolHost {
-public:
-    HCURSOR GetViewerCursor(int id) override { return ::GetViewerCursor(id); }
-    void SetCursor(HCURSOR cursor) override { SetCursorIfValid(cursor); }
-    bool GetCursorPos(POINT& point) override
-    {
-        const wxPoint position = wxGetMousePosition();
-        point.x = position.x;
-        point.y = position.y;
-        return true;
-    }
-    IZphView* GetCurrentZphView() override { return ::GetCurrentZphView(); }
-};
-
-CViewerToolHost g_toolHost;
-
 void PostResynchUI()
 {
     CNotificationCenter::GetInstance().PostNotification(kResynchUINotification, GetCurrentModel());
@@ -81,11 +61,10 @@ CViewerApp::~CViewerApp() = default;
 
 bool CViewerApp::InitInstance()
 {
+    // First: every later step may reach a hook (the first frame already draws text images).
+    m_services.emplace();
     std::setlocale(LC_TIME, "");
     CSuspendUndo unrecorded;
-    SetToolHost(&g_toolHost);
-    // Text images are drawn from the first frame on.
-    InstallTextRasterizer();
 
     CCommandLineInfoEx commandLine;
     ParseCommandLine(commandLine);
@@ -137,13 +116,12 @@ int CViewerApp::ExitInstance()
 {
     CSuspendUndo unrecorded;
     CNotificationCenter::GetInstance().PostNotification(kExitNotification, nullptr);
-    // The window and the document go before the statics they draw and read with.
+    // The window and the document go before the statics they draw and read with, and before the
+    // hooks they call while they go.
     const int result = CWinApp::ExitInstance();
-    ReleaseTextRasterizer();
     m_resourceLoader.Unload();
     ReleaseZephyronNamespaceMap();
-    if (GetToolHost() == &g_toolHost)
-        SetToolHost(nullptr);
+    m_services.reset();
     return result;
 }
 

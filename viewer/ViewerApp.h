@@ -1,16 +1,19 @@
 #pragma once
-// CViewerApp: the viewer's application object. Start-up parses the command line, chooses the
-// language and loads the localised resources, sets up the graphics configuration, the profile
-// and the four recent files, registers the one document template and opens the first
-// document, then shows the window and, when asked, starts the slideshow. Exit undoes it in a
-// fixed order.
+// CViewerApp: the viewer's application object. Start-up installs the process-wide hooks
+// (CAppServices), parses the command line, chooses the language and loads the localised
+// resources, sets up the graphics configuration, the profile and the four recent files,
+// registers the one document template and opens the first document, then shows the window
+// and, when asked, starts the slideshow. Exit undoes it in a fixed order, the hooks last.
 //
 // Beside it, the process-wide accessors through which the rest of the program reaches the
 // shell: the current model view, the redraw of the active document's views and the profile.
 
+#include <optional>
+
 #include "platform/mfc/WinApp.h"
 #include "platform/win32/Icon.h"
 #include "support/ResourceLoader.h"
+#include "viewer/AppServices.h"
 
 class CZphView;
 class IZphView;
@@ -38,8 +41,12 @@ public:
     // removed. False for a command outside the list.
     bool OnOpenRecentFile(unsigned commandId);
 
+    // Null outside InitInstance .. ExitInstance.
+    CAppServices* GetServices() { return m_services ? &*m_services : nullptr; }
+
 private:
     orbisk::utils::ResourceLoader m_resourceLoader;
+    std::optional<CAppServices> m_services;
 };
 
 CViewerApp* GetViewerApp();

@@ -1,8 +1,9 @@
 #pragma once
 // The window-system side of the run-time menus: CZephyronMenuWin builds a CZephyronMenu into a
 // platform menu, CZphMenu is the popup that owns the commands of its items, and
-// ViewerMenuHelperUI is the menu hook that the main frame installs. Also here: the values of
-// the support table (web addresses and other deployment settings from "Support/Zephyron.dat").
+// ViewerMenuHelperUI is the menu hook that the application installs at start-up. Also here: the
+// values of the support table (web addresses and other deployment settings from
+// "Support/Zephyron.dat").
 
 #include <memory>
 #include <string>

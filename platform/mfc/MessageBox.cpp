@@ -25,3 +25,8 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
 {
     return std::exchange(Hook(), std::move(hook));
 }
+
+bool HasMessageBoxHook()
+{
+    return static_cast<bool>(Hook());
+}

@@ -23,3 +23,4 @@ using MessageBoxHook = std::function<int(const CString& text, unsigned type)>;
 int AfxMessageBox(const CString& text, unsigned type = MB_OK);
 // Returns the hook installed before.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+bool HasMessageBoxHook();

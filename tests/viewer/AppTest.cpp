@@ -1,17 +1,23 @@
 // The viewer application under a real display: start-up from the command line with the model
 // in the title and on the screen, the slideshow switch, a file that is no model, the recent
-// files, the profile, the animation timer, and the order of exit.
+// files, the profile, the animation timer, the process-wide hooks, the level-of-detail restore
+// and the order of exit.
 #include "viewer/ViewerApp.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
+#include <wx/statusbr.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "components/Component.h"
@@ -19,11 +25,17 @@
 #include "platform/mfc/MessageBox.h"
 #include "platform/wgl/GLCanvas.h"
 #include "platform/win32/Cursor.h"
+#include "settings/GLTextCache.h"
 #include "support/LanguageSettings.h"
 #include "support/NotificationCenter.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WindowTest.h"
+#include "tools/CameraOrbitTool.h"
+#include "tools/MenuHook.h"
+#include "tools/StatusBarHook.h"
+#include "tools/ToolManager.h"
 #include "view/IAnimation.h"
+#include "view/ZphTimerCallback.h"
 #include "viewer/GLConfigUtils.h"
 #include "viewer/ViewerDoc.h"
 #include "viewer/ViewerView.h"
@@ -454,6 +466,123 @@ TEST_F(AppTest, AnimationStepsOnTimer123AfterEachFrame)
     EXPECT_EQ(animation->steps, 1);
     view->SetAnimation(nullptr);
     EXPECT_TRUE(deleted);
+}
+
+TEST_F(AppTest, EveryProcessWideHookIsInstalledWhileTheApplicationRunsAndNoneOutlivesIt)
+{
+    ASSERT_TRUE(Start({}));
+    CAppServices* services = m_app->GetServices();
+    ASSERT_TRUE(services);
+    EXPECT_TRUE(services->AreInstalled());
+    EXPECT_EQ(GetTimerService(), &services->GetWxTimerService());
+    EXPECT_TRUE(dynamic_cast<CTextRasterizer*>(GetTextRasterizer()));
+    EXPECT_TRUE(dynamic_cast<ViewerMenuHelperUI*>(ZephyronMenuHelper::GetHook()));
+    ASSERT_TRUE(GetToolHost());
+    EXPECT_EQ(GetToolHost()->GetCurrentZphView(), GetCurrentZphView());
+    EXPECT_TRUE(dynamic_cast<AppStatusBarUI*>(StatusBar::GetHook()));
+    EXPECT_TRUE(HasMessageBoxHook()) << "the test's recorder, in the program the host's window";
+
+    Exit();
+    EXPECT_EQ(GetTimerService(), nullptr);
+    EXPECT_EQ(GetTextRasterizer(), nullptr);
+    EXPECT_EQ(GetToolHost(), nullptr);
+    EXPECT_EQ(ZephyronMenuHelper::GetHook(), nullptr);
+    EXPECT_EQ(StatusBar::GetHook(), nullptr);
+}
+
+TEST_F(AppTest, StatusBarHookWritesIntoTheMainFramesStatusBarOnceItHasOne)
+{
+    ASSERT_TRUE(Start({}));
+    StatusBar::ShowValueBox(true);
+    EXPECT_FALSE(StatusBar::IsValueBoxVisible()) << "no status bar yet";
+
+    wxStatusBar* bar = AfxGetMainWnd()->CreateStatusBar(3);
+    StatusBar::SetPromptText(L"Pick a point");
+    StatusBar::SetValueLabel(L"Length");
+    StatusBar::SetValueText(L"12.345", false);
+    StatusBar::ShowValueBox(true);
+    EXPECT_EQ(bar->GetStatusText(0), "Pick a point");
+    EXPECT_EQ(bar->GetStatusText(1), "Length");
+    EXPECT_EQ(bar->GetStatusText(2), "12.345");
+    EXPECT_TRUE(StatusBar::IsValueBoxVisible());
+
+    StatusBar::Refresh();
+    for (int pane = 0; pane < 3; ++pane)
+        EXPECT_TRUE(bar->GetStatusText(pane).empty()) << pane;
+}
+
+// Orbits as the orbit tool does, over a model that takes long to draw: every frame it is active
+// in lasts longer than the level-of-detail target.
+class CSlowFrameOrbitTool : public CCameraOrbitTool {
+public:
+    void DrawOverlay(IZphView*) override { std::this_thread::sleep_for(std::chrono::milliseconds(250)); }
+};
+
+// Whether each frame the view finished was at full detail, in order.
+class CFrameDetailLog : public orbisk::utils::IObserver {
+public:
+    CFrameDetailLog()
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().AddObserver("ViewRefreshNotification", this);
+    }
+    ~CFrameDetailLog() override
+    {
+        orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
+    }
+    void OnNotification(const char*, void* payload) override
+    {
+        fullDetail.push_back(static_cast<IZphView*>(payload)->IsFullDetail());
+    }
+
+    bool HasDegraded() const
+    {
+        return std::find(fullDetail.begin(), fullDetail.end(), false) != fullDetail.end();
+    }
+    bool FullAfterDegraded() const
+    {
+        const auto degraded = std::find(fullDetail.begin(), fullDetail.end(), false);
+        return degraded != fullDetail.end() &&
+               std::find(degraded, fullDetail.end(), true) != fullDetail.end();
+    }
+
+    std::vector<bool> fullDetail;
+};
+
+void SendMouseToView(wxWindow& window, wxEventType type, int x, int y, bool leftHeld)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(wxPoint(x, y));
+    event.SetLeftDown(leftHeld);
+    event.SetEventObject(&window);
+    window.HandleWindowEvent(event);
+}
+
+TEST_F(AppTest, FrameDegradedWhileOrbitingIsFollowedByAFullDetailFrameOnceTheCameraStops)
+{
+    ASSERT_TRUE(Start({Wide(HousePath())}));
+    ASSERT_TRUE(ShownOnScreen());
+    CViewerView* view = View();
+    view->GetToolManager()->SetTool(new CSlowFrameOrbitTool, CCameraOrbitTool::kToolId, true);
+    CFrameDetailLog frames;
+
+    // A drag, one pixel per turn of the event loop, until slow frames have dropped features.
+    wxWindow& window = *view->GetWindow();
+    int x = window.GetClientSize().GetWidth() / 2;
+    const int y = window.GetClientSize().GetHeight() / 2;
+    SendMouseToView(window, wxEVT_LEFT_DOWN, x, y, true);
+    ASSERT_TRUE(PumpEventsUntil(
+        [&] {
+            SendMouseToView(window, wxEVT_MOTION, ++x, y, true);
+            return frames.HasDegraded();
+        },
+        std::chrono::seconds(30)));
+    const uint32_t restoreTimer = view->GetDetailTimer().GetTimerId();
+    EXPECT_TRUE(m_app->GetServices()->GetWxTimerService().IsRunning(restoreTimer))
+        << "a timer of the event loop";
+    SendMouseToView(window, wxEVT_LEFT_UP, x, y, false);
+
+    // Nothing asks for frames any more: the restore timer brings full detail back.
+    EXPECT_TRUE(PumpEventsUntil([&frames] { return frames.FullAfterDegraded(); }, std::chrono::seconds(30)));
 }
 
 }  // namespace

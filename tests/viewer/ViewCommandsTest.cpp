@@ -286,7 +286,7 @@ void Nothing() {}
 
 TEST_F(ViewCommandsTest, PopupMenuCommandsAreFreedAtIdleUnlessSomeoneKeepsThem)
 {
-    ASSERT_NE(ZephyronMenuHelper::GetHook(), nullptr) << "the main window installs the hook";
+    ASSERT_NE(ZephyronMenuHelper::GetHook(), nullptr) << "the application installs the hook";
     CZephyronMenuWin* menu = CreateZphPopupMenu();
     ASSERT_TRUE(menu->GetMenu());
     menu->AddMenuItem(L"First", &Nothing, 0, 7);
