@@ -1,32 +1,12 @@
 #include "image/PLPath.h"
 
 #include "image/PLTextException.h"
+#include "platform/mfc/TextEncoding.h"
 
 #include <cerrno>
 #include <sys/stat.h>
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        c = 0xFFFD;
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 bool FolderExists(const std::string& path)
 {
@@ -40,10 +20,7 @@ bool FolderExists(const std::string& path)
 
 std::string PLNarrowPath(const wchar_t* path)
 {
-    std::string out;
-    for (; *path; ++path)
-        AppendUtf8(out, char32_t(*path));
-    return out;
+    return WideToUtf8(path);
 }
 
 std::string PLMessageName(const wchar_t* path)

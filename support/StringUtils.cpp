@@ -1,6 +1,7 @@
 #include "support/StringUtils.h"
 
 #include "platform/mfc/String.h"
+#include "platform/mfc/TextEncoding.h"
 
 #include <locale.h>
 #include <wctype.h>
@@ -13,81 +14,6 @@ namespace orbisk::utils {
 static_assert(sizeof(wchar_t) == 4, "wide strings hold one code point per unit");
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsSurrogate(char32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-bool IsHighSurrogate(char32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// One sequence starting at bytes[i]; advances i past the bytes used. A bad sequence
-// uses its lead byte and the continuation bytes that were valid so far.
-char32_t DecodeOne(const unsigned char* bytes, size_t count, size_t& i)
-{
-    const unsigned char lead = bytes[i++];
-    if (lead < 0x80)
-        return lead;
-    int length = 0;
-    char32_t value = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        if (lead == 0xE0)
-            low = 0xA0;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return kReplacement;
-    }
-    for (int k = 1; k < length; ++k) {
-        if (i >= count || bytes[i] < low || bytes[i] > high)
-            return kReplacement;
-        value = (value << 6) | (bytes[i++] & 0x3F);
-        low = 0x80;
-        high = 0xBF;
-    }
-    return value;
-}
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c > 0x10FFFF)
-        c = kReplacement;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // The Unicode case tables, independent of the process's LC_CTYPE (which is "C" in the
 // program and maps ASCII only). Made once, kept until exit.
@@ -139,13 +65,7 @@ std::wstring WideFromUtf8Bytes(const char* bytes, size_t count)
 
 void AssignUtf8(std::wstring& target, const char* bytes, size_t count)
 {
-    target.clear();
-    if (!bytes)
-        return;
-    target.reserve(count);
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
-    for (size_t i = 0; i < count;)
-        target += static_cast<wchar_t>(DecodeOne(data, count, i));
+    target = bytes ? Utf8ToWide(std::string_view(bytes, count)) : std::wstring();
 }
 
 void AssignUtf8(std::wstring& target, const char* text)
@@ -161,17 +81,7 @@ void AssignUtf8(std::wstring& target, const std::string& text)
 
 std::string ToUtf8(std::wstring_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = Unit(text[i]);
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(Unit(text[i + 1]))) {
-            c = (c - 0xD800) * 0x400 + (Unit(text[i + 1]) - 0xDC00) + 0x10000;
-            ++i;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
+    return WideToUtf8(text);
 }
 
 bool EqualsUtf8(std::wstring_view wide, const char* utf8)

@@ -3,11 +3,12 @@
 // on Linux) for user-visible text and paths, and narrow UTF-8 strings for notification
 // names, XML and files.
 //
-// UTF-8 input is decoded leniently: every ill-formed sequence (a bad lead byte, a
-// missing or wrong continuation, a cut-off end, an over-long or out-of-range form)
-// becomes one U+FFFD per maximal bad subsequence. Encoded surrogates (ED A0 80) are
-// kept as the unit they encode. Wide input holding a UTF-16 surrogate pair is encoded
-// as the one code point the pair forms; a unit above U+10FFFF is encoded as U+FFFD.
+// The conversions are the platform codec's (platform/mfc/TextEncoding.h): UTF-8 input is
+// decoded leniently, every ill-formed sequence (a bad lead byte, a missing or wrong
+// continuation, a cut-off end, an over-long form, an encoded surrogate, a value above
+// U+10FFFF) becoming one U+FFFD per maximal bad subsequence. Wide input holding a UTF-16
+// surrogate pair is encoded as the one code point the pair forms; a lone surrogate and a
+// unit above U+10FFFF are encoded as U+FFFD.
 
 #include <cstdarg>
 #include <cstddef>

@@ -3,6 +3,8 @@
 #include "platform/mfc/TextEncoding.h"
 
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace orbisk::utils {
 
@@ -13,25 +15,6 @@ constexpr size_t kUtf8LineBytes = 1023;
 constexpr size_t kUtf16LineUnits = 255;
 constexpr char32_t kLineSeparator = 0x2028;
 
-bool IsContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// The bytes a sequence with this lead byte takes, 0 for a byte that cannot lead one.
-int SequenceLength(unsigned char lead)
-{
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    if ((lead & 0xF0) == 0xE0)
-        return 3;
-    if ((lead & 0xF8) == 0xF0)
-        return 4;
-    return 0;
-}
-
 // The count of bytes at the end of `bytes` that start a character finished only by
 // bytes not yet read.
 size_t IncompleteTail(const char* bytes, size_t count)
@@ -39,21 +22,11 @@ size_t IncompleteTail(const char* bytes, size_t count)
     const auto* data = reinterpret_cast<const unsigned char*>(bytes);
     for (size_t back = 1; back <= 3 && back <= count; ++back) {
         const unsigned char byte = data[count - back];
-        if (IsContinuation(byte))
+        if ((byte & 0xC0) == 0x80)
             continue;
-        const int length = SequenceLength(byte);
-        return length > static_cast<int>(back) ? back : 0;
+        return Utf8SequenceLength(byte) > back ? back : 0;
     }
     return 0;
-}
-
-bool IsHighSurrogate(char32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 }  // namespace
@@ -63,24 +36,16 @@ size_t DecodeUtf8Line(const char* bytes, wchar_t* buffer, size_t capacity, bool&
     success = true;
     if (capacity == 0)
         return 0;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+    const std::string_view text(bytes);
     size_t written = 0;
-    while (*data && written + 1 < capacity) {
-        const unsigned char lead = *data++;
-        const int length = SequenceLength(lead);
-        if (length == 0) {
+    for (size_t at = 0; at < text.size() && written + 1 < capacity;) {
+        const DecodedCharacter c = DecodeUtf8Character(text.substr(at));
+        if (!c.valid) {
             success = false;
             break;
         }
-        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-        int k = 1;
-        for (; k < length && IsContinuation(*data); ++k)
-            value = value << 6 | (*data++ & 0x3F);
-        if (k < length) {
-            success = false;
-            break;
-        }
-        buffer[written++] = static_cast<wchar_t>(value);
+        buffer[written++] = static_cast<wchar_t>(c.value);
+        at += c.length;
     }
     buffer[written] = L'\0';
     return written;
@@ -164,35 +129,29 @@ bool CTextFile::ReadUtf8Line(CString& line)
     return success;
 }
 
-bool CTextFile::ReadUtf16Unit(char32_t& unit)
+bool CTextFile::ReadUtf16Unit(char16_t& unit)
 {
     unsigned char pair[2];
     if (std::fread(pair, 1, 2, m_file.get()) < 2)
         return false;
-    unit = m_bigEndian ? (pair[0] << 8 | pair[1]) : (pair[1] << 8 | pair[0]);
+    unit = static_cast<char16_t>(m_bigEndian ? (pair[0] << 8 | pair[1]) : (pair[1] << 8 | pair[0]));
     return true;
 }
 
 bool CTextFile::ReadUtf16Line(CString& line)
 {
     std::wstring text;
-    char32_t unit = 0;
-    for (size_t units = 0; units < kUtf16LineUnits && ReadUtf16Unit(unit); ++units) {
-        if (unit == kLineSeparator)
-            unit = L'\n';
-        if (IsHighSurrogate(unit)) {
-            char32_t low = 0;
-            if (ReadUtf16Unit(low)) {
-                if (IsLowSurrogate(low)) {
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                    ++units;
-                } else {
-                    std::fseek(m_file.get(), -2, SEEK_CUR);
-                }
-            }
-        }
-        text += static_cast<wchar_t>(unit);
-        if (unit == L'\n')
+    char16_t units[2] = {};
+    for (size_t read = 0; read < kUtf16LineUnits && ReadUtf16Unit(units[0]); ++read) {
+        // The unit after a high surrogate is read even past the limit, so a pair is never cut.
+        const size_t count = IsHighSurrogate(units[0]) && ReadUtf16Unit(units[1]) ? 2 : 1;
+        const DecodedCharacter c = DecodeUtf16Character(std::u16string_view(units, count));
+        if (c.length < count)
+            std::fseek(m_file.get(), -2, SEEK_CUR);
+        read += c.length - 1;
+        const wchar_t character = c.value == kLineSeparator ? L'\n' : static_cast<wchar_t>(c.value);
+        text += character;
+        if (character == L'\n')
             break;
     }
     line = CString(std::wstring_view(text));

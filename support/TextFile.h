@@ -6,7 +6,8 @@
 // A line keeps its line feed. In UTF-8 and UTF-16 files a carriage return before it
 // stays in the line; ANSI lines end in a bare line feed, as text mode gives them. Long
 // lines come in pieces: 1,022 bytes of ANSI, 1,023 bytes of UTF-8 (never cut inside a
-// character), 255 UTF-16 units (a surrogate pair is never cut).
+// character), 255 UTF-16 units (a surrogate pair is never cut). In UTF-16 a lone
+// surrogate reads as U+FFFD.
 
 #include "platform/mfc/String.h"
 #include "support/PathUtils.h"
@@ -19,9 +20,10 @@ namespace orbisk::utils {
 // Decodes one line of UTF-8 up to its first zero byte into `buffer`, writing at most
 // capacity - 1 characters and a terminating null (a capacity of the byte count + 1
 // always suffices); returns the characters written. `success` starts true and becomes
-// false at the first invalid sequence (a stray continuation byte, a lead byte F8 or
-// above, a missing continuation byte), where decoding stops; what came before stays.
-// Over-long forms and surrogate values are kept as they decode.
+// false at the first ill-formed sequence (platform/mfc/TextEncoding.h: a stray
+// continuation byte, a byte that leads no sequence, a missing continuation byte, an
+// over-long form, an encoded surrogate, a value above 10FFFF), where decoding stops; what
+// came before stays.
 size_t DecodeUtf8Line(const char* bytes, wchar_t* buffer, size_t capacity, bool& success);
 
 class CTextFile {
@@ -44,7 +46,7 @@ private:
     bool ReadAnsiLine(CString& line);
     bool ReadUtf8Line(CString& line);
     bool ReadUtf16Line(CString& line);
-    bool ReadUtf16Unit(char32_t& unit);
+    bool ReadUtf16Unit(char16_t& unit);
 
     FilePtr m_file;
     Encoding m_encoding = kAnsi;

@@ -1,5 +1,6 @@
 #include "support/XercesXMLOutput.h"
 
+#include "platform/mfc/TextEncoding.h"
 #include "support/StringUtils.h"
 #include "support/SystemQueries.h"
 
@@ -27,26 +28,6 @@ namespace xml = XERCES_CPP_NAMESPACE;
 constexpr XMLSize_t kInitialBufferSize = 1023;
 constexpr XMLCh kXmlnsNamespace[] = u"http://www.w3.org/2000/xmlns/";
 constexpr XMLCh kUtf8[] = u"UTF-8";
-
-// UTF-16 for Xerces; a unit that is no Unicode scalar value becomes U+FFFD.
-std::u16string ToXMLCh(std::wstring_view text)
-{
-    std::u16string units;
-    units.reserve(text.size());
-    for (const wchar_t c : text) {
-        char32_t code = static_cast<char32_t>(c);
-        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            code = 0xFFFD;
-        if (code < 0x10000) {
-            units += static_cast<char16_t>(code);
-            continue;
-        }
-        code -= 0x10000;
-        units += static_cast<char16_t>(0xD800 + (code >> 10));
-        units += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    }
-    return units;
-}
 
 const XMLCh* OrNull(const std::u16string& text)
 {
@@ -196,10 +177,11 @@ xerces_xml_output::ResolvedName xerces_xml_output::Resolve(const std::wstring& n
 bool xerces_xml_output::BeginElement(const std::wstring& name)
 {
     const ResolvedName resolved = Resolve(name, false);
-    const std::u16string namespaceURI = ToXMLCh(resolved.namespaceURI);
+    const std::u16string namespaceURI = WideToUtf16(resolved.namespaceURI);
     xml::DOMElement* element = nullptr;
     try {
-        element = m_document->createElementNS(OrNull(namespaceURI), ToXMLCh(resolved.qualifiedName).c_str());
+        element =
+            m_document->createElementNS(OrNull(namespaceURI), WideToUtf16(resolved.qualifiedName).c_str());
     } catch (const xml::DOMException&) {
         return false;
     }
@@ -220,16 +202,16 @@ void xerces_xml_output::EndElement(const std::wstring&)
 void xerces_xml_output::WriteAttribute(const std::wstring& name, const std::wstring& value)
 {
     const ResolvedName resolved = Resolve(name, true);
-    const std::u16string namespaceURI = ToXMLCh(resolved.namespaceURI);
+    const std::u16string namespaceURI = WideToUtf16(resolved.namespaceURI);
     try {
-        Current()->setAttributeNS(OrNull(namespaceURI), ToXMLCh(resolved.qualifiedName).c_str(),
-                                  ToXMLCh(value).c_str());
+        Current()->setAttributeNS(OrNull(namespaceURI), WideToUtf16(resolved.qualifiedName).c_str(),
+                                  WideToUtf16(value).c_str());
     } catch (const xml::DOMException&) {}
 }
 
 void xerces_xml_output::WriteText(const std::wstring& text)
 {
-    Current()->appendChild(m_document->createTextNode(ToXMLCh(text).c_str()));
+    Current()->appendChild(m_document->createTextNode(WideToUtf16(text).c_str()));
 }
 
 std::wstring xerces_xml_output::DeclareNamespace(const std::wstring& namespaceURI, const std::wstring& prefix)
@@ -240,7 +222,8 @@ std::wstring xerces_xml_output::DeclareNamespace(const std::wstring& namespaceUR
         return {};
     const std::wstring attribute = prefix.empty() ? L"xmlns" : L"xmlns:" + prefix;
     try {
-        Current()->setAttributeNS(kXmlnsNamespace, ToXMLCh(attribute).c_str(), ToXMLCh(namespaceURI).c_str());
+        Current()->setAttributeNS(kXmlnsNamespace, WideToUtf16(attribute).c_str(),
+                                  WideToUtf16(namespaceURI).c_str());
     } catch (const xml::DOMException&) {
         return {};
     }
@@ -330,12 +313,12 @@ IXMLOutput* CreateWriter(std::ostream* stream, std::wstring fileName, const std:
     }
     const std::wstring rootQualifiedName =
         prefix.empty() || namespaceURI.empty() ? rootName : prefix + L":" + rootName;
-    const std::u16string rootNamespace = ToXMLCh(namespaceURI);
+    const std::u16string rootNamespace = WideToUtf16(namespaceURI);
     xml::DOMDocument* document = nullptr;
     try {
         if (xml::DOMImplementation* core = xml::DOMImplementationRegistry::getDOMImplementation(u"Core"))
             document =
-                core->createDocument(OrNull(rootNamespace), ToXMLCh(rootQualifiedName).c_str(), nullptr);
+                core->createDocument(OrNull(rootNamespace), WideToUtf16(rootQualifiedName).c_str(), nullptr);
     } catch (const xml::DOMException&) {}
     if (!document) {
         xml::XMLPlatformUtils::Terminate();

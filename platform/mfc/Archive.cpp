@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 #include <string_view>
 
 #include "platform/mfc/TextEncoding.h"
@@ -52,15 +53,6 @@ __attribute__((noinline)) bool StackIsRunningOut()
     const uintptr_t limit = StackLimit();
     const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     return limit != 0 && frame < limit + kStackReserve;
-}
-
-bool IsHighSurrogate(uint32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(uint32_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 }  // namespace
@@ -287,57 +279,30 @@ size_t CArchive::ReadAnsiCharacters(wchar_t* out, uint64_t length)
     return done;
 }
 
-// Surrogate pairs become one character; a lone surrogate is kept as it is.
+// The units are gathered first so that a pair split by a buffer refill still decodes as one.
 size_t CArchive::ReadUtf16Characters(wchar_t* out, uint64_t length)
 {
-    size_t written = 0;
-    uint32_t pendingHigh = 0;
-    for (uint64_t left = length; left > 0;) {
-        size_t count = BufferedUnits(2, left);
-        for (size_t i = 0; i < count; ++i) {
-            uint32_t unit = m_readPos[2 * i] | (static_cast<uint32_t>(m_readPos[2 * i + 1]) << 8);
-            if (pendingHigh != 0 && IsLowSurrogate(unit)) {
-                out[written++] =
-                    static_cast<wchar_t>(0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00));
-                pendingHigh = 0;
-                continue;
-            }
-            if (pendingHigh != 0)
-                out[written++] = static_cast<wchar_t>(pendingHigh);
-            pendingHigh = IsHighSurrogate(unit) ? unit : 0;
-            if (pendingHigh == 0)
-                out[written++] = static_cast<wchar_t>(unit);
-        }
+    std::u16string units(static_cast<size_t>(length), u'\0');
+    for (size_t done = 0; done < units.size();) {
+        size_t count = BufferedUnits(2, units.size() - done);
+        for (size_t i = 0; i < count; ++i)
+            units[done + i] = static_cast<char16_t>(m_readPos[2 * i] | m_readPos[2 * i + 1] << 8);
         m_readPos += 2 * count;
-        left -= count;
+        done += count;
     }
-    if (pendingHigh != 0)
-        out[written++] = static_cast<wchar_t>(pendingHigh);
-    return written;
+    const std::wstring text = Utf16ToWide(units);
+    std::copy(text.begin(), text.end(), out);
+    return text.size();
 }
 
 void CArchive::WriteString(const CString& text)
 {
-    const wchar_t* characters = text.GetString();
-    size_t size = static_cast<size_t>(text.GetLength());
-    uint64_t units = size;
-    for (size_t i = 0; i < size; ++i) {
-        auto c = static_cast<uint32_t>(characters[i]);
-        units += c > 0xFFFF && c <= 0x10FFFF;
-    }
+    const std::u16string units =
+        WideToUtf16(std::wstring_view(text.GetString(), static_cast<size_t>(text.GetLength())));
     *this << kByteLengthEscape << kUnicodeMarker;
-    WriteStringLength(units);
-    for (size_t i = 0; i < size; ++i) {
-        auto c = static_cast<uint32_t>(characters[i]);
-        if (c > 0x10FFFF) {
-            *this << uint16_t{0xFFFD};
-        } else if (c > 0xFFFF) {
-            c -= 0x10000;
-            *this << static_cast<uint16_t>(0xD800 + (c >> 10)) << static_cast<uint16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            *this << static_cast<uint16_t>(c);
-        }
-    }
+    WriteStringLength(units.size());
+    for (const char16_t unit : units)
+        *this << static_cast<uint16_t>(unit);
 }
 
 void CArchive::WriteStringLength(uint64_t length)

@@ -1,5 +1,7 @@
 #include "platform/win32/Registry.h"
 
+#include "platform/mfc/TextEncoding.h"
+
 #include <wx/convauto.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -94,11 +97,19 @@ private:
     std::unique_ptr<wxFileConfig> m_config;
 };
 
+// wx's own UTF-8 writes each surrogate as three bytes of its own, so text reaches the
+// hive file through the program's codec and the file holds standard UTF-8.
+wxString HiveText(std::wstring_view text)
+{
+    const std::string utf8 = WideToUtf8(text);
+    return wxString::FromUTF8(utf8.data(), utf8.size());
+}
+
 // Key and value names may hold any character but "/" separates groups in the file and
 // "@" names the default value, so both are escaped (and "%", the escape itself).
 wxString EscapeName(std::wstring_view name)
 {
-    wxString escaped;
+    std::wstring escaped;
     for (wchar_t c : name) {
         switch (c) {
             case L'%': escaped += L"%25"; break;
@@ -107,7 +118,7 @@ wxString EscapeName(std::wstring_view name)
             default: escaped += c;
         }
     }
-    return escaped;
+    return HiveText(escaped);
 }
 
 wxString SubKeyGroup(const wxString& parent, LPCWSTR subKey)
@@ -147,7 +158,7 @@ std::optional<wxString> Encode(DWORD type, const BYTE* data, DWORD size)
             if (!text.empty())
                 std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
             text.resize(std::wcslen(text.c_str()));
-            return kTextPrefix + wxString(text);
+            return kTextPrefix + HiveText(text);
         }
         case REG_DWORD: {
             if (size != sizeof(DWORD))
@@ -170,7 +181,9 @@ std::optional<Value> Decode(const wxString& stored)
 {
     wxString rest;
     if (stored.StartsWith(kTextPrefix, &rest)) {
-        std::wstring text = rest.ToStdWstring();
+        // wx reads surrogates that an older hive file holds as it wrote them; they follow the
+        // codec's rule like all other text.
+        const std::wstring text = Utf8ToWide(WideToUtf8(rest.ToStdWstring()));
         std::vector<BYTE> bytes((text.size() + 1) * sizeof(wchar_t));
         std::memcpy(bytes.data(), text.c_str(), bytes.size());
         return Value{REG_SZ, std::move(bytes)};

@@ -35,8 +35,6 @@ const StringRecord kUtf16Records[] = {
     {"an empty string", L"", kUnicodeMarker + Bytes{0x00}},
     {"a character outside the basic plane as a surrogate pair", L"a\U0001F600",
      kUnicodeMarker + Bytes{0x03, 0x61, 0x00, 0x3D, 0xD8, 0x00, 0xDE}},
-    {"a lone surrogate kept as it is", CString(L"\xD800x"),
-     kUnicodeMarker + Bytes{0x02, 0x00, 0xD8, 0x78, 0x00}},
 };
 
 TEST(ArchiveString, Utf16RecordsReadAndWriteByteForByte)
@@ -63,10 +61,12 @@ TEST(ArchiveString, EightBitRecordsReadThroughCodePage1252)
     }
 }
 
-TEST(ArchiveString, CharactersBeyondUnicodeAreWrittenAsReplacementCharacter)
+TEST(ArchiveString, WhatIsNoCharacterBecomesTheReplacementCharacter)
 {
-    CString text(static_cast<wchar_t>(0x110000));
-    EXPECT_EQ(WriteOneString(text), (kUnicodeMarker + Bytes{0x01, 0xFD, 0xFF}));
+    const Bytes replacementThenX = kUnicodeMarker + Bytes{0x02, 0xFD, 0xFF, 0x78, 0x00};
+    EXPECT_EQ(ReadOneString(kUnicodeMarker + Bytes{0x02, 0x00, 0xD8, 0x78, 0x00}), L"\uFFFDx");
+    EXPECT_EQ(WriteOneString(CString(L"\xD800x")), replacementThenX);
+    EXPECT_EQ(WriteOneString(CString(L"\x110000x")), replacementThenX);
 }
 
 struct LengthForm {

@@ -103,30 +103,4 @@ TEST(String, BuffersSetTheLengthOnRelease)
     EXPECT_EQ(text, L"fo");
 }
 
-TEST(String, Utf8IsForTheSystemOnly)
-{
-    EXPECT_EQ(WideToUtf8(L"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
-}
-
-TEST(String, Utf8FromTheSystemReplacesWhatIsNoCharacter)
-{
-    struct Case {
-        const char* what;
-        std::string utf8;
-        std::wstring wide;
-    };
-    const Case cases[] = {
-        {"every length", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", L"a\u00E9\u20AC\U0001F600"},
-        {"a stray continuation byte", "a\x80z", L"a\uFFFDz"},
-        {"an overlong slash", "\xC0\xAFz", L"\uFFFD\uFFFDz"},
-        {"a surrogate", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
-        {"beyond U+10FFFF", "\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"a five-byte lead", "\xFC\x80\x80\x80z", L"\uFFFD\uFFFD\uFFFD\uFFFDz"},
-        {"cut short at the end", "ab\xE2\x82", L"ab\uFFFD\uFFFD"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.what;
-}
-
 }  // namespace

@@ -80,6 +80,32 @@ TEST_F(RegistryTest, TextValuesRoundTripThroughTheHiveFile)
     EXPECT_TRUE(HiveText("HKEY_LOCAL_MACHINE.ini").empty());
 }
 
+TEST_F(RegistryTest, SurrogatesReachTheHiveFileAsStandardUtf8)
+{
+    key = Create(HKEY_CURRENT_USER, L"Software\\Test");
+    ASSERT_EQ(SetText(key, L"Lone", std::wstring{L'a', 0xD800, L'b'}), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key, L"Pair", std::wstring{0xD83D, 0xDE00}), ERROR_SUCCESS);
+    RegCloseKey(std::exchange(key, nullptr));
+
+    const std::string hive = HiveText("HKEY_CURRENT_USER.ini");
+    EXPECT_NE(hive.find("Lone=sz:a\xEF\xBF\xBD"
+                        "b"),
+              std::string::npos);
+    EXPECT_NE(hive.find("Pair=sz:\xF0\x9F\x98\x80"), std::string::npos);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, L"Software\\Test", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(GetText(key, L"Lone"), L"a\uFFFDb");
+    EXPECT_EQ(GetText(key, L"Pair"), L"\U0001F600");
+
+    // A hive file that holds a surrogate as its own three bytes reads by the same rule.
+    RegCloseKey(std::exchange(key, nullptr));
+    std::ofstream(temp.Path() / "zephyron" / "HKEY_LOCAL_MACHINE.ini")
+        << "[Software/Old]\nLone=sz:a\xED\xA0\x80"
+           "b\nPair=sz:\xED\xA0\xBD\xED\xB8\x80\n";
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, L"Software\\Old", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(GetText(key, L"Lone"), L"a\uFFFDb");
+    EXPECT_EQ(GetText(key, L"Pair"), L"\U0001F600");
+}
+
 TEST_F(RegistryTest, DwordAndBinaryValuesKeepTheirType)
 {
     key = Create(HKEY_CURRENT_USER, L"Software\\Test");

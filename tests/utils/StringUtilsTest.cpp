@@ -25,10 +25,9 @@ TEST(Utf8Encoding, WideTextBecomesStandardUtf8)
         {std::wstring{0x1F600}, Bytes({0xF0, 0x9F, 0x98, 0x80})},
         // A UTF-16 surrogate pair held in wide text is one code point.
         {std::wstring{0xD83D, 0xDE00}, Bytes({0xF0, 0x9F, 0x98, 0x80})},
-        // Lone surrogates are encoded unit by unit.
-        {std::wstring{L'a', 0xD800}, Bytes({'a', 0xED, 0xA0, 0x80})},
-        {std::wstring{0xDC00, L'b'}, Bytes({0xED, 0xB0, 0x80, 'b'})},
-        // Beyond Unicode: the replacement character.
+        // A lone surrogate and a unit beyond Unicode: the replacement character.
+        {std::wstring{L'a', 0xD800}, Bytes({'a', 0xEF, 0xBF, 0xBD})},
+        {std::wstring{0xDC00, L'b'}, Bytes({0xEF, 0xBF, 0xBD, 'b'})},
         {std::wstring{static_cast<wchar_t>(0x110000)}, Bytes({0xEF, 0xBF, 0xBD})},
         {L"", ""},
     };
@@ -48,7 +47,7 @@ TEST(Utf8Decoding, WellFormedAndIllFormedInput)
         {"ASCII", "plain", L"plain"},
         {"two bytes", Bytes({0xC3, 0xA9}), std::wstring{0xE9}},
         {"four bytes", Bytes({0xF0, 0x9F, 0x98, 0x80}), std::wstring{0x1F600}},
-        {"encoded surrogate kept", Bytes({0xED, 0xA0, 0x80}), std::wstring{0xD800}},
+        {"encoded surrogate", Bytes({0xED, 0xA0, 0x80}), std::wstring{R, R, R}},
         {"over-long lead byte", Bytes({0xC0, 0x80}), std::wstring{R, R}},
         {"above U+10FFFF", Bytes({0xF4, 0x90, 0x80, 0x80}), std::wstring{R, R, R, R}},
         {"over-long three-byte form", Bytes({0xE0, 0x80, 0x80}), std::wstring{R, R, R}},

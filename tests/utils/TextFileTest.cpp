@@ -27,7 +27,7 @@ std::vector<std::wstring> ReadAll(CTextFile& file)
     return lines;
 }
 
-TEST(DecodeUtf8Line, DecodesUpToTheFirstInvalidSequence)
+TEST(DecodeUtf8Line, DecodesUpToTheFirstIllFormedSequence)
 {
     struct Case {
         const char* bytes;
@@ -46,8 +46,9 @@ TEST(DecodeUtf8Line, DecodesUpToTheFirstInvalidSequence)
          L"a", false},                           // a lead byte without its continuation
         {"a\xE2\x82", L"a", false},              // cut off by the end of the line
         {"x\xF8\x80\x80\x80\x80", L"x", false},  // no UTF-8 lead byte
-        {"\xC1\x81", L"A", true},                // an over-long form is kept as it decodes
-        {"\xED\xA0\x80", std::wstring(1, wchar_t(0xD800)), true},
+        {"a\xC1\x81", L"a", false},              // an over-long form
+        {"a\xED\xA0\x80", L"a", false},          // an encoded surrogate
+        {"a\xF4\x90\x80\x80", L"a", false},      // beyond 10FFFF
         {"", L"", true},
     };
     for (const Case& c : cases) {
@@ -139,6 +140,30 @@ TEST(TextFile, LongLinesComeInPiecesWithoutCuttingACharacter)
     };
     for (const Case& c : cases) {
         WriteBytes(temp.Path() / c.name, c.bytes);
+        CTextFile file;
+        ASSERT_TRUE(file.Open((temp.Path() / c.name).wstring()));
+        EXPECT_EQ(ReadAll(file), c.lines) << c.name;
+    }
+}
+
+TEST(TextFile, Utf16LoneSurrogateReadsAsReplacementCharacter)
+{
+    TempFolder temp;
+    struct Case {
+        const char* name;
+        std::wstring units;
+        std::vector<std::wstring> lines;
+    };
+    const std::wstring full(254, L'u');
+    const Case cases[] = {
+        {"lone.txt", std::wstring{L'a', 0xD800, L'b', L'\n', 0xDC00}, {L"a\uFFFDb\n", L"\uFFFD"}},
+        // A high surrogate as the piece's last unit still looks at the next one, which
+        // is no low surrogate and so starts the next piece.
+        {"limit.txt", full + std::wstring{0xD800, L'v'}, {full + L"\uFFFD", L"v"}},
+        {"end.txt", std::wstring{L'z', 0xD800}, {L"z\uFFFD"}},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(temp.Path() / c.name, Utf16WithSignature(c.units, false));
         CTextFile file;
         ASSERT_TRUE(file.Open((temp.Path() / c.name).wstring()));
         EXPECT_EQ(ReadAll(file), c.lines) << c.name;

@@ -267,6 +267,17 @@ TEST_F(XercesWriter, SpecialCharactersSurviveTheRoundTrip)
     EXPECT_EQ(TextOf(Child(root, L"", L"mixed")), text);
 }
 
+TEST_F(XercesWriter, LoneSurrogatesBecomeReplacementCharactersAndPairsOneCharacter)
+{
+    IXMLOutput& out = Open(L"root");
+    out.WriteAttribute(L"text", std::wstring{L'a', 0xD800, 0xD83D, 0xDE00});
+
+    const auto* root = Finish();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Attribute(root, L"", L"text"), L"a\uFFFD\U0001F600");
+    EXPECT_NE(m_stream.str().find("a\xEF\xBF\xBD\xF0\x9F\x98\x80"), std::string::npos);
+}
+
 TEST_F(XercesWriter, EscapedTextCarriesAngleBracketsAsEntitiesOneLevelDeep)
 {
     const std::wstring text = L"<b> & &lt; \u00E9";
