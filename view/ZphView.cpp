@@ -1292,6 +1292,8 @@ void CZphView::ReleaseTextFont()
 
 void CZphView::ResetOpenGL()
 {
+    // The active style's stroke set keeps no GL textures yet; once stroke drawing makes them,
+    // they are deleted here first, since they die with the context being rebuilt.
     if (m_model)
         m_model->ReleaseGLResources();
     if (m_textFont)

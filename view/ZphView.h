@@ -353,7 +353,19 @@ public:
     void ZoomAboutPixel(const int pixel[2], double factor);
     void MouseWheelZoom(int flags, float amount, const int pixel[2]);
     void SetTwoPointPerspective();
+    // Leaves two-point perspective for plain perspective, or enters it and brings up the pan
+    // tool, with which a two-point view is moved.
+    void ToggleTwoPointPerspective();
+    // Window views bring up their document's pan tool; a plain model view has no tools.
+    virtual void BringUpPanTool() {}
+    // Reset: the whole frame of the photo (scale 1, no offsets); else the photo fills the view.
     void MatchPhotoCamera(bool reset);
+    // Whether the 2D pan and zoom has moved away from what MatchPhotoCamera(reset) sets (by 0.001
+    // or more); false without a photo or without the 2D pan and zoom.
+    bool IsPhotoViewChanged(bool reset);
+    // Zoom extents over the model's selection, including selected geometry that component
+    // editing hides; nothing for an empty selection.
+    void ZoomToSelection();
 
     // Drawing mode: 0 normal, 1 item-buffer drawing, 2 item buffer ready.
     void SetDrawingMode(int mode) { m_drawingMode = mode; }

@@ -1,7 +1,7 @@
 // The model view's camera operations: zooming at a pixel or by the wheel, field of view, zoom
-// window, zoom extents, perspective and parallel projection, the standard and iso views,
-// two-point perspective, matching a background photo, baking the 2D pan and zoom into the
-// camera and centring on a pixel.
+// window, zoom extents (of the model or of the selection), perspective and parallel projection,
+// the standard and iso views, two-point perspective, matching a background photo, baking the 2D
+// pan and zoom into the camera and centring on a pixel.
 //
 // Operations that change the camera on their own bracket the change for the camera history
 // and commit the camera to the model; those that a navigation tool calls step by step leave
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "components/Component.h"
 #include "geometry/BoundingBox2d.h"
@@ -17,6 +18,7 @@
 #include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/Camera.h"
+#include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"
 #include "view/PickHelper.h"
 #include "view/ViewAnalyzer.h"
@@ -47,6 +49,21 @@ bool SameVector(const CVector3d& a, const CVector3d& b)
 {
     return std::abs(a.x - b.x) <= kTolerance && std::abs(a.y - b.y) <= kTolerance &&
            std::abs(a.z - b.z) <= kTolerance;
+}
+
+// What zooming to the photo sets: the whole frame (reset), or the photo filling the view.
+CBackgroundImage::PanZoom PhotoPanZoom(const CBackgroundImage& photo, double viewAspect, bool reset)
+{
+    return reset ? CBackgroundImage::PanZoom{} : photo.ComputeMatchedPanZoom(viewAspect);
+}
+
+// Sets hideInactive for a moment without posting: the user changed no setting.
+void SetHideInactiveQuietly(CRenderingOptions* options, bool hide)
+{
+    if (!options)
+        return;
+    orbisk::utils::CNotificationSuspender quiet;
+    options->SetHideInactive(hide);
 }
 
 }  // namespace
@@ -189,6 +206,19 @@ void CZphView::ZoomWindow(const int corner1[2], const int corner2[2])
     CommitCamera();
 }
 
+void CZphView::ZoomToSelection()
+{
+    if (!m_model || m_model->GetSelection().IsEmpty())
+        return;
+    // Selected geometry outside the component being edited counts too, though hidden.
+    CRenderingOptions* options = GetRenderingOptions();
+    const bool hideInactive = options && options->GetHideInactive();
+    SetHideInactiveQuietly(options, false);
+    const std::unique_ptr<IEntityIterator> selection(m_model->GetSelection().CreateIterator());
+    ZoomExtents(selection.get());
+    SetHideInactiveQuietly(options, hideInactive);
+}
+
 void CZphView::ZoomExtents(IEntityIterator* entities)
 {
     BeginCameraChange();
@@ -277,21 +307,43 @@ void CZphView::SetTwoPointPerspective()
     Invalidate(false);
 }
 
+void CZphView::ToggleTwoPointPerspective()
+{
+    if (IsTwoPointPerspective()) {
+        SetPerspective(true);
+        CommitCamera();
+        Invalidate(false);
+        return;
+    }
+    SetTwoPointPerspective();
+    // Looking straight up or down, or matched to a photo, the view stays as it was.
+    if (IsTwoPointPerspective())
+        BringUpPanTool();
+}
+
 void CZphView::MatchPhotoCamera(bool reset)
 {
     CBackgroundImage* photo = m_model ? m_model->GetBackgroundImage() : nullptr;
     if (!photo)
         return;
     BeginCameraChange();
-    if (reset) {
-        m_viewDefinition.Set2DPanZoom(true, 1.0, 0.0, 0.0);
-    } else {
-        const CBackgroundImage::PanZoom matched = photo->ComputeMatchedPanZoom(m_viewDefinition.GetAspect());
-        m_viewDefinition.Set2DPanZoom(true, matched.scale, matched.offsetX, matched.offsetY);
-    }
+    const CBackgroundImage::PanZoom matched = PhotoPanZoom(*photo, m_viewDefinition.GetAspect(), reset);
+    m_viewDefinition.Set2DPanZoom(true, matched.scale, matched.offsetX, matched.offsetY);
     CommitCamera();
     EndCameraChange(0);
     Invalidate(false);
+}
+
+bool CZphView::IsPhotoViewChanged(bool reset)
+{
+    CBackgroundImage* photo = m_model ? m_model->GetBackgroundImage() : nullptr;
+    const CCamera& camera = m_viewDefinition.GetCamera();
+    if (!photo || !camera.Is2DPanZoomEnabled())
+        return false;
+    const CBackgroundImage::PanZoom matched = PhotoPanZoom(*photo, m_viewDefinition.GetAspect(), reset);
+    return std::abs(camera.Get2DScale() - matched.scale) >= kTolerance ||
+           std::abs(camera.Get2DOffsetX() - matched.offsetX) >= kTolerance ||
+           std::abs(camera.Get2DOffsetY() - matched.offsetY) >= kTolerance;
 }
 
 // ----------------------------------------------------------------------------------------------

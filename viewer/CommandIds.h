@@ -17,6 +17,8 @@ constexpr int kZoom = 10509;
 constexpr int kPan = 10523;
 constexpr int kFieldOfView = 21494;
 constexpr int kZoomWindow = 10526;
+constexpr int kWalk = 10520;
+constexpr int kLookAround = 10525;
 // Face styles: toolbar ids, then menu ids.
 constexpr int kWireframeButton = 10510;
 constexpr int kHiddenLineButton = 10511;
@@ -47,10 +49,14 @@ constexpr int kAxes = 10522;
 constexpr int kShadowsButton = 10545;
 constexpr int kShadows = 10602;
 constexpr int kTransparentMaterials = 59394;
+constexpr int kFog = 10618;
 // Camera.
 constexpr int kPerspective = 10519;
 constexpr int kParallelProjection = 10630;
+// The planar 2D view: two-point perspective.
+constexpr int k2DView = 10627;
 constexpr int kZoomExtents = 10527;
+constexpr int kZoomToPhoto = 10625;
 constexpr int kPreviousView = 10529;
 constexpr int kNextView = 10629;
 constexpr int kExitCamera = 10530;

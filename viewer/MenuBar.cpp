@@ -50,6 +50,32 @@ const MenuRow kViewMenu[] = {
     {"A&nimation", "&Play", kPlay, false, "Play/pause scene-based animation in the model."},
 };
 
+const MenuRow kCameraMenu[] = {
+    {"", "Previous", kPreviousView, false, "Undo to the previous camera view."},
+    {"", "Next", kNextView, false, nullptr},
+    {"Standard &Views", "&Top", kTop, false, "Move the camera to the top view of the model."},
+    {"Standard &Views", "B&ottom", kBottom, false, "Move the camera to the bottom view of the model."},
+    {"Standard &Views", "&Front", kFront, false, "Move the camera to the front view of the model."},
+    {"Standard &Views", "&Back", kBack, false, "Move the camera to the back view of the model."},
+    {"Standard &Views", "&Left", kLeft, false, "Move the camera to the left view of the model."},
+    {"Standard &Views", "&Right", kRight, false, "Move the camera to the right view of the model."},
+    {"Standard &Views", "&Iso", kIso, false, "Move the camera to the nearest isometric view of the model."},
+    {"", nullptr, 0, false, nullptr},
+    {"", "P&arallel Projection", kParallelProjection, true, nullptr},
+    {"", "P&erspective", kPerspective, true, "Toggle perspective viewing on or off"},
+    {"", nullptr, 0, false, nullptr},
+    {"", "&Orbit", kOrbit, true, "Orbit the camera view about the model."},
+    {"", "&Pan", kPan, true, "Pan the camera view vertically or horizontally."},
+    {"", "&Zoom", kZoom, true, "Zoom the camera view in or out."},
+    {"", "Field Of View", kFieldOfView, true, "Field of View"},
+    {"", "Zoom &Window", kZoomWindow, true, "Zoom the camera to show everything inside the selected window."},
+    {"", "Zoom &Extents", kZoomExtents, false, "Zoom the camera view in or out to show the entire model."},
+    {"", "Zoom to P&hoto", kZoomToPhoto, false, nullptr},
+    {"", nullptr, 0, false, nullptr},
+    {"", "&Walk", kWalk, true, "Walk with the camera"},
+    {"", "&Look Around", kLookAround, true, "Pivot camera view about a stationary point."},
+};
+
 wxString Translated(const char* text)
 {
     return text ? wxString(orbisk::utils::TranslateString(text).GetString()) : wxString();
@@ -89,5 +115,6 @@ wxMenuBar* CreateMainMenuBar()
 {
     auto* bar = new wxMenuBar;
     bar->Append(BuildMenu(kViewMenu), Translated("&View"));
+    bar->Append(BuildMenu(kCameraMenu), Translated("&Camera"));
     return bar;
 }

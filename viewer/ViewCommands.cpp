@@ -1,6 +1,9 @@
-// The view commands of the application view: standard views, navigation tools, projection,
-// face and edge styles, what is shown, and the camera history, with their update handlers.
+// The view commands of the application view: standard views, navigation tools, projection and
+// the planar 2D view, face and edge styles, what is shown, fog, zooming to the background photo
+// and the camera history, with their update handlers.
 
+#include "model/CurrentModel.h"
+#include "model/ZephyronModel.h"
 #include "platform/mfc/Menu.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ShadowInfo.h"
@@ -17,6 +20,12 @@
 #include "viewer/ViewerView.h"
 
 namespace {
+
+// Fog distances where there is no view to take them from.
+constexpr double kDefaultFogStart = 0.0;
+constexpr double kDefaultFogEnd = 1000.0;
+// A cancel that is not the Escape key: the tool stays active.
+constexpr int kCancelKeepingTool = 1;
 
 // Rendering modes of the face styles.
 constexpr int kWireframeMode = 0;
@@ -75,9 +84,12 @@ const ViewCommandEntry kViewCommands[] = {
     {kXRay, &V::OnXRay, &V::OnUpdateXRay},
     {kBackEdges, &V::OnBackEdges, &V::OnUpdateBackEdges},
     {kTransparentMaterials, &V::OnTransparentMaterials, &V::OnUpdateTransparentMaterials},
+    {kFog, &V::OnFog, &V::OnUpdateFog},
     {kPerspective, &V::OnPerspective, &V::OnUpdatePerspective},
     {kParallelProjection, &V::OnParallelProjection, &V::OnUpdateParallelProjection},
+    {k2DView, &V::On2DView, &V::OnUpdate2DView},
     {kZoomExtents, &V::OnZoomExtents, nullptr},
+    {kZoomToPhoto, &V::OnZoomToPhoto, &V::OnUpdateZoomToPhoto},
     {kPreviousView, &V::OnPreviousView, &V::OnUpdatePreviousView},
     {kNextView, &V::OnNextView, &V::OnUpdateNextView},
     {kExitCamera, &V::OnExitCamera, nullptr},
@@ -106,6 +118,12 @@ void CheckFlag(CCmdUI& ui, CRenderingOptions* options, bool (CRenderingOptions::
 {
     if (options)
         ui.SetCheck((options->*get)() ? 1 : 0);
+}
+
+CRenderingOptions* CurrentModelOptions()
+{
+    auto* model = dynamic_cast<CZephyronModel*>(GetCurrentModel());
+    return model ? model->GetOptions() : nullptr;
 }
 
 void ToggleFlag(CRenderingOptions* options, bool (CRenderingOptions::*get)() const,
@@ -368,6 +386,30 @@ void CViewerView::OnTransparentMaterials()
     options->SetTransparencyEnabled(!options->GetTransparencyEnabled());
     Invalidate(false);
 }
+void CViewerView::OnFog()
+{
+    CRenderingOptions* options = CurrentModelOptions();
+    if (!options)
+        return;
+    const bool on = !options->GetFogShown();
+    // Fog without distances would draw nothing: it starts with the current view's depth range.
+    if (on && options->GetFogStart() == -1.0 && options->GetFogEnd() == -1.0) {
+        double start = kDefaultFogStart, end = kDefaultFogEnd;
+        if (IZphView* current = GetCurrentZphView()) {
+            start = current->GetViewDefinition()->GetNear();
+            end = current->GetViewDefinition()->GetFar();
+        }
+        options->SetFogStart(start);
+        options->SetFogEnd(end);
+    }
+    options->SetDisplayFog(on);
+    UpdateActiveDocumentViews();
+    Invalidate(false);
+}
+void CViewerView::OnUpdateFog(CCmdUI& ui)
+{
+    CheckFlag(ui, CurrentModelOptions(), &CRenderingOptions::GetFogShown);
+}
 void CViewerView::OnUpdateHiddenGeometry(CCmdUI& ui)
 {
     CheckFlag(ui, GetRenderingOptions(), &CRenderingOptions::IsHiddenGeometryShown);
@@ -428,30 +470,67 @@ void CViewerView::OnUpdateTransparentMaterials(CCmdUI& ui)
     CheckFlag(ui, GetRenderingOptions(), &CRenderingOptions::GetTransparencyEnabled);
 }
 
+// Both projection commands toggle, except that they leave the planar 2D view for their own
+// projection. The projection is kept with the model, so the document counts as changed.
 void CViewerView::OnPerspective()
 {
-    // Both projection commands toggle.
-    SetPerspective(!IsPerspective());
-    CommitCamera();
-    Invalidate(false);
+    ToggleProjection(true);
+    if (CDocument* document = GetDocument())
+        document->SetModifiedFlag();
 }
 void CViewerView::OnParallelProjection()
 {
-    OnPerspective();
+    ToggleProjection(false);
+    if (CDocument* document = GetDocument())
+        document->SetModifiedFlag();
 }
 void CViewerView::OnUpdatePerspective(CCmdUI& ui)
 {
-    ui.SetCheck(IsPerspective());
+    ui.SetCheck(IsPerspective() && !IsTwoPointPerspective());
 }
 void CViewerView::OnUpdateParallelProjection(CCmdUI& ui)
 {
     ui.SetCheck(!IsPerspective());
 }
 
+void CViewerView::On2DView()
+{
+    ToggleTwoPointPerspective();
+}
+void CViewerView::OnUpdate2DView(CCmdUI& ui)
+{
+    ui.Enable(CanSetTwoPointPerspective());
+    ui.SetCheck(IsTwoPointPerspective());
+}
+void CViewerView::BringUpPanTool()
+{
+    CToolManager* manager = GetToolManager();
+    if (!manager)
+        return;
+    const int pan = CCameraDollyTool::kToolId;
+    if (CToolManager::IsToolActive(manager, pan))
+        manager->CancelActiveTool(kCancelKeepingTool, this);
+    else if (manager->HasToolOnStack(pan))
+        manager->PopToTool(pan);
+    else
+        manager->ResetTools(new CCameraDollyTool(), pan);
+}
+
 void CViewerView::OnZoomExtents()
 {
     if (GetModel())
         ZoomExtents(nullptr);
+}
+void CViewerView::OnZoomToPhoto()
+{
+    MatchPhotoCamera(false);
+}
+void CViewerView::OnUpdateZoomToPhoto(CCmdUI& ui)
+{
+    CZephyronModel* model = GetModel();
+    // A photo model whose camera has no 2D pan and zoom is not matched to its photo either.
+    const bool matched = GetViewDefinition()->GetCamera().Is2DPanZoomEnabled() && !IsPhotoViewChanged(false);
+    ui.Enable(model && model->GetBackgroundImage() && !matched);
 }
 
 void CViewerView::OnPreviousView()

@@ -151,11 +151,22 @@ public:
     void OnUpdateAxes(CCmdUI& ui);
     void OnUpdateShadows(CCmdUI& ui);
     void OnUpdateTransparentMaterials(CCmdUI& ui);
+    // Fog of the current model.
+    void OnFog();
+    void OnUpdateFog(CCmdUI& ui);
     void OnPerspective();
     void OnParallelProjection();
     void OnUpdatePerspective(CCmdUI& ui);
     void OnUpdateParallelProjection(CCmdUI& ui);
+    // The planar 2D view (two-point perspective), entered or left.
+    void On2DView();
+    void OnUpdate2DView(CCmdUI& ui);
+    // The pan tool becomes the one active tool; an active one is only cancelled and one
+    // suspended on the stack is returned to.
+    void BringUpPanTool() override;
     void OnZoomExtents();
+    void OnZoomToPhoto();
+    void OnUpdateZoomToPhoto(CCmdUI& ui);
     void OnPreviousView();
     void OnNextView();
     void OnUpdatePreviousView(CCmdUI& ui);

@@ -38,6 +38,7 @@ bool CDocument::OnNewDocument()
 {
     DeleteContents();
     m_strPathName.Empty();
+    m_bModified = false;
     return true;
 }
 
@@ -65,6 +66,7 @@ bool CDocument::OnOpenDocument(const wchar_t* pathName)
         AfxMessageBox(e.GetErrorMessage(), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
+    m_bModified = false;
     return true;
 }
 

@@ -48,11 +48,12 @@ public:
     CDocument(const CDocument&) = delete;
     CDocument& operator=(const CDocument&) = delete;
 
-    // DeleteContents; true.
+    // DeleteContents; true. The document is unmodified.
     virtual bool OnNewDocument();
     // DeleteContents, then Serialize on a loading archive over the file. On failure the
     // contents are deleted again, so that nothing half-read stays behind, and the user is told
-    // why, unless a CUserException says that this was done already. False on failure.
+    // why, unless a CUserException says that this was done already. False on failure; on
+    // success the document is unmodified.
     virtual bool OnOpenDocument(const wchar_t* pathName);
     // DeleteContents.
     virtual void OnCloseDocument();
@@ -60,6 +61,9 @@ public:
     virtual void DeleteContents();
     // True when the document may be closed; a document without changes always may.
     virtual bool SaveModified();
+    // Set by changes the user made since the document was made new or opened.
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    bool IsModified() const { return m_bModified; }
 
     const CString& GetPathName() const { return m_strPathName; }
     void SetPathName(const CString& pathName) { m_strPathName = pathName; }
@@ -72,5 +76,6 @@ public:
 
 private:
     CString m_strPathName;
+    bool m_bModified = false;
     std::vector<CView*> m_viewList;
 };

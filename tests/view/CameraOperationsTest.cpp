@@ -1,6 +1,7 @@
 // The model view's camera operations on a real offscreen view: zooming at a pixel and by the
-// wheel, field of view, zoom window, zoom extents, perspective and parallel projection, the
-// standard and iso views, two-point perspective, baking the 2D pan and zoom, centring.
+// wheel, field of view, zoom window, zoom extents of the model and of the selection,
+// perspective and parallel projection, the standard and iso views, two-point perspective,
+// zooming to the background photo, baking the 2D pan and zoom, centring.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <vector>
 
 #include "components/Component.h"
+#include "components/ComponentDefinition.h"
+#include "components/ComponentInstance.h"
+#include "model/DefinitionList.h"
 #include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/Camera.h"
@@ -35,6 +39,19 @@ constexpr int kCameraViewSize = 100;
 const int kCentre[2] = {50, 50};
 constexpr double kPi = 3.14159265358979323846;
 
+// A model view that has no tools counts when it would bring up the pan tool.
+class PanToolCountingView : public CZphView {
+public:
+    using CZphView::CZphView;
+    void BringUpPanTool() override { ++panToolCalls; }
+    int panToolCalls = 0;
+};
+
+struct RenderingOptionsListener : orbisk::utils::IObserver {
+    void OnNotification(const char*, void*) override { ++count; }
+    int count = 0;
+};
+
 void ExpectPoint(const CPoint3d& actual, const CPoint3d& expected, double tolerance = 1e-6)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -58,9 +75,11 @@ protected:
         view.GetRenderingOptions()->SetAxesShown(false);
     }
 
-    // A square facing up with its edges, in the model's root component.
-    void AddSquare(const CPoint3d& centre, double half)
+    // A square facing up with its edges, in the component (the model's root by default).
+    CFace* AddSquare(const CPoint3d& centre, double half, CComponent* component = nullptr)
     {
+        if (!component)
+            component = model->GetRoot();
         const std::vector<CPoint3d> outline = {{centre.x - half, centre.y - half, centre.z},
                                                {centre.x + half, centre.y - half, centre.z},
                                                {centre.x + half, centre.y + half, centre.z},
@@ -75,8 +94,9 @@ protected:
         }
         auto* face = new CFace(4, edges.data(), CPlane3d(outline[0], outline[1], outline[2]));
         for (CEdge* edge : edges)
-            model->GetRoot()->AddEntity(edge);
-        model->GetRoot()->AddEntity(face);
+            component->AddEntity(edge);
+        component->AddEntity(face);
+        return face;
     }
 
     void SetCamera(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, bool perspective,
@@ -108,7 +128,7 @@ protected:
     int HistoryCount() { return view.GetDelegate().GetHistory().GetCount(); }
 
     ManualClock clock;
-    CZphView view{clock, clock};
+    PanToolCountingView view{clock, clock};
     CZephyronModel* model = nullptr;
 };
 
@@ -274,6 +294,43 @@ TEST_F(CameraOperationsTest, ZoomExtentsInThe2DPanAndZoomFitsThePicture)
     ExpectUnderPixel(CPoint3d(2, 0, 0), margin, margin);
 }
 
+TEST_F(CameraOperationsTest, ZoomToSelectionFitsTheSelectionEvenWhereComponentEditingHidesIt)
+{
+    CFace* selected = AddSquare(CPoint3d(30, 40, 0), 2);
+    // A component is open for editing, and what lies outside it is hidden.
+    auto* definition = new CComponentDefinition;
+    model->GetRoot()->GetDefinitionList()->Add(definition);
+    AddSquare(CPoint3d(0, 0, 0), 3, definition);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    model->GetRoot()->AddEntity(instance);
+    model->GetActivePath().PushBack(instance);
+    CRenderingOptions& options = *view.GetRenderingOptions();
+    options.SetHideInactive(true);
+    SetCamera(CPoint3d(0, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), false);
+
+    // With nothing selected the camera stays.
+    const CCamera before(Camera());
+    int history = HistoryCount();
+    view.ZoomToSelection();
+    EXPECT_TRUE(Camera() == before);
+    EXPECT_EQ(HistoryCount(), history);
+
+    model->GetSelection().Insert(selected);
+    RenderingOptionsListener listener;
+    auto& centre = orbisk::utils::CNotificationCenter::GetInstance();
+    centre.AddObserver(kRenderingOptionsChangeNotification, &listener);
+    view.ZoomToSelection();
+    centre.RemoveObserver(kRenderingOptionsChangeNotification, &listener);
+    ExpectPoint(Camera().GetTarget(), CPoint3d(30, 40, 0));
+    EXPECT_NEAR(Camera().GetParallelHeight(), 4 / 0.95, 1e-9);
+    EXPECT_EQ(HistoryCount(), history + 1);
+    EXPECT_TRUE(options.GetHideInactive());
+    EXPECT_EQ(listener.count, 0) << "the settings did not change for the user";
+    model->GetSelection().Clear(false);
+    model->CloseAllInstances();
+}
+
 TEST_F(CameraOperationsTest, LeavingPerspectiveKeepsThePictureSizeAtTheGeometryInView)
 {
     AddSquare(CPoint3d(0, 0, 0), 3);
@@ -372,6 +429,73 @@ TEST_F(CameraOperationsTest, TwoPointPerspectiveLevelsTheViewAndTheToggleLeavesI
     EXPECT_FALSE(Camera().Is2DPanZoomEnabled());
     ExpectVector(CVector3d(Camera().GetDirection()), CVector3d(0, 1, 0));
     ExpectPoint(Camera().GetEye(), CPoint3d(0, -20, 10));
+}
+
+TEST_F(CameraOperationsTest, TheTwoPointToggleEntersWithThePanToolAndLeavesForPerspective)
+{
+    SetCamera(CPoint3d(0, -20, 10), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), false);
+    view.ToggleTwoPointPerspective();
+    EXPECT_TRUE(view.IsTwoPointPerspective());
+    EXPECT_EQ(view.panToolCalls, 1);
+    EXPECT_TRUE(model->GetCamera() == Camera());
+
+    view.ToggleTwoPointPerspective();
+    EXPECT_FALSE(view.IsTwoPointPerspective());
+    EXPECT_TRUE(Camera().IsPerspective());
+    EXPECT_FALSE(Camera().Is2DPanZoomEnabled());
+    EXPECT_TRUE(model->GetCamera() == Camera()) << "the model keeps the camera left in";
+    EXPECT_EQ(view.panToolCalls, 1);
+
+    // Looking straight down there is nothing to level: no change and no pan tool.
+    SetCamera(CPoint3d(0, 0, 20), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), false);
+    const CCamera down(Camera());
+    view.ToggleTwoPointPerspective();
+    EXPECT_TRUE(Camera() == down);
+    EXPECT_EQ(view.panToolCalls, 1);
+}
+
+TEST_F(CameraOperationsTest, ThePhotoViewIsChangedOnceThe2DPanAndZoomLeavesWhatZoomingToThePhotoSets)
+{
+    // A photo of aspect 1 widened by a quarter on each side: in a square view it fills the view
+    // at scale 2/3, moved left by a third.
+    const double matchedScale = 2.0 / 3, matchedX = -1.0 / 3;
+    struct Case {
+        const char* name;
+        bool photo;
+        bool panZoom;
+        double scale, offsetX, offsetY;
+        bool changedFromPhoto, changedFromFrame;
+    };
+    const Case cases[] = {
+        {"no photo", false, true, 0.5, 0.2, 0.0, false, false},
+        {"no 2D pan and zoom", true, false, 0.5, 0.2, 0.0, false, false},
+        {"the whole frame", true, true, 1.0, 0.0, 0.0, true, false},
+        {"zoomed to the photo", true, true, matchedScale, matchedX, 0.0, false, true},
+        {"moved by less than 0.001", true, true, 1.0, 0.0009, 0.0, true, false},
+        {"moved by 0.001", true, true, 1.0, 0.0, 0.001, true, true},
+        {"zoomed", true, true, matchedScale + 0.01, matchedX, 0.0, true, true},
+    };
+    SetCamera(CPoint3d(0, -20, 10), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CBackgroundImage* photo = nullptr;
+        if (c.photo) {
+            photo = new CBackgroundImage();
+            photo->SetOffset(CPoint3d(0.25, 0, 0));
+        }
+        model->SetBackgroundImage(photo);
+        view.GetViewDefinition()->Set2DPanZoom(c.panZoom, c.scale, c.offsetX, c.offsetY);
+        EXPECT_EQ(view.IsPhotoViewChanged(false), c.changedFromPhoto);
+        EXPECT_EQ(view.IsPhotoViewChanged(true), c.changedFromFrame);
+    }
+    // Zooming to the photo, or to its frame, is what the question compares with.
+    for (const bool reset : {false, true}) {
+        view.GetViewDefinition()->Set2DPanZoom(true, 0.3, 0.1, 0.1);
+        view.MatchPhotoCamera(reset);
+        EXPECT_FALSE(view.IsPhotoViewChanged(reset));
+        EXPECT_TRUE(view.IsPhotoViewChanged(!reset));
+    }
+    model->SetBackgroundImage(nullptr);
 }
 
 TEST_F(CameraOperationsTest, BakingThe2DPanAndZoomKeepsThePicture)

@@ -1,6 +1,7 @@
-// The viewer's commands under a real display: the View menu of the main window with its face
-// styles and check marks, the camera commands, and the popup menus of tools with the deferred
-// release of their commands at idle time.
+// The viewer's commands under a real display: the View and Camera menus of the main window with
+// their face styles and check marks, the camera commands (projection, the planar 2D view, zoom to
+// the photo), fog, and the popup menus of tools with the deferred release of their commands at
+// idle time.
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -11,13 +12,17 @@
 #include <memory>
 #include <vector>
 
+#include "model/ZephyronModel.h"
+#include "platform/mfc/Document.h"
 #include "platform/mfc/FrameWnd.h"
 #include "platform/mfc/MessageBox.h"
 #include "platform/wgl/GLCanvas.h"
+#include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WindowTest.h"
 #include "tools/CameraDollyTool.h"
+#include "tools/CameraOrbitTool.h"
 #include "tools/MenuHook.h"
 #include "tools/ToolManager.h"
 #include "viewer/Command.h"
@@ -71,6 +76,23 @@ protected:
         wxCommandEvent command(wxEVT_MENU, id);
         command.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(command);
+    }
+
+    // What the command's update handler says.
+    CCmdUI Update(int id)
+    {
+        CCmdUI ui(static_cast<UINT>(id));
+        EXPECT_TRUE(Frame()->RouteUpdate(ui)) << id;
+        return ui;
+    }
+
+    // Looking down at the model at an angle, in perspective.
+    void LookDownAtAnAngle()
+    {
+        CCamera camera(View()->GetViewDefinition()->GetCamera());
+        camera.SetEyeTargetUp(CPoint3d(-300, -400, 300), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+        camera.SetPerspective(true);
+        View()->SetCamera(camera, 0.0);
     }
 
     // The check marks as the menu shows them after the frame's update pass.
@@ -280,6 +302,148 @@ TEST_F(ViewCommandsTest, ToolCommandsSelectTheirToolsAndShowWhetherTheyAreActive
     EXPECT_EQ(check(ViewerCommand::kPan), 1);
     SendCommand(ViewerCommand::kExitCamera);
     EXPECT_EQ(check(ViewerCommand::kOrbit), 1) << "leaving the camera tool resumes the one under it";
+}
+
+TEST_F(ViewCommandsTest, FogTurnsOnWithTheCurrentViewsDepthRangeWhenItHasNoDistancesYet)
+{
+    CRenderingOptions& options = Options();
+    options.SetDisplayFog(false);
+    options.SetFogStart(-1);
+    options.SetFogEnd(-1);
+    const double nearDistance = View()->GetViewDefinition()->GetNear();
+    const double farDistance = View()->GetViewDefinition()->GetFar();
+    ASSERT_LT(nearDistance, farDistance);
+
+    SendCommand(ViewerCommand::kFog);
+    EXPECT_TRUE(options.GetFogShown());
+    EXPECT_DOUBLE_EQ(options.GetFogStart(), nearDistance);
+    EXPECT_DOUBLE_EQ(options.GetFogEnd(), farDistance);
+    EXPECT_EQ(Update(ViewerCommand::kFog).GetCheck(), 1);
+
+    SendCommand(ViewerCommand::kFog);
+    EXPECT_FALSE(options.GetFogShown());
+    EXPECT_EQ(Update(ViewerCommand::kFog).GetCheck(), 0);
+
+    // Distances of its own are kept.
+    options.SetFogStart(5);
+    options.SetFogEnd(50);
+    SendCommand(ViewerCommand::kFog);
+    EXPECT_TRUE(options.GetFogShown());
+    EXPECT_EQ(options.GetFogStart(), 5);
+    EXPECT_EQ(options.GetFogEnd(), 50);
+}
+
+TEST_F(ViewCommandsTest, The2DViewBringsUpThePanToolWhereverItIs)
+{
+    CViewerView& view = *View();
+    CToolManager* tools = view.GetToolManager();
+    ASSERT_TRUE(tools);
+    const int pan = CCameraDollyTool::kToolId, orbit = CCameraOrbitTool::kToolId;
+    struct Case {
+        const char* name;
+        void (*arrange)(CToolManager&);
+        bool samePanTool;
+    };
+    const Case cases[] = {
+        {"orbiting", [](CToolManager& t) { t.ResetTools(new CCameraOrbitTool(), orbit); }, false},
+        {"panning", [](CToolManager& t) { t.ResetTools(new CCameraDollyTool(), pan); }, true},
+        {"panning under a temporary orbit",
+         [](CToolManager& t) {
+             t.ResetTools(new CCameraDollyTool(), pan);
+             t.SetTool(new CCameraOrbitTool(), orbit, false);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LookDownAtAnAngle();
+        c.arrange(*tools);
+        CTool* panBefore = nullptr;
+        for (int i = 0; i < tools->GetStackSize(); ++i)
+            if (tools->GetStackedTool(i)->GetToolId() == pan)
+                panBefore = tools->GetStackedTool(i);
+        EXPECT_TRUE(Update(ViewerCommand::k2DView).IsEnabled());
+        EXPECT_EQ(Update(ViewerCommand::k2DView).GetCheck(), 0);
+
+        SendCommand(ViewerCommand::k2DView);
+        EXPECT_TRUE(view.IsTwoPointPerspective());
+        EXPECT_NEAR(view.GetViewDefinition()->GetCamera().GetDirection().z, 0.0, 1e-9) << "levelled";
+        EXPECT_TRUE(CToolManager::IsToolActive(tools, pan));
+        EXPECT_EQ(tools->GetStackSize(), 1) << "the only tool";
+        EXPECT_EQ(tools->GetActiveTool() == panBefore, c.samePanTool);
+        EXPECT_EQ(Update(ViewerCommand::k2DView).GetCheck(), 1);
+        EXPECT_EQ(Update(ViewerCommand::kPerspective).GetCheck(), 0) << "the 2D view is checked instead";
+
+        SendCommand(ViewerCommand::k2DView);
+        EXPECT_FALSE(view.IsTwoPointPerspective());
+        EXPECT_TRUE(view.IsPerspective());
+    }
+    // Looking straight down there is nothing to level.
+    view.ViewTop();
+    EXPECT_FALSE(Update(ViewerCommand::k2DView).IsEnabled());
+}
+
+TEST_F(ViewCommandsTest, ProjectionCommandsLeaveThe2DViewForTheirOwnProjectionAndMarkTheDocument)
+{
+    CViewerView& view = *View();
+    CDocument* document = view.GetDocument();
+    ASSERT_TRUE(document);
+    EXPECT_FALSE(document->IsModified()) << "just opened";
+    struct Case {
+        int command;
+        bool perspective;
+        bool modifies;
+    };
+    const Case cases[] = {
+        {ViewerCommand::kPerspective, true, true},
+        {ViewerCommand::kParallelProjection, false, true},
+        {ViewerCommand::k2DView, true, false},
+    };
+    for (const Case& c : cases) {
+        LookDownAtAnAngle();
+        SendCommand(ViewerCommand::k2DView);
+        ASSERT_TRUE(view.IsTwoPointPerspective()) << c.command;
+        document->SetModifiedFlag(false);
+        SendCommand(c.command);
+        EXPECT_FALSE(view.IsTwoPointPerspective()) << c.command;
+        EXPECT_EQ(view.IsPerspective(), c.perspective) << c.command;
+        EXPECT_TRUE(view.GetModel()->GetCamera() == view.GetViewDefinition()->GetCamera()) << c.command;
+        EXPECT_EQ(document->IsModified(), c.modifies) << c.command;
+        EXPECT_EQ(Update(ViewerCommand::kPerspective).GetCheck(), c.perspective ? 1 : 0) << c.command;
+        EXPECT_EQ(Update(ViewerCommand::kParallelProjection).GetCheck(), c.perspective ? 0 : 1) << c.command;
+    }
+}
+
+TEST_F(ViewCommandsTest, ZoomToPhotoIsOfferedWhileTheViewIsNotMatchedToTheModelsPhoto)
+{
+    wxMenuBar* bar = Frame()->GetMenuBar();
+    const int cameraIndex = bar->FindMenu("Camera");
+    ASSERT_NE(cameraIndex, wxNOT_FOUND);
+    wxMenuItem* item = bar->GetMenu(static_cast<size_t>(cameraIndex))->FindItem(ViewerCommand::kZoomToPhoto);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->GetItemLabelText(), "Zoom to Photo");
+    CViewerView& view = *View();
+    CZephyronModel& model = *view.GetModel();
+    model.SetBackgroundImage(nullptr);
+    Frame()->UpdateWindowUI();
+    EXPECT_FALSE(bar->IsEnabled(ViewerCommand::kZoomToPhoto)) << "no photo";
+
+    auto* photo = new CBackgroundImage();
+    photo->SetOffset(CPoint3d(0.25, 0, 0));
+    model.SetBackgroundImage(photo);
+    view.GetViewDefinition()->Set2DPanZoom(false, 1.0, 0.0, 0.0);
+    EXPECT_TRUE(Update(ViewerCommand::kZoomToPhoto).IsEnabled()) << "a camera without 2D pan and zoom";
+    EXPECT_FALSE(Update(ViewerCommand::k2DView).IsEnabled()) << "a photo model has no 2D view";
+
+    SendCommand(ViewerCommand::kZoomToPhoto);
+    const CCamera& camera = view.GetViewDefinition()->GetCamera();
+    EXPECT_TRUE(camera.Is2DPanZoomEnabled());
+    EXPECT_FALSE(camera.Is2DPanZoomIdentity()) << "the photo fills the view, not the whole frame";
+    EXPECT_FALSE(Update(ViewerCommand::kZoomToPhoto).IsEnabled()) << "matched";
+
+    view.GetViewDefinition()->Pan2D(20, 0);
+    EXPECT_TRUE(Update(ViewerCommand::kZoomToPhoto).IsEnabled()) << "panned away";
+    model.SetBackgroundImage(nullptr);
 }
 
 void Nothing() {}
