@@ -178,6 +178,12 @@ void CText::ReadRecord(CArchive& ar)
     if (schema < 5)
         legacyEntity = ReadUnownedReference<CDrawingElement>(ar);
     ar >> m_xOffset >> m_yOffset;
+    // Screen text is placed by these fractions of the viewport in whole pixels: a value that is
+    // not one (a damaged record) gets the middle, as the validity check repairs it.
+    if (!IsValidOffset(m_xOffset))
+        m_xOffset = 0.5;
+    if (!IsValidOffset(m_yOffset))
+        m_yOffset = 0.5;
     if (schema > 4)
         m_anchor.Read(ar);
     else

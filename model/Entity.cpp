@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "model/ArchiveReading.h"
 #include "model/ArchiveSchema.h"
 #include "model/Attribute.h"
 #include "model/AttributeContainer.h"
@@ -482,7 +483,13 @@ bool CEntity::ShouldFix(int level)
 
 void CEntity::DiscardAttributeContainer()
 {
-    m_attributes.Reset();
+    // The archive still lists the container and its attributes as read, and a failing topology
+    // record goes through that list after this: the model's pool frees them later.
+    CAttributeContainer* container = m_attributes.Release();
+    if (!container)
+        return;
+    container->SetParent(nullptr);
+    KeepUnownedObject(container);
 }
 
 void DeleteUnrecorded(CEntity* entity)
@@ -495,13 +502,11 @@ void DeleteUnrecorded(CEntity* entity)
 
 ErasedPart EraseOwnedPart(CEntity* entity)
 {
-    if (!IsUndoRecording()) {
+    // Recording with no operation open erases for good too (an erase deletes what no operation
+    // could bring back): the owner must forget the part, or it would free it a second time.
+    if (!IsUndoRecording() || !entity->GetUndoOperation()) {
         entity->Erase();
         return ErasedPart::kGone;
-    }
-    if (!entity->GetUndoOperation()) {
-        entity->Erase();
-        return ErasedPart::kKept;
     }
     entity->Erase();
     // An entity created in the same operation is deleted at once.

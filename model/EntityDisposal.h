@@ -14,12 +14,10 @@ void DeleteUnrecorded(CEntity* entity);
 
 // What became of an owned entity that its owner erased.
 enum class ErasedPart {
-    // Deleted (recording off, or created and erased in the same operation).
+    // Deleted (recording off, no operation open, or created and erased in the same operation).
     kGone,
     // The open operation holds it until the operation goes; the owner keeps only the pointer.
     kHandedOver,
-    // Recording is on but no operation is open: the entity lives on, and stays its owner's.
-    kKept,
 };
 
 // Erases an entity that its owner holds (a part of the owner, a member of its list) and says

@@ -75,11 +75,11 @@ public:
     // Takes every member out and leaves them as they are.
     std::vector<T*> TakeAll() { return std::exchange(m_members, {}); }
 
-    // Erases a member; it leaves the list unless it stays the owner's.
+    // Erases a member; it leaves the list.
     void Erase(T* member)
     {
-        if (EraseOwnedPart(member) != ErasedPart::kKept)
-            Take(member);
+        EraseOwnedPart(member);
+        Take(member);
     }
     // Erases every member in list order, each after before(member).
     template <class Before>

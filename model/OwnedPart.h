@@ -37,6 +37,16 @@ public:
             DeleteUnrecorded(old);
     }
 
+    // Hands over an owned part without freeing it (null when none is owned); the holder is then
+    // empty.
+    T* Release()
+    {
+        T* part = m_owned ? m_part : nullptr;
+        m_part = nullptr;
+        m_owned = false;
+        return part;
+    }
+
     // Erases an owned part together with its owner; a part that is not owned is left alone.
     void Erase()
     {
@@ -48,7 +58,6 @@ public:
                 m_owned = false;
                 break;
             case ErasedPart::kHandedOver: m_owned = false; break;
-            case ErasedPart::kKept: break;
         }
     }
 

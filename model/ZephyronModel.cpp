@@ -419,8 +419,9 @@ void CZephyronModel::Serialize(CArchive& ar)
     try {
         ReadModel(ar);
     } catch (...) {
-        // Curves a broken record left waiting would otherwise be processed by the next read.
-        CCurveFixupList::Clear();
+        // Curves a broken record left waiting would otherwise be processed by the next read, and
+        // no edge counts them yet.
+        CCurveFixupList::Abandon();
         throw;
     }
 }

@@ -409,7 +409,9 @@ void CRenderingOptions::SetDisplayWatermarks(bool shown)
 }
 void CRenderingOptions::SetXRayOpacity(double opacity)
 {
-    ChangeDouble(m_xRayOpacity, opacity, kXRayOpacityProperty);
+    // Styles read from a file set opacities too: one that is no fraction is refused.
+    if (IsFade(opacity))
+        ChangeDouble(m_xRayOpacity, opacity, kXRayOpacityProperty);
 }
 void CRenderingOptions::SetBackEdges(bool on)
 {
@@ -421,7 +423,8 @@ void CRenderingOptions::SetShowPhotoBehind(bool shown)
 }
 void CRenderingOptions::SetPhotoBehindOpacity(double opacity)
 {
-    ChangeDouble(m_photoBehindOpacity, opacity, kPhotoBehindOpacityProperty);
+    if (IsFade(opacity))
+        ChangeDouble(m_photoBehindOpacity, opacity, kPhotoBehindOpacityProperty);
 }
 void CRenderingOptions::SetShowPhotoInFront(bool shown)
 {
@@ -429,7 +432,8 @@ void CRenderingOptions::SetShowPhotoInFront(bool shown)
 }
 void CRenderingOptions::SetPhotoInFrontOpacity(double opacity)
 {
-    ChangeDouble(m_photoInFrontOpacity, opacity, kPhotoInFrontOpacityProperty);
+    if (IsFade(opacity))
+        ChangeDouble(m_photoInFrontOpacity, opacity, kPhotoInFrontOpacityProperty);
 }
 
 // Computed colours.
@@ -749,6 +753,12 @@ void CRenderingOptions::ReadRecord(CArchive& ar)
     if (v >= 36) {
         ar >> m_backEdges >> m_photoBehindShown >> m_photoBehindOpacity >> m_photoInFrontShown >>
             m_photoInFrontOpacity;
+    }
+    // Opacities become 8-bit alpha when drawn: a damaged value goes back to its default.
+    for (auto [field, fallback] : {std::pair{&m_xRayOpacity, 0.5}, std::pair{&m_photoBehindOpacity, 1.0},
+                                   std::pair{&m_photoInFrontOpacity, 0.8}}) {
+        if (!IsFade(*field))
+            *field = fallback;
     }
 }
 

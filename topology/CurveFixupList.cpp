@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/ArchiveReading.h"
 #include "topology/Curve.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
@@ -195,6 +196,18 @@ void CCurveFixupList::Process(bool eraseOrphans)
 void CCurveFixupList::Clear()
 {
     List().Clear();
+}
+
+void CCurveFixupList::Abandon()
+{
+    FixupList& list = List();
+    const std::vector<FixupRecord> records = std::move(list.records);
+    list.Clear();
+    // A curve takes its edges' component as parent, but no component lists it.
+    for (const FixupRecord& record : records) {
+        record.curve->SetParent(nullptr);
+        KeepUnownedObject(record.curve);
+    }
 }
 
 bool CCurveFixupList::IsEmpty()

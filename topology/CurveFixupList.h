@@ -5,7 +5,7 @@
 // and angles, and dissolves a curve whose chain does not hold exactly the edges that name it.
 //
 // One process-wide list. Reading a model: Clear, read the root component, Process(true).
-// Copying through an archive: Clear, copy, Process(false). A reader that fails clears it.
+// Copying through an archive: Clear, copy, Process(false). A reader that fails abandons it.
 
 class CCurve;
 class CEdge;
@@ -22,6 +22,10 @@ public:
     static void Process(bool eraseOrphans);
     // Forgets every record without looking at curves or edges.
     static void Clear();
+    // Reading failed before the records were processed: no edge counts its curve yet, so the
+    // curves go to the model being read, which frees them after its contents; the list is
+    // empty afterwards.
+    static void Abandon();
     static bool IsEmpty();
     // The number of edges listed for the curve.
     static int GetEdgeCount(const CCurve* curve);

@@ -12,6 +12,7 @@
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"
 #include "topology/FaceOpenings.h"
+#include "topology/FaceTesselator.h"
 #include "topology/Loop.h"
 #include "topology/Vertex.h"
 
@@ -199,6 +200,12 @@ void CFacePolygon::Combine(const double coords[3], void* [4], const float[4], vo
 
 void CFacePolygon::Tessellate(const CVector3d& normal, bool reverse)
 {
+    if (!IsTessellatable(normal.x, normal.y, normal.z))
+        return;
+    for (const CPoint3d& point : points) {
+        if (!IsTessellatable(point.x, point.y, point.z))
+            return;
+    }
     GLUtesselator* tess = gluNewTess();
     if (!tess)
         return;
@@ -214,6 +221,8 @@ void CFacePolygon::Tessellate(const CVector3d& normal, bool reverse)
     for (int i = 0; i < GetLoopCount(); ++i) {
         const int first = LoopStart(i);
         const int count = GetLoopVertexCount(i);
+        if (count < 3)
+            continue;
         gluTessBeginContour(tess);
         for (int k = 0; k < count; ++k) {
             // The coordinates are the polygon's own storage, which lives past the tessellation.

@@ -4,6 +4,8 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
 
 #include "geometry/Plane3d.h"
 #include "geometry/UnitVector3d.h"
@@ -146,11 +148,25 @@ CVector3d CFaceTesselator::GetVertexRecordNormal(int loop, int vertex) const
     return CVector3d(record[3], record[4], record[5]);
 }
 
+bool IsTessellatable(double x, double y, double z)
+{
+    return std::abs(x) <= kMaxTessellatedCoordinate && std::abs(y) <= kMaxTessellatedCoordinate &&
+           std::abs(z) <= kMaxTessellatedCoordinate;
+}
+
 void CFaceTesselator::Tessellate(IModelView* view, bool includeOpenings, bool withNormals_)
 {
     if (!face)
         return;
     BuildVertexArrays(withNormals_);
+    // A damaged face is left out whole: without one of its loops it would cover its holes.
+    const CVector3d faceNormal = face->GetPlane().GetNormal();
+    if (!IsTessellatable(faceNormal.x, faceNormal.y, faceNormal.z))
+        return;
+    for (size_t i = 0; i < vertices.size(); i += static_cast<size_t>(RecordSize())) {
+        if (!IsTessellatable(vertices[i], vertices[i + 1], vertices[i + 2]))
+            return;
+    }
 
     // GLU keeps the contours' vertex pointers until the polygon ends; the openings' records are
     // the tessellator's own, and their enumerator also outlives the polygon.
@@ -166,8 +182,11 @@ void CFaceTesselator::Tessellate(IModelView* view, bool includeOpenings, bool wi
 
     double* record = vertices.data();
     for (int i = 0; i < loopCount; ++i) {
-        if (counts[i] == 0)
+        // Fewer than three points bound nothing.
+        if (counts[i] < 3) {
+            record += static_cast<ptrdiff_t>(counts[i]) * RecordSize();
             continue;
+        }
         gluTessBeginContour(tess);
         for (int v = 0; v < counts[i]; ++v, record += RecordSize())
             gluTessVertex(tess, record, record);
@@ -203,6 +222,10 @@ void CFaceTesselator::AddOpeningContour(GLUtesselator* tess, const IOpeningLoop&
     }
     if (points.size() < 3)
         return;
+    for (const CPoint3d& point : points) {
+        if (!IsTessellatable(point.x, point.y, point.z))
+            return;
+    }
     // An opening is a hole: it must run clockwise about the face normal to stay empty under
     // the positive winding rule, whichever way the cutting component's loop runs.
     const CVector3d normal = face->GetPlane().GetNormal();

@@ -27,6 +27,12 @@ class IModelView;
 class IOpeningLoop;
 struct GLUtesselator;
 
+// GLU's sweep misbehaves (and can crash) on coordinates that are not finite or so large that its
+// products overflow; a damaged file can hold both. Far beyond any real model's size.
+constexpr double kMaxTessellatedCoordinate = 1e30;
+// The point, or the normal, can be handed to GLU.
+bool IsTessellatable(double x, double y, double z);
+
 class CFaceTesselator {
 public:
     // The face may be null for a subclass that sets it later.

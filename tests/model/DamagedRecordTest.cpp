@@ -571,8 +571,12 @@ protected:
             EXPECT_TRUE(IsAtEnd(ar));
         });
         if (cause != CArchiveException::none) {
+            // A failed record's attribute container waits in the pool (the archive still lists
+            // it) and may still name an earlier attribute; nothing the model keeps does.
             for (CEntity* entity : earlier) {
-                EXPECT_EQ(entity->GetParent(), nullptr) << GetParam().name << " cut at " << length;
+                const CEntity* parent = entity->GetParent();
+                EXPECT_TRUE(!parent || reading.GetDroppedObjects().Contains(parent))
+                    << GetParam().name << " cut at " << length;
                 EXPECT_EQ(entity->GetModel(), nullptr);
             }
         }

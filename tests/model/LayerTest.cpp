@@ -14,6 +14,7 @@
 #include "model/EntityDisposal.h"
 #include "model/Layer.h"
 #include "model/LayerManager.h"
+#include "model/UndoManager.h"
 #include "settings/Material.h"
 #include "tests/model/ManagerTestSupport.h"
 
@@ -455,4 +456,17 @@ TEST_F(LayerTest, TheIteratorWalksTheListInOrder)
     CEntity* first = nullptr;
     EXPECT_TRUE(iterator->Next(first));
     EXPECT_EQ(first, layer0);
+}
+
+// Recording on with no operation open is how a file is read into a model that records: what an
+// erase deletes then must leave its owner, or the owner frees it again.
+TEST_F(LayerTest, RemovingEveryLayerWithNoOperationOpenFreesEachLayerAndMaterialOnce)
+{
+    RecordUndo();
+    ASSERT_TRUE(IsUndoRecording());
+    ASSERT_EQ(GetCurrentUndoOperation(), nullptr);
+    ASSERT_NE(layers.AddLayer(L"Walls"), nullptr);
+    layers.RemoveAll();
+    EXPECT_EQ(layers.GetDefaultLayer(), nullptr);
+    EXPECT_EQ(layers.GetCurrentLayer(), nullptr);
 }
