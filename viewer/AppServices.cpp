@@ -4,6 +4,7 @@
 #include <wx/statusbr.h>
 
 #include "platform/mfc/MessageBox.h"
+#include "platform/mfc/WxText.h"
 #include "viewer/MainFrame.h"
 #include "viewer/ViewerApp.h"
 
@@ -25,12 +26,12 @@ void SetMeasurementPane(int pane, const CString& text)
     if (!bar)
         return;
     if (bar->GetFieldsCount() <= kValuePane) {
-        bar->SetStatusText(wxString(text.GetString()), kPromptPane);
+        bar->SetStatusText(ToWxString(text.GetString()), kPromptPane);
         return;
     }
     if (bar->GetStatusStyle(kValuePane) != wxSB_NORMAL)
         return;
-    bar->SetStatusText(wxString(text.GetString()), pane);
+    bar->SetStatusText(ToWxString(text.GetString()), pane);
 }
 
 }  // namespace
@@ -78,7 +79,7 @@ void AppStatusBarUI::SetPromptText(const CString& text)
     wxStatusBar* bar = MainStatusBar();
     if (!bar)
         return;
-    bar->SetStatusText(wxString(text.GetString()), kPromptPane);
+    bar->SetStatusText(ToWxString(text.GetString()), kPromptPane);
     bar->Update();
 }
 

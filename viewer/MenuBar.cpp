@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/mfc/WxText.h"
 #include "support/StringTable.h"
 #include "viewer/CommandIds.h"
 
@@ -78,7 +79,7 @@ const MenuRow kCameraMenu[] = {
 
 wxString Translated(const char* text)
 {
-    return text ? wxString(orbisk::utils::TranslateString(text).GetString()) : wxString();
+    return text ? ToWxString(orbisk::utils::TranslateString(text).GetString()) : wxString();
 }
 
 template <size_t N>

@@ -2,6 +2,7 @@
 
 #include "platform/mfc/Document.h"
 #include "platform/mfc/WinApp.h"
+#include "platform/mfc/WxText.h"
 
 IMPLEMENT_DYNAMIC(CFrameWnd, CObject)
 
@@ -24,7 +25,7 @@ bool CFrameWnd::LoadFrame(const CString& appTitle, CCreateContext* context)
     wxSize size = wxDefaultSize;
     if (!PreCreateWindow(position, size))
         return false;
-    if (!Create(nullptr, wxID_ANY, wxString(appTitle.GetString()), position, size))
+    if (!Create(nullptr, wxID_ANY, ToWxString(appTitle.GetString()), position, size))
         return false;
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnClose(); });
     Bind(wxEVT_DROP_FILES, &CFrameWnd::OnDropFiles, this);
@@ -58,7 +59,7 @@ void CFrameWnd::OnUpdateFrameTitle()
     CString title = documentTitle;
     if (!m_appTitle.IsEmpty())
         title += CString(L" - ") + m_appTitle;
-    SetTitle(wxString(title.GetString()));
+    SetTitle(ToWxString(title.GetString()));
 }
 
 bool CFrameWnd::PreCreateWindow(wxPoint&, wxSize&)
@@ -87,5 +88,5 @@ void CFrameWnd::OnDropFiles(wxDropFilesEvent& event)
     if (!app || event.GetNumberOfFiles() < 1)
         return;
     // One document at a time: the first file dropped is opened.
-    app->OpenDocumentFile(event.GetFiles()[0].wc_str());
+    app->OpenDocumentFile(FromWxString(event.GetFiles()[0]).c_str());
 }

@@ -6,6 +6,8 @@
 #include <wx/menu.h>
 #include <wx/window.h>
 
+#include "platform/mfc/WxText.h"
+
 namespace {
 constexpr UINT kFirstShiftedId = 33536;
 constexpr UINT kLastShiftedId = 63535;
@@ -109,7 +111,7 @@ bool CMenu::InsertMenu(UINT position, UINT flags, UINT id, const wchar_t* text)
     // Ids wx cannot carry would be refused or taken for stock items.
     if (id == 0 || (wxId >= 0x7fff) || (wxId < 0 && (wxId < wxID_AUTO_LOWEST || wxId > wxID_AUTO_HIGHEST)))
         return false;
-    wxMenuItem* item = m_menu->Insert(at, wxId, wxString(text ? text : L""), wxString(), wxITEM_CHECK);
+    wxMenuItem* item = m_menu->Insert(at, wxId, ToWxString(text ? text : L""), wxString(), wxITEM_CHECK);
     if (!item)
         return false;
     item->Enable(!(flags & MF_GRAYED));
@@ -126,7 +128,7 @@ bool CMenu::InsertMenu(UINT position, UINT flags, CMenu* popup, const wchar_t* t
     wxMenu* sub = popup->m_menu;
     const bool owned = popup->m_owned;
     popup->Detach();
-    if (!m_menu->Insert(at, wxID_ANY, wxString(text ? text : L""), sub)) {
+    if (!m_menu->Insert(at, wxID_ANY, ToWxString(text ? text : L""), sub)) {
         if (owned)
             delete sub;
         return false;

@@ -10,6 +10,7 @@
 #include "platform/mfc/FrameWnd.h"
 #include "platform/mfc/MessageBox.h"
 #include "platform/mfc/TextEncoding.h"
+#include "platform/mfc/WxText.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/SystemInfo.h"
 
@@ -418,7 +419,7 @@ int ShowMessageBox(const CString& text, unsigned type)
     else if ((type & 0xF0) == MB_ICONINFORMATION)
         style |= wxICON_INFORMATION;
     wxWindow* parent = AfxGetMainWnd();
-    switch (wxMessageBox(wxString(text.GetString()), wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(),
+    switch (wxMessageBox(ToWxString(text.GetString()), wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(),
                          style, parent)) {
         case wxYES: return IDYES;
         case wxNO: return IDNO;
@@ -436,9 +437,9 @@ public:
             return false;
         std::vector<CString> arguments;
         for (int i = 1; i < argc; ++i)
-            arguments.emplace_back(argv[i].wc_str());
+            arguments.emplace_back(FromWxString(argv[i]).c_str());
         app->SetArguments(std::move(arguments));
-        SetAppDisplayName(wxString(app->GetAppName().GetString()));
+        SetAppDisplayName(ToWxString(app->GetAppName().GetString()));
         SetMessageBoxHook(ShowMessageBox);
         Bind(wxEVT_IDLE, &CWinAppHost::OnIdleEvent, this);
         if (app->InitInstance())
