@@ -152,6 +152,13 @@ bool CLayer::IsVisible(bool forNewScene) const
     return (m_behavior & kInvertHidden) ? hidden : !hidden;
 }
 
+bool CLayer::MatchesSceneDefault(const CLayer* layer, int mode)
+{
+    // Behaviour bit 0 turns the visibility test into "is hidden", so the test answers true
+    // exactly in the default state.
+    return !layer || layer->IsVisible(mode != 0);
+}
+
 void CLayer::SetColor(CColor color)
 {
     if (color.GetPacked() == 0)

@@ -68,6 +68,10 @@ public:
     void SetHidden(bool hidden);
     // The hidden flag, or for a new scene the behaviour's choice, inverted by behaviour bit 0.
     bool IsVisible(bool forNewScene) const;
+    // Whether the layer shows as scenes show it by default: visible, or hidden when behaviour
+    // bit 0 is set. Layer mode 0 takes the layer as it is; any other mode as a new scene would
+    // show it, which the behaviour's 0x10 and 0x20 may force.
+    static bool MatchesSceneDefault(const CLayer* layer, int mode);
     // Colours the material; the colour with all four bytes 0 changes nothing.
     void SetColor(orbisk::utils::CColor color);
     CMaterial* GetMaterial() const { return m_material.Get(); }

@@ -864,6 +864,40 @@ IStyledScene* CZephyronModel::GetSelectedStyledScene() const
     return m_pageList ? dynamic_cast<IStyledScene*>(m_pageList->GetSelectedPage()) : nullptr;
 }
 
+std::vector<CSectionPlane*> CZephyronModel::GetActiveSectionPlanes() const
+{
+    std::vector<CSectionPlane*> planes;
+    for (CDrawingElement* plane : CollectActiveSectionPlanes()) {
+        if (auto* sectionPlane = dynamic_cast<CSectionPlane*>(plane))
+            planes.push_back(sectionPlane);
+    }
+    return planes;
+}
+
+std::set<CDrawingElement*> CZephyronModel::GetHiddenElements() const
+{
+    std::set<CDrawingElement*> hidden;
+    if (!m_root)
+        return hidden;
+    for (CDrawingElement* element : m_root->GetEntityList()) {
+        if (element && (element->GetFlags() & CDrawingElement::kHidden))
+            hidden.insert(element);
+    }
+    return hidden;
+}
+
+std::vector<CLayer*> CZephyronModel::GetLayersDifferingFromDefault(int layerMode) const
+{
+    std::vector<CLayer*> layers;
+    CLayerManager* manager = GetLayerManager();
+    for (int i = 0; manager && i < manager->GetCount(); ++i) {
+        CLayer* layer = manager->GetLayerAt(i);
+        if (layer && !CLayer::MatchesSceneDefault(layer, layerMode))
+            layers.push_back(layer);
+    }
+    return layers;
+}
+
 void CZephyronModel::ActivateSectionPlanes(const std::vector<CSectionPlane*>& planes)
 {
     ApplyActiveSectionPlanes(std::vector<CDrawingElement*>(planes.begin(), planes.end()));
@@ -888,14 +922,16 @@ void CZephyronModel::SetLayersDifferingFromDefault(const std::vector<CLayer*>& l
     CLayerManager* manager = GetLayerManager();
     if (!manager)
         return;
-    // Flipping the hidden flag flips what the layer shows now, whatever its behaviour.
+    // Flipping the hidden flag turns a layer from its default to the opposite and back,
+    // whatever its behaviour. Once every layer is back at its default, a scene's list names
+    // exactly the layers to flip, each once.
     for (int i = 0; i < manager->GetCount(); ++i) {
         CLayer* layer = manager->GetLayerAt(i);
-        if (layer && layer->IsVisible(false) != layer->IsVisible(true))
+        if (layer && !CLayer::MatchesSceneDefault(layer, 0))
             layer->SetHidden(!layer->IsHidden());
     }
     for (CLayer* layer : layers) {
-        if (layer && layer->IsVisible(false) == layer->IsVisible(true))
+        if (layer && CLayer::MatchesSceneDefault(layer, 0))
             layer->SetHidden(!layer->IsHidden());
     }
 }

@@ -121,10 +121,10 @@ public:
     CComponent* GetRoot() const { return m_root; }
     CZphCS* GetDrawingAxes() const override { return m_drawingAxes; }
     CComponentCS* GetComponentAxes() const { return m_componentAxes; }
-    const CCamera& GetCamera() const { return m_camera; }
+    const CCamera& GetCamera() const override { return m_camera; }
     CCamera& GetCamera() { return m_camera; }
     CRenderingOptions* GetOptions() const { return m_renderingOptions; }
-    CShadowInfo* GetShadowInfo() const { return m_shadowInfo; }
+    CShadowInfo* GetShadowInfo() const override { return m_shadowInfo; }
     COptionsManager* GetOptionsManager() const { return m_optionsManager.get(); }
     CPageList* GetPageList() const { return m_pageList; }
     CWatermarkManager* GetWatermarkManager() const override { return m_watermarkManager; }
@@ -133,7 +133,7 @@ public:
     CTextStyle* GetTextStyle() const { return m_textStyle; }
     CComponentBehavior* GetComponentBehavior() const { return m_behavior; }
     CContributorManager* GetContributorManager() const { return m_contributors.get(); }
-    CBackgroundImage* GetBackgroundImage() const { return m_backgroundImage; }
+    CBackgroundImage* GetBackgroundImage() const override { return m_backgroundImage; }
     CAttributeContainer* GetAttributeContainer() const { return m_attributes; }
     CDib* GetThumbnail() const { return m_thumbnail.Get(); }
     CDib* GetSecondImage() const { return m_secondImage.Get(); }
@@ -229,7 +229,10 @@ public:
     std::vector<IStyledScene*> GetStyledScenes() const override;
     IStyledScene* GetSelectedStyledScene() const override;
 
-    // ISceneModel: what showing a scene switches.
+    // ISceneModel: what a scene captures and what showing one switches.
+    std::vector<CSectionPlane*> GetActiveSectionPlanes() const override;
+    std::set<CDrawingElement*> GetHiddenElements() const override;
+    std::vector<CLayer*> GetLayersDifferingFromDefault(int layerMode) const override;
     void ActivateSectionPlanes(const std::vector<CSectionPlane*>& planes) override;
     void SetHiddenElements(const std::set<CDrawingElement*>& hidden) override;
     void SetLayersDifferingFromDefault(const std::vector<CLayer*>& layers) override;

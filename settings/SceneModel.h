@@ -26,6 +26,21 @@ class IModelView;
 
 class ISceneModel : public IStyleModel {
 public:
+    // What a scene captures of the model.
+    virtual const CCamera& GetCamera() const = 0;
+    // The current photo; null when none.
+    virtual CBackgroundImage* GetBackgroundImage() const = 0;
+    // Null when the model has none.
+    virtual CShadowInfo* GetShadowInfo() const = 0;
+    // The active section plane of the root component and of every component definition in use.
+    virtual std::vector<CSectionPlane*> GetActiveSectionPlanes() const = 0;
+    // The hidden top-level drawing elements of the root component.
+    virtual std::set<CDrawingElement*> GetHiddenElements() const = 0;
+    // The layers that do not match their scene default for the layer mode
+    // (CLayer::MatchesSceneDefault).
+    virtual std::vector<CLayer*> GetLayersDifferingFromDefault(int layerMode) const = 0;
+
+    // What showing a scene switches.
     // Copies the camera into the model's.
     virtual void SetCamera(const CCamera& camera) = 0;
     // The photo (or null) becomes the model's current one: a use of the new one is added and
@@ -41,8 +56,8 @@ public:
     virtual void ActivateSectionPlanes(const std::vector<CSectionPlane*>& planes) = 0;
     // Shows every hidden top-level drawing element of the root component, then hides these.
     virtual void SetHiddenElements(const std::set<CDrawingElement*>& hidden) = 0;
-    // Sets every layer whose visibility differs from its scene default back to the default,
-    // then each of these to the opposite of its default.
+    // Sets every layer that does not match its scene default (layer mode 0) back to the
+    // default, then each of these to the opposite of its default.
     virtual void SetLayersDifferingFromDefault(const std::vector<CLayer*>& layers) = 0;
 };
 

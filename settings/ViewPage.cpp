@@ -15,6 +15,7 @@
 #include "model/PageOptions.h"
 #include "model/SlideshowOptions.h"
 #include "model/Validity.h"
+#include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"
@@ -446,6 +447,53 @@ void CViewPage::ApplyWatermarks()
     std::vector<CWatermark*> watermarks;
     GetStyleWatermarks(watermarks);
     manager->ReplaceAll(watermarks);
+}
+
+void CViewPage::Update(ISceneModel* model, const CCamera* camera, const CRenderingOptions* options,
+                       uint32_t mask, int layerMode)
+{
+    if (!model)
+        return;
+    mask &= m_flags;
+    if (mask & kStoresCamera) {
+        m_camera.Copy(camera ? *camera : model->GetCamera());
+        CBackgroundImage* photo = model->GetBackgroundImage();
+        // The new use comes first: the photo may be the one the scene holds already.
+        if (photo)
+            photo->AddUse();
+        if (CBackgroundImage* old = std::exchange(m_photo, photo))
+            old->ReleaseUse();
+    }
+    if (mask & kStoresStyle) {
+        if (const CRenderingOptions* source = options ? options : model->GetModelOptions())
+            Ensure(m_options, this).Assign(*source);
+        const CZphStyleManager* manager = model->GetStyleManager();
+        m_style = manager ? manager->GetSelectedStyle() : nullptr;
+    }
+    if (mask & kStoresShadows) {
+        if (const CShadowInfo* shadows = model->GetShadowInfo())
+            Ensure(m_shadows, this).Assign(*shadows);
+    }
+    if (mask & kStoresAxes) {
+        if (const CZphCS* axes = model->GetDrawingAxes())
+            Ensure(m_axes, this).CopyFrame(*axes);
+    }
+    if (mask & kStoresSectionPlanes)
+        m_sectionPlanes = model->GetActiveSectionPlanes();
+    if (mask & kStoresHiddenElements)
+        m_hidden = model->GetHiddenElements();
+    if (mask & kStoresLayers)
+        m_layers = model->GetLayersDifferingFromDefault(layerMode);
+}
+
+void CViewPage::UpdateFromView(IModelView* view, uint32_t mask, int layerMode)
+{
+    if (!view)
+        return;
+    const CViewDefinition* definition = std::as_const(*view).GetViewDefinition();
+    const CCamera* camera = definition ? &definition->GetCamera() : nullptr;
+    const auto* options = dynamic_cast<const CRenderingOptions*>(view->GetRenderingOptions());
+    Update(view->GetModel(), camera, options, mask, layerMode);
 }
 
 void CViewPage::OnEntityErased(CEntity* entity)

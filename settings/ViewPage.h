@@ -88,6 +88,15 @@ public:
     void GetStyleWatermarks(std::vector<CWatermark*>& watermarks) const;
     // The model's watermark manager takes the style's watermarks.
     virtual void ApplyWatermarks();
+    // Captures the model's current state into what the scene stores and the mask names: the
+    // camera (the given one, else the model's) with the model's photo; the display settings
+    // (the given ones, else the model's) with the selected style; the shadow settings; the
+    // axes; the active section planes; the hidden top-level elements; the layers that do not
+    // match their scene default for the layer mode. Nothing without a model.
+    void Update(ISceneModel* model, const CCamera* camera, const CRenderingOptions* options, uint32_t mask,
+                int layerMode);
+    // Update with the view's model, camera and display settings.
+    void UpdateFromView(IModelView* view, uint32_t mask, int layerMode);
 
     // CDBListener: erased entities leave the scene's lists; a cleared model empties them.
     void OnEntityErased(CEntity* entity) override;

@@ -75,6 +75,13 @@ public:
     std::vector<IStyledScene*> GetStyledScenes() const override { return {}; }
     IStyledScene* GetSelectedStyledScene() const override { return nullptr; }
 
+    const CCamera& GetCamera() const override { return camera; }
+    CBackgroundImage* GetBackgroundImage() const override { return nullptr; }
+    CShadowInfo* GetShadowInfo() const override { return nullptr; }
+    std::vector<CSectionPlane*> GetActiveSectionPlanes() const override { return {}; }
+    std::set<CDrawingElement*> GetHiddenElements() const override { return {}; }
+    std::vector<CLayer*> GetLayersDifferingFromDefault(int) const override { return {}; }
+
     void SetCamera(const CCamera& c) override
     {
         steps.push_back("camera");
