@@ -2,11 +2,17 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+#include <string_view>
+
+#include "components/Dimension.h"
+#include "components/Text.h"
 #include "model/CurrentModel.h"
 #include "model/IZphView.h"
 #include "model/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "support/NotificationCenter.h"
+#include "support/StringTable.h"
 #include "tools/StatusBarHook.h"
 #include "tools/ToolManager.h"
 #include "view/ZphView.h"
@@ -31,13 +37,108 @@ IToolHost* GetToolHost()
     return g_host;
 }
 
+CTool::CTool()
+{
+    auto& center = orbisk::utils::CNotificationCenter::GetInstance();
+    center.AddObserver(kEndEditingTextNotification, this);
+    center.AddObserver(kCancelEditingTextNotification, this);
+}
+
 CTool::~CTool()
 {
     // Whatever a tool subscribed to, it must never be called once gone.
     orbisk::utils::CNotificationCenter::GetInstance().RemoveObserverFromAll(this);
 }
 
-void CTool::OnNotification(const char*, void*) {}
+void CTool::OnNotification(const char* name, void* payload)
+{
+    if (!m_editingText)
+        return;
+    const std::string_view notification(name);
+    if (notification == kCancelEditingTextNotification) {
+        StopEditing();
+        return;
+    }
+    if (notification != kEndEditingTextNotification || !payload || !GetView())
+        return;
+    ApplyEditedText(*static_cast<const CString*>(payload));
+}
+
+void CTool::BeginEditText(CText* text, IZphView* view)
+{
+    if (!text || !view)
+        return;
+    m_editedText = text;
+    const CText::LeaderLayout layout = text->ComputeLeaderPoints(view);
+    CTextEditingRecord record;
+    record.position = layout.textPoint;
+    record.alignment = layout.alignment;
+    record.screenText = !text->HasLeader();
+    record.text = text->GetText().IsEmpty() ? CString(L"Text") : text->GetText();
+    AnnounceEditing(record, view);
+}
+
+void CTool::BeginEditDimensionText(CDimension* dimension, IZphView* view)
+{
+    if (!dimension || !view)
+        return;
+    m_editedDimension = dimension;
+    CTextEditingRecord record;
+    int justification = 0;
+    dimension->GetTextPosition(view, record.position, record.alignment, justification);
+    record.aligned = dimension->IsTextAligned();
+    record.text = dimension->GetText();
+    AnnounceEditing(record, view);
+}
+
+void CTool::AnnounceEditing(CTextEditingRecord& record, IZphView* view)
+{
+    record.view = view;
+    orbisk::geometry::CPoint3d window;
+    if (view->ModelToScreen(record.position, window)) {
+        record.x = static_cast<int>(std::lround(window.x));
+        record.y = static_cast<int>(std::lround(window.y));
+    }
+    orbisk::utils::CNotificationCenter::GetInstance().PostNotification(kBeginEditingTextNotification,
+                                                                       &record);
+    m_editingText = true;
+}
+
+void CTool::ApplyEditedText(const CString& text)
+{
+    CUndoManager* undo = GetUndoManager();
+    if (m_editedText && !text.IsEmpty()) {
+        if (undo)
+            undo->StartOperation(95, orbisk::utils::TranslateString("Text"), false, false);
+        m_editedText->SetText(text);
+        if (undo)
+            undo->CommitOperation(3, 0, false);
+    }
+    if (m_editedDimension && text != m_editedDimension->GetText()) {
+        if (undo)
+            undo->StartOperation(90, L"Edit Dimension", false, false);
+        m_editedDimension->SetText(text);
+        if (undo)
+            undo->CommitOperation(3, 0, false);
+    }
+    StopEditing();
+}
+
+void CTool::ForgetEditedEntity(const CEntity* entity)
+{
+    if (!m_editingText)
+        return;
+    if (!entity || entity == static_cast<const CEntity*>(m_editedText) ||
+        entity == static_cast<const CEntity*>(m_editedDimension))
+        StopEditing();
+}
+
+void CTool::StopEditing()
+{
+    m_editingText = false;
+    m_editedText = nullptr;
+    m_editedDimension = nullptr;
+}
 
 void CTool::OnLButtonDown(int, int, int, IZphView*) {}
 void CTool::OnLButtonUp(int, int, int, IZphView*) {}

@@ -10,16 +10,24 @@
 //
 // Cursors are ids of the application's cursor table; the tool keeps the id it asks for and
 // shows it through the installed IToolHost.
+//
+// A tool can hand a text or a dimension to an in-place editor: it announces the text with
+// "BeginEditingTextNotification" and applies the answer of "EndEditingTextNotificaiton" (so
+// spelled) as one undoable operation, or forgets it on "CancelEditingTextNotification". The
+// editor itself is not part of this program.
 
 #include <cstdint>
 
 #include "geometry/BoundingBox3d.h"
+#include "geometry/Point3d.h"
 #include "platform/mfc/String.h"
 #include "platform/win32/Icon.h"
 #include "platform/win32/WinTypes.h"
 #include "support/Observer.h"
 #include "view/ZphTimerCallback.h"
 
+class CDimension;
+class CText;
 class CToolManager;
 class CUndoManager;
 class CZephyronModel;
@@ -46,6 +54,26 @@ public:
 IToolHost* SetToolHost(IToolHost* host);
 IToolHost* GetToolHost();
 
+inline constexpr char kBeginEditingTextNotification[] = "BeginEditingTextNotification";
+// The payload is the edited text, a CString.
+inline constexpr char kEndEditingTextNotification[] = "EndEditingTextNotificaiton";
+inline constexpr char kCancelEditingTextNotification[] = "CancelEditingTextNotification";
+
+// The payload of "BeginEditingTextNotification": the text to edit and where it shows.
+struct CTextEditingRecord {
+    IZphView* view = nullptr;
+    // The model point the text is drawn from, and that point in window pixels.
+    orbisk::geometry::CPoint3d position;
+    int x = 0;
+    int y = 0;
+    CString text;
+    // The text alignment code (0 to 10) the text is drawn with at the position.
+    int alignment = 0;
+    // A text pinned to the window; a dimension's text aligned with its dimension line.
+    bool screenText = false;
+    bool aligned = false;
+};
+
 class CTool : public orbisk::utils::IObserver, public CZphTimerCallback {
 public:
     // Mouse-key flags of events.
@@ -60,10 +88,11 @@ public:
     // Key codes the tools look at.
     enum : int { kKeyShift = 16, kKeyControl = 17, kKeyApps = 93 };
 
-    CTool() = default;
+    // Listens for the end and the cancel of in-place text editing.
+    CTool();
     ~CTool() override;
 
-    // IObserver.
+    // IObserver: the end and the cancel of in-place text editing, while a text is edited.
     void OnNotification(const char* name, void* payload) override;
 
     // Events; nothing by default.
@@ -123,6 +152,10 @@ public:
     virtual int GetToolFlags() { return 0; }
     virtual bool OnContextMenu(int flags, int x, int y, IZphView* view);
     virtual void GetOverlayBounds(orbisk::geometry::CBoundingBox3d& box);
+    // Announce the text (an empty one as "Text") or the dimension's text with where it shows in
+    // the view, and remember it until the editing ends or is cancelled.
+    virtual void BeginEditDimensionText(CDimension* dimension, IZphView* view);
+    virtual void BeginEditText(CText* text, IZphView* view);
     virtual CString GetDescription();
 
     // Shared operations.
@@ -150,6 +183,10 @@ public:
     int GetLastEventFlags() const { return m_lastEventFlags; }
     void SetLastEventFlags(int flags) { m_lastEventFlags = flags; }
     bool IsOverlayDrawn() const { return m_overlayDrawn; }
+    bool IsEditingText() const { return m_editingText; }
+    // Ends the editing of a text or dimension that goes away (null: whatever is edited), so
+    // that a late answer of the editor never reaches it.
+    void ForgetEditedEntity(const CEntity* entity);
 
 protected:
     void SetOverlayDrawn(bool drawn) { m_overlayDrawn = drawn; }
@@ -157,6 +194,11 @@ protected:
     bool ApplyCursor();
 
 private:
+    // Fills in the view and the window position, then posts the record.
+    void AnnounceEditing(CTextEditingRecord& record, IZphView* view);
+    void ApplyEditedText(const CString& text);
+    void StopEditing();
+
     int m_requestedCursorId = 0;
     int m_loadedCursorId = 0;
     HCURSOR m_cursor = nullptr;
@@ -166,4 +208,7 @@ private:
     IZphView* m_view = nullptr;
     int m_lastEventFlags = 0;
     bool m_overlayDrawn = false;
+    CText* m_editedText = nullptr;
+    CDimension* m_editedDimension = nullptr;
+    bool m_editingText = false;
 };

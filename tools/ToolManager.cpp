@@ -467,12 +467,18 @@ void CToolManager::OnEntityChanged(CEntity* entity)
 
 void CToolManager::OnEntityErased(CEntity* entity)
 {
-    ForEachStackedTool([&](CTool* tool) { tool->OnEntityEvent(2, entity); });
+    ForEachStackedTool([&](CTool* tool) {
+        tool->ForgetEditedEntity(entity);
+        tool->OnEntityEvent(2, entity);
+    });
 }
 
 void CToolManager::OnModelCleared(IModelContext*)
 {
-    ForEachStackedTool([&](CTool* tool) { tool->OnEntityEvent(5, nullptr); });
+    ForEachStackedTool([&](CTool* tool) {
+        tool->ForgetEditedEntity(nullptr);
+        tool->OnEntityEvent(5, nullptr);
+    });
 }
 
 void CToolManager::OnOperationReset(int, int, uint32_t)
