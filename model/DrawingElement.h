@@ -33,6 +33,8 @@ public:
     virtual ~IColorContext() = default;
     // 0 for none.
     virtual orbisk::utils::CColor GetOverrideColor() const = 0;
+    // The material an element without one of its own takes in this context; null for none.
+    virtual CMaterial* GetCurrentMaterial() const { return nullptr; }
 };
 
 class CDrawingElement : public CEntity {

@@ -188,6 +188,14 @@ public:
     bool UsesAveragedNormals(IModelView* view) const;
     void DrawSelectionHighlight(IModelView* view);
     bool IsTransparentInView(IModelView* view, bool front) const;
+    // The material and colour of the side the viewer sees (the colour as GetSideColor gives it).
+    CMaterial* GetMaterialForView(IModelView* view) override;
+    CColor GetColorForView(IModelView* view) override;
+    // The front material's plain colour; else the context's override colour, else the
+    // material's display colour; opaque, or 0 for none.
+    CColor GetSolidColor(const IColorContext* context) override;
+    // The own material, else the context's current one.
+    virtual CMaterial* GetFrontMaterial(const IColorContext* context) const;
     // The side's generation planes, from its projection direction (else the face normal), and
     // its stored mapping when it has one.
     void GetTextureProjection(bool front, CFaceTextureProjection& out) const;

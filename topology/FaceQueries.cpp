@@ -1,5 +1,6 @@
 // The face's geometric queries: area, where a point lies against it, the element nearest a
-// point, and the coplanar hole its outer loop may fill.
+// point, and the coplanar hole its outer loop may fill; and the material and colour it answers
+// for a view or a colour context, which sorting, the scene-graph builders and export ask.
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "geometry/Tolerance.h"
+#include "settings/Material.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"
@@ -181,4 +183,41 @@ CLoop* CFace::FindCoplanarHoleLoop() const
             break;
     }
     return candidates.empty() ? nullptr : candidates.front();
+}
+
+CMaterial* CFace::GetMaterialForView(IModelView* view)
+{
+    return GetSideMaterial(view, IsFrontFacing(view), nullptr);
+}
+
+CDrawingElement::CColor CFace::GetColorForView(IModelView* view)
+{
+    CColor color;
+    GetSideColor(color, view, IsFrontFacing(view));
+    return color;
+}
+
+CMaterial* CFace::GetFrontMaterial(const IColorContext* context) const
+{
+    if (CMaterial* material = GetMaterial())
+        return material;
+    return context ? context->GetCurrentMaterial() : nullptr;
+}
+
+CDrawingElement::CColor CFace::GetSolidColor(const IColorContext* context)
+{
+    CColor color;
+    const CMaterial* material = GetFrontMaterial(context);
+    if (material && material->IsPlainColor()) {
+        color = material->GetColor();
+    } else {
+        if (material && material->GetDisplayColor() != CColor())
+            color = material->GetDisplayColor();
+        if (context && context->GetOverrideColor() != CColor())
+            color = context->GetOverrideColor();
+    }
+    // 0 stays no colour.
+    if (color != CColor())
+        color.alpha = 255;
+    return color;
 }

@@ -1,11 +1,16 @@
 // What a face answers about its geometry: bounds of its outer loop, area net of holes and
 // openings, where a point lies against it, the element nearest a point and the coplanar hole
-// its outer loop fills.
+// its outer loop fills; and the material and colours it answers for a view or a colour context.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "model/UndoManager.h"
+#include "settings/Camera.h"
+#include "settings/Material.h"
+#include "settings/RenderingOptions.h"
+#include "settings/ViewDefinition.h"
+#include "tests/model/doubles/ViewDouble.h"
 #include "tests/topology/FaceTestSupport.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"
@@ -202,3 +207,104 @@ TEST_F(FaceQueryTest, AnEdgeOfAnotherCoplanarHoleRulesTheCandidateOut)
 }
 
 }  // namespace
+
+namespace {
+
+// A view from above through a parallel camera: a face whose normal points up shows its front.
+class FaceFromAboveView : public RecordingView {
+public:
+    FaceFromAboveView()
+    {
+        CCamera camera;
+        camera.SetEyeTargetUp({0, 0, 10}, {0, 0, 0}, {0, 1, 0});
+        camera.SetPerspective(false);
+        definition.SetCamera(camera);
+    }
+    const CViewDefinition* GetViewDefinition() const override { return &definition; }
+    CViewDefinition* GetViewDefinition() override { return &definition; }
+
+    CViewDefinition definition;
+};
+
+// Where export and the scene-graph builders take a colour from.
+class FaceColorContext : public IColorContext {
+public:
+    CColor GetOverrideColor() const override { return overrideColor; }
+    CMaterial* GetCurrentMaterial() const override { return material; }
+
+    CColor overrideColor;
+    CMaterial* material = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FaceQueryTest, AViewGetsTheMaterialAndColourOfTheSideItSees)
+{
+    CMaterial* red = NewMaterial(false);
+    red->SetColor(CColor(200, 0, 0, 255));
+    CMaterial* inherited = NewMaterial(false);
+    inherited->SetColor(CColor(0, 0, 200, 255));
+    // Deleted with the entities the test's operation made, as the materials are.
+    auto* options = new CRenderingOptions;
+    FaceFromAboveView view;
+    view.options = options;
+    view.inheritedMaterial = inherited;
+
+    CFace* up = NewSquareFace({0, 0, 0}, 1);
+    up->SetMaterial(red);
+    CFace* down = NewSquareFace({0, 0, 0}, 1);
+    down->SetMaterial(red);
+    down->Reverse();
+    const struct {
+        const char* name;
+        CFace* face;
+        bool xRay;
+        CMaterial* material;
+        CColor color;
+    } cases[] = {
+        {"front", up, false, red, {200, 0, 0, 255}},
+        // Without a back material the enclosing instance's material shows.
+        {"back", down, false, inherited, {0, 0, 200, 255}},
+        // The colour queries see X-ray faces half opaque.
+        {"front under x-ray", up, true, red, {200, 0, 0, 127}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        options->SetXRay(c.xRay);
+        EXPECT_EQ(c.face->GetMaterialForView(&view), c.material);
+        EXPECT_EQ(c.face->GetColorForView(&view), c.color);
+    }
+}
+
+TEST_F(FaceQueryTest, TheSolidColourIsAPlainFrontMaterialsElseTheContextsOverride)
+{
+    CMaterial* own = NewMaterial(false);
+    own->SetColor(CColor(200, 0, 0, 100));
+    CMaterial* current = NewMaterial(false);
+    current->SetColor(CColor(0, 200, 0, 255));
+    const CColor yellow(250, 250, 0, 255);
+    const struct {
+        const char* name;
+        CMaterial* ownMaterial;
+        CMaterial* contextMaterial;
+        CColor overrideColor;
+        CMaterial* frontMaterial;
+        CColor color;
+    } cases[] = {
+        {"own plain material, made opaque", own, current, yellow, own, {200, 0, 0, 255}},
+        {"the context's material", nullptr, current, yellow, current, {0, 200, 0, 255}},
+        {"the override", nullptr, nullptr, yellow, nullptr, yellow},
+        {"nothing", nullptr, nullptr, CColor(), nullptr, CColor()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFace* face = NewSquareFace({0, 0, 0}, 1);
+        face->SetMaterial(c.ownMaterial);
+        FaceColorContext context;
+        context.material = c.contextMaterial;
+        context.overrideColor = c.overrideColor;
+        EXPECT_EQ(face->GetFrontMaterial(&context), c.frontMaterial);
+        EXPECT_EQ(face->GetSolidColor(&context), c.color);
+    }
+    EXPECT_EQ(NewSquareFace({0, 0, 0}, 1)->GetSolidColor(nullptr), CColor());
+}
