@@ -623,10 +623,41 @@ void CText::AddBoundsTransformed(const CTransform3d& transform, CBoundingBox3d& 
 {
     if (!HasLeader())
         return;
-    // Without a view the label's box is unknown; the leader's ends bound the text.
+    // Laying the label out only reads the text.
     auto* self = const_cast<CText*>(this);
+    IModelView* view = GetCurrentView();
     box.Add(transform.MultiplyPoint(self->GetAnchorPosition()));
-    box.Add(transform.MultiplyPoint(self->GetTextPosition(nullptr)));
+    box.Add(transform.MultiplyPoint(self->GetTextPosition(view)));
+    if (!view)
+        return;
+    const CBoundingBox3d label = self->GetLabelBox(view, self->ComputeLeaderPoints(view));
+    for (int corner = 0; corner < 8 && !label.IsEmpty(); ++corner)
+        box.Add(transform.MultiplyPoint(label.GetCorner(corner)));
+}
+
+void CText::AddBounds(CBoundingBox3d& box) const
+{
+    IModelView* view = GetCurrentView();
+    if (!view) {
+        AddBoundsTransformed(CTransform3d(), box);
+        return;
+    }
+    const CBoundingBox3d bounds = const_cast<CText*>(this)->GetTextBounds(view);
+    if (!bounds.IsEmpty()) {
+        box.Add(bounds.GetMin());
+        box.Add(bounds.GetMax());
+    }
+}
+
+CText::CBoundingBox3d CText::GetLabelBox(IModelView* view, const LeaderLayout& layout)
+{
+    CZpFont* font = GetFont();
+    if (!font)
+        return CBoundingBox3d();
+    std::vector<CString> lines;
+    SplitLines(m_text, lines);
+    font->UpdateMetrics();
+    return font->GetTextBounds(view, lines, layout.textPoint, layout.alignment);
 }
 
 CText::CBoundingBox3d CText::GetTextBounds(IModelView* view)
@@ -636,15 +667,10 @@ CText::CBoundingBox3d CText::GetTextBounds(IModelView* view)
         return box;
     const LeaderLayout layout = ComputeLeaderPoints(view);
     box.Add(layout.textPoint);
-    if (CZpFont* font = GetFont()) {
-        std::vector<CString> lines;
-        SplitLines(m_text, lines);
-        font->UpdateMetrics();
-        const CBoundingBox3d label = font->GetTextBounds(view, lines, layout.textPoint, layout.alignment);
-        if (!label.IsEmpty()) {
-            box.Add(label.GetMin());
-            box.Add(label.GetMax());
-        }
+    const CBoundingBox3d label = GetLabelBox(view, layout);
+    if (!label.IsEmpty()) {
+        box.Add(label.GetMin());
+        box.Add(label.GetMax());
     }
     box.Add(layout.anchor);
     box.Add(layout.textPosition);

@@ -78,10 +78,13 @@ public:
     void ReleaseGLResources() override;
     // In the annotation pass: the leader with its arrow head and the label (see Text.cpp).
     void Draw(IModelView* view) override;
-    // Leader texts: the anchor and the text position (the label's box needs a view; see
-    // GetTextBounds). The element's AddBounds takes them untransformed.
+    // Leader texts: the anchor, the text position and the corners of the label's box, which
+    // needs a view: the current one (model/CurrentModel.h), without which only the leader's
+    // ends bound the text. Screen texts have no bounds.
     void AddBoundsTransformed(const orbisk::geometry::CTransform3d& transform,
                               CBoundingBox3d& box) const override;
+    // GetTextBounds in the current view; without one, the untransformed leader's ends.
+    void AddBounds(CBoundingBox3d& box) const override;
     bool IsVisible(IModelView* view) override;
     // 1 when the picker takes the text (its leader or its label), 2 when the leader's anchor is cut
     // away by the section planes, else 0.
@@ -171,6 +174,8 @@ private:
     void ReadLegacyAnchor(CArchive& ar, CDrawingElement* legacyEntity);
     int CheckFields(int level, CCheckedObjectMap* map);
     bool PickLeaderSegment(IPickHelper* picker, const CPoint3d& start, const CPoint3d& end, double& distance);
+    // The box of the label drawn at the layout's text point; empty without a font.
+    CBoundingBox3d GetLabelBox(IModelView* view, const LeaderLayout& layout);
 
     CString m_text;
     double m_xOffset = 0.5;

@@ -8,6 +8,7 @@
 namespace {
 
 IModelContext* g_currentModel = nullptr;
+ICurrentViewSource* g_currentViewSource = nullptr;
 
 }  // namespace
 
@@ -21,4 +22,19 @@ IModelContext* SetCurrentModel(IModelContext* model)
     if (CUndoManager* manager = model ? model->GetUndoManager() : nullptr)
         SetCurrentUndoManager(manager);
     return std::exchange(g_currentModel, model);
+}
+
+ICurrentViewSource* SetCurrentViewSource(ICurrentViewSource* source)
+{
+    return std::exchange(g_currentViewSource, source);
+}
+
+ICurrentViewSource* GetCurrentViewSource()
+{
+    return g_currentViewSource;
+}
+
+IModelView* GetCurrentView()
+{
+    return g_currentViewSource ? g_currentViewSource->GetCurrentView() : nullptr;
 }

@@ -8,6 +8,7 @@
 // null current leaves the current undo manager as it was.
 
 class IModelContext;
+class IModelView;
 
 IModelContext* GetCurrentModel();
 // Returns the model that was current before.
@@ -25,3 +26,19 @@ public:
 private:
     IModelContext* m_previous;
 };
+
+// Where entity code outside drawing reaches the view that commands act on: texts bound their
+// labels in it. The shell installs its source at start-up; without one there is no view.
+class ICurrentViewSource {
+public:
+    virtual ~ICurrentViewSource() = default;
+    // Null when there is none.
+    virtual IModelView* GetCurrentView() = 0;
+};
+
+// Null uninstalls; returns the previous source. The caller keeps the source alive while it is
+// installed.
+ICurrentViewSource* SetCurrentViewSource(ICurrentViewSource* source);
+ICurrentViewSource* GetCurrentViewSource();
+// The installed source's view, else null.
+IModelView* GetCurrentView();

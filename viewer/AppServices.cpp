@@ -3,6 +3,7 @@
 #include <wx/gdicmn.h>
 #include <wx/statusbr.h>
 
+#include "model/IZphView.h"
 #include "platform/mfc/MessageBox.h"
 #include "platform/mfc/WxText.h"
 #include "viewer/MainFrame.h"
@@ -62,6 +63,11 @@ IZphView* CViewerToolHost::GetCurrentZphView()
     return ::GetCurrentZphView();
 }
 
+IModelView* CViewerToolHost::GetCurrentView()
+{
+    return ::GetCurrentZphView();
+}
+
 // ----------------------------------------------------------------------------------------------
 // The status bar.
 
@@ -116,6 +122,7 @@ CAppServices::CAppServices()
     m_previousTextRasterizer = GetTextRasterizer();
     SetTextRasterizer(&m_textRasterizer);
     m_previousToolHost = SetToolHost(&m_toolHost);
+    m_previousViewSource = SetCurrentViewSource(&m_toolHost);
     m_previousMenuHook = ZephyronMenuHelper::SetHook(&m_menuHook);
     m_previousStatusBarHook = StatusBar::SetHook(&m_statusBarHook);
 }
@@ -126,6 +133,8 @@ CAppServices::~CAppServices()
         StatusBar::SetHook(m_previousStatusBarHook);
     if (ZephyronMenuHelper::GetHook() == &m_menuHook)
         ZephyronMenuHelper::SetHook(m_previousMenuHook);
+    if (GetCurrentViewSource() == &m_toolHost)
+        SetCurrentViewSource(m_previousViewSource);
     if (GetToolHost() == &m_toolHost)
         SetToolHost(m_previousToolHost);
     if (GetTextRasterizer() == &m_textRasterizer)
@@ -138,6 +147,7 @@ CAppServices::~CAppServices()
 bool CAppServices::AreInstalled() const
 {
     return GetTimerService() == &m_timerService && GetTextRasterizer() == &m_textRasterizer &&
-           GetToolHost() == &m_toolHost && ZephyronMenuHelper::GetHook() == &m_menuHook &&
-           StatusBar::GetHook() == &m_statusBarHook && HasMessageBoxHook();
+           GetToolHost() == &m_toolHost && GetCurrentViewSource() == &m_toolHost &&
+           ZephyronMenuHelper::GetHook() == &m_menuHook && StatusBar::GetHook() == &m_statusBarHook &&
+           HasMessageBoxHook();
 }

@@ -9,7 +9,8 @@
 // In the order they are installed:
 //   timer service    the timers of CZphTimerCallback (the level-of-detail restore), over wxTimer
 //   text rasteriser  the text images; taking it out also frees its shared buffer
-//   tool host        cursors, the mouse position and the current view for the tools
+//   tool host        cursors, the mouse position and the current view for the tools, and
+//                    the current view for the model (texts bound their labels in it)
 //   menu hook        the popup menus of tools and panels
 //   status-bar hook  the tools' prompts and measurements, in the main frame's status bar
 //
@@ -19,18 +20,21 @@
 // it with the rest.
 
 #include "components/TextRasterizer.h"
+#include "model/CurrentModel.h"
 #include "tools/StatusBarHook.h"
 #include "tools/Tool.h"
 #include "viewer/ViewerMenus.h"
 #include "viewer/WxTimerService.h"
 
-// What the tools ask of the application: cursors of its table, the mouse and the current view.
-class CViewerToolHost : public IToolHost {
+// What the tools ask of the application: cursors of its table, the mouse and the current view;
+// the model asks for the current view too.
+class CViewerToolHost : public IToolHost, public ICurrentViewSource {
 public:
     HCURSOR GetViewerCursor(int id) override;
     void SetCursor(HCURSOR cursor) override;
     bool GetCursorPos(POINT& point) override;
     IZphView* GetCurrentZphView() override;
+    IModelView* GetCurrentView() override;
 };
 
 // The status bar of the main frame: pane 0 the prompt, pane 1 the measurement's label, pane 2
@@ -75,6 +79,7 @@ private:
     ITimerService* m_previousTimerService = nullptr;
     ITextRasterizer* m_previousTextRasterizer = nullptr;
     IToolHost* m_previousToolHost = nullptr;
+    ICurrentViewSource* m_previousViewSource = nullptr;
     ZephyronMenuHelper::UI* m_previousMenuHook = nullptr;
     StatusBar::UI* m_previousStatusBarHook = nullptr;
 };
