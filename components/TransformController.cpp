@@ -2,9 +2,13 @@
 
 #include <unordered_set>
 
+#include "components/ComponentDefinition.h"
+#include "components/Dimension.h"
+#include "components/Text.h"
+#include "model/CurrentModel.h"
 #include "model/DrawingElement.h"
 #include "model/Entity.h"
-#include "model/ITransformFollower.h"
+#include "model/ZephyronModel.h"
 #include "topology/Curve.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
@@ -110,8 +114,20 @@ void CTransformController::Apply(const CTransform3d& transform, const CTransform
         if (entity->IsDrawingElement())
             static_cast<CDrawingElement*>(entity)->UpdateDependents();
     }
-    for (const auto& [entity, role] : m_roles) {
-        if (auto* follower = dynamic_cast<ITransformFollower*>(const_cast<CEntity*>(entity)))
-            follower->FollowTransform(transform, textTransform, role, view);
+    for (const auto& [entity, role] : m_roles)
+        FollowTransform(const_cast<CEntity*>(entity), role, transform, textTransform, view);
+    auto* model = dynamic_cast<CZephyronModel*>(GetCurrentModel());
+    if (auto* active = dynamic_cast<CComponentDefinition*>(model ? model->GetActiveComponent() : nullptr))
+        active->UpdateDependents();
+}
+
+void CTransformController::FollowTransform(CEntity* annotation, int32_t role, const CTransform3d& transform,
+                                           const CTransform3d& textTransform, IModelView* view)
+{
+    if (auto* dimension = dynamic_cast<CDimension*>(annotation)) {
+        dimension->TransformWithMode(transform, 0, role);
+        return;
     }
+    if (auto* text = dynamic_cast<CText*>(annotation))
+        text->TransformText(text->HasLeader() ? transform : textTransform, role, view);
 }

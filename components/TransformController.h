@@ -2,8 +2,10 @@
 // CTransformController: applies one transformation to a set of entities together with what
 // depends on them, so that the model stays consistent: curves whose edges move only in part
 // are reshaped through their ends instead of moving whole, and the dimensions and texts
-// involved are told how they were involved (model/ITransformFollower.h). It lives on its
-// caller's stack for one operation and never owns the entities.
+// involved are told how they were involved (their role), so that each follows in its own way:
+// a dimension follows the transformation; a text follows it when it has a leader and the text
+// transformation otherwise. It lives on its caller's stack for one operation and never owns
+// the entities.
 
 #include <cstdint>
 #include <map>
@@ -30,7 +32,8 @@ public:
     // and text among them. The roles of an earlier call are kept.
     void Collect();
     // Collects first when nothing was collected. A text without a leader follows the text
-    // transformation, the identity in the short forms.
+    // transformation, the identity in the short forms. The current model's active component,
+    // when it is a definition, then updates its instances.
     void Apply(const orbisk::geometry::CTransform3d& transform);
     void Apply(const orbisk::geometry::CTransform3d& transform, IModelView* view);
     void Apply(const orbisk::geometry::CTransform3d& transform,
@@ -44,6 +47,9 @@ public:
 
 private:
     void TransformVertex(CEntity* vertex, const orbisk::geometry::CTransform3d& transform);
+    static void FollowTransform(CEntity* annotation, int32_t role,
+                                const orbisk::geometry::CTransform3d& transform,
+                                const orbisk::geometry::CTransform3d& textTransform, IModelView* view);
 
     CEntitySet m_entities;
     CEntitySet m_collected;
