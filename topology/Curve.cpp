@@ -15,6 +15,7 @@
 #include "model/IModelContext.h"
 #include "platform/mfc/Archive.h"
 #include "topology/ArcCurve.h"
+#include "topology/CurveFixupList.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
 
@@ -57,6 +58,11 @@ CCurve::CCurve(const CCurve& other)
       m_edgeCount(other.m_edgeCount),
       m_flag(other.m_flag)
 {}
+
+CCurve::~CCurve()
+{
+    CCurveFixupList::ForgetCurve(this);
+}
 
 void CCurve::Serialize(CArchive& ar)
 {

@@ -36,6 +36,7 @@ public:
     CCurve() = default;
     // The entity copy, both end edges, the count and the flag.
     CCurve(const CCurve& other);
+    ~CCurve() override;
     CCurve& operator=(const CCurve&) = delete;
 
     void Serialize(CArchive& ar) override;

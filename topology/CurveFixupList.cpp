@@ -171,6 +171,8 @@ void CCurveFixupList::Process(bool eraseOrphans)
     std::vector<CEdge*> orphans;
     for (auto record = records.rbegin(); record != records.rend(); ++record) {
         CCurve* curve = record->curve;
+        if (!curve)
+            continue;
         const int count = static_cast<int>(record->edges.size());
         CEdge* first = curve->GetFirstEdge() ? curve->GetFirstEdge() : record->edges.front();
         CEdge* lastBefore = curve->GetLastEdge();
@@ -193,6 +195,16 @@ void CCurveFixupList::Process(bool eraseOrphans)
         edge->Erase();
 }
 
+void CCurveFixupList::ForgetCurve(const CCurve* curve)
+{
+    FixupList& list = List();
+    auto found = list.byCurve.find(curve);
+    if (found == list.byCurve.end())
+        return;
+    list.records[found->second].curve = nullptr;
+    list.byCurve.erase(found);
+}
+
 void CCurveFixupList::Clear()
 {
     List().Clear();
@@ -205,6 +217,8 @@ void CCurveFixupList::Abandon()
     list.Clear();
     // A curve takes its edges' component as parent, but no component lists it.
     for (const FixupRecord& record : records) {
+        if (!record.curve)
+            continue;
         record.curve->SetParent(nullptr);
         KeepUnownedObject(record.curve);
     }

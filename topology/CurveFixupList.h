@@ -20,6 +20,9 @@ public:
     // The records from the last to the first; the list is empty afterwards. With eraseOrphans,
     // edges of dissolved curves that belong to no component are erased.
     static void Process(bool eraseOrphans);
+    // A curve going away while its edges are read (a failed record erases the edges it took,
+    // and the last of them the curve): its record no longer names it.
+    static void ForgetCurve(const CCurve* curve);
     // Forgets every record without looking at curves or edges.
     static void Clear();
     // Reading failed before the records were processed: no edge counts its curve yet, so the
