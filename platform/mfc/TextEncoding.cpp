@@ -116,50 +116,45 @@ DecodedCharacter DecodeUtf16Character(std::u16string_view units)
     return DecodeSurrogates(units);
 }
 
-std::string WideToUtf8(std::wstring_view text)
+namespace {
+
+void AppendWide(std::wstring& out, char32_t c)
 {
-    std::string utf8;
-    utf8.reserve(text.size());
+    out += static_cast<wchar_t>(c);
+}
+
+// Every conversion is one walk: decode a character of the input by the one rule, append it.
+template <typename Out, typename In, typename Decode, typename Append>
+Out Transcode(In text, Decode decode, Append append)
+{
+    Out out;
+    out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        const DecodedCharacter c = DecodeSurrogates(text.substr(i));
-        AppendUtf8(utf8, c.value);
+        const DecodedCharacter c = decode(text.substr(i));
+        append(out, c.value);
         i += c.length;
     }
-    return utf8;
+    return out;
+}
+
+}  // namespace
+
+std::string WideToUtf8(std::wstring_view text)
+{
+    return Transcode<std::string>(text, DecodeSurrogates<wchar_t>, AppendUtf8);
 }
 
 std::wstring Utf8ToWide(std::string_view text)
 {
-    std::wstring wide;
-    wide.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        const DecodedCharacter c = DecodeUtf8Character(text.substr(i));
-        wide += static_cast<wchar_t>(c.value);
-        i += c.length;
-    }
-    return wide;
+    return Transcode<std::wstring>(text, DecodeUtf8Character, AppendWide);
 }
 
 std::u16string WideToUtf16(std::wstring_view text)
 {
-    std::u16string units;
-    units.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        const DecodedCharacter c = DecodeSurrogates(text.substr(i));
-        AppendUtf16(units, c.value);
-        i += c.length;
-    }
-    return units;
+    return Transcode<std::u16string>(text, DecodeSurrogates<wchar_t>, AppendUtf16);
 }
 
 std::wstring Utf16ToWide(std::u16string_view units)
 {
-    std::wstring wide;
-    wide.reserve(units.size());
-    for (size_t i = 0; i < units.size();) {
-        const DecodedCharacter c = DecodeSurrogates(units.substr(i));
-        wide += static_cast<wchar_t>(c.value);
-        i += c.length;
-    }
-    return wide;
+    return Transcode<std::wstring>(units, DecodeSurrogates<char16_t>, AppendWide);
 }
