@@ -718,12 +718,7 @@ int CZephyronModel::ReadFileHeader(CArchive& ar, CDib*& thumbnail, CString& desc
             thumbnail->AddRef();
         bool flag = false;
         ar >> flag;
-        result = kPreviewRead;
-        if (thumbnail && !thumbnail->HasData()) {
-            thumbnail->Release();
-            thumbnail = nullptr;
-            result = kPreviewNotAModel;
-        }
+        result = thumbnail && !thumbnail->HasData() ? kPreviewNotAModel : kPreviewRead;
     }
     if (value >= kValueWithBehavior) {
         CSuspendUndo unrecorded;
@@ -732,6 +727,11 @@ int CZephyronModel::ReadFileHeader(CArchive& ar, CDib*& thumbnail, CString& desc
     }
     if (value >= kValueWithDescription)
         ar >> description;
+    // An empty thumbnail goes only now: until reading ends, a later record may refer back to it.
+    if (thumbnail && !thumbnail->HasData()) {
+        thumbnail->Release();
+        thumbnail = nullptr;
+    }
     return result;
 }
 

@@ -387,6 +387,14 @@ TEST_F(ModelFileReadTest, TheFuzzCorpusReadsToAStatusOrTheArchiveException)
             Read(read, bytes);
         } catch (const CArchiveException&) {}
         ExpectReadingStateRestored(true);
+        // The file-open preview reads the same head on its own, without a model.
+        CDib* thumbnail = nullptr;
+        CString description;
+        const int preview =
+            CZephyronModel::ReadPreview(CString(entry.path().string().c_str()), thumbnail, description);
+        EXPECT_TRUE(preview >= kPreviewRead && preview <= kPreviewFailed);
+        if (thumbnail)
+            thumbnail->Release();
         ++files;
     }
     EXPECT_GT(files, 0);
