@@ -281,9 +281,10 @@ void CText::TransformText(const CTransform3d& transform, int role, IModelView* v
     MarkChanged();
     const CPoint3d anchor = GetAnchorPosition();
     m_anchor.Transform(transform);
-    // The label goes where the transformation takes the point it stood at.
+    // The label goes where the transformation takes the point it stood at, measured from where
+    // the anchor is now: moved with it, or left on an entity the transformation did not move.
     auto moveWithAnchor = [&] {
-        m_leaderVector = transform.MultiplyPoint(anchor + m_leaderVector) - transform.MultiplyPoint(anchor);
+        m_leaderVector = transform.MultiplyPoint(anchor + m_leaderVector) - GetAnchorPosition();
     };
     if (role == kRoleElement) {
         if (m_leaderType == kModelLeader) {

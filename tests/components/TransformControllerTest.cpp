@@ -200,3 +200,17 @@ TEST_F(TransformControllerTest, AComponentGivenTheIdentityChangesNothing)
     for (CEdge* edge : edges)
         component->RemoveEntity(edge);
 }
+
+// The anchor follows the edge it sits on, which the text's own move leaves where it is: the label
+// goes where the move takes it, measured from the anchor that stayed.
+TEST_F(TransformControllerTest, MovingATextAnchoredOnAnEdgeThatStaysMovesItsLabelOnly)
+{
+    CEdge* edge = NewPolygon({{0, 0, 0}, {4, 0, 0}, {4, 4, 0}})[0];
+    auto* text = new CText;
+    text->SetAnchor(CReferencePoint(edge, CPoint3d(2, 0, 0)), true);
+    text->SetLeaderTypeRaw(CText::kModelLeader);
+    text->SetLeaderVector(CVector3d(0, 3, 0));
+    text->Transform(Translation({1, 1, 0}));
+    ExpectNear(text->GetAnchorPosition(), CPoint3d(2, 0, 0));
+    ExpectNear(text->GetAnchorPosition() + text->GetLeaderVector(), CPoint3d(3, 4, 0));
+}
