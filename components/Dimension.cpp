@@ -100,6 +100,12 @@ void CDimension::RestoreFont(CZpFont* before)
     ReplaceCountedFont(m_font, before);
 }
 
+void CDimension::ForgetSharedParts()
+{
+    CDrawingElement::ForgetSharedParts();
+    m_font = nullptr;
+}
+
 void CDimension::Erase()
 {
     MarkChanged();

@@ -50,6 +50,8 @@ public:
     void Serialize(CArchive& ar) override;
     // Gives the font's use back, then the drawing element's erase.
     void Erase() override;
+    // A dropped element that the model's pool frees after its contents: what it names went with them.
+    void ForgetSharedParts() override;
     void Transform(const CTransform3d& transform) override;
     CEntity* CreateCopy() const override;
     void SwapContents(CEntity& other) override;

@@ -524,6 +524,13 @@ void CDimensionLinear::OnChange()
     m_point2.AddBackReferences(this);
 }
 
+void CDimensionLinear::ForgetSharedParts()
+{
+    CDimension::ForgetSharedParts();
+    m_point1.Clear();
+    m_point2.Clear();
+}
+
 void CDimensionLinear::OnErase()
 {
     m_point1.RemoveBackReferences(this);

@@ -31,6 +31,7 @@ public:
     void OnReferencedEntityEvent(int kind, CEntity* entity, void* data) override;
     void OnChange() override;
     void OnErase() override;
+    void ForgetSharedParts() override;
     int CheckValidity(int level, CCheckedObjectMap* map) override;
     int GetEntityType() const override { return kEntityDimensionLinear; }
     void AddBoundsTransformed(const CTransform3d& transform, CBoundingBox3d& box) const override;

@@ -151,6 +151,12 @@ void CDimensionRadial::OnChange()
         m_edge->AddBackReference(this);
 }
 
+void CDimensionRadial::ForgetSharedParts()
+{
+    CDimension::ForgetSharedParts();
+    m_edge = nullptr;
+}
+
 void CDimensionRadial::OnErase()
 {
     if (m_edge)

@@ -253,6 +253,13 @@ void CText::WriteRecord(CArchive& ar)
     ar << m_text << m_extraFlag << m_extension;
 }
 
+void CText::ForgetSharedParts()
+{
+    CDrawingElement::ForgetSharedParts();
+    m_font = nullptr;
+    m_anchor.Clear();
+}
+
 void CText::Erase()
 {
     MarkChanged();

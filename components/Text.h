@@ -60,6 +60,8 @@ public:
     void Serialize(CArchive& ar) override;
     // Records the change, gives up the font's use, then the element's erase.
     void Erase() override;
+    // A dropped element that the model's pool frees after its contents: what it names went with them.
+    void ForgetSharedParts() override;
     // Only with the anchor within the set.
     bool CollectWithDependents(CEntitySet& set) override;
     void Transform(const orbisk::geometry::CTransform3d& transform) override;

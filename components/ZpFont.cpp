@@ -114,6 +114,12 @@ void CZpFont::ReadRecord(CArchive& ar)
     m_modelHeight = 10.0;
     if (schema >= 1)
         ar >> m_modelSize >> m_modelHeight;
+    // Metrics are whole pixels from the point size: a size no font has (a damaged record) gets
+    // the size the validity check repairs it to.
+    if (m_pointSize < kMinPointSize || m_pointSize > kMaxPointSize)
+        m_pointSize = 10;
+    if (!std::isfinite(m_modelHeight))
+        m_modelHeight = 10.0;
     m_metricsComputed = 0;
 }
 

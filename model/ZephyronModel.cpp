@@ -568,7 +568,7 @@ void CZephyronModel::ReadRootComponent(CArchive& ar)
 {
     CCurveFixupList::Clear();
     m_root->Serialize(ar);
-    CCurveFixupList::Process(1);
+    CCurveFixupList::Process(true, true);
 }
 
 void CZephyronModel::ReadOlderScenes(CArchive& ar)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/ArchiveReading.h"
+#include "model/CurrentModel.h"
 #include "topology/Curve.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
@@ -161,7 +162,7 @@ void CCurveFixupList::Remove(const CEdge* edge)
     }
 }
 
-void CCurveFixupList::Process(bool eraseOrphans)
+void CCurveFixupList::Process(bool eraseOrphans, bool archiveOpen)
 {
     FixupList& list = List();
     std::vector<FixupRecord> records = std::move(list.records);
@@ -191,8 +192,16 @@ void CCurveFixupList::Process(bool eraseOrphans)
         if (!accepted)
             DissolveRecord(*record, eraseOrphans, orphans);
     }
-    for (CEdge* edge : orphans)
-        edge->Erase();
+    // The archive may still hand an orphan out to a later record: while it is open an orphan is
+    // cut loose and left to the model's pool instead of freed.
+    for (CEdge* edge : orphans) {
+        if (archiveOpen && GetCurrentModel()) {
+            edge->CutLinks();
+            KeepUnownedObject(edge);
+        } else {
+            edge->Erase();
+        }
+    }
 }
 
 void CCurveFixupList::ForgetCurve(const CCurve* curve)

@@ -4,7 +4,7 @@
 // order; once everything is read, Process walks each curve's chain, settles its ends, count
 // and angles, and dissolves a curve whose chain does not hold exactly the edges that name it.
 //
-// One process-wide list. Reading a model: Clear, read the root component, Process(true).
+// One process-wide list. Reading a model: Clear, read the root component, Process(true, true).
 // Copying through an archive: Clear, copy, Process(false). A reader that fails abandons it.
 
 class CCurve;
@@ -19,7 +19,9 @@ public:
     static void Remove(const CEdge* edge);
     // The records from the last to the first; the list is empty afterwards. With eraseOrphans,
     // edges of dissolved curves that belong to no component are erased.
-    static void Process(bool eraseOrphans);
+    // With archiveOpen (a model file still being read), erased orphans are cut loose and kept by
+    // the current model instead, since later records may refer back to them.
+    static void Process(bool eraseOrphans, bool archiveOpen = false);
     // A curve going away while its edges are read (a failed record erases the edges it took,
     // and the last of them the curve): its record no longer names it.
     static void ForgetCurve(const CCurve* curve);
