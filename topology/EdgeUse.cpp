@@ -65,6 +65,14 @@ void CEdgeUse::ReadRecord(CArchive& ar)
     if (schema == 0)
         ar >> m_previous >> m_next;
     m_normalIndex = 0;
+    if (m_loop && m_loop->m_ringSettled) {
+        // The loop's ring was final before this record: the use cannot be in it, and erasing the
+        // loop would leave it naming a freed one.
+        m_loop = nullptr;
+        m_previous = m_next = this;
+    } else if (m_loop) {
+        ++m_loop->m_namingUsesRead;
+    }
     // A record may be the first to name any of these; until a loop or a component takes them
     // over, the model being read holds them.
     for (CEntity* named : {static_cast<CEntity*>(m_edge), static_cast<CEntity*>(m_loop),

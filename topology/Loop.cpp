@@ -134,7 +134,9 @@ void CLoop::Serialize(CArchive& ar)
 
 void CLoop::ReadRecord(CArchive& ar)
 {
+    const uint32_t firstNested = ar.GetLoadCount();
     m_ringSettled = false;
+    m_namingUsesRead = 0;
     const int32_t schema = GetClassVersion(RUNTIME_CLASS(CLoop));
     ar >> m_outer >> m_convex;
     CEdgeUse* first = nullptr;
@@ -146,7 +148,26 @@ void CLoop::ReadRecord(CArchive& ar)
         ReadFurtherUses(ar);
     else if (first)
         RelinkStoredRing();
+    DisownUsesOutsideRing(ar, firstNested);
     m_ringSettled = true;
+}
+
+// A use read inside this record (through its edge, say) may name this loop without the ring
+// holding it. Erasing the loop erases its ring only, so such a use would keep naming a freed
+// loop: it is left without one, alone, as an older record's stray is.
+void CLoop::DisownUsesOutsideRing(CArchive& ar, uint32_t firstNested)
+{
+    const std::vector<CEdgeUse*> ring = GetEdgeUses();
+    if (m_namingUsesRead <= ring.size())
+        return;
+    const std::unordered_set<const CEdgeUse*> inRing(ring.begin(), ring.end());
+    for (uint32_t number = firstNested; number < ar.GetLoadCount(); ++number) {
+        auto* use = dynamic_cast<CEdgeUse*>(ar.GetLoadedObject(number));
+        if (use && use->m_loop == this && !inRing.count(use)) {
+            use->m_loop = nullptr;
+            use->m_previous = use->m_next = use;
+        }
+    }
 }
 
 void CLoop::ReadFurtherUses(CArchive& ar)

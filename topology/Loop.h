@@ -134,6 +134,7 @@ private:
     void WriteRecord(CArchive& ar) const;
     void ReadFurtherUses(CArchive& ar);
     void RelinkStoredRing();
+    void DisownUsesOutsideRing(CArchive& ar, uint32_t firstNested);
     bool RemoveOneDegenerateUse();
     const orbisk::geometry::CPlane3d* GetFacePlane() const;
     int CheckOwnValidity(int level, CCheckedObjectMap* map);
@@ -147,6 +148,9 @@ private:
     bool m_convex = true;
     // False while the loop's record is being read: its ring is not final yet.
     bool m_ringSettled = true;
+    // The uses read while the ring was not final that name this loop. More of them than the ring
+    // holds means a damaged record named the loop from a use outside it.
+    uint32_t m_namingUsesRead = 0;
 };
 
 // A frame on the outer loop of a face: origin at the start of the loop's first use, x axis

@@ -212,6 +212,43 @@ TEST_F(LoopTest, AnOldUseLinkedIntoAnotherLoopsSettledRingIsCutLoose)
     EXPECT_TRUE(WasCreatedAndErased(cut));
 }
 
+TEST_F(LoopTest, AUseNamingALoopWhoseRingLeavesItOutIsLeftWithoutALoop)
+{
+    // Erasing a loop erases its ring only: a use outside the ring that kept naming the loop
+    // would name a freed one when its edge goes next.
+    struct Case {
+        const char* name;
+        TopologySchemas schemas;
+        bool readInsideTheLoop;
+    };
+    const Case cases[] = {
+        {"a use record read after the loop's", {}, false},
+        {"an old use reached from the ring by its stored link", {.edgeUse = 0}, true},
+    };
+    for (const Case& c : cases) {
+        QuadFile file(c.schemas);
+        auto& strayEdge = file.records.Edge(file.records.Vertex({9, 0, 0}), file.records.Vertex({9, 1, 0}));
+        auto& stray = file.records.EdgeUse(strayEdge, false, *file.loop);
+        if (c.readInsideTheLoop) {
+            stray.previous = file.uses[3];
+            stray.next = file.uses[1];
+            file.uses[0]->previous = &stray;
+        }
+        UseSchemas(file.records);
+        const auto read = ReadObjects(TopologyRecords::Archive({file.loop, &stray}), 2);
+        auto* square = static_cast<CLoop*>(read[0]);
+        auto* cut = static_cast<CEdgeUse*>(read[1]);
+        EXPECT_EQ(cut->GetLoop(), nullptr) << c.name;
+        EXPECT_EQ(cut->GetNext(), cut) << c.name;
+        EXPECT_EQ(square->GetEdgeUseCount(), 4) << c.name;
+
+        CEdge* edge = cut->GetEdge();
+        square->Erase();
+        edge->Erase();
+        EXPECT_TRUE(WasCreatedAndErased(cut)) << c.name;
+    }
+}
+
 TEST_F(LoopTest, WalksEndAtALinkToItselfAndAfterTheBoundOnARho)
 {
     std::vector<CEdgeUse*> uses;
