@@ -96,8 +96,12 @@ void CCurve::ReadCurveRecord(CArchive& ar)
     }
     if (schema >= 2 && schema <= 4)
         ar >> m_flag;
-    if (schema == 3 || schema == 4)
-        ar >> m_edgeCount;
+    // The stored count is not trusted: until the edges read are counted once everything is
+    // read, an edge erased by a failing record must not release the curve under the others.
+    if (schema == 3 || schema == 4) {
+        int32_t storedCount = 0;
+        ar >> storedCount;
+    }
 }
 
 void CCurve::WriteCurveRecord(CArchive& ar) const

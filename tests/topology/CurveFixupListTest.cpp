@@ -137,6 +137,25 @@ TEST_F(CurveFixupListTest, EdgesWithoutAComponentGoWithTheirDissolvedCurveWhenAs
     EXPECT_TRUE(WasCreatedAndErased(stray));
 }
 
+TEST_F(CurveFixupListTest, AStoredCountTooSmallDoesNotLetAnErasedEdgeFreeTheCurveOfOthers)
+{
+    // A failing record erases the edges it read before anything is processed: the curve must
+    // outlive every edge that still names it, whatever count its record stored.
+    TopologyRecords records;
+    auto& curve = records.Curve();
+    curve.count = 1;
+    auto& one = records.Edge(records.Vertex({0, 0, 0}), records.Vertex({1, 0, 0}), &curve);
+    auto& other = records.Edge(records.Vertex({5, 0, 0}), records.Vertex({6, 0, 0}), &curve);
+    UseSchemas(records);
+    const auto read = ReadObjects(TopologyRecords::Archive({&one, &other}), 2);
+    CCurve* readCurve = static_cast<CEdge*>(read[0])->GetCurve();
+    static_cast<CEdge*>(read[0])->Erase();
+    EXPECT_FALSE(WasCreatedAndErased(readCurve));
+    static_cast<CEdge*>(read[1])->Erase();
+    CCurveFixupList::Abandon();
+    EXPECT_FALSE(model.GetDroppedObjects().IsEmpty());
+}
+
 TEST_F(CurveFixupListTest, AChainWithAMissingVertexSettlesWithoutHarm)
 {
     TopologyRecords records;
