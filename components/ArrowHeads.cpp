@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "components/ZpFont.h"
+#include "database/IModelView.h"
 #include "geometry/Tolerance.h"
 #include "geometry/Transform3d.h"
-#include "model/IModelView.h"
 #include "settings/Camera.h"
 #include "settings/ViewDefinition.h"
 

@@ -14,15 +14,15 @@
 #include <memory>
 #include <vector>
 
+#include "database/DBListener.h"
+#include "database/DrawingElement.h"
+#include "database/EntityContainer.h"
+#include "database/IComponent.h"
+#include "database/ISectionPlaneHolder.h"
+#include "database/OwnedPart.h"
 #include "geometry/BoundingBox3d.h"
 #include "geometry/Line3d.h"
 #include "geometry/Transform3d.h"
-#include "model/DBListener.h"
-#include "model/DrawingElement.h"
-#include "model/EntityContainer.h"
-#include "model/IComponent.h"
-#include "model/ISectionPlaneHolder.h"
-#include "model/OwnedPart.h"
 #include "topology/AverageNormalCache.h"
 
 class CComponentDefinition;

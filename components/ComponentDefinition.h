@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "components/Component.h"
-#include "model/IComponentDefinition.h"
+#include "database/IComponentDefinition.h"
 #include "platform/mfc/Time.h"
 #include "support/Guid.h"
 

@@ -8,10 +8,10 @@
 // walks; the validity check reports them.
 
 #include "components/ComponentDefinition.h"
+#include "database/IComponentInstance.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/Vector3d.h"
-#include "model/IComponentInstance.h"
 
 class CInstancePath;
 

@@ -12,12 +12,12 @@
 
 #include <cstdint>
 
+#include "database/DrawingElement.h"
+#include "database/IFontUser.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Point3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/Vector3d.h"
-#include "model/DrawingElement.h"
-#include "model/IFontUser.h"
 #include "platform/mfc/String.h"
 
 class CDimensionStyle;

@@ -3,12 +3,12 @@
 #include "components/ZpFont.h"
 #include <cmath>
 
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/DrawingElement.h"
-#include "model/FontManager.h"
-#include "model/IModelContext.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/DrawingElement.h"
+#include "database/FontManager.h"
+#include "database/IModelContext.h"
 #include "support/ArchiveOperators.h"
 
 IMPLEMENT_SERIAL(CDimensionStyle, CEntity, VERSIONABLE_SCHEMA | 4)

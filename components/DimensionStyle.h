@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "model/Entity.h"
+#include "database/Entity.h"
 #include "support/Color.h"
 
 class CZpFont;

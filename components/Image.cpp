@@ -3,13 +3,13 @@
 #include <cwctype>
 #include <memory>
 
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
+#include "database/Material.h"
+#include "database/MaterialManager.h"
+#include "database/Texture.h"
+#include "database/UndoManager.h"
 #include "geometry/UnitVector3d.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
-#include "model/MaterialManager.h"
-#include "model/Texture.h"
-#include "model/UndoManager.h"
-#include "settings/Material.h"
 #include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"
 #include "topology/Face.h"

@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "database/IInstancePath.h"
 #include "geometry/Transform3d.h"
-#include "model/IInstancePath.h"
 
 class CEntity;
 

@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "database/ArchiveReading.h"
+#include "database/BackReferenceIndex.h"
+#include "database/CurrentModel.h"
+#include "database/DrawingElement.h"
+#include "database/EntitySet.h"
+#include "database/IComponentInstance.h"
+#include "database/IModelContext.h"
 #include "geometry/Ray3d.h"
 #include "geometry/Tolerance.h"
 #include "geometry/UnitVector3d.h"
-#include "model/ArchiveReading.h"
-#include "model/BackReferenceIndex.h"
-#include "model/CurrentModel.h"
-#include "model/DrawingElement.h"
-#include "model/EntitySet.h"
-#include "model/IComponentInstance.h"
-#include "model/IModelContext.h"
 #include "platform/mfc/MapPtrToPtr.h"
 #include "topology/ArcCurve.h"
 #include "topology/ConstructionPoint.h"

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "components/ReferencePoint.h"
+#include "database/DrawingElement.h"
+#include "database/IFontUser.h"
 #include "geometry/Point3d.h"
 #include "geometry/Vector3d.h"
-#include "model/DrawingElement.h"
-#include "model/IFontUser.h"
 #include "platform/mfc/String.h"
 
 class CEntitySet;

@@ -1,7 +1,7 @@
 #include "components/TextLayout.h"
 
 #include "components/ZpFont.h"
-#include "model/IModelView.h"
+#include "database/IModelView.h"
 #include "settings/ViewDefinition.h"
 #include "support/SystemQueries.h"
 

@@ -3,11 +3,11 @@
 #include <utility>
 
 #include "components/ZpFont.h"
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/FontManager.h"
-#include "model/IModelContext.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/FontManager.h"
+#include "database/IModelContext.h"
 #include "platform/mfc/Archive.h"
 #include "support/ArchiveOperators.h"
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "model/Entity.h"
+#include "database/Entity.h"
 #include "support/Color.h"
 
 class CZpFont;

@@ -11,8 +11,8 @@
 #include <map>
 #include <vector>
 
+#include "database/EntitySet.h"
 #include "geometry/Transform3d.h"
-#include "model/EntitySet.h"
 
 class CEntity;
 class IModelView;

@@ -7,14 +7,14 @@
 #include <utility>
 
 #include "components/TextLayoutMeasure.h"
+#include "database/ArchiveSchema.h"
+#include "database/FontManager.h"
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Ray3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/UnitVector3d.h"
-#include "model/ArchiveSchema.h"
-#include "model/FontManager.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
 #include "settings/Camera.h"
 #include "settings/GLTextCache.h"

@@ -14,12 +14,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "database/Entity.h"
+#include "database/IFont.h"
 #include "geometry/BoundingBox2d.h"
 #include "geometry/BoundingBox3d.h"
 #include "geometry/Point3d.h"
 #include "geometry/Vector3d.h"
-#include "model/Entity.h"
-#include "model/IFont.h"
 #include "platform/mfc/String.h"
 #include "support/Color.h"
 

@@ -16,9 +16,11 @@ LAYERS = {
     "geometry": 1,
     "support": 2,
     "image": 3,
-    "model": 4, "topology": 4, "components": 4, "settings": 4,
-    "view": 5, "scenegraph": 5,
-    "tools": 6, "viewer": 6, "ui": 6,
+    "database": 4,
+    "topology": 5, "components": 5, "settings": 5,
+    "model": 6,
+    "view": 7, "scenegraph": 7,
+    "tools": 8, "viewer": 8, "ui": 8,
 }
 # Folders no source file may include at all.
 OFF_LIMITS = ("tests", "bench", "fuzz")

@@ -8,11 +8,11 @@
 #include <utility>
 
 #include "components/TextLayoutMeasure.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentArchivePath.h"
+#include "database/IModelView.h"
 #include "image/ImageRep.h"
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentArchivePath.h"
-#include "model/IModelView.h"
 #include "platform/mfc/Archive.h"
 #include "settings/Camera.h"
 #include "settings/GLTextCache.h"

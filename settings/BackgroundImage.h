@@ -22,10 +22,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "database/Dib.h"
+#include "database/Entity.h"
 #include "geometry/Point3d.h"
 #include "geometry/Transform3d.h"
-#include "model/Dib.h"
-#include "model/Entity.h"
 #include "settings/GLImage.h"
 
 class CCamera;

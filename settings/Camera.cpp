@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
 #include "geometry/Tolerance.h"
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
 #include "platform/mfc/Archive.h"
 #include "support/ArchiveOperators.h"
 

@@ -10,11 +10,11 @@
 
 #include <memory>
 
+#include "database/EntityTypes.h"
+#include "database/ICamera.h"
 #include "geometry/Point3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/UnitVector3d.h"
-#include "model/EntityTypes.h"
-#include "model/ICamera.h"
 #include "platform/mfc/Object.h"
 #include "platform/mfc/String.h"
 

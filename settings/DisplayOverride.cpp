@@ -1,7 +1,7 @@
 #include "settings/DisplayOverride.h"
 
-#include "model/IZphView.h"
-#include "model/UndoManager.h"
+#include "database/IZphView.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ShadowInfo.h"

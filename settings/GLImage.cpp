@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "settings/TextureSizeLimit.h"
+#include "database/TextureSizeLimit.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "settings/TextureSizeLimit.h"
-#include "settings/XMLImageReference.h"
-#include "settings/XmlValueHelpers.h"
+#include "database/TextureSizeLimit.h"
+#include "database/XMLImageReference.h"
+#include "database/XmlValueHelpers.h"
 #include "support/StringUtils.h"
 #include "support/XMLInput.h"
 #include "support/XMLNamespaces.h"

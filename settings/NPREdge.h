@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/Dib.h"
+#include "database/Dib.h"
 #include "support/XMLSerializableObjectBase.h"
 
 namespace orbisk {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "model/ArchiveReading.h"
-#include "model/Validity.h"
+#include "database/ArchiveReading.h"
+#include "database/Validity.h"
 #include "platform/mfc/Archive.h"
 #include "settings/ZephyronPage.h"
 

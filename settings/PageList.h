@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "model/Entity.h"
-#include "model/EntityContainer.h"
+#include "database/Entity.h"
+#include "database/EntityContainer.h"
 
 class CZephyronPage;
 

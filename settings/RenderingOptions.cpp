@@ -4,9 +4,9 @@
 #include <cmath>
 #include <utility>
 
+#include "database/ArchiveSchema.h"
+#include "database/IModelContext.h"
 #include "geometry/Tolerance.h"
-#include "model/ArchiveSchema.h"
-#include "model/IModelContext.h"
 #include "platform/mfc/Archive.h"
 #include "settings/SystemColors.h"
 #include "support/ArchiveOperators.h"

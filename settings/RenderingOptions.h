@@ -21,11 +21,11 @@
 
 #include <cstdint>
 
-#include "model/Entity.h"
-#include "model/IRenderingOptions.h"
+#include "database/Entity.h"
+#include "database/IRenderingOptions.h"
 #include "support/Color.h"
-#include "topology/IEdgeDisplayOptions.h"
 #include "topology/GuideDisplayOptions.h"
+#include "topology/IEdgeDisplayOptions.h"
 #include "topology/SectionPlaneDisplayOptions.h"
 
 class CRenderingOptions;

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "database/ArchiveSchema.h"
 #include "geometry/Tolerance.h"
-#include "model/ArchiveSchema.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/Time.h"
 #include "settings/SunPositionFinder.h"

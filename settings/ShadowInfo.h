@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "database/Entity.h"
 #include "geometry/Point3d.h"
 #include "geometry/UnitVector3d.h"
-#include "model/Entity.h"
 #include "settings/UtcTime.h"
 
 class CShadowInfo;

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <memory>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
+#include "database/XmlValueHelpers.h"
 #include "settings/NPREdge.h"
 #include "settings/RenderingOptions.h"
 #include "settings/StyleProperties.h"
 #include "settings/WatermarkList.h"
-#include "settings/XmlValueHelpers.h"
 #include "support/StringUtils.h"
 #include "support/XMLNamespaces.h"
 #include "support/XMLOutput.h"

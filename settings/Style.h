@@ -17,7 +17,7 @@
 #include <map>
 #include <string>
 
-#include "model/Dib.h"
+#include "database/Dib.h"
 #include "support/DocumentPersister.h"
 #include "support/Variant.h"
 #include "support/XMLSerializableClassInfo.h"

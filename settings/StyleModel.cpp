@@ -1,7 +1,7 @@
 #include "settings/StyleModel.h"
 
-#include "model/CurrentModel.h"
-#include "model/IModelContext.h"
+#include "database/CurrentModel.h"
+#include "database/IModelContext.h"
 
 IStyleModel* GetCurrentStyleModel()
 {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "model/ArchiveReading.h"
-#include "model/ArchiveRecords.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveRecords.h"
 #include "settings/NPREdge.h"
 #include "settings/Style.h"
 #include "settings/StyleProperties.h"

@@ -13,7 +13,7 @@
 #include <set>
 #include <vector>
 
-#include "model/OwnedPart.h"
+#include "database/OwnedPart.h"
 #include "settings/Camera.h"
 #include "settings/StyleModel.h"
 #include "settings/ZephyronPage.h"

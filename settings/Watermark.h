@@ -22,8 +22,8 @@
 #include <optional>
 #include <string>
 
-#include "model/Dib.h"
-#include "model/Entity.h"
+#include "database/Dib.h"
+#include "database/Entity.h"
 
 namespace orbisk::imageutils {
 class ImageRep;

@@ -4,11 +4,11 @@
 #include <cwctype>
 #include <memory>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
+#include "database/XMLImageReference.h"
+#include "database/XmlValueHelpers.h"
 #include "settings/Watermark.h"
 #include "settings/WatermarkManager.h"
-#include "settings/XMLImageReference.h"
-#include "settings/XmlValueHelpers.h"
 #include "support/DocumentPersister.h"
 #include "support/PathUtils.h"
 #include "support/StringUtils.h"

@@ -4,8 +4,8 @@
 #include <cwctype>
 #include <functional>
 
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
 #include "settings/StyleModel.h"
 #include "settings/Watermark.h"
 #include "support/NotificationCenter.h"

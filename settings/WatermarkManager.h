@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "model/DBListener.h"
-#include "model/Entity.h"
+#include "database/DBListener.h"
+#include "database/Entity.h"
 
 class CWatermark;
 

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "model/ArchiveSchema.h"
-#include "model/IModelContext.h"
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/ArchiveSchema.h"
+#include "database/IModelContext.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "platform/mfc/Archive.h"
 #include "settings/PageList.h"
 #include "support/NotificationCenter.h"

@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "model/DBListener.h"
-#include "model/Entity.h"
+#include "database/DBListener.h"
+#include "database/Entity.h"
 
 class CPageList;
 class CZephyronPage;

@@ -1,6 +1,6 @@
 #include "settings/ZphStyle.h"
 
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveSchema.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/StyleRecord.h"
 #include "settings/ZphStyleManager.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "model/Entity.h"
+#include "database/Entity.h"
 #include "settings/Style.h"
 #include "support/Guid.h"
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <cwctype>
 
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/UndoManager.h"
-#include "model/UndoOperation.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/UndoManager.h"
+#include "database/UndoOperation.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/RenderingOptions.h"
 #include "settings/StyleModel.h"

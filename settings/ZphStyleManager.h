@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "model/Entity.h"
-#include "model/EntityContainer.h"
+#include "database/Entity.h"
+#include "database/EntityContainer.h"
 #include "support/Observer.h"
 
 class CRenderingOptions;

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "components/Component.h"
-#include "model/CurrentModel.h"
-#include "model/IZphView.h"
+#include "database/CurrentModel.h"
+#include "database/IZphView.h"
 #include "model/ZephyronModel.h"
 #include "support/StringTable.h"
 #include "tools/CameraDollyTool.h"

@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "components/Component.h"
+#include "database/IZphView.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Ray3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/UnitVector3d.h"
-#include "model/IZphView.h"
 #include "model/ZephyronModel.h"
 #include "settings/ViewDefinition.h"
 #include "settings/ZphStyleManager.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "model/IZphView.h"
+#include "database/IZphView.h"
 #include "settings/ViewDefinition.h"
 #include "support/StringTable.h"
 #include "tools/StatusBarHook.h"

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "model/IZphView.h"
+#include "database/IZphView.h"
 #include "support/StringTable.h"
 #include "tools/ToolManager.h"
 

@@ -7,9 +7,9 @@
 
 #include "components/Dimension.h"
 #include "components/Text.h"
-#include "model/CurrentModel.h"
-#include "model/IZphView.h"
-#include "model/UndoManager.h"
+#include "database/CurrentModel.h"
+#include "database/IZphView.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "support/NotificationCenter.h"
 #include "support/StringTable.h"

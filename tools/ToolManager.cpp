@@ -7,8 +7,8 @@
 #include <string>
 #include <typeinfo>
 
-#include "model/IZphView.h"
-#include "model/UndoManager.h"
+#include "database/IZphView.h"
+#include "database/UndoManager.h"
 #include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"
 #include "tools/MenuHook.h"

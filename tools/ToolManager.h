@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/DBListener.h"
-#include "model/SelectionSet.h"
+#include "database/DBListener.h"
+#include "database/SelectionSet.h"
 #include "platform/mfc/String.h"
 
 class CTool;

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <utility>
 
+#include "database/ArchiveSchema.h"
+#include "database/UndoManager.h"
+#include "database/UndoOperation.h"
 #include "geometry/Transform3d.h"
-#include "model/ArchiveSchema.h"
-#include "model/UndoManager.h"
-#include "model/UndoOperation.h"
 #include "platform/mfc/Archive.h"
 #include "support/ArchiveOperators.h"
 #include "topology/Edge.h"

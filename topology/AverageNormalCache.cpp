@@ -4,7 +4,7 @@
 #include <cmath>
 #include <functional>
 
-#include "model/EntityContainer.h"
+#include "database/EntityContainer.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"

@@ -1,6 +1,6 @@
 #include "topology/ComponentCS.h"
 
-#include "model/IModelView.h"
+#include "database/IModelView.h"
 #include "settings/Camera.h"
 #include "settings/ViewDefinition.h"
 

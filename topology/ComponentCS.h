@@ -4,7 +4,7 @@
 // length in pixels, the glue cross, the depth test and the ribbons, CComponentAxes). A copy of
 // it is a plain CZphCS.
 
-#include "model/ComponentAxes.h"
+#include "database/ComponentAxes.h"
 #include "topology/ZphCS.h"
 
 class CComponentCS : public CZphCS {

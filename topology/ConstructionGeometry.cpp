@@ -2,11 +2,11 @@
 
 #include <utility>
 
+#include "database/IModelView.h"
+#include "database/Layer.h"
+#include "database/Material.h"
 #include "geometry/Tolerance.h"
-#include "model/IModelView.h"
-#include "model/Layer.h"
 #include "platform/mfc/Archive.h"
-#include "settings/Material.h"
 #include "topology/GuideDisplayOptions.h"
 
 IMPLEMENT_SERIAL(CConstructionGeometry, CDrawingElement, VERSIONABLE_SCHEMA | 0)

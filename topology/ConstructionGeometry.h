@@ -4,9 +4,9 @@
 // list like edges, draw dashed in the guide colour, hide as a class when the options hide
 // guides, and never carry a material: one read with a record is given back at once.
 
+#include "database/DrawingElement.h"
 #include "geometry/Point3d.h"
 #include "geometry/Ray3d.h"
-#include "model/DrawingElement.h"
 
 class CConstructionGeometry : public CDrawingElement {
     DECLARE_SERIAL(CConstructionGeometry)

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "model/ArchiveSchema.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
+#include "database/ArchiveSchema.h"
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
 #include "platform/mfc/Archive.h"
 #include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"

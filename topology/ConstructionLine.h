@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
+#include "database/ILinePick.h"
 #include "geometry/Line3d.h"
-#include "model/ILinePick.h"
 #include "topology/ConstructionGeometry.h"
 #include "topology/LineProvider.h"
 

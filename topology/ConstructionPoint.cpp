@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
 #include "platform/mfc/Archive.h"
 #include "settings/ViewDefinition.h"
 #include "support/ArchiveOperators.h"

@@ -5,8 +5,8 @@
 // Record: the guide part, the position, the from-position (three doubles each) and the
 // from-line flag (one byte).
 
+#include "database/ILinePick.h"
 #include "geometry/Line3d.h"
-#include "model/ILinePick.h"
 #include "topology/ConstructionGeometry.h"
 
 class CConstructionPoint : public CConstructionGeometry, public ILinePick {

@@ -4,15 +4,15 @@
 #include <unordered_set>
 #include <utility>
 
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/DefinitionList.h"
+#include "database/EntityContainer.h"
+#include "database/EntitySet.h"
+#include "database/IComponent.h"
+#include "database/IModelContext.h"
 #include "geometry/Transform3d.h"
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/DefinitionList.h"
-#include "model/EntityContainer.h"
-#include "model/EntitySet.h"
-#include "model/IComponent.h"
-#include "model/IModelContext.h"
 #include "platform/mfc/Archive.h"
 #include "topology/ArcCurve.h"
 #include "topology/CurveFixupList.h"

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "database/Entity.h"
 #include "geometry/Plane3d.h"
-#include "model/Entity.h"
 #include "topology/TopologyReading.h"
 
 class CArcCurve;

@@ -5,8 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "model/ArchiveReading.h"
-#include "model/CurrentModel.h"
+#include "database/ArchiveReading.h"
+#include "database/CurrentModel.h"
 #include "topology/Curve.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"

@@ -4,12 +4,12 @@
 #include <utility>
 #include <vector>
 
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/EntitySet.h"
-#include "model/IComponent.h"
-#include "model/IModelView.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/EntitySet.h"
+#include "database/IComponent.h"
+#include "database/IModelView.h"
 #include "platform/mfc/Archive.h"
 #include "topology/ArcCurve.h"
 #include "topology/CurveFixupList.h"

@@ -19,9 +19,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/DrawingElement.h"
-#include "model/IEdge.h"
-#include "model/ILinePick.h"
+#include "database/DrawingElement.h"
+#include "database/IEdge.h"
+#include "database/ILinePick.h"
 #include "topology/Curve.h"
 #include "topology/LineProvider.h"
 #include "topology/TopologyReading.h"

@@ -10,11 +10,11 @@
 #include <typeinfo>
 #include <vector>
 
+#include "database/IInstancePath.h"
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
 #include "geometry/GeomFunctions.h"
 #include "geometry/Line3d.h"
-#include "model/IInstancePath.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"

@@ -3,10 +3,10 @@
 #include <unordered_set>
 #include <utility>
 
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/DrawingElement.h"
-#include "model/EntitySet.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/DrawingElement.h"
+#include "database/EntitySet.h"
 #include "platform/mfc/Archive.h"
 #include "topology/Edge.h"
 #include "topology/IFace.h"

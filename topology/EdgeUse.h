@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "model/Entity.h"
+#include "database/Entity.h"
 #include "topology/TopologyReading.h"
 
 class CEdge;

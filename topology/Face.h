@@ -16,10 +16,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "database/DrawingElement.h"
 #include "geometry/BoundingBox3d.h"
 #include "geometry/Line3d.h"
 #include "geometry/Plane3d.h"
-#include "model/DrawingElement.h"
 #include "topology/CompactPtrArray.h"
 #include "topology/IFace.h"
 #include "topology/TopologyEnumerators.h"

@@ -1,7 +1,7 @@
 // A face clipped by the section planes on the CPU: the shadow-volume passes and stroked edges
 // suppress the GL clip planes, yet what they draw must still stop at the section planes.
 
-#include "model/IModelView.h"
+#include "database/IModelView.h"
 #include "topology/Face.h"
 #include "topology/FacePolygon.h"
 #include "topology/SectionPlaneStack.h"

@@ -16,10 +16,10 @@
 #include <algorithm>
 
 #include "components/Component.h"
-#include "model/IModelView.h"
-#include "model/Layer.h"
+#include "database/IModelView.h"
+#include "database/Layer.h"
+#include "database/Material.h"
 #include "settings/Camera.h"
-#include "settings/Material.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"
 #include "topology/AverageNormalCache.h"

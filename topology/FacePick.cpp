@@ -7,11 +7,11 @@
 #include <limits>
 #include <vector>
 
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
 #include "geometry/GeomFunctions.h"
 #include "geometry/Tolerance.h"
 #include "geometry/Vector2d.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"

@@ -8,8 +8,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "database/Material.h"
 #include "geometry/Tolerance.h"
-#include "settings/Material.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"

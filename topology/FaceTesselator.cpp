@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstddef>
 
+#include "database/Material.h"
+#include "database/Texture.h"
 #include "geometry/Plane3d.h"
 #include "geometry/UnitVector3d.h"
-#include "model/Texture.h"
-#include "settings/Material.h"
 #include "topology/AverageNormalCache.h"
 #include "topology/EdgeUse.h"
 #include "topology/Face.h"

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "database/ArchiveSchema.h"
+#include "database/Validity.h"
 #include "geometry/Matrix4d.h"
 #include "geometry/Tolerance.h"
 #include "geometry/UnitVector3d.h"
-#include "model/ArchiveSchema.h"
-#include "model/Validity.h"
 #include "platform/mfc/Archive.h"
 
 IMPLEMENT_SERIAL(CFaceTextureCoords, CAttribute, VERSIONABLE_SCHEMA | 4)

@@ -19,13 +19,13 @@
 #include <utility>
 #include <vector>
 
+#include "database/Attribute.h"
+#include "database/IFaceTextureMapping.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Point2d.h"
 #include "geometry/Transform2d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/Vector3d.h"
-#include "model/Attribute.h"
-#include "model/IFaceTextureMapping.h"
 
 // One side of a face's texture placement.
 class CFaceTextureMapping : public IFaceTextureMapping {

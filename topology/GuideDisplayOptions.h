@@ -4,7 +4,7 @@
 // implement both; a guide finds this one on the options of its view. Options without it show
 // guides in the edge colour.
 
-#include "model/IRenderingOptions.h"
+#include "database/IRenderingOptions.h"
 
 class IGuideDisplayOptions {
 public:

@@ -4,7 +4,7 @@
 // the options its view draws with. Options without it show every edge, take soft and smooth
 // edges as flagged and colour edges by material.
 
-#include "model/IRenderingOptions.h"
+#include "database/IRenderingOptions.h"
 
 class IEdgeDisplayOptions {
 public:

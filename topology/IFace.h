@@ -5,8 +5,8 @@
 // moves. The face class implements it beside its drawing element; its orientation bit is bit 0
 // of the drawing element's second flag word.
 
+#include "database/Entity.h"
 #include "geometry/Plane3d.h"
-#include "model/Entity.h"
 
 class CCompactPtrArray;
 class CLoop;

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/EntityContainer.h"
+#include "database/EntitySet.h"
+#include "database/IComponent.h"
+#include "database/IModelContext.h"
 #include "geometry/GeomFunctions.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/EntityContainer.h"
-#include "model/EntitySet.h"
-#include "model/IComponent.h"
-#include "model/IModelContext.h"
 #include "platform/mfc/Archive.h"
 #include "topology/CompactPtrArray.h"
 #include "topology/Edge.h"

@@ -14,10 +14,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "database/Entity.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Polygon2d.h"
 #include "geometry/Transform3d.h"
-#include "model/Entity.h"
 #include "topology/TopologyReading.h"
 
 class CEdge;

@@ -6,11 +6,11 @@
 #include <limits>
 #include <utility>
 
+#include "database/ArchiveReading.h"
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
 #include "geometry/GeomFunctions.h"
 #include "geometry/Tolerance.h"
-#include "model/ArchiveReading.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
 #include "support/ArchiveOperators.h"
 #include "topology/EntityExportVisitor.h"

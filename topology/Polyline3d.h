@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "database/DrawingElement.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Point3d.h"
-#include "model/DrawingElement.h"
 
 class CPolyline3d : public CDrawingElement {
     DECLARE_SERIAL(CPolyline3d)

@@ -15,10 +15,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "database/DrawingElement.h"
 #include "geometry/BoundingBox2d.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Transform3d.h"
-#include "model/DrawingElement.h"
 #include "topology/SectionPlaneSlice.h"
 
 class CSectionPlaneStack;

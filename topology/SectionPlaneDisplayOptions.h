@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "model/IRenderingOptions.h"
+#include "database/IRenderingOptions.h"
 
 class ISectionPlaneDisplayOptions {
 public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/EntityContainer.h"
+#include "database/EntityContainer.h"
 #include "topology/CompactPtrArray.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "model/ArchiveReading.h"
-#include "model/CurrentModel.h"
-#include "model/Entity.h"
+#include "database/ArchiveReading.h"
+#include "database/CurrentModel.h"
+#include "database/Entity.h"
 #include "platform/mfc/Archive.h"
 
 void DropObjectsReadSince(CArchive& ar, uint32_t firstNumber)

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "model/DroppedObjectPool.h"
+#include "database/DroppedObjectPool.h"
 #include "platform/mfc/Archive.h"
 
 // The archive's objects numbered firstNumber and later (those read since the failing record

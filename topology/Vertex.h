@@ -7,8 +7,8 @@
 //
 // The record is the entity part and the position; the edge list is not stored.
 
+#include "database/Entity.h"
 #include "geometry/Point3d.h"
-#include "model/Entity.h"
 #include "topology/CompactPtrArray.h"
 #include "topology/TopologyReading.h"
 

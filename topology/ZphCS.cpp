@@ -3,12 +3,12 @@
 #include <cmath>
 #include <utility>
 
+#include "database/IModelView.h"
+#include "database/IPickHelper.h"
+#include "database/Material.h"
 #include "geometry/Line3d.h"
 #include "geometry/Tolerance.h"
-#include "model/IModelView.h"
-#include "model/IPickHelper.h"
 #include "platform/mfc/Archive.h"
-#include "settings/Material.h"
 #include "support/ArchiveOperators.h"
 
 IMPLEMENT_SERIAL(CZphCS, CDrawingElement, VERSIONABLE_SCHEMA | 0)

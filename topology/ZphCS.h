@@ -10,10 +10,10 @@
 // Transformations that would make the frame other than orthonormal and right-handed (scales,
 // shears, mirrors) are ignored.
 
+#include "database/DrawingElement.h"
 #include "geometry/Point3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/UnitVector3d.h"
-#include "model/DrawingElement.h"
 
 class CZphCS : public CDrawingElement {
     DECLARE_SERIAL(CZphCS)

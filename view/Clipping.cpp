@@ -6,8 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "database/IModelView.h"
 #include "geometry/Tolerance.h"
-#include "model/IModelView.h"
 #include "settings/Camera.h"
 #include "settings/ViewDefinition.h"
 

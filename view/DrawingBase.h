@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/IDrawingBase.h"
+#include "database/IDrawingBase.h"
 #include "topology/SectionPlaneStack.h"
 
 class CDrawingBase : public virtual IDrawingBase {

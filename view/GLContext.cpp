@@ -4,8 +4,8 @@
 
 #include <span>
 
+#include "database/Dib.h"
 #include "image/ImageRep.h"
-#include "model/Dib.h"
 #include "platform/wgl/GLPixelReader.h"
 
 using orbisk::imageutils::ImageRep;

@@ -6,11 +6,11 @@
 #include <tuple>
 
 #include "components/ComponentInstance.h"
+#include "database/DrawingElement.h"
+#include "database/EntityTypes.h"
+#include "database/IZphView.h"
 #include "geometry/GeomFunctions.h"
 #include "geometry/Tolerance.h"
-#include "model/DrawingElement.h"
-#include "model/EntityTypes.h"
-#include "model/IZphView.h"
 #include "model/ZephyronModel.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"

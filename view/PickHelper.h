@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
+#include "database/IPickHelper.h"
 #include "geometry/Plane3d.h"
 #include "geometry/Point3d.h"
 #include "geometry/Ray3d.h"
 #include "geometry/Transform3d.h"
-#include "model/IPickHelper.h"
 
 class CDrawingElement;
 class CFace;

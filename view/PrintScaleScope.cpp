@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "model/IModelView.h"
+#include "database/IModelView.h"
 #include "settings/Camera.h"
 #include "settings/ViewDefinition.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "model/IModelView.h"
+#include "database/IModelView.h"
 #include "settings/ViewDefinition.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "components/Component.h"
 #include "components/Text.h"
-#include "model/DrawingElement.h"
-#include "model/EntityContainer.h"
+#include "database/DrawingElement.h"
+#include "database/EntityContainer.h"
 #include "model/ZephyronModel.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "components/Component.h"
+#include "database/DrawingElement.h"
+#include "database/EntityContainer.h"
+#include "database/EntityTypes.h"
 #include "geometry/GeomFilterVolume.h"
 #include "geometry/Tolerance.h"
-#include "model/DrawingElement.h"
-#include "model/EntityContainer.h"
-#include "model/EntityTypes.h"
 #include "model/ZephyronModel.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"

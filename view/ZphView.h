@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "components/InstancePath.h"
-#include "model/IZphView.h"
+#include "database/IZphView.h"
 #include "settings/GLTextCache.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"

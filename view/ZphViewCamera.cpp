@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "components/Component.h"
+#include "database/UndoManager.h"
 #include "geometry/BoundingBox2d.h"
 #include "geometry/Transform3d.h"
-#include "model/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/Camera.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"

@@ -15,8 +15,8 @@
 #include <deque>
 #include <memory>
 
-#include "model/DBListener.h"
-#include "model/SelectionSet.h"
+#include "database/DBListener.h"
+#include "database/SelectionSet.h"
 #include "settings/Camera.h"
 #include "support/Observer.h"
 #include "view/Clock.h"

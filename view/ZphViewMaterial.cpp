@@ -1,7 +1,7 @@
 // The model view's side of materials: the material sets itself up for this view (its colour,
 // or its texture bound with coordinate generation).
 
-#include "settings/Material.h"
+#include "database/Material.h"
 #include "view/ZphView.h"
 
 int CZphView::BindMaterial(CMaterial* material, int a, int b)

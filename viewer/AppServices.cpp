@@ -3,7 +3,7 @@
 #include <wx/gdicmn.h>
 #include <wx/statusbr.h>
 
-#include "model/IZphView.h"
+#include "database/IZphView.h"
 #include "platform/mfc/MessageBox.h"
 #include "platform/mfc/WxText.h"
 #include "viewer/MainFrame.h"

@@ -20,7 +20,7 @@
 // it with the rest.
 
 #include "components/TextRasterizer.h"
-#include "model/CurrentModel.h"
+#include "database/CurrentModel.h"
 #include "tools/StatusBarHook.h"
 #include "tools/Tool.h"
 #include "viewer/ViewerMenus.h"

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "model/DBListener.h"
+#include "database/DBListener.h"
 #include "model/ZephyronModel.h"
 #include "support/Observer.h"
 #include "tools/ToolManager.h"

@@ -1,7 +1,7 @@
 #include "viewer/GLConfigUtils.h"
 
-#include "model/UndoLog.h"
-#include "model/UndoManager.h"
+#include "database/UndoLog.h"
+#include "database/UndoManager.h"
 #include "platform/win32/Registry.h"
 #include "support/PathUtils.h"
 #include "support/StringUtils.h"

@@ -1,6 +1,6 @@
 #include "viewer/StyleEditorHelper.h"
 
-#include "model/CurrentModel.h"
+#include "database/CurrentModel.h"
 #include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
 #include "viewer/ViewerApp.h"

@@ -2,7 +2,7 @@
 // the planar 2D view, face and edge styles, what is shown, fog, zooming to the background photo
 // and the camera history, with their update handlers.
 
-#include "model/CurrentModel.h"
+#include "database/CurrentModel.h"
 #include "model/ZephyronModel.h"
 #include "platform/mfc/Menu.h"
 #include "settings/RenderingOptions.h"

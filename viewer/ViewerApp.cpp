@@ -4,15 +4,15 @@
 
 #include <clocale>
 
-#include "model/CurrentModel.h"
-#include "model/UndoManager.h"
+#include "database/CurrentModel.h"
+#include "database/UndoManager.h"
+#include "database/XmlValueHelpers.h"
 #include "platform/mfc/Document.h"
 #include "platform/mfc/FrameWnd.h"
 #include "platform/mfc/IconCursor.h"
 #include "platform/mfc/MessageBox.h"
 #include "platform/wgl/GLCanvas.h"
 #include "settings/ShadowInfo.h"
-#include "settings/XmlValueHelpers.h"
 #include "support/LanguageSettings.h"
 #include "support/NotificationCenter.h"
 #include "support/StringTable.h"

@@ -1,8 +1,8 @@
 #include "viewer/ViewerDoc.h"
 
-#include "model/IZphView.h"
-#include "model/UndoManager.h"
-#include "model/VersionInfo.h"
+#include "database/IZphView.h"
+#include "database/UndoManager.h"
+#include "database/VersionInfo.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/MessageBox.h"
 #include "settings/PageList.h"

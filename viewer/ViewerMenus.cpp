@@ -2,7 +2,7 @@
 
 #include <wx/menu.h>
 
-#include "model/IZphView.h"
+#include "database/IZphView.h"
 #include "platform/mfc/FrameWnd.h"
 #include "platform/mfc/WinApp.h"
 #include "support/KeyValueTable.h"

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "model/ArchiveSchema.h"
-#include "model/CurrentArchivePath.h"
-#include "model/CurrentModel.h"
-#include "model/UndoManager.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentArchivePath.h"
+#include "database/CurrentModel.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/ArchiveException.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveSchema.h"
 #include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/MemFile.h"

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <vector>
 
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/VersionMap.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/VersionMap.h"
 #include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "platform/mfc/ArchiveException.h"

@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveSchema.h"
 #include "platform/mfc/Object.h"
 #include "platform/mfc/RuntimeClass.h"
 

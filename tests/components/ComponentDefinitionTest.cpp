@@ -7,8 +7,8 @@
 
 #include "components/Group.h"
 #include "components/InstancePath.h"
-#include "model/DefinitionList.h"
-#include "model/Validity.h"
+#include "database/DefinitionList.h"
+#include "database/Validity.h"
 #include "tests/components/ComponentTestSupport.h"
 #include "tests/model/doubles/DatabaseDoubles.h"
 

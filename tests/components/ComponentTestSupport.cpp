@@ -1,9 +1,9 @@
 #include "tests/components/ComponentTestSupport.h"
 #include "tests/support/VersionMaps.h"
 
-#include "model/ArchiveSchema.h"
-#include "model/DefinitionList.h"
-#include "model/Validity.h"
+#include "database/ArchiveSchema.h"
+#include "database/DefinitionList.h"
+#include "database/Validity.h"
 
 ComponentTest::ComponentTest()
 {

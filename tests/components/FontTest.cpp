@@ -6,7 +6,7 @@
 #include "components/TextLayout.h"
 #include "components/TextLayoutMeasure.h"
 #include "components/ZpFont.h"
-#include "model/Validity.h"
+#include "database/Validity.h"
 #include "tests/components/TextTestSupport.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "components/ComponentInstance.h"
 #include "components/Group.h"
+#include "database/UndoManager.h"
 #include "geometry/Transform3d.h"
-#include "model/UndoManager.h"
 #include "tests/model/doubles/EntityDoubles.h"
 
 using orbisk::geometry::CPoint3d;

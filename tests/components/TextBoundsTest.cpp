@@ -8,7 +8,7 @@
 
 #include "components/ReferencePoint.h"
 #include "components/Text.h"
-#include "model/CurrentModel.h"
+#include "database/CurrentModel.h"
 #include "tests/components/TextTestSupport.h"
 
 namespace {

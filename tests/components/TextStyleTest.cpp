@@ -3,7 +3,7 @@
 
 #include "components/TextStyle.h"
 #include "components/ZpFont.h"
-#include "model/Validity.h"
+#include "database/Validity.h"
 #include "tests/components/TextTestSupport.h"
 
 namespace {

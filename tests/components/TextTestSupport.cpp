@@ -1,10 +1,10 @@
 #include "tests/components/TextTestSupport.h"
 #include "tests/support/VersionMaps.h"
 
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/Validity.h"
-#include "model/VersionMap.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/Validity.h"
+#include "database/VersionMap.h"
 
 TextView::TextView()
 {

@@ -12,8 +12,8 @@
 
 #include "components/TextStyle.h"
 #include "components/ZpFont.h"
-#include "model/FontManager.h"
-#include "model/UndoManager.h"
+#include "database/FontManager.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "settings/ViewDefinition.h"
 #include "tests/model/doubles/ViewDouble.h"

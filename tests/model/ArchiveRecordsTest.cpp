@@ -5,9 +5,9 @@
 
 #include <vector>
 
+#include "database/ArchiveRecords.h"
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
-#include "model/ArchiveRecords.h"
 #include "support/Variant.h"
 #include "tests/support/ArchiveBytes.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "model/ArchiveSchema.h"
-#include "model/AttributeNamed.h"
-#include "model/Entity.h"
-#include "model/VersionInfo.h"
+#include "database/ArchiveSchema.h"
+#include "database/AttributeNamed.h"
+#include "database/Entity.h"
+#include "database/VersionInfo.h"
 #include "platform/mfc/Archive.h"
 #include "tests/support/ArchiveBytes.h"
 

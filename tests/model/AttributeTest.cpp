@@ -4,10 +4,10 @@
 
 #include <memory>
 
+#include "database/ArchiveSchema.h"
+#include "database/AttributeContainer.h"
+#include "database/AttributeNamed.h"
 #include "geometry/Transform3d.h"
-#include "model/ArchiveSchema.h"
-#include "model/AttributeContainer.h"
-#include "model/AttributeNamed.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"

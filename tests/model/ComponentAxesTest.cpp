@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "database/ComponentAxes.h"
 #include "geometry/Point3d.h"
 #include "geometry/Transform3d.h"
 #include "geometry/Vector3d.h"
-#include "model/ComponentAxes.h"
 #include "tests/model/doubles/ViewDouble.h"
 #include "tests/support/OffscreenGLTest.h"
 

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "model/ArchiveSchema.h"
-#include "model/ComponentBehavior.h"
-#include "model/EntityDisposal.h"
-#include "model/VersionInfo.h"
+#include "database/ArchiveSchema.h"
+#include "database/ComponentBehavior.h"
+#include "database/EntityDisposal.h"
+#include "database/VersionInfo.h"
 #include "tests/model/ManagerTestSupport.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "model/BackReferenceIndex.h"
-#include "model/EntityDisposal.h"
-#include "model/EntitySet.h"
-#include "model/Layer.h"
-#include "model/SelectionSet.h"
+#include "database/BackReferenceIndex.h"
+#include "database/EntityDisposal.h"
+#include "database/EntitySet.h"
+#include "database/Layer.h"
+#include "database/SelectionSet.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 

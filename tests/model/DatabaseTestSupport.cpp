@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "model/UndoManager.h"
-#include "model/VersionMap.h"
+#include "database/UndoManager.h"
+#include "database/VersionMap.h"
 
 DatabaseTest::DatabaseTest()
 {

@@ -10,10 +10,10 @@
 #include <utility>
 
 #include "components/Component.h"
-#include "model/ArchiveSchema.h"
-#include "model/CurrentModel.h"
-#include "model/LayerManager.h"
-#include "model/MaterialManager.h"
+#include "database/ArchiveSchema.h"
+#include "database/CurrentModel.h"
+#include "database/LayerManager.h"
+#include "database/MaterialManager.h"
 #include "model/ZephyronModel.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/DatabaseDoubles.h"

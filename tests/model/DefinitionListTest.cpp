@@ -9,8 +9,8 @@
 #include "components/ComponentDefinition.h"
 #include "components/ComponentInstance.h"
 #include "components/InstancePath.h"
-#include "model/DefinitionList.h"
-#include "model/EntityDisposal.h"
+#include "database/DefinitionList.h"
+#include "database/EntityDisposal.h"
 #include "tests/model/DatabaseTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 

@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "database/ArchiveSchema.h"
+#include "database/Dib.h"
+#include "database/VersionMap.h"
 #include "image/ImageFileType.h"
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
-#include "model/ArchiveSchema.h"
-#include "model/Dib.h"
-#include "model/VersionMap.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/TempFolder.h"

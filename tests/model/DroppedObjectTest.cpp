@@ -7,14 +7,14 @@
 #include <cstring>
 #include <memory>
 
-#include "model/CurrentModel.h"
-#include "model/DroppedObjectPool.h"
-#include "model/EntityDisposal.h"
-#include "model/Layer.h"
-#include "model/LayerManager.h"
-#include "model/MaterialManager.h"
+#include "database/CurrentModel.h"
+#include "database/DroppedObjectPool.h"
+#include "database/EntityDisposal.h"
+#include "database/Layer.h"
+#include "database/LayerManager.h"
+#include "database/Material.h"
+#include "database/MaterialManager.h"
 #include "model/ZephyronModel.h"
-#include "settings/Material.h"
 #include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ManagerTestSupport.h"

@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "model/ArchiveSchema.h"
-#include "model/AttributeContainer.h"
-#include "model/AttributeNamed.h"
-#include "model/BackReferenceIndex.h"
-#include "model/EntitySet.h"
+#include "database/ArchiveSchema.h"
+#include "database/AttributeContainer.h"
+#include "database/AttributeNamed.h"
+#include "database/BackReferenceIndex.h"
+#include "database/EntitySet.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 #include "tests/model/doubles/ModelDouble.h"

@@ -12,8 +12,8 @@
 #include "components/Text.h"
 #include "components/TextStyle.h"
 #include "components/ZpFont.h"
-#include "model/DefinitionList.h"
-#include "model/FontManager.h"
+#include "database/DefinitionList.h"
+#include "database/FontManager.h"
 #include "tests/model/DatabaseTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "components/Component.h"
-#include "model/ArchiveReading.h"
-#include "model/ArchiveSchema.h"
-#include "model/DrawingElement.h"
-#include "model/EntityDisposal.h"
-#include "model/Layer.h"
-#include "model/LayerManager.h"
-#include "model/UndoManager.h"
-#include "settings/Material.h"
+#include "database/ArchiveReading.h"
+#include "database/ArchiveSchema.h"
+#include "database/DrawingElement.h"
+#include "database/EntityDisposal.h"
+#include "database/Layer.h"
+#include "database/LayerManager.h"
+#include "database/Material.h"
+#include "database/UndoManager.h"
 #include "tests/model/ManagerTestSupport.h"
 
 using orbisk::utils::CColor;

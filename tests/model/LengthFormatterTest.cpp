@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "model/LengthFormatter.h"
-#include "model/UnitsOptions.h"
+#include "database/LengthFormatter.h"
+#include "database/UnitsOptions.h"
 #include "support/TypedValue.h"
 
 using orbisk::utils::CTypedValue;

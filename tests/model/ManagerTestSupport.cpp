@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "model/ArchiveSchema.h"
-#include "model/Dib.h"
-#include "model/Layer.h"
-#include "model/UndoManager.h"
-#include "model/VersionMap.h"
-#include "settings/MaterialNotification.h"
+#include "database/ArchiveSchema.h"
+#include "database/Dib.h"
+#include "database/Layer.h"
+#include "database/MaterialNotification.h"
+#include "database/UndoManager.h"
+#include "database/VersionMap.h"
 #include "support/NotificationCenter.h"
 
 using orbisk::utils::CColor;

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/CurrentModel.h"
+#include "database/CurrentModel.h"
 #include "model/ZephyronModel.h"
 #include "support/Color.h"
 #include "support/Observer.h"

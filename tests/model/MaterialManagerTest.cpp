@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "components/Component.h"
-#include "model/ArchiveSchema.h"
-#include "model/EntityDisposal.h"
-#include "model/MaterialManager.h"
-#include "model/Texture.h"
-#include "settings/Material.h"
-#include "settings/MaterialNotification.h"
+#include "database/ArchiveSchema.h"
+#include "database/EntityDisposal.h"
+#include "database/Material.h"
+#include "database/MaterialManager.h"
+#include "database/MaterialNotification.h"
+#include "database/Texture.h"
 #include "support/NotificationCenter.h"
 #include "tests/model/ManagerTestSupport.h"
 #include "topology/FaceTextureCoords.h"

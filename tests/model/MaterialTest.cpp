@@ -7,15 +7,15 @@
 #include <limits>
 #include <memory>
 
+#include "database/ArchiveSchema.h"
+#include "database/Dib.h"
+#include "database/EntityDisposal.h"
+#include "database/Material.h"
+#include "database/MaterialManager.h"
+#include "database/MaterialNotification.h"
+#include "database/Texture.h"
 #include "image/ImageRep.h"
-#include "model/ArchiveSchema.h"
-#include "model/Dib.h"
-#include "model/EntityDisposal.h"
-#include "model/MaterialManager.h"
-#include "model/Texture.h"
 #include "platform/mfc/ArchiveException.h"
-#include "settings/Material.h"
-#include "settings/MaterialNotification.h"
 #include "tests/model/ManagerTestSupport.h"
 
 using orbisk::utils::CColor;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "model/DBListener.h"
-#include "model/SelectionSet.h"
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/DBListener.h"
+#include "database/SelectionSet.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "support/Observer.h"
 
 class CEntity;

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "model/Relationship.h"
-#include "model/RelationshipMap.h"
+#include "database/Relationship.h"
+#include "database/RelationshipMap.h"
 #include "tests/model/DatabaseTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 

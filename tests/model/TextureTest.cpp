@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <memory>
 
+#include "database/ArchiveSchema.h"
+#include "database/Dib.h"
+#include "database/EntityDisposal.h"
+#include "database/Material.h"
+#include "database/MaterialNotification.h"
+#include "database/Texture.h"
 #include "image/ImageRep.h"
-#include "model/ArchiveSchema.h"
-#include "model/Dib.h"
-#include "model/EntityDisposal.h"
-#include "model/Texture.h"
-#include "settings/Material.h"
-#include "settings/MaterialNotification.h"
 #include "support/DocumentPersister.h"
 #include "support/XMLNamespaces.h"
 #include "support/XercesXMLOutput.h"

@@ -8,8 +8,8 @@
 #include <array>
 #include <limits>
 
-#include "model/Dib.h"
-#include "model/Thumbnail.h"
+#include "database/Dib.h"
+#include "database/Thumbnail.h"
 #include "settings/Camera.h"
 #include "tests/model/ManagerTestSupport.h"
 #include "tests/support/SettingsRecords.h"

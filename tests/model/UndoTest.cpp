@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "support/NotificationCenter.h"
 #include "support/StringUtils.h"
 #include "tests/model/ModelTestSupport.h"

@@ -5,10 +5,10 @@
 #include <functional>
 #include <stdexcept>
 
-#include "model/Attribute.h"
-#include "model/AttributeContainer.h"
-#include "model/AttributeNamed.h"
-#include "model/UndoManager.h"
+#include "database/Attribute.h"
+#include "database/AttributeContainer.h"
+#include "database/AttributeNamed.h"
+#include "database/UndoManager.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/doubles/EntityDoubles.h"
 

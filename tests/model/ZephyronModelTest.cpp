@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "components/Component.h"
-#include "model/AttributeContainer.h"
-#include "model/AttributeNamed.h"
-#include "model/CurrentModel.h"
-#include "model/LayerManager.h"
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/AttributeContainer.h"
+#include "database/AttributeNamed.h"
+#include "database/CurrentModel.h"
+#include "database/LayerManager.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "model/ZephyronModel.h"
 #include "settings/PageList.h"
 #include "settings/RenderingOptions.h"

@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "database/CurrentArchivePath.h"
+#include "database/Dib.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "image/ImageMemoryRep.h"
-#include "model/CurrentArchivePath.h"
-#include "model/Dib.h"
-#include "model/UndoManager.h"
-#include "model/Validity.h"
 #include "settings/BackgroundImage.h"
 #include "settings/Camera.h"
 #include "settings/ViewDefinition.h"

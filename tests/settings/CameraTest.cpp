@@ -9,8 +9,8 @@
 #include <memory>
 #include <numbers>
 
-#include "model/ArchiveSchema.h"
-#include "model/Thumbnail.h"
+#include "database/ArchiveSchema.h"
+#include "database/Thumbnail.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/Camera.h"
 #include "tests/settings/SettingsTestSupport.h"

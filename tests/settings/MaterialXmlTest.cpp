@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "model/AttributeContainer.h"
-#include "model/AttributeNamed.h"
-#include "model/Dib.h"
-#include "model/Texture.h"
-#include "model/UndoManager.h"
-#include "settings/Material.h"
-#include "settings/MaterialNotification.h"
+#include "database/AttributeContainer.h"
+#include "database/AttributeNamed.h"
+#include "database/Dib.h"
+#include "database/Material.h"
+#include "database/MaterialNotification.h"
+#include "database/Texture.h"
+#include "database/UndoManager.h"
 #include "support/DocumentPersister.h"
 #include "support/NotificationCenter.h"
 #include "support/StringUtils.h"

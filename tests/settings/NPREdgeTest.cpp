@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "database/ArchiveRecords.h"
+#include "database/ArchiveSchema.h"
+#include "database/Dib.h"
+#include "database/VersionMap.h"
 #include "image/ImageMemoryRep.h"
-#include "model/ArchiveRecords.h"
-#include "model/ArchiveSchema.h"
-#include "model/Dib.h"
-#include "model/VersionMap.h"
 #include "settings/NPREdge.h"
 #include "support/DocumentPersister.h"
 #include "support/StringUtils.h"

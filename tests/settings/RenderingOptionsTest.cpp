@@ -9,7 +9,7 @@
 #include <numbers>
 #include <string>
 
-#include "model/Validity.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/RenderingOptions.h"
 #include "support/NotificationCenter.h"

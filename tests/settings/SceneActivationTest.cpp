@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "model/PageOptions.h"
-#include "model/UndoManager.h"
+#include "database/PageOptions.h"
+#include "database/UndoManager.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"
 #include "settings/SceneModel.h"

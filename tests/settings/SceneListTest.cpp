@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "settings/PageList.h"
 #include "settings/ZephyronPage.h"
 #include "support/NotificationCenter.h"

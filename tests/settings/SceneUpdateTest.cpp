@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "components/Component.h"
-#include "model/CurrentModel.h"
-#include "model/Layer.h"
-#include "model/LayerManager.h"
-#include "model/UndoManager.h"
+#include "database/CurrentModel.h"
+#include "database/Layer.h"
+#include "database/LayerManager.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"

@@ -1,7 +1,7 @@
 #include "tests/settings/SettingsTestSupport.h"
 #include "tests/support/VersionMaps.h"
 
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveSchema.h"
 #include "settings/Watermark.h"
 #include "support/NotificationCenter.h"
 

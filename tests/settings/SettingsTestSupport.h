@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/CurrentModel.h"
+#include "database/CurrentModel.h"
 #include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ShadowInfo.h"

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "model/Validity.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/ShadowInfo.h"
 #include "settings/SunPositionFinder.h"

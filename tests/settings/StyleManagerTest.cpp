@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveSchema.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/RenderingOptions.h"
 #include "settings/StyleModel.h"

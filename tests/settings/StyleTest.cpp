@@ -10,7 +10,7 @@
 #include <sstream>
 #include <vector>
 
-#include "model/ArchiveSchema.h"
+#include "database/ArchiveSchema.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/NPREdge.h"
 #include "settings/RenderingOptions.h"

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "database/Dib.h"
+#include "database/SlideshowOptions.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
-#include "model/Dib.h"
-#include "model/SlideshowOptions.h"
-#include "model/UndoManager.h"
-#include "model/Validity.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ShadowInfo.h"

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <vector>
 
+#include "database/ArchiveSchema.h"
 #include "image/ImageMemoryRep.h"
-#include "model/ArchiveSchema.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/StyleModel.h"
 #include "settings/Watermark.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/XmlValueHelpers.h"
+#include "database/XmlValueHelpers.h"
 #include "tests/support/XmlTestSupport.h"
 
 class XmlTestInput : public IXMLSettingsInput {

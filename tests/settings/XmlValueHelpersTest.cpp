@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "model/ArchiveSchema.h"
-#include "model/AttributeContainer.h"
-#include "model/AttributeNamed.h"
-#include "settings/XmlValueHelpers.h"
+#include "database/ArchiveSchema.h"
+#include "database/AttributeContainer.h"
+#include "database/AttributeNamed.h"
+#include "database/XmlValueHelpers.h"
 #include "support/StringUtils.h"
 #include "support/TypedValue.h"
 #include "support/XMLNamespaces.h"

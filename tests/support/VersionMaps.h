@@ -3,8 +3,8 @@
 // while reading a file. Each argument is a list of (class name, schema) pairs; a later entry
 // for a class overrides an earlier one.
 
-#include "model/ArchiveSchema.h"
-#include "model/VersionMap.h"
+#include "database/ArchiveSchema.h"
+#include "database/VersionMap.h"
 #include "tests/support/ModelFileWriter.h"
 
 template <class... Entries>

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <sstream>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "settings/Camera.h"
 #include "settings/ViewDefinition.h"
 #include "tests/support/TempFolder.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "support/NotificationCenter.h"
 #include "support/Observer.h"
 #include "tests/topology/TopologyTestSupport.h"

@@ -9,11 +9,11 @@
 
 #include <vector>
 
+#include "database/ArchiveSchema.h"
+#include "database/IPickHelper.h"
+#include "database/VersionMap.h"
 #include "geometry/BoundingBox3d.h"
 #include "geometry/GeomFunctions.h"
-#include "model/ArchiveSchema.h"
-#include "model/IPickHelper.h"
-#include "model/VersionMap.h"
 #include "support/NotificationCenter.h"
 #include "support/Observer.h"
 #include "tests/support/ContentsRecords.h"

@@ -6,7 +6,7 @@
 #include <array>
 #include <cmath>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/ArcCurve.h"
 #include "topology/CurveFixupList.h"

@@ -2,9 +2,9 @@
 // its repairs, on chains whole, miscounted, branching and closing on themselves.
 #include <gtest/gtest.h>
 
-#include "model/EntitySet.h"
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/EntitySet.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/Curve.h"
 #include "topology/CurveFixupList.h"

@@ -5,8 +5,8 @@
 #include <limits>
 #include <memory>
 
+#include "database/UndoManager.h"
 #include "geometry/Transform3d.h"
-#include "model/UndoManager.h"
 #include "tests/topology/ContentsTestSupport.h"
 #include "topology/ComponentCS.h"
 #include "topology/ZphCS.h"

@@ -2,8 +2,8 @@
 // export, erasing, and their check with the repair of duplicates.
 #include <gtest/gtest.h>
 
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
 #include "settings/RenderingOptions.h"
 #include "tests/model/doubles/EntityDoubles.h"

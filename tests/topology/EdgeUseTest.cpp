@@ -2,8 +2,8 @@
 // and a use read without an edge.
 #include <gtest/gtest.h>
 
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "tests/topology/TopologyTestSupport.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"

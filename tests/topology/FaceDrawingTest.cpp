@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "components/Component.h"
+#include "database/Material.h"
 #include "model/ZephyronModel.h"
-#include "settings/Material.h"
 #include "settings/RenderingOptions.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/TopViewSetup.h"

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "model/UndoManager.h"
+#include "database/Material.h"
+#include "database/UndoManager.h"
 #include "settings/Camera.h"
-#include "settings/Material.h"
 #include "settings/RenderingOptions.h"
 #include "settings/ViewDefinition.h"
 #include "tests/model/doubles/ViewDouble.h"

@@ -14,10 +14,10 @@
 
 #include <GL/gl.h>
 
+#include "database/Material.h"
+#include "database/Texture.h"
 #include "geometry/PolygonMesh.h"
-#include "model/Texture.h"
 #include "platform/wgl/EglPbufferContext.h"
-#include "settings/Material.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/topology/FaceTestSupport.h"
 #include "topology/EdgeUse.h"

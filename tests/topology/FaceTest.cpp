@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/Material.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
-#include "settings/Material.h"
 #include "tests/topology/FaceTestSupport.h"
 #include "topology/Edge.h"
 #include "topology/EdgeUse.h"

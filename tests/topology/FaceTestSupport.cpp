@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "model/ArchiveSchema.h"
-#include "model/UndoManager.h"
-#include "model/VersionInfo.h"
-#include "model/VersionMap.h"
-#include "settings/Material.h"
+#include "database/ArchiveSchema.h"
+#include "database/Material.h"
+#include "database/UndoManager.h"
+#include "database/VersionInfo.h"
+#include "database/VersionMap.h"
 #include "topology/Edge.h"
 #include "topology/Loop.h"
 #include "topology/Vertex.h"

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "database/ICamera.h"
+#include "database/IObjectFactory.h"
+#include "database/IPickHelper.h"
 #include "geometry/BoundingBox3d.h"
-#include "model/ICamera.h"
-#include "model/IObjectFactory.h"
-#include "model/IPickHelper.h"
 #include "tests/model/doubles/ModelDouble.h"
 #include "tests/support/FaceRecords.h"
 #include "tests/topology/TopologyTestSupport.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "model/Validity.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
 #include "support/NotificationCenter.h"
 #include "support/Observer.h"

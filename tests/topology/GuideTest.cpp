@@ -5,14 +5,14 @@
 #include <limits>
 #include <memory>
 
+#include "database/ArchiveSchema.h"
+#include "database/IModelView.h"
+#include "database/Layer.h"
+#include "database/LayerManager.h"
+#include "database/Material.h"
+#include "database/UndoManager.h"
+#include "database/VersionMap.h"
 #include "geometry/Transform3d.h"
-#include "model/ArchiveSchema.h"
-#include "model/IModelView.h"
-#include "model/Layer.h"
-#include "model/LayerManager.h"
-#include "model/UndoManager.h"
-#include "model/VersionMap.h"
-#include "settings/Material.h"
 #include "tests/topology/ContentsTestSupport.h"
 #include "topology/ConstructionLine.h"
 #include "topology/ConstructionPoint.h"

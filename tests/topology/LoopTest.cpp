@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
 #include "tests/model/doubles/EntityDoubles.h"
 #include "tests/topology/TopologyTestSupport.h"

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "components/Component.h"
+#include "database/ISectionPlaneHolder.h"
+#include "database/UndoManager.h"
 #include "geometry/Transform3d.h"
-#include "model/ISectionPlaneHolder.h"
-#include "model/UndoManager.h"
 #include "tests/topology/ContentsTestSupport.h"
 #include "topology/SectionPlane.h"
 #include "topology/SectionPlaneDisplayOptions.h"

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "model/ArchiveSchema.h"
-#include "model/Validity.h"
-#include "model/VersionMap.h"
+#include "database/ArchiveSchema.h"
+#include "database/Validity.h"
+#include "database/VersionMap.h"
 #include "tests/support/UndoLogFolder.h"
 #include "tests/support/VersionMaps.h"
 #include "topology/CurveFixupList.h"

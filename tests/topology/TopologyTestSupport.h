@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "database/CurrentModel.h"
+#include "database/DrawingElement.h"
+#include "database/IRenderingOptions.h"
+#include "database/UndoManager.h"
 #include "geometry/Plane3d.h"
-#include "model/CurrentModel.h"
-#include "model/DrawingElement.h"
-#include "model/IRenderingOptions.h"
-#include "model/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "tests/model/doubles/EntityDoubles.h"
 #include "tests/model/doubles/ViewDouble.h"

@@ -1,8 +1,8 @@
 // Vertices: their record, the edges they list, absorbing a coincident vertex, and their check.
 #include <gtest/gtest.h>
 
-#include "model/UndoManager.h"
-#include "model/Validity.h"
+#include "database/UndoManager.h"
+#include "database/Validity.h"
 #include "platform/mfc/ArchiveException.h"
 #include "tests/model/doubles/EntityDoubles.h"
 #include "tests/topology/TopologyTestSupport.h"

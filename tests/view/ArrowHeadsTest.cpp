@@ -12,10 +12,10 @@
 
 #include "components/ArrowHeads.h"
 #include "components/ZpFont.h"
+#include "database/FontManager.h"
+#include "database/UndoManager.h"
 #include "geometry/Interval1d.h"
 #include "geometry/Plane3d.h"
-#include "model/FontManager.h"
-#include "model/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/TopViewSetup.h"

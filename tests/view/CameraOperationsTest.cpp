@@ -13,7 +13,7 @@
 #include "components/Component.h"
 #include "components/ComponentDefinition.h"
 #include "components/ComponentInstance.h"
-#include "model/DefinitionList.h"
+#include "database/DefinitionList.h"
 #include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/Camera.h"

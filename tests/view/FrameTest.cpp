@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "components/TextRasterizer.h"
+#include "database/Dib.h"
 #include "image/ImageRep.h"
-#include "model/Dib.h"
 #include "model/ZephyronModel.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "database/Dib.h"
 #include "image/ImageRep.h"
-#include "model/Dib.h"
 #include "platform/wgl/EglPbufferContext.h"
 #include "platform/wgl/GLCurrentBinding.h"
 #include "tests/support/GLPixelCheck.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "settings/TextureSizeLimit.h"
+#include "database/TextureSizeLimit.h"
 #include "tests/support/GLPixelCheck.h"
 #include "tests/support/OffscreenGLTest.h"
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "components/Component.h"
+#include "database/DrawingElement.h"
+#include "database/EntityTypes.h"
+#include "database/IPickHelper.h"
 #include "geometry/BoundingBox2d.h"
-#include "model/DrawingElement.h"
-#include "model/EntityTypes.h"
-#include "model/IPickHelper.h"
 #include "model/ZephyronModel.h"
 #include "settings/Camera.h"
 #include "settings/RenderingOptions.h"

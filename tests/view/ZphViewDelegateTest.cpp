@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "platform/win32/WinTypes.h"
 #include "settings/BackgroundImage.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "settings/RenderingOptions.h"
 #include "tools/CameraOrbitTool.h"
 #include "tools/ToolManager.h"

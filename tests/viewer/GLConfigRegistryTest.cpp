@@ -1,7 +1,7 @@
 // The graphics configuration as remembered per user: the pixel format a view starts with, the
 // protection against a driver that crashed, resetting invalid data, the known-cards file and
 // the debug trace.
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "platform/win32/Registry.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UndoLogFolder.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "model/CurrentModel.h"
-#include "model/UndoManager.h"
+#include "database/CurrentModel.h"
+#include "database/UndoManager.h"
 #include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
 #include "viewer/StyleEditorHelper.h"

@@ -1,6 +1,6 @@
 #include "tests/model/doubles/DatabaseDoubles.h"
 
-#include "model/ComponentNotification.h"
+#include "database/ComponentNotification.h"
 #include "support/NotificationCenter.h"
 
 ComponentPosts::ComponentPosts()

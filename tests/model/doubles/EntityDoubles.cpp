@@ -5,7 +5,7 @@
 #include <set>
 #include <utility>
 
-#include "model/UndoManager.h"
+#include "database/UndoManager.h"
 #include "platform/mfc/Archive.h"
 
 IMPLEMENT_SERIAL(TestEntity, CEntity, VERSIONABLE_SCHEMA | 1)

@@ -7,12 +7,12 @@
 #include <memory>
 #include <vector>
 
-#include "model/DrawingElement.h"
-#include "model/Entity.h"
-#include "model/EntityContainer.h"
-#include "model/IComponent.h"
-#include "model/Relationship.h"
-#include "model/RelationshipMap.h"
+#include "database/DrawingElement.h"
+#include "database/Entity.h"
+#include "database/EntityContainer.h"
+#include "database/IComponent.h"
+#include "database/Relationship.h"
+#include "database/RelationshipMap.h"
 
 // A plain entity with one value that setters change through MarkChanged, and an undo copy.
 class TestEntity : public CEntity {

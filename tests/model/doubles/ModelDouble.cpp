@@ -1,6 +1,6 @@
 #include "tests/model/doubles/ModelDouble.h"
 
-#include "model/Validity.h"
+#include "database/Validity.h"
 
 BareModelContext::BareModelContext()
 {

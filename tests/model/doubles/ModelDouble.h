@@ -9,13 +9,13 @@
 
 #include <memory>
 
-#include "model/AttributeNamed.h"
-#include "model/BackReferenceIndex.h"
-#include "model/CurrentModel.h"
-#include "model/DroppedObjectPool.h"
-#include "model/IModelContext.h"
-#include "model/SelectionSet.h"
-#include "model/VersionInfo.h"
+#include "database/AttributeNamed.h"
+#include "database/BackReferenceIndex.h"
+#include "database/CurrentModel.h"
+#include "database/DroppedObjectPool.h"
+#include "database/IModelContext.h"
+#include "database/SelectionSet.h"
+#include "database/VersionInfo.h"
 
 class BareModelContext : public IModelContext {
 public:

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "model/IModelView.h"
+#include "database/IModelView.h"
 
 class RecordingView : public IModelView {
 public:
