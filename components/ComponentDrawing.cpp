@@ -15,19 +15,21 @@
 #include "components/Component.h"
 #include "components/ComponentDefinition.h"
 #include "components/ComponentInstance.h"
+#include "components/IEditingContext.h"
 #include "components/InstancePath.h"
 #include "components/TransparencySorter.h"
 #include "database/ComponentAxes.h"
 #include "database/ComponentBehavior.h"
+#include "database/IModelContext.h"
 #include "database/IModelView.h"
 #include "database/IPickHelper.h"
 #include "database/Layer.h"
 #include "database/LayerManager.h"
 #include "database/UndoManager.h"
 #include "geometry/BoundingBox2d.h"
-#include "model/ZephyronModel.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"
+#include "settings/SceneModel.h"
 #include "settings/ViewDefinition.h"
 #include "support/NotificationCenter.h"
 #include "topology/Curve.h"
@@ -99,7 +101,7 @@ bool IsHiddenByDrawMode(IModelView* view)
 
 CLayer* ModelDefaultLayer(IModelView* view)
 {
-    CZephyronModel* model = view->GetModel();
+    IModelContext* model = view->GetModelContext();
     CLayerManager* layers = model ? model->GetLayerManager() : nullptr;
     return layers ? layers->GetDefaultLayer() : nullptr;
 }
@@ -500,14 +502,15 @@ void CComponent::DrawSectionPlanes(IModelView* view)
 
 void CComponent::DrawPhotoStencil(IModelView* view)
 {
-    CZephyronModel* model = view->GetModel();
+    IModelContext* model = view->GetModelContext();
     if (!model || model->GetRootComponent() != this)
         return;
     const auto* options = dynamic_cast<const CRenderingOptions*>(model->GetRenderingOptions());
     if (!options || options->GetDrawPass() == CRenderingOptions::kDrawTransparentFaces ||
         !options->GetPhotoInFrontShown() || view->GetDrawingMode() == kDrawingItemBuffer)
         return;
-    CBackgroundImage* photo = model->GetBackgroundImage();
+    const auto* scenes = dynamic_cast<const ISceneModel*>(model);
+    CBackgroundImage* photo = scenes ? scenes->GetBackgroundImage() : nullptr;
     if (!photo)
         return;
 
@@ -863,7 +866,7 @@ CTransform3d CComponentInstance::GetDrawTransform(IModelView* view) const
 {
     if (!view || !IsFacingCamera())
         return m_transform;
-    if (CZephyronModel* model = view->GetModel()) {
+    if (auto* model = dynamic_cast<IEditingContext*>(view->GetModelContext())) {
         for (CEntity* entry : model->GetActivePath().GetEntries()) {
             const CComponentInstance* edited = AsInstanceClass(entry);
             if (edited && edited->GetDefinition() == m_definition)
@@ -986,7 +989,7 @@ void CComponentInstance::Draw(IModelView* view)
 {
     if (!m_definition || !IsVisible(view))
         return;
-    CZephyronModel* model = view->GetModel();
+    auto* model = dynamic_cast<IEditingContext*>(view->GetModelContext());
     const CRenderingOptions* options = OptionsOf(view);
 
     const int boxLevel = view->GetDegradationLevel();

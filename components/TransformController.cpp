@@ -4,11 +4,12 @@
 
 #include "components/ComponentDefinition.h"
 #include "components/Dimension.h"
+#include "components/IEditingContext.h"
 #include "components/Text.h"
 #include "database/CurrentModel.h"
 #include "database/DrawingElement.h"
 #include "database/Entity.h"
-#include "model/ZephyronModel.h"
+#include "database/IModelContext.h"
 #include "topology/Curve.h"
 #include "topology/Edge.h"
 #include "topology/Vertex.h"
@@ -116,7 +117,7 @@ void CTransformController::Apply(const CTransform3d& transform, const CTransform
     }
     for (const auto& [entity, role] : m_roles)
         FollowTransform(const_cast<CEntity*>(entity), role, transform, textTransform, view);
-    auto* model = dynamic_cast<CZephyronModel*>(GetCurrentModel());
+    auto* model = dynamic_cast<IEditingContext*>(GetCurrentModel());
     if (auto* active = dynamic_cast<CComponentDefinition*>(model ? model->GetActiveComponent() : nullptr))
         active->UpdateDependents();
 }

@@ -14,6 +14,15 @@ class CEntity;
 // The smallest object reference: its 16-bit tag.
 inline constexpr uint32_t kMinObjectReferenceBytes = 2;
 
+// Reads one value of a type the archive reads with >>, for use inside expressions.
+template <class T>
+T ReadValue(CArchive& ar)
+{
+    T value{};
+    ar >> value;
+    return value;
+}
+
 // Reads a signed 32-bit count of items that take at least bytesPerItem bytes each. A negative
 // count raises the archive's genericException, and a count the rest of the archive cannot hold
 // endOfFile, before anything is allocated for it.

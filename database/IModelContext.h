@@ -47,6 +47,7 @@ public:
     virtual IRenderingOptions* GetRenderingOptions() const = 0;
     // The model's texture-mipmapping switch, which option records of one schema carry.
     virtual void SetMipmapping(bool mipmapping) = 0;
+    virtual bool AreMipmapsEnabled() const = 0;
     virtual CSelectionSet& GetSelection() = 0;
     // The version of the program that wrote the model's file.
     virtual const CVersionInfo& GetVersion() const = 0;

@@ -32,6 +32,7 @@ class CZephyronModel;
 class CZpFont;
 class CZphStyle;
 class IInstancePath;
+class IModelContext;
 class IRenderingOptions;
 namespace orbisk {
 class NPREdgeSettings;
@@ -51,6 +52,8 @@ public:
     // Readies the model and the scene-graph scene for a frame.
     virtual CZephyronModel* PrepareFrame(int a, int b) = 0;
     virtual CZephyronModel* GetModel() = 0;
+    // The same model as the floors under the model object reach it; null without a model.
+    virtual IModelContext* GetModelContext() = 0;
     virtual void SetModel(CZephyronModel* model) = 0;
     virtual const CViewDefinition* GetViewDefinition() const = 0;
     virtual CViewDefinition* GetViewDefinition() = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // IRenderingOptions: the display settings of a model as drawing elements and the options read
 // them: the colours an element is drawn in, colouring by layer, showing hidden geometry and the
-// drawing axes. The rendering options class implements it.
+// drawing axes, and the transparency and X-ray settings a texture binds with. The rendering
+// options class implements it.
 
 #include "support/Color.h"
 
@@ -19,6 +20,10 @@ public:
     virtual CColor GetLockedColor() const = 0;
     virtual bool IsColorByLayer() const = 0;
     virtual bool IsHiddenGeometryShown() const = 0;
+    virtual bool GetTransparencyEnabled() const = 0;
+    virtual bool GetXRay() const = 0;
+    // A fraction, 1 opaque.
+    virtual double GetXRayOpacity() const = 0;
     // With its change notice, as every setter of the options.
     virtual void SetAxesShown(bool shown) = 0;
 };

@@ -9,14 +9,14 @@
 #include "database/AttributeContainer.h"
 #include "database/Dib.h"
 #include "database/EntityDisposal.h"
+#include "database/IModelContext.h"
 #include "database/IModelView.h"
+#include "database/IRenderingOptions.h"
 #include "database/MaterialManager.h"
 #include "database/MaterialNotification.h"
 #include "database/Texture.h"
 #include "database/XmlValueHelpers.h"
-#include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
-#include "settings/RenderingOptions.h"
 #include "support/ArchiveOperators.h"
 #include "support/StringUtils.h"
 #include "support/XMLInput.h"
@@ -412,9 +412,9 @@ int CMaterial::ApplyToView(IModelView* view)
         bool transparencyEnabled = true;
         bool xRay = false;
         double xRayOpacity = 1.0;
-        if (CZephyronModel* model = view->GetModel()) {
+        if (const IModelContext* model = view->GetModelContext()) {
             mipmap = model->AreMipmapsEnabled();
-            if (const auto* options = dynamic_cast<const CRenderingOptions*>(model->GetRenderingOptions())) {
+            if (const IRenderingOptions* options = model->GetRenderingOptions()) {
                 transparencyEnabled = options->GetTransparencyEnabled();
                 xRay = options->GetXRay();
                 xRayOpacity = options->GetXRayOpacity();

@@ -20,6 +20,7 @@
 #include <set>
 #include <vector>
 
+#include "components/IEditingContext.h"
 #include "components/InstancePath.h"
 #include "database/DBListener.h"
 #include "database/Dib.h"
@@ -78,6 +79,7 @@ class CZephyronModel : public CObject,
                        public CDBListener,
                        public IModelContext,
                        public ISceneModel,
+                       public IEditingContext,
                        public IObjectFactory,
                        public ISectionPlaneHolder {
     DECLARE_SERIAL(CZephyronModel)
@@ -142,9 +144,9 @@ public:
     const std::array<int32_t, 16>& GetSixteenValues() const { return m_sixteenValues; }
     int32_t GetStoredValue() const { return m_storedValue; }
     int32_t GetTrailingValue() const { return m_trailingValue; }
-    bool AreMipmapsEnabled() const { return m_mipmaps; }
+    bool AreMipmapsEnabled() const override { return m_mipmaps; }
     int32_t GetChangeCount() const { return m_changeCount; }
-    CInstancePath& GetActivePath() { return m_activePath; }
+    CInstancePath& GetActivePath() override { return m_activePath; }
 
     // Setters.
     void SetCamera(const CCamera& camera) override { m_camera.Copy(camera); }
@@ -175,9 +177,9 @@ public:
     void EnsureGeoReferenceDefaults();
 
     // Active path: the instances open for editing, outermost first.
-    CDrawingElement* GetActiveInstance() const;
+    CDrawingElement* GetActiveInstance() const override;
     // The definition component of the active instance, else the root component.
-    CComponent* GetActiveComponent() const;
+    CComponent* GetActiveComponent() const override;
     void AddToActiveComponent(CDrawingElement* entity);
     void CloseAllInstances();
     bool IsActivePath(const CInstancePath& path) const;

@@ -31,14 +31,6 @@ namespace {
 
 constexpr uint32_t kPointBytes = 3 * sizeof(double);
 
-template <class T>
-T ReadValue(CArchive& ar)
-{
-    T value{};
-    ar >> value;
-    return value;
-}
-
 CPoint3d ReadPoint(CArchive& ar)
 {
     CPoint3d point;

@@ -1,9 +1,11 @@
 #include "settings/DisplayOverride.h"
 
+#include "database/IModelContext.h"
 #include "database/IZphView.h"
+#include "database/SelectionSet.h"
 #include "database/UndoManager.h"
-#include "model/ZephyronModel.h"
 #include "settings/RenderingOptions.h"
+#include "settings/SceneModel.h"
 #include "settings/ShadowInfo.h"
 #include "support/NotificationCenter.h"
 
@@ -33,8 +35,9 @@ void CDisplayOverride::Apply(IZphView* view, int flags)
     // lose the real ones for good.
     Restore();
 
-    CZephyronModel* viewModel = view ? view->GetModel() : nullptr;
-    CRenderingOptions* options = viewModel ? viewModel->GetOptions() : nullptr;
+    IModelContext* viewModel = view ? view->GetModelContext() : nullptr;
+    auto* scenes = dynamic_cast<ISceneModel*>(viewModel);
+    CRenderingOptions* options = scenes ? scenes->GetModelOptions() : nullptr;
     if (!options)
         return;
 
@@ -43,7 +46,7 @@ void CDisplayOverride::Apply(IZphView* view, int flags)
     CSuspendUndo suspendUndo;
     orbisk::utils::CNotificationSuspender suspendNotifications;
 
-    CShadowInfo* shadows = viewModel->GetShadowInfo();
+    CShadowInfo* shadows = scenes->GetShadowInfo();
     if (shadows) {
         savedNorthShown = shadows->GetNorthShown();
         shadows->SetNorthShown(false);
@@ -102,7 +105,7 @@ void CDisplayOverride::Restore()
     if (!host)
         return;
     IZphView* view = host;
-    CZephyronModel* overridden = model;
+    IModelContext* overridden = model;
     std::unique_ptr<CRenderingOptions> saved = std::move(savedOptions);
     host = nullptr;
     model = nullptr;
@@ -111,12 +114,13 @@ void CDisplayOverride::Restore()
         CSuspendUndo suspendUndo;
         // When the host has changed models meanwhile, the overridden one is gone or no longer
         // shown, and the saved settings must not overwrite the new model's own.
-        if (view->GetModel() == overridden) {
-            if (CShadowInfo* shadows = overridden->GetShadowInfo()) {
+        auto* scenes = dynamic_cast<ISceneModel*>(overridden);
+        if (view->GetModelContext() == overridden && scenes) {
+            if (CShadowInfo* shadows = scenes->GetShadowInfo()) {
                 shadows->SetNorthShown(savedNorthShown);
                 shadows->SetShadowsShownSilently(savedShadowsShown);
             }
-            if (CRenderingOptions* options = overridden->GetOptions(); options && saved)
+            if (CRenderingOptions* options = scenes->GetModelOptions(); options && saved)
                 options->Assign(*saved);
             overridden->GetSelection().MarkSelected(true);
         }

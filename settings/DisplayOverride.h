@@ -17,7 +17,7 @@
 #include <memory>
 
 class CRenderingOptions;
-class CZephyronModel;
+class IModelContext;
 class IZphView;
 
 // Posted by Restore, with the host view (IZphView*) as payload.
@@ -51,7 +51,7 @@ public:
 private:
     IZphView* host = nullptr;
     // The host's model when applied: settings saved from one model never go into another.
-    CZephyronModel* model = nullptr;
+    IModelContext* model = nullptr;
     std::unique_ptr<CRenderingOptions> savedOptions;
     bool savedShadowsShown = true;
     bool savedNorthShown = false;

@@ -236,8 +236,8 @@ public:
     CColor GetBackFaceColor() const { return m_backFaceColor; }
     // 0 plain edges, 1 stroke edges.
     int32_t GetEdgeKind() const { return m_edgeKind; }
-    bool GetXRay() const { return m_xRay; }
-    bool GetTransparencyEnabled() const { return m_transparencyEnabled; }
+    bool GetXRay() const override { return m_xRay; }
+    bool GetTransparencyEnabled() const override { return m_transparencyEnabled; }
     CColor GetInactiveSectionColor() const override { return m_inactiveSectionColor; }
     CColor GetActiveSectionColor() const override { return m_activeSectionColor; }
     CColor GetSectionCutColor() const override { return m_sectionCutColor; }
@@ -255,7 +255,7 @@ public:
     bool GetDimensionsShown() const { return m_dimensionsShown; }
     bool GetFogUsesBackground() const { return m_fogUsesBackground; }
     bool GetWatermarksShown() const { return m_watermarksShown; }
-    double GetXRayOpacity() const { return m_xRayOpacity; }
+    double GetXRayOpacity() const override { return m_xRayOpacity; }
     bool GetBackEdges() const { return m_backEdges; }
     bool GetPhotoBehindShown() const { return m_photoBehindShown; }
     double GetPhotoBehindOpacity() const { return m_photoBehindOpacity; }

@@ -80,3 +80,52 @@ void ReadStyleRecord(CArchive& ar, orbisk::Style& style)
         style.SetProperty(id, value);
     }
 }
+
+void ReadNPREdgeRecord(CArchive& ar, orbisk::NPREdge& strokeSet)
+{
+    const int32_t version = ReadValue<int32_t>(ar);
+    if (version >= 2) {
+        const double dropoutLength = ReadValue<double>(ar);
+        const double fadeFactor = ReadValue<double>(ar);
+        strokeSet.SetDropoutLength(dropoutLength);
+        strokeSet.SetFadeFactor(fadeFactor);
+    } else {
+        const int32_t dropoutPixels = ReadValue<int32_t>(ar);
+        const int32_t fadePixels = ReadValue<int32_t>(ar);
+        strokeSet.SetDropoutLengthPixels(dropoutPixels);
+        strokeSet.SetFadeLengthPixels(fadePixels);
+    }
+    strokeSet.SetWidth(ReadValue<int32_t>(ar));
+    strokeSet.SetUseHalo(ReadValue<bool>(ar));
+    strokeSet.SetHaloLength(ReadValue<int32_t>(ar));
+    strokeSet.SetNumProtos(ReadValue<int32_t>(ar));
+    std::vector<int32_t> lengths(static_cast<size_t>(ReadItemCount(ar, sizeof(int32_t))));
+    for (int32_t& length : lengths)
+        ar >> length;
+    strokeSet.SetLengths(lengths);
+    const std::vector<CDibRef> held = records::ReadStrokeImages(ar);
+    std::vector<CDib*> images;
+    images.reserve(held.size());
+    for (const CDibRef& image : held)
+        images.push_back(image.Get());
+    strokeSet.SetImages(images);
+}
+
+namespace records {
+
+std::vector<CDibRef> ReadStrokeImages(CArchive& ar)
+{
+    const int32_t count = ReadItemCount(ar, kMinObjectReferenceBytes);
+    std::vector<CDibRef> images;
+    images.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        bool madeHere = false;
+        CDib* image = ReadReference<CDib>(ar, madeHere);
+        if (madeHere)
+            image->LuminanceToAlpha();
+        images.emplace_back(image);
+    }
+    return images;
+}
+
+}  // namespace records

@@ -15,7 +15,6 @@
 #include "database/SlideshowOptions.h"
 #include "database/Validity.h"
 #include "image/ImageRep.h"
-#include "model/ZephyronModel.h"
 #include "platform/mfc/Archive.h"
 #include "settings/BackgroundImage.h"
 #include "settings/RenderingOptions.h"
@@ -36,14 +35,6 @@ namespace {
 
 // Times this close to 0 mean no transition; this close to -1, the default.
 constexpr double kTimeTolerance = 0.001;
-
-template <class T>
-T ReadValue(CArchive& ar)
-{
-    T value{};
-    ar >> value;
-    return value;
-}
 
 template <class T>
 T* CopyOf(const T* entity)
@@ -493,7 +484,7 @@ void CViewPage::UpdateFromView(IModelView* view, uint32_t mask, int layerMode)
     const CViewDefinition* definition = std::as_const(*view).GetViewDefinition();
     const CCamera* camera = definition ? &definition->GetCamera() : nullptr;
     const auto* options = dynamic_cast<const CRenderingOptions*>(view->GetRenderingOptions());
-    Update(view->GetModel(), camera, options, mask, layerMode);
+    Update(dynamic_cast<ISceneModel*>(view->GetModelContext()), camera, options, mask, layerMode);
 }
 
 void CViewPage::OnEntityErased(CEntity* entity)

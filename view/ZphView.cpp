@@ -189,6 +189,11 @@ CZphView::~CZphView()
 // ----------------------------------------------------------------------------------------------
 // Model, GL context and projection.
 
+IModelContext* CZphView::GetModelContext()
+{
+    return m_model;
+}
+
 void CZphView::SetModel(CZephyronModel* model)
 {
     if (model == m_model)

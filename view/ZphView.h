@@ -107,6 +107,7 @@ public:
     // IModelView.
     CZephyronModel* PrepareFrame(int swapBuffers, int extra) override;
     CZephyronModel* GetModel() override { return m_model; }
+    IModelContext* GetModelContext() override;
     void SetModel(CZephyronModel* model) override;
     const CViewDefinition* GetViewDefinition() const override { return &m_viewDefinition; }
     CViewDefinition* GetViewDefinition() override { return &m_viewDefinition; }

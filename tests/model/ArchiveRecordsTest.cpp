@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "database/ArchiveRecords.h"
+#include "database/Dib.h"
 #include "image/ImageMemoryRep.h"
 #include "image/ImageRep.h"
 #include "support/Variant.h"

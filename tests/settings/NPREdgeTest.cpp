@@ -8,12 +8,12 @@
 #include <memory>
 #include <vector>
 
-#include "database/ArchiveRecords.h"
 #include "database/ArchiveSchema.h"
 #include "database/Dib.h"
 #include "database/VersionMap.h"
 #include "image/ImageMemoryRep.h"
 #include "settings/NPREdge.h"
+#include "settings/StyleRecord.h"
 #include "support/DocumentPersister.h"
 #include "support/StringUtils.h"
 #include "support/XMLNamespaces.h"

@@ -39,6 +39,7 @@ bool ListsLayer(const std::vector<CLayer*>& layers, const CLayer* layer)
 class ViewShowingModel : public RecordingView {
 public:
     CZephyronModel* GetModel() override { return model; }
+    IModelContext* GetModelContext() override { return model; }
     const CViewDefinition* GetViewDefinition() const override { return &definition; }
     CViewDefinition* GetViewDefinition() override { return &definition; }
 

@@ -40,6 +40,9 @@ public:
     bool IsColorByLayer() const override { return byLayer; }
     bool IsHiddenGeometryShown() const override { return false; }
     void SetAxesShown(bool) override {}
+    bool GetTransparencyEnabled() const override { return true; }
+    bool GetXRay() const override { return false; }
+    double GetXRayOpacity() const override { return 1.0; }
     bool AreGuidesHidden() const override { return hidden; }
     CColor GetGuideColor() const override { return kGuideColor; }
 

@@ -67,6 +67,9 @@ public:
     bool IsColorByLayer() const override { return false; }
     bool IsHiddenGeometryShown() const override { return false; }
     void SetAxesShown(bool) override {}
+    bool GetTransparencyEnabled() const override { return true; }
+    bool GetXRay() const override { return false; }
+    double GetXRayOpacity() const override { return 1.0; }
 
     int GetRenderingMode() const override { return renderingMode; }
     int GetEdgeDisplay() const override { return edgeDisplay; }

@@ -35,6 +35,7 @@ public:
     CFontManager* GetFontManager() const override { return nullptr; }
     IRenderingOptions* GetRenderingOptions() const override { return nullptr; }
     void SetMipmapping(bool) override {}
+    bool AreMipmapsEnabled() const override { return true; }
     CSelectionSet& GetSelection() override { return selection; }
     const CVersionInfo& GetVersion() const override { return version; }
     CAttributeNamed& GetOrCreateModelProperties() override { return properties; }

@@ -44,6 +44,7 @@ public:
     CSectionPlaneStack* GetSectionPlaneStack() override { return nullptr; }
     CZephyronModel* PrepareFrame(int, int) override { return nullptr; }
     CZephyronModel* GetModel() override { return nullptr; }
+    IModelContext* GetModelContext() override { return nullptr; }
     void SetModel(CZephyronModel*) override {}
     const CViewDefinition* GetViewDefinition() const override { return nullptr; }
     CViewDefinition* GetViewDefinition() override { return nullptr; }
