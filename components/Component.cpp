@@ -259,8 +259,9 @@ void CComponent::ReadEntities(CArchive& ar, CRecordAdoptions& adopted)
                 KeepUnownedObject(element);
             continue;
         }
-        // The component itself, or one that holds it, would become its own ancestor.
-        if (element == this || HasAncestor(element))
+        // The component itself, or one that holds it (or will, once its record is read), would
+        // become its own ancestor.
+        if (element == this || HasAncestor(element) || ar.IsStillReading(element))
             AfxThrowArchiveException(CArchiveException::badClass);
         AppendEntity(element);
         element->SetParent(this);

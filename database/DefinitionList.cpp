@@ -118,9 +118,16 @@ void CDefinitionList::ReadDefinitions(CArchive& ar)
         }
         if (Contains(definition))
             continue;
+        // A definition listed by another list stays there: two lists would each free it.
+        if (definition->GetParent()) {
+            if (madeHere)
+                KeepUnownedObject(definition);
+            continue;
+        }
         // A definition that holds this list would become its own ancestor: every walk up the
-        // parents would loop, and freeing it would free the list from inside itself.
-        if (HasAncestor(definition))
+        // parents would loop, and freeing it would free the list from inside itself. One whose
+        // record is still being read may hold this list once it is whole.
+        if (HasAncestor(definition) || ar.IsStillReading(definition))
             AfxThrowArchiveException(CArchiveException::badClass);
         m_definitions.push_back(definition);
         definition->SetParent(this);

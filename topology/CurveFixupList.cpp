@@ -58,7 +58,8 @@ CVertex* ForwardVertex(CEdge* edge)
     return edge->GetCurveDirection() == CEdge::kAgainstCurve ? edge->GetStart() : edge->GetEnd();
 }
 
-void DissolveRecord(const FixupRecord& record, bool eraseOrphans, std::vector<CEdge*>& orphans)
+void DissolveRecord(const FixupRecord& record, bool eraseOrphans, bool archiveOpen,
+                    std::vector<CEdge*>& orphans)
 {
     for (auto edge = record.edges.rbegin(); edge != record.edges.rend(); ++edge) {
         (*edge)->SetCurve(nullptr);
@@ -66,7 +67,14 @@ void DissolveRecord(const FixupRecord& record, bool eraseOrphans, std::vector<CE
             orphans.push_back(*edge);
     }
     record.curve->SetEdgeCount(0);
-    record.curve->Erase();
+    // Like an orphan edge, the curve may still be named by a later record of an open archive.
+    if (archiveOpen && GetCurrentModel()) {
+        record.curve->CutLinks();
+        record.curve->SetParent(nullptr);
+        KeepUnownedObject(record.curve);
+    } else {
+        record.curve->Erase();
+    }
 }
 
 }  // namespace
@@ -190,7 +198,7 @@ void CCurveFixupList::Process(bool eraseOrphans, bool archiveOpen)
             }
         }
         if (!accepted)
-            DissolveRecord(*record, eraseOrphans, orphans);
+            DissolveRecord(*record, eraseOrphans, archiveOpen, orphans);
     }
     // The archive may still hand an orphan out to a later record: while it is open an orphan is
     // cut loose and left to the model's pool instead of freed.

@@ -395,15 +395,24 @@ CObject* CArchive::LoadNewObject(const LoadEntry& classEntry)
     size_t number = m_loadArray.size();
     AppendLoadEntry({object.get(), classEntry.runtimeClass, 0});
     m_objectSchema = classEntry.runtimeClass->IsVersionable() ? classEntry.schema : kNoSchema;
+    m_objectsBeingRead.push_back(object.get());
     try {
         object->Serialize(*this);
     } catch (...) {
+        m_objectsBeingRead.pop_back();
         m_loadArray.resize(number);
         m_objectSchema = kNoSchema;
         throw;
     }
+    m_objectsBeingRead.pop_back();
     m_objectSchema = kNoSchema;
     return object.release();
+}
+
+bool CArchive::IsStillReading(const CObject* object) const
+{
+    return std::find(m_objectsBeingRead.begin(), m_objectsBeingRead.end(), object) !=
+           m_objectsBeingRead.end();
 }
 
 void CArchive::AppendLoadEntry(const LoadEntry& entry)

@@ -156,6 +156,9 @@ public:
     uint32_t GetLoadCount() const { return static_cast<uint32_t>(m_loadArray.size()); }
     // The object of that number; null for 0, for a class and past the end.
     CObject* GetLoadedObject(uint32_t number) const;
+    // Loading: whether the object's own record is still being read, so that a back reference
+    // from inside that record names an object that is not whole yet.
+    bool IsStillReading(const CObject* object) const;
 
 private:
     // No member initialisers: a block is left untouched until its entries are pushed, so a small
@@ -253,6 +256,8 @@ private:
 
     LoadTable m_loadArray;
     uint32_t m_objectSchema = kNoSchema;
+    // The objects whose records are being read, outermost first.
+    std::vector<const CObject*> m_objectsBeingRead;
 
     CMapPtrToPtr m_storeMap;
     std::unordered_map<const CRuntimeClass*, uint32_t> m_storedClasses;

@@ -223,6 +223,21 @@ TEST_F(DefinitionListTest, TheRecordListsADefinitionReferencedTwiceOnce)
     list.RemoveAll();
 }
 
+TEST_F(DefinitionListTest, TheRecordLeavesADefinitionOfAnotherListThere)
+{
+    // Two lists holding one definition would each free it.
+    CComponentDefinition holder, listed;
+    holder.GetDefinitionList()->Add(&listed);
+    const Bytes bytes = LittleEndian(int32_t{1}, uint16_t{1});
+    ReadFrom(bytes, [&](CArchive& ar) {
+        ar.MapObject(&listed);
+        list.Serialize(ar);
+    });
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ(listed.GetParent(), holder.GetDefinitionList());
+    holder.GetDefinitionList()->RemoveAll();
+}
+
 TEST_F(DefinitionListTest, TheRecordRefusesOtherClassesAndBadCounts)
 {
     TestEntity stranger;

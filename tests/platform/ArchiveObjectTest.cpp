@@ -187,6 +187,27 @@ TEST(ArchiveObject, StoreMapAndLoadArrayPairObjectsByNumber)
     EXPECT_EQ(ar.GetLoadedObject(4), nullptr);  // past the end
 }
 
+TEST(ArchiveObject, TellsWhichRecordsAreStillBeingRead)
+{
+    // A back reference from inside a record may name its own object, not whole yet.
+    CTestNode outer;
+    outer.m_next = std::make_unique<CTestNode>();
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        ar << &outer;
+        ar.Close();
+    }
+    file.SeekToBegin();
+    CArchive ar(&file, CArchive::load);
+    std::unique_ptr<CObject> read(ar.ReadObject(nullptr));
+    auto* node = dynamic_cast<CTestNode*>(read.get());
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(node->m_selfStillRead);
+    EXPECT_FALSE(node->m_nextStillRead);
+    EXPECT_FALSE(ar.IsStillReading(node));
+}
+
 TEST(ArchiveObject, ObjectsOfDerivedClassesReadWhereTheBaseIsExpected)
 {
     CTestDerivedValue derived;

@@ -66,6 +66,9 @@ void CTestNode::Serialize(CArchive& ar)
 {
     if (ar.IsStoring())
         ar.WriteObject(m_next.get());
-    else
+    else {
         m_next.reset(ar.ReadObject(nullptr));
+        m_selfStillRead = ar.IsStillReading(this);
+        m_nextStillRead = ar.IsStillReading(m_next.get());
+    }
 }

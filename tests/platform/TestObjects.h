@@ -64,6 +64,10 @@ public:
     void Serialize(CArchive& ar) override;
 
     std::unique_ptr<CObject> m_next;
+    // Seen while loading, once the next object was read: whether the archive still read this
+    // node, and the next one.
+    bool m_selfStillRead = false;
+    bool m_nextStillRead = false;
 };
 
 class CTestDynamicOnly : public CTestObject {

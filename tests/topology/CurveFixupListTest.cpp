@@ -123,6 +123,22 @@ TEST_F(CurveFixupListTest, ABrokenChainDissolves)
         EXPECT_EQ(static_cast<CEdge*>(object)->GetCurve(), nullptr);
 }
 
+TEST_F(CurveFixupListTest, WhileTheModelFileIsStillReadADissolvedCurveWaitsInThePool)
+{
+    // A later record of the file may name the curve again: it must not be freed yet.
+    QuarterArcFile file({});
+    auto& stray = file.records.Edge(file.records.Vertex({5, 5, 5}), file.records.Vertex({6, 6, 6}), file.arc);
+    UseSchemas(file.records);
+    const auto read = ReadObjects(TopologyRecords::Archive({file.edges[0], file.edges[1], &stray}), 3);
+    CCurve* curve = static_cast<CEdge*>(read[0])->GetCurve();
+    CCurveFixupList::Process(true, true);
+    EXPECT_FALSE(WasCreatedAndErased(curve));
+    EXPECT_EQ(curve->GetFirstEdge(), nullptr);
+    EXPECT_FALSE(model.GetDroppedObjects().IsEmpty());
+    for (CObject* object : read)
+        EXPECT_EQ(static_cast<CEdge*>(object)->GetCurve(), nullptr);
+}
+
 TEST_F(CurveFixupListTest, EdgesWithoutAComponentGoWithTheirDissolvedCurveWhenAsked)
 {
     auto* curve = new CCurve;
