@@ -81,7 +81,7 @@ public:
     // In the annotation pass: the leader with its arrow head and the label (see Text.cpp).
     void Draw(IModelView* view) override;
     // Leader texts: the anchor, the text position and the corners of the label's box, which
-    // needs a view: the current one (model/CurrentModel.h), without which only the leader's
+    // needs a view: the current one (database/CurrentModel.h), without which only the leader's
     // ends bound the text. Screen texts have no bounds.
     void AddBoundsTransformed(const orbisk::geometry::CTransform3d& transform,
                               CBoundingBox3d& box) const override;

@@ -5,7 +5,7 @@
 // definitions as object references.
 //
 // The list keeps definitions (entity type 4) as entities and reaches their names and instances
-// through IComponentDefinition (model/IComponentDefinition.h).
+// through IComponentDefinition (database/IComponentDefinition.h).
 
 #include <cstdint>
 #include <set>

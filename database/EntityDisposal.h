@@ -1,7 +1,7 @@
 #pragma once
 // How owners let go of the entities they own. Entities a reader drops while the archive may
 // still hand them out by back reference are not deleted but kept (KeepUnownedObject,
-// model/ArchiveReading.h).
+// database/ArchiveReading.h).
 
 #include "database/UndoManager.h"
 

@@ -6,7 +6,7 @@
 // reference counts agree with their users, repairing the list in fix mode.
 //
 // The manager keeps fonts as entities and reaches their properties through IFont
-// (model/IFont.h); new fonts come from the model's object factory.
+// (database/IFont.h); new fonts come from the model's object factory.
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 // IModelContext: the model as the model database reaches it. Entities find their model through
 // their parent chain (CEntity::GetModel), and code without a model argument, readers among
-// them, works on the current model (model/CurrentModel.h). The model object implements this
+// them, works on the current model (database/CurrentModel.h). The model object implements this
 // interface; the model database never names its class.
 //
 // What it gives: the switch that silences "EntityChanged", the back-reference index, the
@@ -37,7 +37,7 @@ public:
     // Null when the model has none.
     virtual CUndoManager* GetUndoManager() const = 0;
 
-    // The top of the component tree (an IComponent, model/IComponent.h), or null.
+    // The top of the component tree (an IComponent, database/IComponent.h), or null.
     virtual CEntity* GetRootComponent() const = 0;
     // Those of the root component; null without one.
     virtual CLayerManager* GetLayerManager() const = 0;

@@ -6,7 +6,7 @@
 //
 // The manager owns its layers (CEntityList): deleting it, also half-read, frees the layers it
 // still parents. It announces changes with "Layer Changed"
-// (CLayerNotificationInfo, model/Layer.h) only while its notification switch is on, which the
+// (CLayerNotificationInfo, database/Layer.h) only while its notification switch is on, which the
 // model turns on for its root component's manager alone.
 //
 // A current layer that a file names but does not list is replaced by the listed layer of its

@@ -1,6 +1,6 @@
 #pragma once
 // CLengthFormatter: lengths (stored in inches) as the text the user sees, and typed text back
-// into inches, in the notations of the units options (model/UnitsOptions.h):
+// into inches, in the notations of the units options (database/UnitsOptions.h):
 //   decimal        in the chosen unit, with its mark:          25.4mm
 //   architectural  feet and inches with a fraction:            1' 6 1/2"
 //   engineering    decimal feet:                               1.50'

@@ -2,7 +2,7 @@
 // COptionsProvider: a small named set of options that belongs to a model but is not an entity
 // (units, scene and slideshow timing, printing, free named values). Options are read and
 // written as typed values by name. Every kind registers one prototype at start-up
-// (model/OptionsManager.h); every model holds a clone of each and makes them current when it
+// (database/OptionsManager.h); every model holds a clone of each and makes them current when it
 // becomes the current model.
 //
 // COptionChangeInfo is the payload of "Option Provider Changed".

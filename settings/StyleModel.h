@@ -42,5 +42,5 @@ public:
     virtual IStyledScene* GetSelectedStyledScene() const = 0;
 };
 
-// The current model (model/CurrentModel.h) when it is an IStyleModel, else null.
+// The current model (database/CurrentModel.h) when it is an IStyleModel, else null.
 IStyleModel* GetCurrentStyleModel();

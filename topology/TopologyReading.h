@@ -3,7 +3,7 @@
 // deleted by the archive, but the objects it read for the first time (its edge uses, their
 // edges, vertices and curves) are still linked to it and to each other, and nothing owns them.
 // They are cut loose and handed to the model being read, which frees them with itself
-// (KeepUnownedObject, model/ArchiveReading.h); without a model they are freed at once.
+// (KeepUnownedObject, database/ArchiveReading.h); without a model they are freed at once.
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 #pragma once
-// BareModelContext: a model as the model database reaches it (model/IModelContext.h) with nothing
+// BareModelContext: a model as the model database reaches it (database/IModelContext.h) with nothing
 // under it: no root component, no managers, no undo manager, no rendering options, no
 // object factory. It answers
 // from its public fields (the notification switch, the model-level check, which it counts, the
